@@ -1,0 +1,42 @@
+#include "modules/zek/ZekSettings.h"
+
+#include "platform/gdi/IniFile.h"
+
+namespace kestrava::zek {
+
+namespace {
+double Thousandths(const IniFile& ini, const char* section, const char* key, double defaultValue)
+{
+    // The default goes through the same division as a read value, so a
+    // missing key and a key holding the default give the same double.
+    return ini.ReadInteger(section, key, static_cast<int32_t>(defaultValue * 1000.0)) / 1000.0;
+}
+} // namespace
+
+ZekSettings ReadZekSettings(const std::string& iniPath)
+{
+    const IniFile ini(iniPath);
+    const ZekSettings d;
+    ZekSettings s;
+    s.MinDuration = ini.ReadInteger("GLOBAL", "MIN", d.MinDuration);
+    s.MaxDuration = ini.ReadInteger("GLOBAL", "MAX", d.MaxDuration);
+    s.DefaultDuration = ini.ReadInteger("GLOBAL", "DEFAULT", d.DefaultDuration);
+    s.Countdown = ini.ReadInteger("GLOBAL", "COUNTDOWN", d.Countdown);
+    s.CycleTime = ini.ReadInteger("GLOBAL", "CYCLETIME", d.CycleTime);
+    if (s.CycleTime <= 0)
+        s.CycleTime = kDefaultCycleTime;
+    s.PaintTime = ini.ReadInteger("TRACKLING", "PAINTTIME", d.PaintTime);
+    s.Size = ini.ReadInteger("TRACKLING", "SIZE", d.Size);
+    s.LCSpeed = Thousandths(ini, "TRACKLING", "LCSPEED", d.LCSpeed);
+    s.LASpeed = Thousandths(ini, "TRACKLING", "LASPEED", d.LASpeed);
+    s.RCSpeed = Thousandths(ini, "TRACKLING", "RCSPEED", d.RCSpeed);
+    s.RASpeed = Thousandths(ini, "TRACKLING", "RASPEED", d.RASpeed);
+    s.JoySpeed = Thousandths(ini, "TRACKLING", "JOYSPEED", d.JoySpeed);
+    s.FKeysInterval = ini.ReadInteger("FKEYS", "INTERVAL", d.FKeysInterval);
+    s.FKeysTime = ini.ReadInteger("FKEYS", "TIME", d.FKeysTime);
+    s.MathInterval = ini.ReadInteger("MATH", "INTERVAL", d.MathInterval);
+    s.MathTime = ini.ReadInteger("MATH", "TIME", d.MathTime);
+    return s;
+}
+
+} // namespace kestrava::zek

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the normal suite, the same suite under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and the threaded parts
+# under ThreadSanitizer. Each build has its own folder under build/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+./scripts/install-deps.sh
+
+jobs=$(nproc)
+generator=()
+command -v ninja >/dev/null && generator=(-G Ninja)
+
+# run_suite DIR [TARGET...] -- [CMAKE OPTION...]
+run_suite() {
+  local dir=$1; shift
+  local targets=()
+  while [[ $1 != -- ]]; do targets+=(--target "$1"); shift; done
+  shift
+  echo "=== $dir: configure, build, test"
+  cmake -S . -B "build/$dir" "${generator[@]}" "$@" >/dev/null
+  cmake --build "build/$dir" -j "$jobs" "${targets[@]}"
+}
+
+run_suite normal -- -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ctest --test-dir build/normal --output-on-failure -j "$jobs"
+
+run_suite asan -- -DCMAKE_BUILD_TYPE=Debug -DKESTRAVA_SANITIZE=ON -DKESTRAVA_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build/asan --output-on-failure -j "$jobs"
+
+# The threaded parts: the message gate and canvas lock between the tick
+# thread and the user-interface thread.
+run_suite tsan core_tests -- -DCMAKE_BUILD_TYPE=Debug -DKESTRAVA_TSAN=ON -DKESTRAVA_BENCH=OFF
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure -j "$jobs" -L threaded
+
+echo "=== all suites passed"
