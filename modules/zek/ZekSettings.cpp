@@ -2,6 +2,8 @@
 
 #include "platform/gdi/IniFile.h"
 
+#include <cmath>
+
 namespace kestrava::zek {
 
 namespace {
@@ -9,7 +11,8 @@ double Thousandths(const IniFile& ini, const char* section, const char* key, dou
 {
     // The default goes through the same division as a read value, so a
     // missing key and a key holding the default give the same double.
-    return ini.ReadInteger(section, key, static_cast<int32_t>(defaultValue * 1000.0)) / 1000.0;
+    const auto defaultThousandths = static_cast<int32_t>(std::lround(defaultValue * 1000.0));
+    return ini.ReadInteger(section, key, defaultThousandths) / 1000.0;
 }
 } // namespace
 

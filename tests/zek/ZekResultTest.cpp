@@ -1,0 +1,179 @@
+// The result: part results, the record's bytes, and appending to a result
+// file in every state a crash or another test may have left it in.
+#include "ZekTestSupport.h"
+
+#include "modules/zek/ZekResult.h"
+
+#include <bit>
+#include <iterator>
+
+namespace kestrava::zek {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<unsigned char>;
+
+class ZekResultFile : public ::testing::Test {
+protected:
+    const testing::ScratchFolder m_folder;
+    const fs::path& m_dir = m_folder.Path();
+    const std::string m_path = m_folder.File("ZEK.RLT");
+
+    Bytes Read() const
+    {
+        std::ifstream in(m_path, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+    void Write(const Bytes& bytes) const
+    {
+        std::ofstream out(m_path, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    static int32_t Int32At(const Bytes& b, size_t at)
+    {
+        uint32_t v = 0;
+        for (size_t i = 0; i < 4; ++i)
+            v |= static_cast<uint32_t>(b.at(at + i)) << (8 * i);
+        return static_cast<int32_t>(v);
+    }
+    static double DoubleAt(const Bytes& b, size_t at)
+    {
+        uint64_t v = 0;
+        for (size_t i = 0; i < 8; ++i)
+            v |= static_cast<uint64_t>(b.at(at + i)) << (8 * i);
+        return std::bit_cast<double>(v);
+    }
+    static ResultRecord Record(double timestamp)
+    {
+        ResultRecord r;
+        r.Timestamp = timestamp;
+        r.Parts = {10.0, 20.0, 30.0, 40.5};
+        r.DurationMs = 60000;
+        r.Overall = 25.125;
+        return r;
+    }
+    static void ExpectRecordAt(const Bytes& b, size_t at, double timestamp)
+    {
+        EXPECT_EQ(DoubleAt(b, at), timestamp);
+        EXPECT_EQ(DoubleAt(b, at + 8), 10.0);
+        EXPECT_EQ(DoubleAt(b, at + 32), 40.5);
+        EXPECT_EQ(Int32At(b, at + 40), 60000);
+        EXPECT_EQ(Int32At(b, at + 44), 0);
+        EXPECT_EQ(DoubleAt(b, at + 48), 25.125);
+    }
+};
+
+TEST_F(ZekResultFile, NewFileGetsHeaderThenRecordsAppend)
+{
+    EXPECT_EQ(WriteResultRecord(m_path, Record(45000.5)).Status, AppendStatus::Created);
+    Bytes b = Read();
+    ASSERT_EQ(b.size(), 1028u + 56u);
+    EXPECT_EQ(Int32At(b, 0), 4);
+    const std::string third = "Reaktionsverm\xF6gen F-Tasten";
+    EXPECT_EQ(b[4 + 2 * 256], third.size());
+    EXPECT_EQ(std::string(b.begin() + 5 + 2 * 256, b.begin() + 5 + 2 * 256 + 26), third);
+    EXPECT_EQ(b[4], 28u);  // "Vertikales Trackling (Links)"
+    EXPECT_EQ(b[4 + 3 * 256], 11u);  // "Kopfrechnen"
+    ExpectRecordAt(b, 1028, 45000.5);
+    // The temporary file was renamed into place, not left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
+
+    EXPECT_EQ(WriteResultRecord(m_path, Record(45001.25)).Status, AppendStatus::Appended);
+    b = Read();
+    ASSERT_EQ(b.size(), 1028u + 2 * 56u);
+    ExpectRecordAt(b, 1028, 45000.5);
+    ExpectRecordAt(b, 1084, 45001.25);
+}
+
+TEST_F(ZekResultFile, PartialRecordFromACrashIsOverwritten)
+{
+    ASSERT_EQ(WriteResultRecord(m_path, Record(1.0)).Status, AppendStatus::Created);
+    Bytes b = Read();
+    b.insert(b.end(), 30, 0xAB);
+    Write(b);
+
+    EXPECT_EQ(WriteResultRecord(m_path, Record(2.0)).Status, AppendStatus::Appended);
+    b = Read();
+    ASSERT_EQ(b.size(), 1028u + 2 * 56u);
+    ExpectRecordAt(b, 1028, 1.0);
+    ExpectRecordAt(b, 1084, 2.0);
+}
+
+TEST_F(ZekResultFile, HeaderCutShortIsRebuilt)
+{
+    for (size_t size : {size_t{2}, size_t{500}}) {
+        SCOPED_TRACE(size);
+        Bytes cut(size, 0);
+        cut[0] = 4;
+        Write(cut);
+        EXPECT_EQ(WriteResultRecord(m_path, Record(3.0)).Status, AppendStatus::Created);
+        const Bytes b = Read();
+        ASSERT_EQ(b.size(), 1028u + 56u);
+        EXPECT_EQ(Int32At(b, 0), 4);
+        EXPECT_EQ(b[4 + 3 * 256], 11u);
+        ExpectRecordAt(b, 1028, 3.0);
+    }
+}
+
+int g_testEnds = 0;
+void CountTestEnd(void* context)
+{
+    EXPECT_EQ(context, &g_testEnds);
+    ++g_testEnds;
+}
+
+TEST_F(ZekResultFile, ForeignFileOrFailedWriteStillEndsTheTest)
+{
+    const TOnTestEndSlot onTestEnd{CountTestEnd, &g_testEnds};
+    g_testEnds = 0;
+
+    const Bytes marker = {0, 0, 0, 0};  // "keeps no results"
+    Write(marker);
+    EXPECT_EQ(WriteResultRecord(m_path, Record(1.0)).Status, AppendStatus::Kept);
+    AppendResult(m_path, Record(1.0), onTestEnd);
+    EXPECT_EQ(Read(), marker);
+    EXPECT_EQ(g_testEnds, 1);
+
+    const std::string unreachable = (m_dir / "missing" / "ZEK.RLT").string();
+    EXPECT_EQ(WriteResultRecord(unreachable, Record(1.0)).Status, AppendStatus::Failed);
+    AppendResult(unreachable, Record(1.0), onTestEnd);
+    EXPECT_EQ(g_testEnds, 2);
+
+    fs::remove(m_path);
+    AppendResult(m_path, Record(1.0), onTestEnd);
+    EXPECT_EQ(Read().size(), 1028u + 56u);
+    EXPECT_EQ(g_testEnds, 3);
+}
+
+TEST(ZekResult, PartResultsInFileOrderWithZeroForNothingCounted)
+{
+    ZekState state{};
+    state.HitsV = 3;
+    state.SamplesV = 4;
+    state.Hits2D = 1;
+    state.Samples2D = 8;
+    state.LightsAnswered = 0;
+    state.LightsShown = 0;
+    state.TasksCorrect = 2;
+    state.TasksDone = 5;
+    const ResultRecord r = MakeResultRecord(state, 90000, 45000.0);
+    EXPECT_EQ(r.Parts[0], 75.0);
+    EXPECT_EQ(r.Parts[1], 12.5);
+    EXPECT_EQ(r.Parts[2], 0.0);
+    EXPECT_EQ(r.Parts[3], 40.0);
+    EXPECT_EQ(r.Overall, (75.0 + 12.5 + 0.0 + 40.0) / 4);
+    EXPECT_EQ(r.DurationMs, 90000);
+    EXPECT_EQ(r.Timestamp, 45000.0);
+}
+
+TEST(ZekResult, TimestampCountsDaysFromTheEndOf1899)
+{
+    EXPECT_EQ(DateTimeFromLocalSeconds(0, 0), 25569.0);
+    EXPECT_EQ(DateTimeFromLocalSeconds(946728000, 0), 36526.5);      // 2000-01-01 12:00
+    EXPECT_EQ(DateTimeFromLocalSeconds(-86400 + 21600, 0), 25568.25);  // 1969-12-31 06:00
+    EXPECT_DOUBLE_EQ(DateTimeFromLocalSeconds(86399, 500), 25569.0 + 86399500.0 / 86400000.0);
+    EXPECT_GT(LocalTimestampNow(), 45000.0);  // after 2023
+}
+
+} // namespace
+} // namespace kestrava::zek

@@ -1,0 +1,78 @@
+// Reading ZEK.ini: defaults, values, and what counts as a bad value.
+#include "ZekTestSupport.h"
+
+#include "modules/zek/ZekSettings.h"
+
+namespace kestrava::zek {
+namespace {
+
+void ExpectDefaults(const ZekSettings& s)
+{
+    EXPECT_EQ(s.MinDuration, 60000);
+    EXPECT_EQ(s.MaxDuration, 7200000);
+    EXPECT_EQ(s.DefaultDuration, 600000);
+    EXPECT_EQ(s.Countdown, 2000);
+    EXPECT_EQ(s.CycleTime, 20);
+    EXPECT_EQ(s.PaintTime, 0);
+    EXPECT_EQ(s.Size, 60);
+    EXPECT_EQ(s.LCSpeed, 4.0);
+    EXPECT_EQ(s.LASpeed, 0.2);
+    EXPECT_EQ(s.RCSpeed, 3.0);
+    EXPECT_EQ(s.RASpeed, 0.2);
+    EXPECT_EQ(s.JoySpeed, 1.0);
+    EXPECT_EQ(s.FKeysInterval, 300);
+    EXPECT_EQ(s.FKeysTime, 3000);
+    EXPECT_EQ(s.MathInterval, 300);
+    EXPECT_EQ(s.MathTime, 20000);
+}
+
+TEST(ZekSettings, MissingFileAndShippedFileGiveTheDefaults)
+{
+    ExpectDefaults(ReadZekSettings("/nonexistent/ZEK.ini"));
+    {
+        SCOPED_TRACE("the ZEK.ini beside the module");
+        ExpectDefaults(ReadZekSettings(ZEK_SHIPPED_INI));
+    }
+}
+
+TEST(ZekSettings, ValuesAreReadAndBadOnesFallBack)
+{
+    const testing::ScratchFolder folder;
+    const std::string path = folder.WriteFile("ZEK.ini",
+                                   "[global]\n"
+                                   "MIN=120000\n"
+                                   "MAX=abc\n"
+                                   "DEFAULT=12x\n"
+                                   "COUNTDOWN=\n"
+                                   "CYCLETIME=0\n"
+                                   "[TRACKLING]\n"
+                                   "SIZE=99999999999\n"
+                                   "LCSPEED=2500\n"
+                                   "RASPEED=-100\n"
+                                   "PAINTTIME=5\n"
+                                   "[FKEYS]\n"
+                                   "INTERVAL=7\n"
+                                   "[MATH]\n"
+                                   "TIME=15000\n");
+    const ZekSettings s = ReadZekSettings(path);
+    EXPECT_EQ(s.MinDuration, 120000);
+    EXPECT_EQ(s.MaxDuration, 7200000);
+    EXPECT_EQ(s.DefaultDuration, 600000);
+    EXPECT_EQ(s.Countdown, 2000);
+    EXPECT_EQ(s.CycleTime, 20) << "a cycle time of 0 would divide by zero";
+    EXPECT_EQ(s.Size, 60);
+    EXPECT_EQ(s.LCSpeed, 2.5);
+    EXPECT_EQ(s.RASpeed, -0.1);
+    EXPECT_EQ(s.LASpeed, 0.2);
+    EXPECT_EQ(s.PaintTime, 5);
+    EXPECT_EQ(s.FKeysInterval, 7);
+    EXPECT_EQ(s.MathInterval, 300) << "INTERVAL of [FKEYS] is not that of [MATH]";
+    EXPECT_EQ(s.FKeysTime, 3000);
+    EXPECT_EQ(s.MathTime, 15000);
+
+    const std::string negative = folder.WriteFile("negative.ini", "[GLOBAL]\nCYCLETIME=-5\n");
+    EXPECT_EQ(ReadZekSettings(negative).CycleTime, 20);
+}
+
+} // namespace
+} // namespace kestrava::zek
