@@ -29,6 +29,7 @@ enum class FileState {
 struct RawResultFile {
     FileState state = FileState::Missing;
     int errorNumber = 0;  // errno of the failed open or read when Missing
+    bool notRegularFile = false;  // Missing because it is a folder, FIFO or device
     std::vector<unsigned char> bytes;
     int32_t partCount = 0;     // as stored; meaningful from TooShort on
     int64_t recordCount = 0;   // whole records only (state Records)

@@ -1,0 +1,85 @@
+#include "host/results/ResetResults.h"
+
+#include "platform/gdi/Folders.h"
+#include "platform/gdi/Paths.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace kestrava {
+
+namespace {
+
+enum class Verdict { Delete, Keep, Unreadable };
+
+// Only the part count decides: a file that cannot even hold one has no
+// results to keep.
+Verdict Judge(const std::string& path)
+{
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return Verdict::Unreadable;
+    unsigned char count[4] = {};
+    size_t got = 0;
+    bool failed = false;
+    while (got < sizeof count) {
+        ssize_t n = read(fd, count + got, sizeof count - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            failed = true;
+        if (n <= 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    close(fd);
+    if (failed)
+        return Verdict::Unreadable;
+    if (got < sizeof count)
+        return Verdict::Delete;
+    return (count[0] | count[1] | count[2] | count[3]) != 0 ? Verdict::Delete : Verdict::Keep;
+}
+
+void ResetFolder(const std::string& folder, std::vector<std::string>& failures)
+{
+    // Collected first and acted on after the enumeration, so that deleting
+    // never changes a directory while it is being read.
+    std::vector<std::string> files;
+    std::vector<std::string> subfolders;
+    ForEachFolderEntry(folder, [&](const FolderEntry& entry) {
+        if (entry.isFile && UpperAscii(ExtractFileExt(entry.name)) == ".RLT")
+            files.push_back(folder + entry.name);
+        else if (entry.isSearchableFolder)
+            subfolders.push_back(folder + entry.name + "/");
+    });
+    for (const std::string& path : files) {
+        switch (Judge(path)) {
+        case Verdict::Keep:
+            break;
+        case Verdict::Unreadable:
+            failures.push_back(path);
+            break;
+        case Verdict::Delete:
+            if (unlink(path.c_str()) != 0 && errno != ENOENT)
+                failures.push_back(path);
+            break;
+        }
+    }
+    for (const std::string& sub : subfolders)
+        ResetFolder(sub, failures);
+}
+
+} // namespace
+
+std::vector<std::string> DeleteResults(const std::string& folder)
+{
+    std::vector<std::string> failures;
+    std::string root = folder;
+    if (!root.empty() && root.back() != '/')
+        root += '/';
+    ResetFolder(root, failures);
+    return failures;
+}
+
+} // namespace kestrava

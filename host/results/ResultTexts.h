@@ -1,0 +1,35 @@
+// Texts made from result summaries for the test list and the evaluation.
+// All texts are UTF-8.
+#pragma once
+
+#include "host/results/ResultReaders.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kestrava {
+
+// "HH:MM" of a duration: seconds rounded (ties to even), whole hours, and
+// the remaining minutes rounded to the nearest minute (ties to even). A
+// remainder that rounds to 60 minutes carries into the hours, so 3:59:30
+// shows as "04:00" rather than "03:60". Hours take as many digits as they
+// need ("123:45"); a negative duration, which only a damaged file yields,
+// gets a leading '-'.
+std::string FormatHoursMinutes(int64_t ms);
+
+// Puts '0' in front of text until it is at least width characters long.
+std::string PadLeftZeros(std::string_view text, int width);
+
+// The two columns the test list shows for a test.
+struct TestListTexts {
+    std::string duration;  // "—:—" for the no-results marker, else FormatHoursMinutes
+    std::string points;    // "—" for the marker, else the mean rounded + "%"
+};
+
+inline constexpr std::string_view kNoResultsDuration = "\xE2\x80\x94:\xE2\x80\x94";
+inline constexpr std::string_view kNoResultsPoints = "\xE2\x80\x94";
+
+TestListTexts TestListColumns(const TestSummary& summary);
+
+} // namespace kestrava
