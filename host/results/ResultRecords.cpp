@@ -45,7 +45,7 @@ void DescribeProblem(const RawResultFile& raw, ResultFileLoad& load)
         load.problem = ResultFileProblem::PartialRecord;
         load.message = "the file ends inside record " + std::to_string(raw.recordCount + 1) + " (" +
                        Bytes(raw.tailBytes) + " of " + std::to_string(resultfile::RecordSize(raw.partCount)) +
-                       "); " + Records(raw.recordCount) + " precede it";
+                       "); " + Records(raw.recordCount) + (raw.recordCount == 1 ? " precedes it" : " precede it");
     }
 }
 
