@@ -9,6 +9,8 @@ packages=(
   build-essential cmake ninja-build pkg-config
   # settings files of the modules
   libinih-dev
+  # the drawing library: text, fonts, PNG frames
+  libfreetype-dev libfontconfig-dev zlib1g-dev fonts-liberation2 fonts-dejavu-core
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
 )

@@ -1,0 +1,137 @@
+#include "platform/gdi/Bitmap.h"
+
+#include "platform/gdi/DeviceContext.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace kestrava::gdi {
+
+Rect Intersect(const Rect& a, const Rect& b)
+{
+    Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+    if (r.Empty())
+        return {};
+    return r;
+}
+
+Rect Union(const Rect& a, const Rect& b)
+{
+    if (a.Empty())
+        return b;
+    if (b.Empty())
+        return a;
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+}
+
+Bitmap::Bitmap(int32_t width, int32_t height) { SetSize(width, height); }
+
+Bitmap::~Bitmap() { ReleaseHandle(); }
+
+// A handle names one bitmap object at one address: copies and moves start
+// without one and get their own on first use.
+Bitmap::Bitmap(const Bitmap& other)
+    : m_width(other.m_width), m_height(other.m_height), m_bitsPerPixel(other.m_bitsPerPixel),
+      m_transparent(other.m_transparent), m_pixels(other.m_pixels), m_palette(other.m_palette),
+      m_indices(other.m_indices)
+{
+}
+
+Bitmap& Bitmap::operator=(const Bitmap& other)
+{
+    if (this != &other) {
+        m_width = other.m_width;
+        m_height = other.m_height;
+        m_bitsPerPixel = other.m_bitsPerPixel;
+        m_transparent = other.m_transparent;
+        m_pixels = other.m_pixels;
+        m_palette = other.m_palette;
+        m_indices = other.m_indices;
+    }
+    return *this;
+}
+
+Bitmap::Bitmap(Bitmap&& other) noexcept
+    : m_width(std::exchange(other.m_width, 0)), m_height(std::exchange(other.m_height, 0)),
+      m_bitsPerPixel(other.m_bitsPerPixel), m_transparent(other.m_transparent), m_pixels(std::move(other.m_pixels)),
+      m_palette(std::move(other.m_palette)), m_indices(std::move(other.m_indices))
+{
+    other.ReleaseHandle();
+}
+
+Bitmap& Bitmap::operator=(Bitmap&& other) noexcept
+{
+    if (this != &other) {
+        m_width = std::exchange(other.m_width, 0);
+        m_height = std::exchange(other.m_height, 0);
+        m_bitsPerPixel = other.m_bitsPerPixel;
+        m_transparent = other.m_transparent;
+        m_pixels = std::move(other.m_pixels);
+        m_palette = std::move(other.m_palette);
+        m_indices = std::move(other.m_indices);
+        other.ReleaseHandle();
+    }
+    return *this;
+}
+
+void Bitmap::SetSize(int32_t width, int32_t height)
+{
+    m_width = std::max(width, 0);
+    m_height = std::max(height, 0);
+    m_pixels.assign(size_t(m_width) * size_t(m_height), PixelOf(0));
+    m_indices.clear();
+}
+
+Pixel Bitmap::GetPixel(int32_t x, int32_t y) const
+{
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height)
+        return 0;
+    return Row(y)[x];
+}
+
+void Bitmap::SetPixel(int32_t x, int32_t y, Pixel p)
+{
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height)
+        return;
+    Row(y)[x] = p;
+}
+
+void Bitmap::Fill(Pixel p) { std::fill(m_pixels.begin(), m_pixels.end(), p); }
+
+void Bitmap::SetBitsPerPixel(int32_t bits)
+{
+    m_bitsPerPixel = bits;
+    if (bits == 24)
+        for (Pixel& p : m_pixels)
+            p |= 0xFF000000u;
+}
+
+uint8_t Bitmap::IndexAt(int32_t x, int32_t y) const
+{
+    if (m_indices.size() != size_t(m_width) * size_t(m_height) || x < 0 || y < 0 || x >= m_width || y >= m_height)
+        return 0;
+    return m_indices[size_t(y) * size_t(m_width) + size_t(x)];
+}
+
+void Bitmap::SetPaletteData(std::vector<ColorRef> palette, std::vector<uint8_t> indices)
+{
+    m_palette = std::move(palette);
+    m_indices = std::move(indices);
+}
+
+uint32_t Bitmap::Handle()
+{
+    if (m_handle == 0)
+        m_handle = CreateBitmapDC(*this);
+    return m_handle;
+}
+
+void Bitmap::ReleaseHandle()
+{
+    if (m_handle != 0) {
+        DeleteDC(m_handle);
+        m_handle = 0;
+    }
+}
+
+} // namespace kestrava::gdi

@@ -1,0 +1,2 @@
+// Being written; see the header.
+#include "platform/gdi/Text.h"
