@@ -4,6 +4,7 @@
 // The state lives in globals: the host loads the module afresh for every
 // test and never enters it from two threads at once (it holds the test
 // area's lock for the whole call), so one test per process and no locking.
+#include "modules/zek/ZekPainter.h"
 #include "modules/zek/ZekResult.h"
 #include "modules/zek/ZekSettings.h"
 #include "modules/zek/ZekSimulation.h"
@@ -24,6 +25,7 @@ ZekState g_state;
 SeededRandom g_random;
 SystemClock g_clock;
 ZekSimulation g_simulation(g_state, g_random, g_clock);
+ZekPainter g_painter(g_simulation.Settings());
 // The host's status record from MSG_INIT until MSG_STOP; the host keeps it
 // alive that long and never moves it.
 const TTestStatus* g_status = nullptr;
@@ -57,6 +59,8 @@ void OnInfo(TTestInfo& info)
 void OnInit(const TTestStatus& status)
 {
     g_status = &status;
+    g_painter.SetStatus(&status);
+    g_simulation.SetView(&g_painter);
     g_random.Seed(ClockSeed());
     g_simulation.Init();
 }
@@ -102,6 +106,7 @@ void Dispatch(uint32_t code, TArgCell* cells)
         break;
     case MSG_STOP:
         g_simulation.Stop();
+        g_painter.SetStatus(nullptr);
         g_status = nullptr;
         break;
     case MSG_RESIZE:

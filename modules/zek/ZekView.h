@@ -1,9 +1,9 @@
 // The points where the simulation asks for drawing.
 //
 // The simulation decides when something must be drawn; a view decides how.
-// The module runs without a view for now, so every request is dropped and the
-// measured paint time is close to 0; the painter that draws into the host's
-// device context implements this interface.
+// The module's view is ZekPainter, which draws into the host's device
+// context; tests use recording views. Without a view every request is
+// dropped.
 //
 // Every call comes from inside one DispatchMessage call, under the host's
 // canvas lock, so a view needs no locking of its own. [message thread]

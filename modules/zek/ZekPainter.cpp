@@ -1,0 +1,220 @@
+#include "modules/zek/ZekPainter.h"
+
+#include "platform/gdi/Resample.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <exception>
+
+namespace kestrava::zek {
+
+namespace {
+
+using gdi::Bitmap;
+using gdi::Rect;
+
+// Logical to pixels: the fraction is cut off, toward zero.
+int32_t Trunc(double v) { return static_cast<int32_t>(std::trunc(v)); }
+// Centres of texts: the nearest pixel, ties to the even one.
+int32_t Nearest(double v) { return static_cast<int32_t>(std::nearbyint(v)); }
+
+struct LightPlace {
+    double x, y;
+};
+constexpr std::array<LightPlace, 4> kLightPlaces = {{{20, 20}, {80, 20}, {20, 80}, {80, 80}}};
+
+constexpr double kLightSize = 40.0;
+
+// Loads one picture, or nothing when it cannot be read: a missing picture
+// must not end the test (nor the host), it is simply not drawn.
+std::optional<Bitmap> LoadPicture(const std::string& path, int32_t size, int32_t& missing)
+{
+    Bitmap image;
+    try {
+        gdi::LoadScaledBitmap(image, path, size, size);
+        return image;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "ZEK: picture %s not drawn: %s\n", path.c_str(), e.what());
+    }
+    ++missing;
+    return std::nullopt;
+}
+
+} // namespace
+
+ZekPainter::ZekPainter(const ZekSettings& settings)
+    : m_settings(settings)
+{
+}
+
+double ZekPainter::Scale() const { return m_status ? m_status->Scale : 1.0; }
+
+ZekPainter::Box ZekPainter::ObjectBox(double x, double y) const
+{
+    const double s = Scale();
+    const double h = Half();
+    return {Trunc((x - h) * s), Trunc((y - h) * s), Trunc((x + h) * s), Trunc((y + h) * s)};
+}
+
+bool ZekPainter::Begin()
+{
+    if (!m_status)
+        return false;
+    m_canvas.SetHandle(m_status->DC);
+    return true;
+}
+
+void ZekPainter::LoadImages()
+{
+    if (!m_status)
+        return;
+    // The work bitmaps come with the first load (MSG_INIT) and are resized
+    // on every paint of the fields.
+    if (!m_work1)
+        m_work1.emplace();
+    if (!m_work2)
+        m_work2.emplace();
+
+    const std::string folder = ShortStringToUtf8(m_status->ModuleDir);
+    const double s = Scale();
+    const int32_t sprite = Trunc(m_settings.Size * s);
+    const int32_t light = Trunc(kLightSize * s);
+    m_missing = 0;
+
+    std::optional<Bitmap> cross = LoadPicture(folder + kPictureFiles[0], sprite, m_missing);
+    m_cursor = LoadPicture(folder + kPictureFiles[1], sprite, m_missing);
+    for (size_t n = 0; n < 4; ++n)
+        m_lightOn[n] = LoadPicture(folder + kPictureFiles[2 + n], light, m_missing);
+    for (size_t n = 0; n < 4; ++n)
+        m_lightOff[n] = LoadPicture(folder + kPictureFiles[6 + n], light, m_missing);
+
+    // The target sprite is the cross drawn once onto a square of the field's
+    // colour, so that painting it later is a plain opaque copy.
+    m_target.reset();
+    if (cross) {
+        cross->SetTransparent(true);
+        Bitmap target(cross->Width(), cross->Height());
+        target.Fill(gdi::PixelOf(kBackgroundColor));
+        gdi::Canvas(target.Handle()).Draw(0, 0, *cross);
+        m_target = std::move(target);
+    }
+    if (m_cursor) {
+        m_cursor->SetTransparent(true);
+        m_cursor->SetBitsPerPixel(32);
+    }
+}
+
+void ZekPainter::Release()
+{
+    m_canvas.SetHandle(0);
+    m_work1.reset();
+    m_work2.reset();
+    m_target.reset();
+    m_cursor.reset();
+    for (auto& image : m_lightOn)
+        image.reset();
+    for (auto& image : m_lightOff)
+        image.reset();
+}
+
+void ZekPainter::PaintAll(const ZekState& state)
+{
+    if (!Begin())
+        return;
+    const double s = Scale();
+    m_canvas.brush = {gdi::Rgb(0, 0, 0), gdi::BrushStyle::Solid};
+    m_canvas.FillRect({0, 0, Trunc(800 * s), Trunc(600 * s)});
+    m_canvas.pen = {kFramePenColor, 1, gdi::PenStyle::Solid};
+    m_canvas.brush = {kBackgroundColor, gdi::BrushStyle::Solid};
+    m_canvas.Rectangle(Trunc(20 * s), Trunc(150 * s), Trunc(120 * s), Trunc(580 * s));
+    m_canvas.Rectangle(Trunc(140 * s), Trunc(150 * s), Trunc(780 * s), Trunc(580 * s));
+    End();
+    PaintTrackingFields(state);
+    PaintLights(state);
+    PaintArithmetic(state);
+}
+
+void ZekPainter::PaintRegion(Bitmap& work, const Box& region, const Box& target, const Box& cursor, int32_t originX,
+                             int32_t originY)
+{
+    work.SetSize(region.right - region.left, region.bottom - region.top);
+    work.Fill(gdi::PixelOf(kBackgroundColor));
+    gdi::Canvas canvas(work.Handle());
+    if (m_target)
+        canvas.Draw(target.left - region.left, target.top - region.top, *m_target);
+    if (m_cursor)
+        canvas.Draw(cursor.left - region.left, cursor.top - region.top, *m_cursor);
+    gdi::BitBlt(m_status->DC, originX + region.left, originY + region.top, work.Width(), work.Height(), work.Handle(),
+                0, 0);
+}
+
+void ZekPainter::PaintTrackingFields(const ZekState& state)
+{
+    if (!m_status || !m_work1 || !m_work2)
+        return;
+    const double s = Scale();
+    auto unite = [](const Box& a, const Box& b) {
+        return Box{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                   std::max(a.bottom, b.bottom)};
+    };
+
+    const Box target2D = ObjectBox(state.TargetX, state.TargetY);
+    const Box cursor2D = ObjectBox(state.CursorX, state.CursorY);
+    const int32_t fieldX = Trunc(140 * s);
+    const int32_t fieldY = Trunc(150 * s);
+    PaintRegion(*m_work1, unite(ObjectBox(state.TargetXDrawn, state.TargetYDrawn), target2D), target2D, cursor2D,
+                fieldX, fieldY);
+    PaintRegion(*m_work2, unite(ObjectBox(state.CursorXDrawn, state.CursorYDrawn), cursor2D), target2D, cursor2D,
+                fieldX, fieldY);
+
+    // The vertical field: the same with every object at x = 50.
+    const Box targetV = ObjectBox(50, state.VTargetY);
+    const Box cursorV = ObjectBox(50, state.VCursorY);
+    const int32_t verticalX = Trunc(20 * s);
+    PaintRegion(*m_work1, unite(ObjectBox(50, state.VTargetYDrawn), targetV), targetV, cursorV, verticalX, fieldY);
+    PaintRegion(*m_work2, unite(ObjectBox(50, state.VCursorYDrawn), cursorV), targetV, cursorV, verticalX, fieldY);
+}
+
+void ZekPainter::PaintLights(const ZekState& state)
+{
+    if (!Begin())
+        return;
+    const double s = Scale();
+    for (size_t n = 0; n < 4; ++n) {
+        const bool lit = state.Light == static_cast<int32_t>(n + 1);
+        const std::optional<Bitmap>& image = lit ? m_lightOn[n] : m_lightOff[n];
+        if (image)
+            m_canvas.Draw(Trunc(kLightPlaces[n].x * s), Trunc(kLightPlaces[n].y * s), *image);
+    }
+    End();
+}
+
+void ZekPainter::PaintArithmetic(const ZekState& state)
+{
+    if (!Begin())
+        return;
+    const double s = Scale();
+    m_canvas.pen = {kFramePenColor, 1, gdi::PenStyle::Solid};
+    m_canvas.brush = {kBackgroundColor, gdi::BrushStyle::Solid};
+    m_canvas.Rectangle(Trunc(400 * s), Trunc(20 * s), Trunc(780 * s), Trunc(60 * s));
+    m_canvas.Rectangle(Trunc(400 * s), Trunc(80 * s), Trunc(780 * s), Trunc(120 * s));
+    if (state.TaskText.Length != 0) {
+        m_canvas.font.family = "Arial Black";
+        m_canvas.font.height = Trunc(40 * s);
+        m_canvas.font.bold = false;
+        m_canvas.font.underline = false;
+        m_canvas.font.color = gdi::Rgb(255, 255, 255);
+        m_canvas.brush.style = gdi::BrushStyle::Clear;
+        auto centred = [&](const TShortString& text, double centreY) {
+            const std::string utf8 = ShortStringToUtf8(text);
+            const gdi::Size extent = m_canvas.TextExtent(utf8);
+            m_canvas.TextOut(Nearest(590 * s) - extent.cx / 2, Nearest(centreY * s) - extent.cy / 2, utf8);
+        };
+        centred(state.TaskText, 40);
+        centred(state.AnswerText, 100);
+    }
+    End();
+}
+
+} // namespace kestrava::zek
