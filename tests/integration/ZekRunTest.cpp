@@ -7,6 +7,7 @@
 #include "host/results/ResultReaders.h"
 #include "host/results/ResultRecords.h"
 #include "modules/zek/ZekState.h"
+#include "platform/gdi/Bitmap.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,7 @@ public:
         fs::create_directories(root / "TESTS");
         fs::copy_file(VGDI_LIBRARY_PATH, root / "libvgdi.so");
         fs::copy_file(ZEK_MODULE_PATH, root / "TESTS" / "ZEK.TST");
+        fs::copy(ZEK_GRAPHICS_DIR, root / "TESTS" / "graphics");
     }
     ~ProgramFolder() { fs::remove_all(root); }
     std::string Module() const { return (root / "TESTS" / "ZEK.TST").string(); }
@@ -92,6 +94,8 @@ TEST(ZekRunTest, HostPlaysAWholeMinuteAndReadsTheResult)
 {
     ProgramFolder folder;
     TestCanvas canvas;
+    gdi::Bitmap area(800, 600);
+    canvas.SetDeviceContext(area.Handle());
     ModuleHost host(canvas);
 
     TTestInfo info{};
@@ -117,6 +121,11 @@ TEST(ZekRunTest, HostPlaysAWholeMinuteAndReadsTheResult)
     host.SendModuleMessage(MSG_PAINT);
     ZekState* state = StateBlock(host);
     ASSERT_NE(state, nullptr);
+    // The module drew its screen into the test area: the fields' grey frames
+    // on black, and the unlit first lamp at (20, 20).
+    EXPECT_EQ(area.GetColor(20, 150), gdi::Rgb(100, 100, 100));
+    EXPECT_EQ(area.GetColor(10, 10), gdi::Rgb(0, 0, 0));
+    EXPECT_NE(area.GetColor(40, 40), gdi::Rgb(0, 0, 0));
 
     Candidate candidate(host);
     host.SendModuleMessage(MSG_PAINT);
