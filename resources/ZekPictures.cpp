@@ -123,7 +123,8 @@ Bitmap Catch()
 
 // A lamp: a rounded housing with a round lens and its key's name. Lit, the
 // lens glows in the lamp's own colour and the name stands dark on it; unlit,
-// the lens is a dull dark glass and the name is grey.
+// the lens is a dull dark glass and the name a quiet grey, so that the one
+// lit lamp is what catches the eye.
 Bitmap Lamp(int number, bool lit)
 {
     const Rgbf hues[4] = {{235, 90, 80}, {90, 210, 95}, {90, 150, 240}, {245, 190, 60}};
@@ -142,7 +143,7 @@ Bitmap Lamp(int number, bool lit)
         Paint(image, Disc(c - lens * 0.25, c - lens * 0.3, lens * 0.45),
               {std::min(255.0, hue.r + 60), std::min(255.0, hue.g + 60), std::min(255.0, hue.b + 60)}, 0.55);
     } else {
-        Paint(image, Disc(c, c, lens), {hue.r * 0.22, hue.g * 0.22, hue.b * 0.22});
+        Paint(image, Disc(c, c, lens), {hue.r * 0.18, hue.g * 0.18, hue.b * 0.18});
         Paint(image, Ring(c, c, lens, s * 0.03), {hue.r * 0.45, hue.g * 0.45, hue.b * 0.45});
     }
     FontSpec font;
@@ -151,7 +152,7 @@ Bitmap Lamp(int number, bool lit)
     font.height = int32_t(s * 0.40);
     const std::string name = "F" + std::to_string(number);
     const Size extent = MeasureText(font, name);
-    const ColorRef ink = lit ? Rgb(20, 20, 20) : Rgb(150, 150, 150);
+    const ColorRef ink = lit ? Rgb(20, 20, 20) : Rgb(105, 105, 105);
     DrawText(image, {0, 0, image.Width(), image.Height()}, int32_t(c) - extent.cx / 2, int32_t(c) - extent.cy / 2, name,
              font, ink, false, 0);
     return image;

@@ -3,6 +3,7 @@
 // ones, so that every expected pixel follows from the layout alone.
 #include "modules/zek/ZekPainter.h"
 #include "platform/gdi/Bitmap.h"
+#include "platform/gdi/Resample.h"
 
 #include <gtest/gtest.h>
 
@@ -284,6 +285,52 @@ TEST(ZekPainterTest, NothingIsDrawnWithoutAValidDeviceContext)
     screen.status.DC = screen.bitmap.Handle();
     screen.painter.PaintTrackingFields(screen.state); // released: nothing, no crash
     EXPECT_EQ(screen.At(440, 450), kWhite);
+}
+
+} // namespace
+} // namespace kestrava::zek
+
+namespace kestrava::zek {
+namespace {
+
+// The generated pictures, scaled as the module scales them, for every test
+// area from the smallest screen on: the see-through colour must stay exactly
+// the field's colour, or the sprites would show a square around them.
+TEST(ZekPicturesTest, SpritesKeepTheirSeeThroughColourAtEveryScale)
+{
+    const std::string folder = std::string(ZEK_PICTURES_DIR) + "/";
+    for (double scale : {733.0 / 800.0, 1.0, 1.37, 2.4, 3.2}) {
+        const int32_t size = int32_t(60 * scale);
+        for (const char* name : {"cross.bmp", "catch.bmp"}) {
+            Bitmap image;
+            gdi::LoadScaledBitmap(image, folder + name, size, size);
+            EXPECT_EQ(image.TransparentColor(), kBackgroundColor) << name << " at " << scale;
+            EXPECT_EQ(image.GetColor(size - 1, 0), kBackgroundColor) << name << " at " << scale;
+        }
+    }
+}
+
+TEST(ZekPicturesTest, LitLampsAreFarBrighterThanUnlitOnes)
+{
+    const std::string folder = std::string(ZEK_PICTURES_DIR) + "/";
+    auto brightness = [&](const std::string& name) {
+        Bitmap image;
+        std::string error;
+        EXPECT_TRUE(gdi::LoadBmp(folder + name, image, &error)) << error;
+        // The lens: the middle half of the picture.
+        double sum = 0;
+        const int32_t w = image.Width(), h = image.Height();
+        for (int32_t y = h / 4; y < h * 3 / 4; ++y)
+            for (int32_t x = w / 4; x < w * 3 / 4; ++x) {
+                const ColorRef c = image.GetColor(x, y);
+                sum += gdi::RedOf(c) + gdi::GreenOf(c) + gdi::BlueOf(c);
+            }
+        return sum / ((w / 2) * (h / 2));
+    };
+    for (int n = 1; n <= 4; ++n) {
+        const std::string lamp = "F" + std::to_string(n);
+        EXPECT_GT(brightness(lamp + "On.bmp"), 3.0 * brightness(lamp + "Off.bmp")) << lamp;
+    }
 }
 
 } // namespace
