@@ -109,10 +109,11 @@ private:
 bool LoadBmp(const std::string& path, Bitmap& bitmap, std::string* error = nullptr);
 bool DecodeBmp(const std::vector<uint8_t>& bytes, Bitmap& bitmap, std::string* error = nullptr);
 // Writes in the bitmap's declared depth (bottom-up). Depths of 8 bits and
-// less write the bitmap's palette and indices when it has them, and a palette
-// made from its colours otherwise (false when more colours than fit). 32 bit
-// keeps the alpha channel. The file is written to a temporary name and
-// renamed into place.
+// less write the bitmap's palette and indices when it has them and they still
+// match its pixels (nothing was drawn over them), and a palette made from its
+// colours otherwise (false when more colours than fit). 32 bit keeps the
+// alpha channel. The file is written to a temporary name and renamed into
+// place.
 bool SaveBmp(const std::string& path, const Bitmap& bitmap, std::string* error = nullptr);
 std::vector<uint8_t> EncodeBmp(const Bitmap& bitmap, std::string* error = nullptr);
 // PNG (8-bit RGBA) for captured frames and pictures to look at.

@@ -1,2 +1,474 @@
-// Being written; see the header.
+// BMP files: reading every uncompressed layout the system's pictures come
+// in, writing them back in their declared depth, and the replace-by-rename
+// file write the picture savers share.
+//
+// A BMP header is untrusted input: every size it claims is checked against
+// the bytes at hand in 64-bit arithmetic before anything is read, and
+// pictures too large to hold are refused before anything is allocated.
 #include "platform/gdi/Bitmap.h"
+#include "platform/gdi/Internal.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <bit>
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <system_error>
+#include <unordered_map>
+
+namespace kestrava::gdi {
+
+namespace {
+
+constexpr size_t kFileHeaderSize = 14;
+constexpr uint32_t kCoreHeaderSize = 12;
+constexpr uint32_t kInfoHeaderSize = 40;
+constexpr uint32_t kBiRgb = 0;
+constexpr uint32_t kBiBitfields = 3;
+constexpr uint32_t kBiAlphaBitfields = 6;
+
+// Limits on what a file may ask us to allocate. 32768 pixels a side is more
+// than any screen the system runs on; 2^28 pixels is a gigabyte of BGRA.
+constexpr int64_t kMaxSide = 32768;
+constexpr int64_t kMaxPixels = int64_t(1) << 28;
+// A file that large is no picture of ours; reading it would only waste memory.
+constexpr std::streamoff kMaxFileSize = std::streamoff(1) << 31;
+
+bool Fail(std::string* error, std::string message)
+{
+    if (error != nullptr)
+        *error = std::move(message);
+    return false;
+}
+
+uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+
+void Put16(std::vector<uint8_t>& out, uint16_t v)
+{
+    out.push_back(uint8_t(v));
+    out.push_back(uint8_t(v >> 8));
+}
+void Put32(std::vector<uint8_t>& out, uint32_t v)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(uint8_t(v >> shift));
+}
+
+// Bytes in one stored row: rows are padded to whole 32-bit words.
+int64_t Stride(int64_t width, int64_t bits) { return (width * bits + 31) / 32 * 4; }
+
+// One channel of a BI_BITFIELDS pixel, scaled to 8 bits whatever the
+// channel's width.
+struct Channel {
+    uint32_t mask = 0;
+    int shift = 0;
+    uint64_t max = 0;
+
+    explicit Channel(uint32_t m) : mask(m)
+    {
+        if (mask != 0) {
+            shift = std::countr_zero(mask);
+            max = (uint64_t(1) << std::bit_width(mask >> shift)) - 1;
+        }
+    }
+    uint8_t Of(uint32_t pixel) const
+    {
+        if (mask == 0)
+            return 0;
+        const uint64_t v = (pixel & mask) >> shift;
+        return max == 255 ? uint8_t(v) : uint8_t((v * 255 + max / 2) / max);
+    }
+};
+
+} // namespace
+
+bool DecodeBmp(const std::vector<uint8_t>& bytes, Bitmap& bitmap, std::string* error)
+{
+    const uint8_t* file = bytes.data();
+    const uint64_t fileSize = bytes.size();
+    if (fileSize < kFileHeaderSize + 4)
+        return Fail(error, "BMP: file too short for a header (" + std::to_string(fileSize) + " bytes)");
+    if (file[0] != 'B' || file[1] != 'M')
+        return Fail(error, "BMP: not a bitmap file (no \"BM\" signature)");
+    const uint64_t dataOffset = U32(file + 10);
+    const uint32_t headerSize = U32(file + 14);
+    if (headerSize != kCoreHeaderSize && headerSize != kInfoHeaderSize && headerSize != 52 && headerSize != 56 &&
+        headerSize != 108 && headerSize != 124)
+        return Fail(error, "BMP: unsupported header size " + std::to_string(headerSize));
+    if (kFileHeaderSize + uint64_t(headerSize) > fileSize)
+        return Fail(error, "BMP: header runs past the end of the file");
+
+    const uint8_t* info = file + kFileHeaderSize;
+    int64_t width = 0;
+    int64_t height = 0;
+    bool topDown = false;
+    uint32_t bits = 0;
+    uint32_t compression = kBiRgb;
+    uint32_t colorsUsed = 0;
+    uint64_t paletteEntrySize = 4;
+    if (headerSize == kCoreHeaderSize) {
+        // The old OS/2 layout: 16-bit unsigned sizes, always bottom-up,
+        // three-byte palette entries.
+        width = U16(info + 4);
+        height = U16(info + 6);
+        bits = U16(info + 10);
+        paletteEntrySize = 3;
+    } else {
+        width = int32_t(U32(info + 4));
+        const int32_t rawHeight = int32_t(U32(info + 8));
+        topDown = rawHeight < 0;
+        height = topDown ? -int64_t(rawHeight) : int64_t(rawHeight);
+        bits = U16(info + 14);
+        compression = U32(info + 16);
+        colorsUsed = U32(info + 32);
+    }
+
+    if (width <= 0 || height <= 0)
+        return Fail(error, "BMP: invalid size " + std::to_string(width) + " x " + std::to_string(height));
+    if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
+        return Fail(error, "BMP: picture of " + std::to_string(width) + " x " + std::to_string(height) +
+                               " pixels is too large");
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32)
+        return Fail(error, "BMP: " + std::to_string(bits) + " bits per pixel are not supported");
+    const bool bitfields = compression == kBiBitfields || compression == kBiAlphaBitfields;
+    if (compression != kBiRgb && !bitfields)
+        return Fail(error, "BMP: compression method " + std::to_string(compression) + " is not supported");
+    if (bitfields && bits != 32)
+        return Fail(error, "BMP: colour masks are only supported with 32 bits per pixel");
+
+    // The colour masks sit right after the 40-byte part of the header: inside
+    // the larger headers, behind the plain one.
+    uint64_t paletteOffset = kFileHeaderSize + headerSize;
+    uint32_t masks[4] = {0, 0, 0, 0};
+    if (bitfields) {
+        const uint64_t maskCount = headerSize >= 56 || compression == kBiAlphaBitfields ? 4 : 3;
+        const uint64_t masksEnd = kFileHeaderSize + kInfoHeaderSize + 4 * maskCount;
+        if (masksEnd > fileSize)
+            return Fail(error, "BMP: colour masks run past the end of the file");
+        for (uint64_t i = 0; i < maskCount; ++i)
+            masks[i] = U32(file + kFileHeaderSize + kInfoHeaderSize + 4 * i);
+        if (headerSize == kInfoHeaderSize)
+            paletteOffset = masksEnd;
+        if (masks[0] == 0 && masks[1] == 0 && masks[2] == 0)
+            return Fail(error, "BMP: the colour masks are all empty");
+    }
+
+    std::vector<ColorRef> palette;
+    if (bits <= 8) {
+        const uint64_t maxEntries = uint64_t(1) << bits;
+        uint64_t entries = colorsUsed != 0 ? colorsUsed : maxEntries;
+        if (headerSize == kCoreHeaderSize && dataOffset > paletteOffset)
+            entries = std::min(maxEntries, (dataOffset - paletteOffset) / paletteEntrySize);
+        if (entries > maxEntries)
+            return Fail(error, "BMP: palette of " + std::to_string(entries) + " colours is more than " +
+                                   std::to_string(bits) + " bits per pixel can use");
+        if (paletteOffset + entries * paletteEntrySize > fileSize)
+            return Fail(error, "BMP: palette of " + std::to_string(entries) + " colours runs past the end of the file");
+        palette.reserve(size_t(entries));
+        for (uint64_t i = 0; i < entries; ++i) {
+            const uint8_t* e = file + paletteOffset + i * paletteEntrySize;
+            palette.push_back(Rgb(e[2], e[1], e[0]));
+        }
+    }
+
+    // The last row may lack its padding; everything before it must be whole.
+    const int64_t stride = Stride(width, bits);
+    const uint64_t needed = uint64_t(stride * (height - 1) + (width * bits + 7) / 8);
+    if (dataOffset > fileSize || needed > fileSize - dataOffset)
+        return Fail(error, "BMP: pixel data truncated (" + std::to_string(needed) + " bytes needed at offset " +
+                               std::to_string(dataOffset) + ", the file has " + std::to_string(fileSize) + ")");
+
+    Bitmap out(static_cast<int32_t>(width), static_cast<int32_t>(height));
+    std::vector<uint8_t> indices;
+    if (bits <= 8)
+        indices.resize(size_t(width * height));
+    const Channel red(masks[0]), green(masks[1]), blue(masks[2]), alpha(masks[3]);
+    const bool takesAlpha = bits == 32 && (!bitfields || masks[3] != 0);
+    bool anyAlpha = false;
+
+    for (int64_t fileRow = 0; fileRow < height; ++fileRow) {
+        const int64_t y = topDown ? fileRow : height - 1 - fileRow;
+        const uint8_t* src = file + dataOffset + uint64_t(fileRow * stride);
+        Pixel* row = out.Row(int32_t(y));
+        switch (bits) {
+        case 1:
+        case 4:
+        case 8: {
+            const uint32_t perByte = 8 / bits;
+            const uint32_t mask = (1u << bits) - 1;
+            uint8_t* index = indices.data() + y * width;
+            for (int64_t x = 0; x < width; ++x) {
+                const uint32_t shift = 8 - bits - bits * uint32_t(uint64_t(x) % perByte);
+                const uint8_t i = uint8_t(uint32_t(src[uint64_t(x) / perByte]) >> shift & mask);
+                index[x] = i;
+                row[x] = i < palette.size() ? PixelOf(palette[i]) : PixelOf(0);
+            }
+            break;
+        }
+        case 24:
+            for (int64_t x = 0; x < width; ++x) {
+                const uint8_t* p = src + 3 * x;
+                row[x] = Pixel(p[0]) | Pixel(p[1]) << 8 | Pixel(p[2]) << 16 | 0xFF000000u;
+            }
+            break;
+        case 32:
+            for (int64_t x = 0; x < width; ++x) {
+                const uint32_t v = U32(src + 4 * x);
+                Pixel p = v;
+                if (bitfields)
+                    p = Pixel(blue.Of(v)) | Pixel(green.Of(v)) << 8 | Pixel(red.Of(v)) << 16 |
+                        Pixel(masks[3] != 0 ? alpha.Of(v) : 255) << 24;
+                anyAlpha = anyAlpha || (p >> 24) != 0;
+                row[x] = p;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+
+    // Many writers leave the fourth byte of a 32-bit pixel at zero; a picture
+    // that would be wholly invisible is one that never meant to have alpha.
+    if (takesAlpha && !anyAlpha)
+        for (int32_t y = 0; y < out.Height(); ++y)
+            for (int32_t x = 0; x < out.Width(); ++x)
+                out.Row(y)[x] |= 0xFF000000u;
+    out.SetBitsPerPixel(int32_t(bits));
+    out.SetPaletteData(std::move(palette), std::move(indices));
+    out.SetTransparent(bitmap.Transparent());
+    bitmap = std::move(out);
+    return true;
+}
+
+bool LoadBmp(const std::string& path, Bitmap& bitmap, std::string* error)
+{
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in)
+        return Fail(error, "BMP: cannot open " + path);
+    const std::streamoff size = in.tellg();
+    if (size < 0 || size > kMaxFileSize)
+        return Fail(error, "BMP: " + path + " is too large to be a picture");
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
+        return Fail(error, "BMP: cannot read " + path);
+    if (!DecodeBmp(bytes, bitmap, error)) {
+        if (error != nullptr)
+            *error += " (" + path + ")";
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+// The palette and indices a bitmap was read with, if they still describe
+// its pixels and fit the depth it is written in. After drawing into the
+// bitmap they no longer do, and the palette is built from the pixels.
+bool OwnPaletteFits(const Bitmap& bitmap, size_t maxEntries)
+{
+    const auto& palette = bitmap.Palette();
+    const auto& indices = bitmap.Indices();
+    if (palette.empty() || palette.size() > maxEntries ||
+        indices.size() != size_t(bitmap.Width()) * size_t(bitmap.Height()))
+        return false;
+    size_t i = 0;
+    for (int32_t y = 0; y < bitmap.Height(); ++y) {
+        const Pixel* row = bitmap.Row(y);
+        for (int32_t x = 0; x < bitmap.Width(); ++x, ++i)
+            if (indices[i] >= palette.size() || (row[x] & 0x00FFFFFFu) != (PixelOf(palette[indices[i]]) & 0x00FFFFFFu))
+                return false;
+    }
+    return true;
+}
+
+// A palette of the bitmap's colours in the order they first appear (top
+// row first), and every pixel's index into it.
+bool BuildPalette(const Bitmap& bitmap, size_t maxEntries, std::vector<ColorRef>& palette,
+                  std::vector<uint8_t>& indices, std::string* error)
+{
+    std::unordered_map<Pixel, uint8_t> lookup;
+    palette.clear();
+    indices.assign(size_t(bitmap.Width()) * size_t(bitmap.Height()), 0);
+    size_t i = 0;
+    for (int32_t y = 0; y < bitmap.Height(); ++y) {
+        const Pixel* row = bitmap.Row(y);
+        for (int32_t x = 0; x < bitmap.Width(); ++x, ++i) {
+            const Pixel rgb = row[x] & 0x00FFFFFFu;
+            auto it = lookup.find(rgb);
+            if (it == lookup.end()) {
+                if (palette.size() == maxEntries)
+                    return Fail(error, "BMP: the picture has more than " + std::to_string(maxEntries) +
+                                           " colours and cannot be written with " +
+                                           std::to_string(bitmap.BitsPerPixel()) + " bits per pixel");
+                it = lookup.emplace(rgb, uint8_t(palette.size())).first;
+                palette.push_back(ColorOf(rgb));
+            }
+            indices[i] = it->second;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+std::vector<uint8_t> EncodeBmp(const Bitmap& bitmap, std::string* error)
+{
+    const int32_t bits = bitmap.BitsPerPixel();
+    if (bitmap.Empty()) {
+        Fail(error, "BMP: cannot write an empty picture");
+        return {};
+    }
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) {
+        Fail(error, "BMP: cannot write " + std::to_string(bits) + " bits per pixel");
+        return {};
+    }
+    const int64_t width = bitmap.Width();
+    const int64_t height = bitmap.Height();
+
+    std::vector<ColorRef> builtPalette;
+    std::vector<uint8_t> builtIndices;
+    const std::vector<ColorRef>* palette = &builtPalette;
+    const std::vector<uint8_t>* indices = &builtIndices;
+    if (bits <= 8) {
+        const size_t maxEntries = size_t(1) << bits;
+        if (OwnPaletteFits(bitmap, maxEntries)) {
+            palette = &bitmap.Palette();
+            indices = &bitmap.Indices();
+        } else if (!BuildPalette(bitmap, maxEntries, builtPalette, builtIndices, error)) {
+            return {};
+        }
+    }
+
+    const int64_t stride = Stride(width, bits);
+    const int64_t dataOffset = int64_t(kFileHeaderSize + kInfoHeaderSize + 4 * palette->size());
+    const int64_t fileSize = dataOffset + stride * height;
+    if (fileSize > int64_t(UINT32_MAX)) {
+        Fail(error, "BMP: the picture is too large for a bitmap file");
+        return {};
+    }
+
+    std::vector<uint8_t> out;
+    out.reserve(size_t(fileSize));
+    out.push_back('B');
+    out.push_back('M');
+    Put32(out, uint32_t(fileSize));
+    Put32(out, 0);
+    Put32(out, uint32_t(dataOffset));
+    Put32(out, kInfoHeaderSize);
+    Put32(out, uint32_t(width));
+    Put32(out, uint32_t(height)); // positive: bottom-up
+    Put16(out, 1);
+    Put16(out, uint16_t(bits));
+    Put32(out, kBiRgb);
+    Put32(out, uint32_t(stride * height));
+    Put32(out, 0); // no resolution: the pictures are shown pixel for pixel
+    Put32(out, 0);
+    Put32(out, uint32_t(palette->size()));
+    Put32(out, 0);
+    for (ColorRef c : *palette) {
+        out.push_back(BlueOf(c));
+        out.push_back(GreenOf(c));
+        out.push_back(RedOf(c));
+        out.push_back(0);
+    }
+
+    for (int64_t y = height - 1; y >= 0; --y) {
+        const Pixel* row = bitmap.Row(int32_t(y));
+        const size_t rowStart = out.size();
+        if (bits <= 8) {
+            const uint8_t* index = indices->data() + y * width;
+            const uint32_t perByte = 8 / uint32_t(bits);
+            for (int64_t x = 0; x < width; x += perByte) {
+                uint8_t packed = 0;
+                for (uint32_t k = 0; k < perByte; ++k) {
+                    const uint8_t i = x + k < width ? index[x + k] : 0;
+                    packed = uint8_t(packed | i << (8 - uint32_t(bits) * (k + 1)));
+                }
+                out.push_back(packed);
+            }
+        } else {
+            for (int64_t x = 0; x < width; ++x) {
+                const Pixel p = row[x];
+                out.push_back(uint8_t(p));
+                out.push_back(uint8_t(p >> 8));
+                out.push_back(uint8_t(p >> 16));
+                if (bits == 32)
+                    out.push_back(uint8_t(p >> 24));
+            }
+        }
+        out.resize(rowStart + size_t(stride), 0);
+    }
+    return out;
+}
+
+bool SaveBmp(const std::string& path, const Bitmap& bitmap, std::string* error)
+{
+    const std::vector<uint8_t> bytes = EncodeBmp(bitmap, error);
+    if (bytes.empty())
+        return false;
+    return internal::WriteFileReplacing(path, bytes.data(), bytes.size(), error);
+}
+
+namespace internal {
+
+bool WriteFileReplacing(const std::string& path, const uint8_t* data, size_t size, std::string* error)
+{
+    auto failure = [&](const std::string& what, int code) {
+        return Fail(error, what + ": " + std::error_code(code, std::generic_category()).message());
+    };
+
+    // The temporary name lies in the target's folder (rename works within
+    // one file system only) and is unique per process and call; O_EXCL
+    // keeps us from taking over a file that happens to carry it.
+    static std::atomic<uint32_t> counter{0};
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = path + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return failure("cannot create " + temp, errno);
+    }
+    if (fd < 0)
+        return Fail(error, "cannot find a free temporary name beside " + path);
+
+    size_t written = 0;
+    while (written < size) {
+        const ssize_t n = write(fd, data + written, size - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int code = n < 0 ? errno : EIO;
+            close(fd);
+            unlink(temp.c_str());
+            return failure("cannot write " + temp, code);
+        }
+        written += size_t(n);
+    }
+    if (fsync(fd) != 0) {
+        const int code = errno;
+        close(fd);
+        unlink(temp.c_str());
+        return failure("cannot flush " + temp, code);
+    }
+    if (close(fd) != 0) {
+        const int code = errno;
+        unlink(temp.c_str());
+        return failure("cannot close " + temp, code);
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        const int code = errno;
+        unlink(temp.c_str());
+        return failure("cannot replace " + path, code);
+    }
+    return true;
+}
+
+} // namespace internal
+
+} // namespace kestrava::gdi
