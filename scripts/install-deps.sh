@@ -11,6 +11,10 @@ packages=(
   libinih-dev
   # the drawing library: text, fonts, PNG frames
   libfreetype-dev libfontconfig-dev zlib1g-dev fonts-liberation2 fonts-dejavu-core
+  # the window, input, joysticks (the application layer)
+  libsdl2-dev
+  # end-to-end checks in a real window
+  xvfb xdotool imagemagick x11-utils
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
 )

@@ -1,0 +1,162 @@
+#include "platform/app/Clock.h"
+#include "platform/app/ManualClock.h"
+
+#include "platform/gdi/Clock.h"
+
+#include <chrono>
+
+namespace kestrava::app {
+
+namespace {
+
+bool Reached(uint32_t now, uint32_t due) { return static_cast<int32_t>(now - due) >= 0; }
+
+class RealClock final : public Clock {
+public:
+    uint32_t NowMs() const override { return TimeGetTime(); }
+
+    bool WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& cv, uint32_t dueMs,
+                   const std::function<bool()>& wake) override
+    {
+        // The deadline is taken on the steady clock once, so a spurious wake
+        // does not stretch the wait.
+        const uint32_t now = NowMs();
+        const int32_t remaining = static_cast<int32_t>(dueMs - now);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(remaining > 0 ? remaining : 0);
+        while (true) {
+            if (wake())
+                return true;
+            if (Reached(NowMs(), dueMs))
+                return false;
+            if (cv.wait_until(lock, deadline) == std::cv_status::timeout && !wake()) {
+                // The steady clock and the millisecond clock agree to within a
+                // millisecond; wait out any rest on the millisecond clock.
+                if (Reached(NowMs(), dueMs))
+                    return false;
+            }
+        }
+    }
+
+    void Wait(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
+              const std::function<bool()>& wake) override
+    {
+        cv.wait(lock, wake);
+    }
+};
+
+// Set on a thread that a manual clock woke by time, until it waits again.
+thread_local ManualClock* t_runningFor = nullptr;
+
+} // namespace
+
+Clock& SystemClock()
+{
+    static RealClock clock;
+    return clock;
+}
+
+void ManualClock::Enter()
+{
+    if (t_runningFor == this) {
+        t_runningFor = nullptr;
+        std::lock_guard<std::mutex> guard(m_lock);
+        --m_running;
+        m_changed.notify_all();
+    }
+}
+
+bool ManualClock::WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& cv, uint32_t dueMs,
+                            const std::function<bool()>& wake)
+{
+    std::list<Waiter>::iterator self;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        self = m_waiters.insert(m_waiters.end(), Waiter{lock.mutex(), &cv, true, dueMs});
+    }
+    Enter();
+    bool woken = false;
+    while (true) {
+        if (wake()) {
+            woken = true;
+            break;
+        }
+        if (Reached(m_now.load(), dueMs))
+            break;
+        cv.wait(lock);
+    }
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_waiters.erase(self);
+    if (!woken) {
+        ++m_running;
+        t_runningFor = this;
+    }
+    m_changed.notify_all();
+    return woken;
+}
+
+void ManualClock::Wait(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
+                       const std::function<bool()>& wake)
+{
+    std::list<Waiter>::iterator self;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        self = m_waiters.insert(m_waiters.end(), Waiter{lock.mutex(), &cv, false, 0});
+    }
+    Enter();
+    cv.wait(lock, wake);
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_waiters.erase(self);
+    m_changed.notify_all();
+}
+
+void ManualClock::NotifyAll()
+{
+    std::vector<Waiter> waiters;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        waiters.assign(m_waiters.begin(), m_waiters.end());
+    }
+    // Taking each waiter's own mutex before notifying closes the gap between
+    // its look at the time and its wait.
+    for (const Waiter& w : waiters) {
+        std::lock_guard<std::mutex> guard(*w.mutex);
+        w.cv->notify_all();
+    }
+}
+
+void ManualClock::Settle()
+{
+    std::unique_lock<std::mutex> guard(m_lock);
+    const uint32_t now = m_now.load();
+    m_changed.wait_for(guard, std::chrono::seconds(5), [&] {
+        if (m_running > 0)
+            return false;
+        for (const Waiter& w : m_waiters)
+            if (w.hasDue && Reached(now, w.due))
+                return false;
+        return true;
+    });
+}
+
+void ManualClock::Advance(uint32_t ms)
+{
+    const uint32_t target = m_now.load() + ms;
+    while (true) {
+        Settle();
+        const uint32_t now = m_now.load();
+        uint32_t next = target;
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            for (const Waiter& w : m_waiters)
+                if (w.hasDue && !Reached(now, w.due) && static_cast<int32_t>(w.due - next) < 0)
+                    next = w.due;
+        }
+        m_now.store(next);
+        NotifyAll();
+        Settle();
+        if (next == target)
+            return;
+    }
+}
+
+} // namespace kestrava::app
