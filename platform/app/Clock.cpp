@@ -19,10 +19,17 @@ public:
                    const std::function<bool()>& wake) override
     {
         // The deadline is taken on the steady clock once, so a spurious wake
-        // does not stretch the wait.
-        const uint32_t now = NowMs();
-        const int32_t remaining = static_cast<int32_t>(dueMs - now);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(remaining > 0 ? remaining : 0);
+        // does not stretch the wait. It is the instant the millisecond clock
+        // turns to dueMs, not "now plus whole milliseconds": that would carry
+        // the fraction of a millisecond at which the wait began into the
+        // wake-up, and a periodic waiter's lateness would creep up by its own
+        // wake-up delay on every round until it wrapped at 1 ms. Both clocks
+        // are the monotonic clock, so the boundary is exact.
+        const auto nowMs =
+            std::chrono::floor<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
+        const int32_t remaining = static_cast<int32_t>(dueMs - static_cast<uint32_t>(nowMs.count()));
+        const auto deadline =
+            std::chrono::steady_clock::time_point(nowMs + std::chrono::milliseconds(remaining > 0 ? remaining : 0));
         while (true) {
             if (wake())
                 return true;
@@ -44,9 +51,23 @@ public:
     }
 };
 
-// Set on a thread that a manual clock woke by time, until it waits again.
-thread_local ManualClock* t_runningFor = nullptr;
+} // namespace
 
+// Set on a thread that a manual clock woke by time, until it waits again.
+// A thread may also end instead of waiting again (a timer destroyed in the
+// middle of its ticks); it must then stop counting as running, or every
+// later Settle() would sit out its whole limit.
+struct ManualClockRunMark {
+    ManualClock* clock = nullptr;
+    ~ManualClockRunMark()
+    {
+        if (clock != nullptr)
+            clock->Enter();
+    }
+};
+
+namespace {
+thread_local ManualClockRunMark t_running;
 } // namespace
 
 Clock& SystemClock()
@@ -57,8 +78,8 @@ Clock& SystemClock()
 
 void ManualClock::Enter()
 {
-    if (t_runningFor == this) {
-        t_runningFor = nullptr;
+    if (t_running.clock == this) {
+        t_running.clock = nullptr;
         std::lock_guard<std::mutex> guard(m_lock);
         --m_running;
         m_changed.notify_all();
@@ -88,7 +109,7 @@ bool ManualClock::WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_v
     m_waiters.erase(self);
     if (!woken) {
         ++m_running;
-        t_runningFor = this;
+        t_running.clock = this;
     }
     m_changed.notify_all();
     return woken;

@@ -31,6 +31,7 @@ public:
     void Settle();
 
 private:
+    friend struct ManualClockRunMark;
     struct Waiter {
         std::mutex* mutex;
         std::condition_variable* cv;

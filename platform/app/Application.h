@@ -1,0 +1,139 @@
+// The application: one backend, the user-interface loop, the form, and
+// everything between them: hit testing, mouse capture, enter and leave,
+// double clicks, keyboard focus with key preview, cursors, hints, and the
+// painting of dirty rectangles into the one back buffer.
+//
+// Everything runs on the user-interface thread; other threads reach it only
+// through Loop().Post().
+//
+// FIXME: Tab does not move the focus between controls; it reaches the
+// focused control (and the form's key preview) like any other key.
+#pragma once
+
+#include "platform/app/Backend.h"
+#include "platform/app/Control.h"
+#include "platform/app/EventLoop.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kestrava::app {
+
+class Application {
+public:
+    Application(Backend& backend, Clock& clock);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // Opens the backend's window, makes the back buffer and sizes the form
+    // to the screen. False with the backend's reason.
+    bool Open(std::string& error);
+    // Closes the backend's window.
+    void Close();
+
+    Backend& GetBackend() { return m_backend; }
+    EventLoop& Loop() { return m_loop; }
+    Clock& GetClock() { return m_loop.GetClock(); }
+    Form& MainForm() { return m_form; }
+    const gdi::Bitmap& BackBuffer() const { return m_backBuffer; }
+    int32_t ScreenWidth() const { return m_backBuffer.Width(); }
+    int32_t ScreenHeight() const { return m_backBuffer.Height(); }
+
+    // Runs the loop until Quit. [user-interface thread]
+    void Run() { m_loop.Run(); }
+    // [thread-safe]
+    void Quit() { m_loop.Quit(); }
+
+    // Handles one backend event as the loop would. Tests may feed events
+    // straight in; the loop calls it for every event the backend delivers.
+    void HandleEvent(const Event& event);
+
+    // --- Painting ---
+    // Marks a rectangle of the screen for repainting.
+    void InvalidateScreen(const gdi::Rect& screenRect);
+    // Paints every dirty rectangle and presents them. The loop does this
+    // whenever a round's work is done.
+    void Update();
+    const std::vector<gdi::Rect>& DirtyRects() const { return m_dirty; }
+
+    // --- Input state ---
+    // The topmost visible and enabled control at a screen point that takes
+    // the hit (the form when no child does; null off the screen).
+    Control* ControlAt(int32_t x, int32_t y);
+    Control* Hovered() const { return m_hover; }
+    Control* Captured() const { return m_capture; }
+    Control* FocusedControl() const { return m_focus; }
+    // Moves the keyboard focus (null clears it); the control that loses it
+    // hears FocusExit before the new one hears FocusEnter. False when
+    // control cannot take it.
+    bool SetFocus(Control* control);
+    bool Active() const { return m_active; }
+
+    // --- Cursors ---
+    // The cursor of controls that set none (the arrow unless changed).
+    void SetDefaultCursor(std::shared_ptr<Cursor> cursor);
+    // A cursor over every control while set (the busy cursor); null ends it.
+    void SetOverrideCursor(std::shared_ptr<Cursor> cursor);
+    // Picks the cursor again for the control under the mouse.
+    void RefreshCursor();
+
+    // --- Hints ---
+    // How long the mouse must rest over a control with a hint before it
+    // shows.
+    static constexpr uint32_t kHintDelayMs = 500;
+    bool HintVisible() const { return m_hintVisible; }
+    const std::string& HintText() const { return m_hintText; }
+    gdi::Rect HintRect() const { return m_hintRect; }
+    void HideHint();
+
+    // Called by a control before it leaves the tree or dies, and when it
+    // is hidden or disabled: drops every reference to it and its children.
+    void ControlGone(Control* control);
+    // The same for a control that stays but can no longer take input.
+    void ControlLostInput(Control* control);
+
+private:
+    void MouseMove(int32_t x, int32_t y, Modifiers modifiers);
+    void MouseButtonEvent(const Event& event);
+    void Key(const Event& event);
+    void UpdateHover(int32_t x, int32_t y);
+    void CancelCapture();
+    void ArmHint();
+    void ShowHint();
+    void PaintTree(Control& control, const gdi::Rect& screenClip);
+    void PaintHint(const gdi::Rect& screenClip);
+    void MergeDirty();
+
+    Backend& m_backend;
+    EventLoop m_loop;
+    Form m_form;
+    gdi::Bitmap m_backBuffer;
+    std::vector<gdi::Rect> m_dirty;
+    bool m_painting = false;
+
+    Control* m_hover = nullptr;
+    Control* m_capture = nullptr;
+    MouseButton m_captureButton = MouseButton::Left;
+    Control* m_focus = nullptr;
+    Control* m_clickTarget = nullptr;
+    bool m_active = true;
+    int32_t m_mouseX = -1;
+    int32_t m_mouseY = -1;
+    bool m_mouseKnown = false;
+
+    std::shared_ptr<Cursor> m_defaultCursor;
+    std::shared_ptr<Cursor> m_overrideCursor;
+    // Held so that a freed cursor's address cannot pass for the current one.
+    std::shared_ptr<Cursor> m_currentCursor;
+    bool m_cursorSet = false;
+
+    EventLoop::TimerId m_hintTimer = 0;
+    Control* m_hintControl = nullptr;
+    bool m_hintVisible = false;
+    std::string m_hintText;
+    gdi::Rect m_hintRect{};
+};
+
+} // namespace kestrava::app
