@@ -12,7 +12,7 @@ packages=(
   # the drawing library: text, fonts, PNG frames
   libfreetype-dev libfontconfig-dev zlib1g-dev fonts-liberation2 fonts-dejavu-core
   # the window, input, joysticks (the application layer)
-  libsdl2-dev
+  libsdl2-dev libx11-dev
   # end-to-end checks in a real window
   xvfb xdotool imagemagick x11-utils
   # tests and benchmarks

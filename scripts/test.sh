@@ -24,6 +24,8 @@ run_suite() {
 
 run_suite normal -- -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ctest --test-dir build/normal --output-on-failure -j "$jobs"
+# The real window: keys typed into the demo program under Xvfb (about 2 s).
+./scripts/e2e-demo.sh build/normal
 
 run_suite asan -- -DCMAKE_BUILD_TYPE=Debug -DKESTRAVA_SANITIZE=ON -DKESTRAVA_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 UBSAN_OPTIONS=print_stacktrace=1 \
