@@ -33,7 +33,7 @@ ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 UBSAN_OPTIONS=print_stacktrac
 
 # The threaded parts: the message gate and canvas lock between the tick
 # thread and the user-interface thread.
-run_suite tsan core_tests -- -DCMAKE_BUILD_TYPE=Debug -DKESTRAVA_TSAN=ON -DKESTRAVA_BENCH=OFF
+run_suite tsan core_tests timer_tests app_tests -- -DCMAKE_BUILD_TYPE=Debug -DKESTRAVA_TSAN=ON -DKESTRAVA_BENCH=OFF
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure -j "$jobs" -L threaded
 
 echo "=== all suites passed"

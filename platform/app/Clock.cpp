@@ -3,7 +3,10 @@
 
 #include "platform/gdi/Clock.h"
 
+#include <algorithm>
 #include <chrono>
+#include <thread>
+#include <vector>
 
 namespace kestrava::app {
 
@@ -92,7 +95,7 @@ bool ManualClock::WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_v
     std::list<Waiter>::iterator self;
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        self = m_waiters.insert(m_waiters.end(), Waiter{lock.mutex(), &cv, true, dueMs});
+        self = m_waiters.insert(m_waiters.end(), Waiter{lock.mutex(), &cv, true, dueMs, ++m_nextId});
     }
     Enter();
     bool woken = false;
@@ -121,7 +124,7 @@ void ManualClock::Wait(std::unique_lock<std::mutex>& lock, std::condition_variab
     std::list<Waiter>::iterator self;
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        self = m_waiters.insert(m_waiters.end(), Waiter{lock.mutex(), &cv, false, 0});
+        self = m_waiters.insert(m_waiters.end(), Waiter{lock.mutex(), &cv, false, 0, ++m_nextId});
     }
     Enter();
     cv.wait(lock, wake);
@@ -132,16 +135,34 @@ void ManualClock::Wait(std::unique_lock<std::mutex>& lock, std::condition_variab
 
 void ManualClock::NotifyAll()
 {
-    std::vector<Waiter> waiters;
+    std::vector<uint64_t> ids;
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        waiters.assign(m_waiters.begin(), m_waiters.end());
+        for (const Waiter& w : m_waiters)
+            ids.push_back(w.id);
     }
     // Taking each waiter's own mutex before notifying closes the gap between
-    // its look at the time and its wait.
-    for (const Waiter& w : waiters) {
-        std::lock_guard<std::mutex> guard(*w.mutex);
-        w.cv->notify_all();
+    // its look at the time and its wait. A waiter that has stopped waiting
+    // may already have freed that mutex (a timer destroyed by its own tick),
+    // so it is touched only while the waiter is still registered, under
+    // m_lock; try_lock, because a waiter takes m_lock while holding its
+    // mutex. A failed try means the waiter is awake, not yet in its wait: it
+    // will see the new time itself, or wait and be notified on a retry.
+    for (const uint64_t id : ids) {
+        while (true) {
+            std::unique_lock<std::mutex> guard(m_lock);
+            const auto it = std::find_if(m_waiters.begin(), m_waiters.end(),
+                                         [id](const Waiter& w) { return w.id == id; });
+            if (it == m_waiters.end())
+                break;
+            if (it->mutex->try_lock()) {
+                it->cv->notify_all();
+                it->mutex->unlock();
+                break;
+            }
+            guard.unlock();
+            std::this_thread::yield();
+        }
     }
 }
 

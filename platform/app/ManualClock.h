@@ -37,6 +37,7 @@ private:
         std::condition_variable* cv;
         bool hasDue;
         uint32_t due;
+        uint64_t id;
     };
     void Enter();
     void NotifyAll();
@@ -46,6 +47,7 @@ private:
     std::condition_variable m_changed;
     std::list<Waiter> m_waiters;
     int m_running = 0;
+    uint64_t m_nextId = 0; // guarded by m_lock
 };
 
 } // namespace kestrava::app

@@ -13,7 +13,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 using namespace kestrava;
 
@@ -93,6 +95,40 @@ int main(int argc, char** argv)
         sticks[n]->SetTransparent(true);
         sticks[n]->SetFont(normal);
         sticks[n]->SetBounds(40, 200 + 30 * n, 900, 26);
+    }
+
+    // Cursor fields: move the mouse over each to see its cursor; a .CUR or
+    // .ANI file given with --cursor FILE gets a field of its own.
+    edit.SetCursor(backend.LoadStandardCursor(app::StandardCursor::IBeam));
+    struct CursorField {
+        const char* name;
+        std::shared_ptr<app::Cursor> cursor;
+    };
+    std::vector<CursorField> fields = {{"Hand", backend.LoadStandardCursor(app::StandardCursor::Hand)},
+                                       {"Sanduhr", backend.LoadStandardCursor(app::StandardCursor::Wait)},
+                                       {"Kein Zeiger", backend.LoadStandardCursor(app::StandardCursor::None)}};
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--cursor") == 0) {
+            auto fromFile = backend.LoadCursorFile(argv[i + 1]);
+            if (fromFile)
+                fields.push_back({"Datei", fromFile});
+            else
+                std::fprintf(stderr, "app-demo: cannot read the cursor file %s\n", argv[i + 1]);
+        }
+    for (size_t i = 0; i < fields.size(); ++i) {
+        auto& field = form.Create<app::Panel>();
+        field.SetColor(gdi::Rgb(60, 80, 120));
+        field.SetBounds(40 + int32_t(i) * 170, 280, 150, 80);
+        field.SetCursor(fields[i].cursor);
+        field.SetHint(fields[i].name);
+        auto& caption = field.Create<app::Label>();
+        caption.SetTransparent(true);
+        caption.SetFont(normal);
+        caption.SetBounds(0, 0, 150, 80);
+        caption.SetAlignment(app::Alignment::Center);
+        caption.SetLayout(app::VerticalAlignment::Center);
+        caption.SetText(fields[i].name);
+        caption.SetEnabled(false);
     }
 
     // Disabled, so the mouse passes through it to the form below.
