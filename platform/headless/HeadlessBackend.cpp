@@ -115,26 +115,27 @@ void HeadlessBackend::PushMouseMove(int32_t x, int32_t y)
     Push(e);
 }
 
-void HeadlessBackend::PushMouseDown(int32_t x, int32_t y, MouseButton button, Modifiers modifiers)
+namespace {
+Event MouseEvent(Event::Type type, int32_t x, int32_t y, MouseButton button, Modifiers modifiers)
 {
     Event e;
-    e.type = Event::Type::MouseDown;
+    e.type = type;
     e.x = x;
     e.y = y;
     e.button = button;
     e.modifiers = modifiers;
-    Push(e);
+    return e;
+}
+} // namespace
+
+void HeadlessBackend::PushMouseDown(int32_t x, int32_t y, MouseButton button, Modifiers modifiers)
+{
+    Push(MouseEvent(Event::Type::MouseDown, x, y, button, modifiers));
 }
 
 void HeadlessBackend::PushMouseUp(int32_t x, int32_t y, MouseButton button, Modifiers modifiers)
 {
-    Event e;
-    e.type = Event::Type::MouseUp;
-    e.x = x;
-    e.y = y;
-    e.button = button;
-    e.modifiers = modifiers;
-    Push(e);
+    Push(MouseEvent(Event::Type::MouseUp, x, y, button, modifiers));
 }
 
 void HeadlessBackend::PushClick(int32_t x, int32_t y, MouseButton button)
@@ -147,11 +148,7 @@ void HeadlessBackend::PushClick(int32_t x, int32_t y, MouseButton button)
 void HeadlessBackend::PushDoubleClick(int32_t x, int32_t y)
 {
     PushClick(x, y);
-    Event e;
-    e.type = Event::Type::MouseDouble;
-    e.x = x;
-    e.y = y;
-    Push(e);
+    Push(MouseEvent(Event::Type::MouseDouble, x, y, MouseButton::Left, {}));
     PushMouseUp(x, y);
 }
 
