@@ -1,0 +1,178 @@
+// The host's own owner-drawn list of text lines, with a small inline markup.
+//
+// Every list on the host's screens is one of these: the test list with its
+// duration and points columns, the program list, the end-of-test columns and
+// the evaluation text. A line may carry "<b>" (bold), "<tab>" or "<tabtab>"
+// (10 or 20 pixels of indent) and one tab character that splits it into a
+// left part and a right-aligned part. Lines can be coloured by the number
+// their digits form against a threshold, so a score list shows weak scores
+// in another colour without the host formatting anything.
+//
+// The list keeps one selection flag per line and handles a click itself
+// (Ctrl+click adds to the selection). It has no scroll bar and no keyboard
+// handling: the host scrolls it through Position from its own slider
+// pictures.
+//
+// Texts are UTF-8. Everything here runs on the user-interface thread.
+#pragma once
+
+#include "platform/app/Control.h"
+#include "platform/app/Controls.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrava::ui {
+
+// One line with its markup taken apart.
+struct TMarkupLine {
+    std::string left;   // the whole text when the line has no tab character
+    std::string right;  // the text after the tab character
+    bool hasTab = false;
+    bool bold = false;
+    int32_t indent = 0; // 0, 10 or 20 pixels
+};
+
+// Removes the first "<b>", "<tab>" and "<tabtab>" and splits at the first
+// tab character. Only the first occurrence of each tag counts, so a second
+// "<b>" stays visible as text.
+TMarkupLine ParseMarkup(std::string_view line);
+
+// All decimal digits of a line read as one number ("1,234s" gives 1234);
+// nothing when the line has no digit. A number beyond what int64 holds is
+// kept at the int64 maximum, which is above every threshold.
+std::optional<int64_t> DigitsNumber(std::string_view line);
+
+// The comparison that keeps a sorted list in order: case-insensitive for
+// ASCII and for the Latin-1 letters of German texts (Ä, Ö, Ü, É ...).
+int CompareTextIgnoringCase(std::string_view a, std::string_view b);
+
+class TMyCustomListBox : public app::Control {
+public:
+    TMyCustomListBox() = default;
+
+    // Where and how one visible row is drawn; what Paint does, spelled out
+    // so that the layout can be checked without reading pixels.
+    struct TRowLayout {
+        int32_t line = -1; // index into Lines()
+        int32_t y = 0;
+        bool selected = false;
+        gdi::ColorRef textColor = 0;
+        bool bold = false;
+        std::string left;
+        int32_t leftX = 0;
+        std::string right; // empty unless the line has a tab character
+        int32_t rightX = 0;
+    };
+
+    // --- Font and row geometry ---
+    // Copies the font and snaps the control's height to whole rows.
+    void SetFont(const gdi::Font& font);
+    const gdi::Font& Font() const { return m_font; }
+    // The cell height of "Äquator" in the list's font.
+    int32_t RowHeight() const;
+    int32_t VisibleRows() const;
+
+    // --- Colours and look ---
+    void SetAlternativeColor(gdi::ColorRef color);
+    gdi::ColorRef AlternativeColor() const { return m_alternativeColor; }
+    void SetAlternative(bool on);
+    bool Alternative() const { return m_alternative; }
+    void SetColor(gdi::ColorRef color);
+    gdi::ColorRef Color() const { return m_color; }
+    void SetSelColor(gdi::ColorRef color);
+    gdi::ColorRef SelColor() const { return m_selColor; }
+    void SetTransparent(bool transparent);
+    bool Transparent() const { return m_transparent; }
+    // Alignment of lines without a tab character.
+    void SetAlignement(app::Alignment alignment);
+    app::Alignment Alignement() const { return m_alignment; }
+    // Margin at the left and at the right; a negative value is ignored.
+    void SetAbstand(int32_t pixels);
+    int32_t Abstand() const { return m_abstand; }
+    // Lines whose digits form a number at or below this are drawn in the
+    // alternative colour (with Alternative on).
+    void SetThreshold(int32_t threshold);
+    int32_t Threshold() const { return m_threshold; }
+    // Every control paints into the application's one back buffer, so this
+    // is kept for the host's sake only.
+    bool doubleBuffered = true;
+
+    // The look a freshly placed list has in the form designer: white
+    // background, navy selection, the font colour as alternative colour, no
+    // margin, 80 x 80 pixels.
+    void UseDesignerDefaults();
+
+    // --- Lines ---
+    const std::vector<std::string>& Lines() const { return m_lines; }
+    int32_t Count() const { return static_cast<int32_t>(m_lines.size()); }
+    // Replaces all lines by a copy of others (a sorted list sorts them and
+    // drops case-insensitive duplicates).
+    void SetLines(const std::vector<std::string>& others);
+    // Appends a line, or inserts it at its place in a sorted list; returns
+    // its index, or -1 when a sorted list already holds it (ignoring case).
+    int32_t AddLine(std::string utf8);
+    // Ignored outside the lines.
+    void DeleteLine(int32_t index);
+    void ClearLines();
+    // A sorted list keeps its lines in case-insensitive order; switching it
+    // on sorts the present lines.
+    void SetSorted(bool sorted);
+    bool Sorted() const { return m_sorted; }
+
+    // --- Scrolling ---
+    // The first visible line; a value outside [0, Count() - VisibleRows()]
+    // is refused.
+    void SetPosition(int32_t position);
+    int32_t Position() const { return m_position; }
+    // The largest useful Position (0 while all lines fit).
+    int32_t Max() const;
+
+    // --- Selection ---
+    // The line selected by the last click, -1 if none.
+    int32_t Selected() const { return m_selected; }
+    // Sets one flag without events and without repainting; ignored outside
+    // the lines.
+    void SetItemSelected(int32_t index, bool selected);
+    bool IsItemSelected(int32_t index) const;
+    // What a click does to the line at index (past the lines: deselects).
+    void ToggleItem(int32_t index);
+
+    // A click selected a line.
+    app::NotifyHandler OnSelect;
+    // A click deselected a line, or hit no line.
+    app::NotifyHandler OnDeSelect;
+
+    // --- Painting ---
+    // The rows Paint draws, top to bottom.
+    std::vector<TRowLayout> Layout() const;
+    void Paint(app::Canvas& canvas, const gdi::Rect& clip) override;
+
+    void MouseDown(app::MouseButton button, int32_t x, int32_t y, app::Modifiers modifiers) override;
+
+private:
+    // Keeps one flag per line after the lines changed, by index.
+    void LinesChanged(size_t oldCount);
+    gdi::Font FontFor(bool bold) const;
+
+    gdi::Font m_font;
+    gdi::ColorRef m_alternativeColor = 0;
+    bool m_alternative = false;
+    gdi::ColorRef m_color = 0;
+    gdi::ColorRef m_selColor = 0;
+    bool m_transparent = false;
+    app::Alignment m_alignment = app::Alignment::Left;
+    int32_t m_abstand = 0;
+    int32_t m_threshold = 0;
+
+    std::vector<std::string> m_lines;
+    std::vector<uint8_t> m_flags;
+    bool m_sorted = false;
+    int32_t m_position = 0;
+    int32_t m_selected = -1;
+};
+
+} // namespace kestrava::ui
