@@ -50,7 +50,7 @@ ZekPainter::ZekPainter(const ZekSettings& settings)
 
 double ZekPainter::Scale() const { return m_status ? m_status->Scale : 1.0; }
 
-ZekPainter::Box ZekPainter::ObjectBox(double x, double y) const
+gdi::Rect ZekPainter::ObjectBox(double x, double y) const
 {
     const double s = Scale();
     const double h = Half();
@@ -135,10 +135,10 @@ void ZekPainter::PaintAll(const ZekState& state)
     PaintArithmetic(state);
 }
 
-void ZekPainter::PaintRegion(Bitmap& work, const Box& region, const Box& target, const Box& cursor, int32_t originX,
+void ZekPainter::PaintRegion(Bitmap& work, const Rect& region, const Rect& target, const Rect& cursor, int32_t originX,
                              int32_t originY)
 {
-    work.SetSize(region.right - region.left, region.bottom - region.top);
+    work.SetSize(region.Width(), region.Height());
     work.Fill(gdi::PixelOf(kBackgroundColor));
     gdi::Canvas canvas(work.Handle());
     if (m_target)
@@ -154,26 +154,22 @@ void ZekPainter::PaintTrackingFields(const ZekState& state)
     if (!m_status || !m_work1 || !m_work2)
         return;
     const double s = Scale();
-    auto unite = [](const Box& a, const Box& b) {
-        return Box{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-                   std::max(a.bottom, b.bottom)};
-    };
 
-    const Box target2D = ObjectBox(state.TargetX, state.TargetY);
-    const Box cursor2D = ObjectBox(state.CursorX, state.CursorY);
+    const Rect target2D = ObjectBox(state.TargetX, state.TargetY);
+    const Rect cursor2D = ObjectBox(state.CursorX, state.CursorY);
     const int32_t fieldX = Trunc(140 * s);
     const int32_t fieldY = Trunc(150 * s);
-    PaintRegion(*m_work1, unite(ObjectBox(state.TargetXDrawn, state.TargetYDrawn), target2D), target2D, cursor2D,
+    PaintRegion(*m_work1, gdi::Union(ObjectBox(state.TargetXDrawn, state.TargetYDrawn), target2D), target2D, cursor2D,
                 fieldX, fieldY);
-    PaintRegion(*m_work2, unite(ObjectBox(state.CursorXDrawn, state.CursorYDrawn), cursor2D), target2D, cursor2D,
+    PaintRegion(*m_work2, gdi::Union(ObjectBox(state.CursorXDrawn, state.CursorYDrawn), cursor2D), target2D, cursor2D,
                 fieldX, fieldY);
 
     // The vertical field: the same with every object at x = 50.
-    const Box targetV = ObjectBox(50, state.VTargetY);
-    const Box cursorV = ObjectBox(50, state.VCursorY);
+    const Rect targetV = ObjectBox(50, state.VTargetY);
+    const Rect cursorV = ObjectBox(50, state.VCursorY);
     const int32_t verticalX = Trunc(20 * s);
-    PaintRegion(*m_work1, unite(ObjectBox(50, state.VTargetYDrawn), targetV), targetV, cursorV, verticalX, fieldY);
-    PaintRegion(*m_work2, unite(ObjectBox(50, state.VCursorYDrawn), cursorV), targetV, cursorV, verticalX, fieldY);
+    PaintRegion(*m_work1, gdi::Union(ObjectBox(50, state.VTargetYDrawn), targetV), targetV, cursorV, verticalX, fieldY);
+    PaintRegion(*m_work2, gdi::Union(ObjectBox(50, state.VCursorYDrawn), cursorV), targetV, cursorV, verticalX, fieldY);
 }
 
 void ZekPainter::PaintLights(const ZekState& state)

@@ -51,15 +51,12 @@ public:
     int32_t MissingPictures() const { return m_missing; }
 
 private:
-    struct Box {
-        int32_t left, top, right, bottom;
-    };
     double Scale() const;
     int32_t Half() const { return m_settings.Size / 2; }
-    Box ObjectBox(double x, double y) const;
+    gdi::Rect ObjectBox(double x, double y) const;
     // Redraws the union of an object's old and new box, with the target and
     // then the cursor at their current places, and copies it to the screen.
-    void PaintRegion(gdi::Bitmap& work, const Box& region, const Box& target, const Box& cursor, int32_t originX,
+    void PaintRegion(gdi::Bitmap& work, const gdi::Rect& region, const gdi::Rect& target, const gdi::Rect& cursor, int32_t originX,
                      int32_t originY);
     bool Begin();
     void End() { m_canvas.SetHandle(0); }
