@@ -1,5 +1,7 @@
 #include "ui/AlphaBitmap.h"
 
+#include "ui/Resources.h"
+
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Paths.h"
 
@@ -12,13 +14,6 @@ namespace kestrava::ui {
 namespace {
 
 using gdi::Pixel;
-
-std::string ResourcePath(const std::string& folder, const std::string& name)
-{
-    if (folder.empty() || folder.back() == '/')
-        return folder + name + ".bmp";
-    return folder + "/" + name + ".bmp";
-}
 
 uint32_t Mix(uint32_t a, uint32_t s, uint32_t d) { return (a * s + (256 - a) * d) >> 8; }
 
@@ -146,6 +141,19 @@ bool TAlphaBitmap::LoadFromFile(const std::string& path, std::string* error)
     gdi::Bitmap::operator=(std::move(picture));
     return true;
 }
+
+void TAlphaBitmap::LoadResourceWithAlpha(const std::string& name)
+{
+    gdi::Bitmap picture = LoadResourceBitmap(name);
+    if (picture.BitsPerPixel() == 24) {
+        gdi::Bitmap mask;
+        const bool haveMask = HasResource(name + "A") && gdi::LoadBmp(ResourcePath(name + "A"), mask);
+        ApplyAlphaMask(picture, haveMask ? &mask : nullptr);
+    }
+    gdi::Bitmap::operator=(std::move(picture));
+}
+
+void TAlphaBitmap::LoadRCData(const std::string& name) { gdi::Bitmap::operator=(LoadResourceBitmap(name)); }
 
 void TAlphaBitmap::Draw(app::Canvas& canvas, int32_t x, int32_t y) const { AlphaBlend(canvas, x, y, *this); }
 

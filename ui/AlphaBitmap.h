@@ -37,6 +37,11 @@ public:
                                std::string* error = nullptr);
     // The RCDATA resource name: a complete bitmap file, kept with its alpha.
     bool LoadRCData(const std::string& resourceFolder, const std::string& name, std::string* error = nullptr);
+    // The same from the program's resource folder; a missing or unreadable
+    // picture throws EResNotFound (a missing mask still only leaves it
+    // opaque).
+    void LoadResourceWithAlpha(const std::string& name);
+    void LoadRCData(const std::string& name);
     // A bitmap file. A 24-bit picture becomes 32-bit and takes its alpha from
     // the file of the same name with the extension ".ALP" (or ".alp", for
     // masks copied onto a case-sensitive file system), when there is one.

@@ -405,4 +405,14 @@ void TMyCustomListBox::Paint(app::Canvas& canvas, const gdi::Rect& clip)
     }
 }
 
+void TCallBackPanel::Paint(app::Canvas& canvas, const gdi::Rect& clip)
+{
+    // The module draws under the lock itself (every call into it takes it),
+    // so the event runs unlocked and only the copy below takes the lock.
+    if (OnPaint)
+        OnPaint(*this);
+    std::lock_guard<std::mutex> guard(Lock());
+    canvas.CopyRect(clip, DeviceContext(), clip);
+}
+
 } // namespace kestrava::ui

@@ -20,6 +20,8 @@
 #include "platform/app/Controls.h"
 
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -173,6 +175,24 @@ private:
     bool m_sorted = false;
     int32_t m_position = 0;
     int32_t m_selected = -1;
+};
+
+// The test area: a control that paints nothing itself and hands every paint
+// request to OnPaint. The running module draws into the panel's surface
+// through its device context (the handle in the shared status record), under
+// the lock the host holds for every call into the module; the paint event
+// asks the module to draw, and the panel then shows what the surface holds.
+// Without OnPaint the panel only shows the surface as it is.
+class TCallBackPanel : public app::SurfaceControl {
+public:
+    explicit TCallBackPanel(std::mutex* externalLock = nullptr) : app::SurfaceControl(externalLock) {}
+
+    // Hides the surface's own paint hook: this one gets the panel.
+    std::function<void(TCallBackPanel& sender)> OnPaint;
+    void SetColor(gdi::ColorRef c) { color = c; }
+    gdi::ColorRef Color() const { return color; }
+
+    void Paint(app::Canvas& canvas, const gdi::Rect& clip) override;
 };
 
 } // namespace kestrava::ui

@@ -489,6 +489,15 @@ void Application::PaintTree(Control& control, const gdi::Rect& screenClip)
         PaintTree(*child, r);
 }
 
+void Application::PaintNow(const gdi::Rect& screenRect)
+{
+    const gdi::Rect r = gdi::Intersect(screenRect, {0, 0, ScreenWidth(), ScreenHeight()});
+    if (r.Empty())
+        return;
+    InvalidateScreen(r);
+    PaintTree(m_form, r);
+}
+
 void Application::Update()
 {
     if (m_dirty.empty() || m_backBuffer.Empty() || m_painting)

@@ -56,6 +56,12 @@ public:
     // Paints every dirty rectangle and presents them. The loop does this
     // whenever a round's work is done.
     void Update();
+    // Paints the tree under a screen rectangle into the back buffer at once,
+    // without presenting it; the rectangle stays due for the next frame.
+    // Skinned windows use it to see what lies behind them.
+    void PaintNow(const gdi::Rect& screenRect);
+    // The back buffer as a drawing source.
+    gdi::HDC BackBufferDC() { return m_backBuffer.Handle(); }
     const std::vector<gdi::Rect>& DirtyRects() const { return m_dirty; }
 
     // --- Input state ---
