@@ -13,6 +13,8 @@ packages=(
   libfreetype-dev libfontconfig-dev zlib1g-dev fonts-liberation2 fonts-dejavu-core
   # the window, input, joysticks (the application layer)
   libsdl2-dev libx11-dev
+  # the credits video: demuxing, decoding, encoding, scaling
+  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   # end-to-end checks in a real window
   xvfb xdotool imagemagick x11-utils
   # tests and benchmarks
