@@ -404,10 +404,10 @@ void THaupt::BuildTestScreen()
     m_nameRechts = &MakeImage(*m_leiste, "NameRechts");
     m_leisteRechts = &MakeImage(*m_leiste, "LeisteRechts");
     m_zurueck = &MakeButton<ui::TThbitbtn>(*m_leiste, "Zurueck", 8, 5);
-    m_pause = &MakeButton<ui::TDHBITBTN>(*m_leiste, "Pause", 54, 5);
-    m_lautstaerke = &MakeButton<ui::TDHBITBTN>(*m_leiste, "Lautstaerke", 100, 5);
+    m_pause = &MakeButton<ui::TThbitbtn>(*m_leiste, "Pause", 54, 5);
+    m_lautstaerke = &MakeButton<ui::TThbitbtn>(*m_leiste, "Lautstaerke", 100, 5);
     m_disk = &MakeButton<ui::TThbitbtn>(*m_leiste, "Disk", 292, 5);
-    m_frage = &MakeButton<ui::TDHBITBTN>(*m_leiste, "Frage", 338, 5);
+    m_frage = &MakeButton<ui::TThbitbtn>(*m_leiste, "Frage", 338, 5);
     m_zurueck->SetHint("Test abbrechen");
     m_pause->SetHint("Pause");
     m_lautstaerke->SetHint("Lautstärke ändern");
@@ -509,6 +509,15 @@ void THaupt::BuildDialogs()
     };
     m_stunden = makeField(36);
     m_minuten = makeField(122);
+    // Tab moves between the two fields (leaving one corrects it).
+    m_stunden->OnKeyDown = [this](uint32_t& key, app::Modifiers) {
+        if (key == app::VK_TAB)
+            m_minuten->SetFocus();
+    };
+    m_minuten->OnKeyDown = [this](uint32_t& key, app::Modifiers) {
+        if (key == app::VK_TAB)
+            m_stunden->SetFocus();
+    };
     m_stunden->OnExit = [this] {
         if (m_zeit->Visible())
             m_minuten->SetFocus();

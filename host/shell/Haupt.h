@@ -87,7 +87,7 @@ public:
     ui::TThbitbtn& AbbruchButton() { return *m_abbruchButton; }
     ui::TThbitbtn& JaButton() { return *m_jaButton; }
     ui::TThbitbtn& NeinButton() { return *m_neinButton; }
-    ui::TDHBITBTN& Pause() { return *m_pause; }
+    ui::TThbitbtn& Pause() { return *m_pause; }
     ui::TThbitbtn& Zurueck() { return *m_zurueck; }
     app::Edit& Stunden() { return *m_stunden; }
     app::Edit& Minuten() { return *m_minuten; }
@@ -274,10 +274,10 @@ private:
     app::Image* m_nameMitte = nullptr;
     app::Image* m_nameRechts = nullptr;
     ui::TThbitbtn* m_zurueck = nullptr;
-    ui::TDHBITBTN* m_pause = nullptr;
-    ui::TDHBITBTN* m_lautstaerke = nullptr;
+    ui::TThbitbtn* m_pause = nullptr;
+    ui::TThbitbtn* m_lautstaerke = nullptr;
     ui::TThbitbtn* m_disk = nullptr;
-    ui::TDHBITBTN* m_frage = nullptr;
+    ui::TThbitbtn* m_frage = nullptr;
     app::Label* m_time = nullptr;
     app::Label* m_testName = nullptr;
     app::Panel* m_uhrPanel = nullptr;
