@@ -192,7 +192,17 @@ public:
     void SetColor(gdi::ColorRef c) { color = c; }
     gdi::ColorRef Color() const { return color; }
 
+    // Shows what was drawn into the surface since the last call (by the
+    // module, between its paints) without asking for a paint: the next
+    // frame only copies that part of the surface. [user-interface thread]
+    void ShowDrawn();
+
     void Paint(app::Canvas& canvas, const gdi::Rect& clip) override;
+
+private:
+    gdi::Rect m_quiet{};     // copy-only area of the frame being painted
+    gdi::Rect m_quietNext{}; // copy-only area for the next frame
+    uint64_t m_frame = 0;
 };
 
 } // namespace kestrava::ui

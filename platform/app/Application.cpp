@@ -503,6 +503,7 @@ void Application::Update()
     if (m_dirty.empty() || m_backBuffer.Empty() || m_painting)
         return;
     m_painting = true;
+    ++m_frameNumber;
     MergeDirty();
     // What controls invalidate while they paint lands in a fresh list, for
     // the next frame.

@@ -56,6 +56,8 @@ public:
     // Paints every dirty rectangle and presents them. The loop does this
     // whenever a round's work is done.
     void Update();
+    // Counts the frames Update has painted.
+    uint64_t FrameNumber() const { return m_frameNumber; }
     // Paints the tree under a screen rectangle into the back buffer at once,
     // without presenting it; the rectangle stays due for the next frame.
     // Skinned windows use it to see what lies behind them.
@@ -118,6 +120,7 @@ private:
     gdi::Bitmap m_backBuffer;
     std::vector<gdi::Rect> m_dirty;
     bool m_painting = false;
+    uint64_t m_frameNumber = 0;
 
     Control* m_hover = nullptr;
     Control* m_capture = nullptr;

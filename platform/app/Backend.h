@@ -102,6 +102,7 @@ public:
     // Keyboard state: whether a key is held, and the Num Lock toggle.
     virtual bool KeyHeld(uint32_t virtualKey) const = 0;
     virtual void SetNumLock(bool on) = 0;
+    virtual bool NumLockOn() const = 0;
 
     // The n-th present joystick (0-based), read now. The tick thread polls
     // joysticks, so this one call must be safe from any thread.

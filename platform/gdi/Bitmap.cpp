@@ -96,7 +96,11 @@ void Bitmap::SetPixel(int32_t x, int32_t y, Pixel p)
     Row(y)[x] = p;
 }
 
-void Bitmap::Fill(Pixel p) { std::fill(m_pixels.begin(), m_pixels.end(), p); }
+void Bitmap::Fill(Pixel p)
+{
+    std::fill(m_pixels.begin(), m_pixels.end(), p);
+    MarkDrawn({0, 0, m_width, m_height});
+}
 
 void Bitmap::SetBitsPerPixel(int32_t bits)
 {
@@ -117,6 +121,20 @@ void Bitmap::SetPaletteData(std::vector<ColorRef> palette, std::vector<uint8_t> 
 {
     m_palette = std::move(palette);
     m_indices = std::move(indices);
+}
+
+void Bitmap::MarkDrawn(const Rect& r)
+{
+    if (r.Empty())
+        return;
+    m_drawn = m_drawn.Empty() ? r : Union(m_drawn, r);
+}
+
+Rect Bitmap::TakeDrawn()
+{
+    const Rect drawn = Intersect(m_drawn, {0, 0, m_width, m_height});
+    m_drawn = {};
+    return drawn;
 }
 
 uint32_t Bitmap::Handle()

@@ -90,6 +90,13 @@ public:
     // released with the bitmap. Valid until the bitmap is destroyed.
     uint32_t Handle();
 
+    // The part of the bitmap drawn into since the last TakeDrawn: every
+    // fill, line, text and copy through the drawing calls widens it. A
+    // surface that a module draws on by itself is presented from this.
+    void MarkDrawn(const Rect& r);
+    Rect TakeDrawn();
+    const Rect& Drawn() const { return m_drawn; }
+
 private:
     void ReleaseHandle();
     int32_t m_width = 0;
@@ -100,6 +107,7 @@ private:
     std::vector<ColorRef> m_palette;
     std::vector<uint8_t> m_indices;
     uint32_t m_handle = 0;
+    Rect m_drawn{};
 };
 
 // BMP files: reads 1, 4, 8, 24 and 32 bits per pixel (uncompressed, and

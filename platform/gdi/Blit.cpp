@@ -37,6 +37,7 @@ void CopyPixels(Bitmap& dst, const Rect& clip, int32_t x, int32_t y, int32_t w, 
     int64_t j1 = std::min<int64_t>(h, int64_t(area.bottom) - y);
     if (i0 >= i1 || j0 >= j1)
         return;
+    dst.MarkDrawn({int32_t(x + i0), int32_t(y + j0), int32_t(x + i1), int32_t(y + j1)});
 
     // A bitmap declared with fewer than 32 bits has no alpha: whatever is
     // copied into it stays opaque, as SetBitsPerPixel(24) promises.

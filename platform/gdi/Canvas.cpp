@@ -26,6 +26,7 @@ void FillBox(Bitmap& target, const Rect& clip, int64_t left, int64_t top, int64_
     bottom = std::min<int64_t>(bottom, clip.bottom);
     if (left >= right || top >= bottom)
         return;
+    target.MarkDrawn({int32_t(left), int32_t(top), int32_t(right), int32_t(bottom)});
     for (int64_t y = top; y < bottom; ++y) {
         Pixel* row = target.Row(int32_t(y));
         std::fill(row + left, row + right, p);
@@ -40,6 +41,8 @@ void DottedRing(Bitmap& target, const Rect& clip, int64_t l, int64_t t, int64_t 
 {
     const int64_t w = r - l;
     const int64_t h = b - t;
+    const Rect ring = Intersect({int32_t(l), int32_t(t), int32_t(r), int32_t(b)}, clip);
+    target.MarkDrawn(ring);
     auto across = [&](int64_t y, int64_t from, int64_t to, auto walkIndex) { // x in [from, to)
         if (y < clip.top || y >= clip.bottom)
             return;

@@ -109,6 +109,9 @@ void DrawText(Bitmap& target, const Rect& clip, int32_t x, int32_t y, std::strin
     if (!layout.valid)
         return;
     const int32_t width = std::min(layout.width, kFarAway);
+    // Glyphs may overhang their advance a little on either side.
+    const int32_t overhang = layout.cellHeight / 2 + 1;
+    target.MarkDrawn(Intersect({x - overhang, y, x + width + overhang, y + layout.cellHeight}, area));
 
     if (opaque)
         FillRect(target, Intersect({x, y, x + width, y + layout.cellHeight}, area), PixelOf(background));

@@ -50,6 +50,7 @@ public:
     void MessageBox(const std::string& title, const std::string& text) override;
     bool KeyHeld(uint32_t virtualKey) const override;
     void SetNumLock(bool on) override;
+    bool NumLockOn() const override { return m_numLock; }
     JoystickState ReadJoystick(int32_t n) override;
 
     // --- Scripted input [thread-safe] ---

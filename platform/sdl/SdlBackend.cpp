@@ -507,6 +507,8 @@ void SdlBackend::SetNumLock(bool on)
         SDL_LogInfo(SDL_LOG_CATEGORY_APPLICATION, "Num Lock changed for this program only");
 }
 
+bool SdlBackend::NumLockOn() const { return (SDL_GetModState() & KMOD_NUM) != 0; }
+
 app::JoystickState SdlBackend::ReadJoystick(int32_t n)
 {
     app::JoystickState state;

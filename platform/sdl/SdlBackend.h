@@ -60,6 +60,7 @@ public:
     void MessageBox(const std::string& title, const std::string& text) override;
     bool KeyHeld(uint32_t virtualKey) const override;
     void SetNumLock(bool on) override;
+    bool NumLockOn() const override;
     app::JoystickState ReadJoystick(int32_t n) override;
 
     PresentPath Path() const { return m_path; }

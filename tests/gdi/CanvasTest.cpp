@@ -337,5 +337,56 @@ TEST(CanvasText, SolidBrushPaintsTheTextCellAndClearBrushDoesNot)
     EXPECT_TRUE(black);
 }
 
+// What a module draws on its surface is presented from the drawn area, so
+// every drawing call must widen it to cover its pixels, clipped to the
+// bitmap, and taking it starts afresh.
+TEST(DrawnAreaTest, EveryDrawingCallWidensTheDrawnArea)
+{
+    Bitmap b(100, 80);
+    Canvas c(b.Handle());
+    b.TakeDrawn();
+    EXPECT_TRUE(b.TakeDrawn().Empty());
+
+    c.brush.color = Rgb(1, 2, 3);
+    c.FillRect({10, 10, 20, 20});
+    EXPECT_EQ(b.TakeDrawn(), (Rect{10, 10, 20, 20}));
+
+    c.pen.width = 3;
+    c.MoveTo(30, 30);
+    c.LineTo(40, 30);
+    const Rect line = b.TakeDrawn();
+    EXPECT_LE(line.left, 29);
+    EXPECT_GE(line.right, 40);
+    EXPECT_LE(line.top, 29);
+    EXPECT_GE(line.bottom, 32);
+
+    c.font.height = 20;
+    c.TextOut(50, 50, "Wq");
+    const Rect text = b.TakeDrawn();
+    EXPECT_LE(text.left, 50);
+    EXPECT_EQ(text.top, 50);
+    EXPECT_EQ(text.bottom, 70);
+    // Every inked pixel lies inside what was reported.
+    Bitmap blank(100, 80);
+    Canvas onBlank(blank.Handle());
+    onBlank.font = c.font;
+    onBlank.font.color = Rgb(255, 255, 255);
+    onBlank.brush.style = BrushStyle::Clear;
+    onBlank.TextOut(50, 50, "Wq");
+    const Rect ink = blank.TakeDrawn();
+    for (int32_t y = 0; y < 80; ++y)
+        for (int32_t x = 0; x < 100; ++x)
+            if (blank.GetColor(x, y) != 0) {
+                EXPECT_TRUE(x >= ink.left && x < ink.right && y >= ink.top && y < ink.bottom) << x << "," << y;
+            }
+
+    Bitmap sprite(30, 30);
+    c.Draw(90, 70, sprite); // clipped by the bitmap's edge
+    EXPECT_EQ(b.TakeDrawn(), (Rect{90, 70, 100, 80}));
+    c.Rectangle(0, 0, 5, 5);
+    c.FillRect({60, 0, 70, 5});
+    EXPECT_EQ(b.TakeDrawn(), (Rect{0, 0, 70, 5}));
+}
+
 } // namespace
 } // namespace kestrava::gdi

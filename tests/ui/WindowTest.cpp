@@ -204,6 +204,28 @@ TEST_F(WindowTest, CallBackPanelHandsItsPaintToTheEvent)
     Pump();
     EXPECT_GE(paints, 1);
     EXPECT_EQ(At(110, 110), Rgb(9, 99, 199));
+
+    // Drawing between paints (the module on its tick) is shown by copying
+    // only what was drawn, without another paint event.
+    const int before = paints;
+    {
+        std::lock_guard<std::mutex> guard(panel.Lock());
+        panel.Surface().TakeDrawn();
+        gdi::Canvas c(panel.DeviceContext());
+        c.brush.color = Rgb(200, 1, 1);
+        c.FillRect({2, 3, 6, 7});
+    }
+    panel.ShowDrawn();
+    EXPECT_EQ(app.DirtyRects().size(), 1u);
+    EXPECT_EQ(app.DirtyRects().front(), (gdi::Rect{102, 103, 106, 107}));
+    Pump();
+    EXPECT_EQ(paints, before);
+    EXPECT_EQ(At(103, 104), Rgb(200, 1, 1));
+    panel.ShowDrawn(); // nothing new drawn: nothing to show
+    EXPECT_TRUE(app.DirtyRects().empty());
+    panel.Invalidate();
+    Pump();
+    EXPECT_EQ(paints, before + 1);
 }
 
 } // namespace

@@ -1,0 +1,823 @@
+// The main window: building the screens, the start-up, the layout,
+// activation and shutdown.
+#include "host/shell/Haupt.h"
+
+#include "host/core/DLLImport.h"
+#include "platform/gdi/Canvas.h"
+#include "ui/Resources.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <iostream>
+
+namespace kestrava::shell {
+
+namespace {
+
+constexpr gdi::ColorRef kMenuColour = gdi::Rgb(41, 41, 41);
+constexpr gdi::ColorRef kWhite = gdi::Rgb(255, 255, 255);
+
+gdi::Font Arial(int32_t height, gdi::ColorRef colour, bool bold = false, const char* family = "Arial")
+{
+    gdi::Font f;
+    f.family = family;
+    f.height = height;
+    f.bold = bold;
+    f.color = colour;
+    return f;
+}
+
+app::Label& MakeLabel(app::Control& parent, const gdi::Font& font, app::Alignment alignment)
+{
+    auto& label = parent.Create<app::Label>();
+    label.SetFont(font);
+    label.SetTransparent(true);
+    label.SetAlignment(alignment);
+    label.SetLayout(app::VerticalAlignment::Center);
+    return label;
+}
+
+app::Image& MakeImage(app::Control& parent, const std::string& name, bool stretch = false)
+{
+    auto& image = parent.Create<app::Image>();
+    image.SetPicture(ui::LoadResourceBitmap(name));
+    image.SetStretch(stretch);
+    image.SetSize(image.Picture().Width(), image.Picture().Height());
+    return image;
+}
+
+template <class Button>
+Button& MakeButton(app::Control& parent, const std::string& name, int32_t left, int32_t top)
+{
+    auto& button = parent.Create<Button>();
+    button.LoadPictures(name);
+    button.SetTransparent(true);
+    button.SetPosition(left, top);
+    return button;
+}
+
+} // namespace
+
+// ------------------------------------------------------------------ TRegler
+
+void TRegler::MouseDown(app::MouseButton button, int32_t x, int32_t y, app::Modifiers modifiers)
+{
+    if (button == app::MouseButton::Left) {
+        dragging = true;
+        grabOffset = y;
+    }
+    app::Image::MouseDown(button, x, y, modifiers);
+}
+
+void TRegler::MouseMove(int32_t x, int32_t y, app::Modifiers modifiers)
+{
+    if (dragging && onDragTo)
+        onDragTo(Top() + y - grabOffset);
+    app::Image::MouseMove(x, y, modifiers);
+}
+
+void TRegler::MouseUp(app::MouseButton button, int32_t x, int32_t y, app::Modifiers modifiers)
+{
+    if (button == app::MouseButton::Left)
+        dragging = false;
+    app::Image::MouseUp(button, x, y, modifiers);
+}
+
+// ------------------------------------------------------------------ THaupt
+
+THaupt::THaupt(app::Application& app, Options options)
+    : m_app(app), m_options(std::move(options)), m_host(m_canvas), m_timer1(app.GetClock(), [this](std::function<void()> fn) {
+          PostToUi(std::move(fn));
+      })
+{
+    const uint64_t seed = m_options.randomSeed != 0
+                              ? m_options.randomSeed
+                              : uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
+    m_draw = MakeSeededDraw(seed);
+    m_timer1.SetInterval(10);
+    m_timer1.SetOnAsyncTimer([this] { Timer1Timer(); });
+    m_host.SetTestEndHandler([this] { TestEnded(); });
+}
+
+THaupt::~THaupt()
+{
+    m_timer1.SetEnabled(false);
+    app::EventLoop& loop = m_app.Loop();
+    for (auto id : {m_timer2, m_timer3, m_cursorTimer, m_gapTimer, m_createTimer})
+        loop.KillTimer(id);
+    if (!m_destroyed && m_created)
+        FormDestroy();
+}
+
+void THaupt::PostToUi(std::function<void()> fn) { m_app.Loop().Post(std::move(fn)); }
+
+bool THaupt::ScreenTooSmall() const
+{
+    app::Backend& b = m_app.GetBackend();
+    return b.BitsPerPixel() < 16 || b.ScreenWidth() < 800 || b.ScreenHeight() < 600;
+}
+
+void THaupt::ShowScreenMessage()
+{
+    m_app.GetBackend().MessageBox("Der Kestrava",
+                                  "Diese Auflösung wird nicht unterstützt!\n\nMindestanforderung:\n800x600 bei 16Bit!");
+}
+
+bool THaupt::Start()
+{
+    app::Form& form = m_app.MainForm();
+    form.color = gdi::Rgb(0, 0, 0);
+    form.keyPreview = true;
+    ui::SetResourceFolder(m_options.programDir + "skin/");
+
+    // The program entry: the splash first, painted at once.
+    try {
+        m_splash = &form.Create<TSplashScreen>();
+        m_splash->FormCreate(ui::LoadResourceBitmap("SPLASH"), m_app.GetClock().NowMs());
+    } catch (const ui::EResNotFound& e) {
+        std::cerr << "velomar: " << e.what() << " (" << e.Detail() << ")\n";
+        m_app.GetBackend().MessageBox("Der Kestrava", e.what());
+        return false;
+    }
+    m_splashCreated = m_splash->CreatedMs();
+    m_splash->SetPosition((m_app.ScreenWidth() - TSplashScreen::kWidth) / 2,
+                          (m_app.ScreenHeight() - TSplashScreen::kHeight) / 2);
+    m_app.Update();
+
+    // FormCreate, step 1: the screen check.
+    if (ScreenTooSmall()) {
+        m_splash->Hide();
+        m_app.Update();
+        ShowScreenMessage();
+        return false;
+    }
+    try {
+        BuildControls();
+    } catch (const ui::EResNotFound& e) {
+        std::cerr << "velomar: " << e.what() << " (" << e.Detail() << ")\n";
+        m_splash->Hide();
+        m_app.Update();
+        m_app.GetBackend().MessageBox("Der Kestrava", e.what());
+        return false;
+    }
+    m_splash->BringToFront();
+    CreateStep(2);
+    return true;
+}
+
+void THaupt::After(uint32_t ms, int nextStep)
+{
+    if (!m_options.splashPauses || ms == 0) {
+        CreateStep(nextStep);
+        return;
+    }
+    m_createTimer = m_app.Loop().SetTimer(ms, false, [this, nextStep] {
+        m_createTimer = 0;
+        CreateStep(nextStep);
+    });
+}
+
+// FormCreate, one step at a time: the pauses let the splash show its
+// progress while the loop keeps running.
+void THaupt::CreateStep(int step)
+{
+    app::Backend& backend = m_app.GetBackend();
+    switch (step) {
+    case 2: {
+        auto reader = [&backend](int32_t n) { return backend.ReadJoystick(n); };
+        m_joy1 = std::make_unique<TDXInput>(reader, m_active);
+        m_joy2 = std::make_unique<TDXInput>(reader, m_active);
+        m_joy2->ID = 1;
+        m_joy1->Initialise();
+        m_joy2->Initialise();
+        m_splash->Progress(0.1);
+        // Cursors: the animated busy cursor, the hand for everything
+        // clickable; the system's own where a file yields none.
+        m_busyCursor = backend.LoadCursorFile(m_options.programDir + "FLIEGE.ANI");
+        if (!m_busyCursor)
+            m_busyCursor = backend.LoadStandardCursor(app::StandardCursor::Wait);
+        m_handCursor = backend.LoadCursorFile(m_options.programDir + "HAND.CUR");
+        if (!m_handCursor)
+            m_handCursor = backend.LoadStandardCursor(app::StandardCursor::Hand);
+        m_arrowCursor = backend.LoadStandardCursor(app::StandardCursor::Arrow);
+        m_noCursor = backend.LoadStandardCursor(app::StandardCursor::None);
+        for (app::Control* c : std::initializer_list<app::Control*>{
+                 m_testList, m_programmList, m_regler1, m_regler2, m_goButton, m_frageButton, m_settingsButton,
+                 m_detailButton, m_loadButton, m_exitButton, m_endeOk, m_regler5, m_okButton, m_abbruchButton,
+                 m_jaButton, m_neinButton, m_zurueck, m_pause, m_lautstaerke, m_disk, m_frage, m_time, m_timeTwo})
+            c->SetCursor(m_handCursor);
+        ShowBusy(true);
+        // Num Lock on for the keypad's digits; the old state comes back at
+        // the end.
+        m_savedNumLock = backend.NumLockOn();
+        backend.SetNumLock(true);
+        m_splash->Progress(0.05);
+        // Preferences.
+        m_prefs = ReadPreferences(PreferencesPath(m_options.programPath));
+        m_pause->SetSchalter(true);
+        ApplyClockFlag();
+        m_splash->Progress(0.05);
+        After(300, 3);
+        break;
+    }
+    case 3:
+        // The skins were loaded with the controls; the progress shows them
+        // as the four stages they are.
+        m_splash->Progress(0.1);
+        After(300, 4);
+        break;
+    case 4:
+        m_splash->Progress(0.1);
+        After(300, 5);
+        break;
+    case 5:
+        m_splash->Progress(0.1);
+        After(300, 6);
+        break;
+    case 6:
+        m_splash->Progress(0.1);
+        After(300, 7);
+        break;
+    case 7: {
+        m_leiste->Hide();
+        m_menuePanel->SetBounds(0, 0, m_app.ScreenWidth(), m_app.ScreenHeight());
+        m_testPanel->SetBounds(0, 0, m_app.ScreenWidth(), m_app.ScreenHeight());
+        RefreshTestList();
+        FormResize();
+        // The splash stays at least 5 s in all.
+        const uint32_t shown = m_app.GetClock().NowMs() - m_splashCreated;
+        After(shown >= 5000 ? 0 : 5000 - shown, 8);
+        break;
+    }
+    case 8:
+        m_splash->Progress(0.1);
+        After(300, 9);
+        break;
+    case 9:
+        ShowBusy(false);
+        m_created = true;
+        FormShow();
+        break;
+    default:
+        break;
+    }
+}
+
+void THaupt::FormShow()
+{
+    if (m_shown)
+        return;
+    m_shown = true;
+    if (m_splash != nullptr) {
+        m_splash->SetParent(nullptr);
+        m_splash = nullptr;
+    }
+    m_menuePanel->Show();
+    m_app.MainForm().Invalidate();
+}
+
+void THaupt::ApplyClockFlag()
+{
+    m_uhrPanel->SetVisible(m_prefs.clockShown != 0);
+}
+
+void THaupt::ShowBusy(bool busy) { m_app.SetOverrideCursor(busy ? m_busyCursor : nullptr); }
+
+// ----------------------------------------------------------------- building
+
+void THaupt::BuildControls()
+{
+    app::Form& form = m_app.MainForm();
+    form.OnCloseQuery = [this](bool& canClose) { canClose = m_closePermitted; };
+    form.OnActivate = [this] { FormActivate(); };
+    form.OnDeactivate = [this] { FormDeactivate(); };
+    form.OnKeyDown = [this](uint32_t& key, app::Modifiers) { KeyDownMessage(key); };
+    form.OnKeyUp = [this](uint32_t& key, app::Modifiers) { KeyUpMessage(key); };
+    form.OnKeyPress = [this](uint8_t& ch) { KeyPressMessage(ch); };
+    BuildTestScreen();
+    BuildMenu();
+    BuildDialogs();
+}
+
+void THaupt::BuildMenu()
+{
+    app::Form& form = m_app.MainForm();
+    m_menuePanel = &form.Create<app::Panel>();
+    m_menuePanel->SetColor(kMenuColour);
+    m_menuePanel->Hide(); // until the start-up is done
+    const char* frameNames[10] = {"Image1", "Image2", "Image3", "Image4", "Image5",
+                                  "Image6", "Image7", "Image8", "Image10", nullptr};
+    for (int i = 0; i < 9; ++i)
+        m_frame[i] = &MakeImage(*m_menuePanel, frameNames[i], true);
+    m_menueOben = &MakeImage(*m_menuePanel, "MenueOben");
+    m_menueMitte = &MakeImage(*m_menuePanel, "MenueMitte", true);
+    m_menueUnten = &MakeImage(*m_menuePanel, "MenueUnten");
+
+    auto makeList = [&](int32_t width, gdi::ColorRef colour, app::Alignment alignment, int32_t abstand) {
+        auto& list = m_menuePanel->Create<ui::TMyCustomListBox>();
+        list.SetBounds(0, 0, width, 100);
+        list.SetFont(Arial(16, colour));
+        list.SetColor(gdi::Rgb(0, 0, 0));
+        list.SetSelColor(gdi::Rgb(73, 73, 73));
+        list.SetAlignement(alignment);
+        list.SetAbstand(abstand);
+        return &list;
+    };
+    m_testList = makeList(239, kWhite, app::Alignment::Left, 11);
+    m_dauerList = makeList(53, kWhite, app::Alignment::Right, 2);
+    m_punkteList = makeList(42, gdi::Rgb(71, 158, 75), app::Alignment::Right, 1);
+    m_programmList = makeList(212, kWhite, app::Alignment::Left, 14);
+    ConfigureMenuLists(Lists());
+    m_testList->OnSelect = [this] { TestListBoxSelect(Lists()); };
+    m_testList->OnDeSelect = [this] { TestListBoxDeSelect(Lists()); };
+    m_programmList->OnSelect = [this] { ProgrammListBoxSelect(Lists()); };
+    m_testList->OnDblClick = [this] { Go(); };
+    m_programmList->OnDblClick = [this] { Go(); };
+
+    m_regler1 = &m_menuePanel->Create<TRegler>();
+    m_regler1->SetPicture(ui::LoadResourceBitmap("Regler1"));
+    m_regler1->SetSize(m_regler1->Picture().Width(), m_regler1->Picture().Height());
+    m_regler1->onDragTo = [this](int32_t top) { DragTestThumb(top); };
+    m_regler2 = &m_menuePanel->Create<TRegler>();
+    m_regler2->SetPicture(ui::LoadResourceBitmap("Regler2"));
+    m_regler2->SetSize(m_regler2->Picture().Width(), m_regler2->Picture().Height());
+    m_regler2->onDragTo = [this](int32_t top) { DragProgramThumb(top); };
+
+    m_goButton = &MakeButton<ui::TThbitbtn>(*m_menuePanel, "GoButton", 0, 0);
+    m_frageButton = &MakeButton<ui::TThbitbtn>(*m_menuePanel, "FrageButton", 0, 0);
+    m_settingsButton = &MakeButton<ui::TThbitbtn>(*m_menuePanel, "SettingsButton", 0, 0);
+    m_detailButton = &MakeButton<ui::TThbitbtn>(*m_menuePanel, "DetailButton", 0, 0);
+    m_loadButton = &MakeButton<ui::TThbitbtn>(*m_menuePanel, "LoadButton", 0, 0);
+    m_exitButton = &MakeButton<ui::TThbitbtn>(*m_menuePanel, "ExitButton", 0, 0);
+    m_goButton->SetHint("Test starten");
+    m_frageButton->SetHint("Hilfe");
+    m_settingsButton->SetHint("Einstellungen");
+    m_detailButton->SetHint("Auswertung");
+    m_loadButton->SetHint("Gespeichertes Testprogramm fortsetzen");
+    m_exitButton->SetHint("Programm beenden");
+    m_goButton->OnClick = [this] { Go(); };
+    m_exitButton->OnClick = [this] { ExitButtonClick(); };
+    // Help, settings, evaluation and resume open their dialogs once those
+    // exist; until then a click does nothing.
+}
+
+void THaupt::BuildTestScreen()
+{
+    app::Form& form = m_app.MainForm();
+    m_testPanel = &form.Create<app::Panel>();
+    m_testPanel->SetColor(gdi::Rgb(0, 0, 0));
+    m_testPanel->Hide();
+    m_testPanel->OnMouseMove = [this](int32_t, int32_t y, app::Modifiers) { TestPanelMouseMove(y); };
+
+    m_callBack = &m_testPanel->Create<ui::TCallBackPanel>(&m_canvas.Lock());
+    m_callBack->SetBounds(0, 50, 672, 504);
+    m_callBack->OnPaint = [this](ui::TCallBackPanel&) {
+        m_canvas.SetDeviceContext(m_callBack->DeviceContext());
+        m_host.SendModuleMessage(MSG_PAINT);
+    };
+    m_callBack->OnMouseDown = [this](app::MouseButton button, int32_t x, int32_t y, app::Modifiers) {
+        if (m_volumePanel->Visible()) {
+            m_volumePanel->Hide();
+            m_lautstaerke->SetPressed(false);
+        }
+        std::atomic_ref<int32_t>(m_host.Status().MouseX).store(x);
+        std::atomic_ref<int32_t>(m_host.Status().MouseY).store(y);
+        m_host.SendModuleMessage(MSG_MOUSEDOWN, uintptr_t(button), uintptr_t(x), uintptr_t(y));
+    };
+    m_callBack->OnMouseUp = [this](app::MouseButton button, int32_t x, int32_t y, app::Modifiers) {
+        std::atomic_ref<int32_t>(m_host.Status().MouseX).store(x);
+        std::atomic_ref<int32_t>(m_host.Status().MouseY).store(y);
+        m_host.SendModuleMessage(MSG_MOUSEUP, uintptr_t(button), uintptr_t(x), uintptr_t(y));
+    };
+    m_callBack->OnMouseMove = [this](int32_t x, int32_t y, app::Modifiers) { CallBackPanel1MouseMove(x, y); };
+
+    // The test bar: buttons on a flat surface, the title in its frame and
+    // the clock at the right end.
+    m_leiste = &m_testPanel->Create<app::Panel>();
+    m_leiste->SetColor(kMenuColour);
+    m_leiste->SetBounds(0, 0, 800, 50);
+    m_leisteLinks = &MakeImage(*m_leiste, "LeisteLinks");
+    m_leisteMitte = &MakeImage(*m_leiste, "LeisteMitte", true);
+    m_nameLinks = &MakeImage(*m_leiste, "NameLinks");
+    m_nameMitte = &MakeImage(*m_leiste, "NameMitte", true);
+    m_nameRechts = &MakeImage(*m_leiste, "NameRechts");
+    m_leisteRechts = &MakeImage(*m_leiste, "LeisteRechts");
+    m_zurueck = &MakeButton<ui::TThbitbtn>(*m_leiste, "Zurueck", 8, 5);
+    m_pause = &MakeButton<ui::TThbitbtn>(*m_leiste, "Pause", 54, 5);
+    m_lautstaerke = &MakeButton<ui::TThbitbtn>(*m_leiste, "Lautstaerke", 100, 5);
+    m_disk = &MakeButton<ui::TThbitbtn>(*m_leiste, "Disk", 292, 5);
+    m_frage = &MakeButton<ui::TThbitbtn>(*m_leiste, "Frage", 338, 5);
+    m_zurueck->SetHint("Test abbrechen");
+    m_pause->SetHint("Pause");
+    m_lautstaerke->SetHint("Lautstärke ändern");
+    m_disk->SetHint("Testprogramm speichern");
+    m_frage->SetHint("Hilfe zum Test");
+    m_lautstaerke->SetSchalter(true);
+    m_frage->SetSchalter(true);
+    m_zurueck->OnClick = [this] { ZurueckClick(); };
+    m_pause->OnClick = [this] { PauseClick(); };
+    m_lautstaerke->OnClick = [this] { m_volumePanel->SetVisible(m_lautstaerke->Pressed()); };
+    m_testName = &MakeLabel(*m_leiste, Arial(18, kWhite, true), app::Alignment::Center);
+    m_testName->SetAutoSize(true);
+    m_time = &MakeLabel(*m_leiste, Arial(20, kWhite, true), app::Alignment::Center);
+    m_time->SetText("00:00:00");
+    m_time->OnClick = [this] { TimeClick(); };
+    for (app::Control* c : std::initializer_list<app::Control*>{m_leiste, m_zurueck, m_pause, m_disk, m_frage,
+                                                                 m_time, m_testName})
+        c->OnMouseDown = [this](app::MouseButton, int32_t, int32_t, app::Modifiers) {
+            if (m_volumePanel->Visible() && !m_lautstaerke->Hovered()) {
+                m_volumePanel->Hide();
+                m_lautstaerke->SetPressed(false);
+            }
+        };
+
+    m_volumePanel = &m_testPanel->Create<app::Panel>();
+    m_volumePanel->SetBounds(153, 24, 132, 24);
+    {
+        auto& back = MakeImage(*m_volumePanel, "VolumeBack");
+        back.SetPosition(0, 0);
+        auto& thumb = MakeImage(*m_volumePanel, "Regler");
+        const int32_t left = static_cast<int32_t>(std::nearbyint(double(m_prefs.volume) * 113.0 / 65535.0)) + 5;
+        thumb.SetPosition(left, 11);
+    }
+    m_volumePanel->Hide();
+
+    m_uhrPanel = &m_testPanel->Create<app::Panel>();
+    m_uhrPanel->SetBounds(0, 0, 115, 50);
+    {
+        auto& face = MakeImage(*m_uhrPanel, "UhrPanel");
+        face.SetPosition(0, 0);
+        face.OnMouseMove = [this](int32_t, int32_t y, app::Modifiers) { TestPanelMouseMove(y); };
+    }
+    m_timeTwo = &MakeLabel(*m_uhrPanel, Arial(20, kWhite, true), app::Alignment::Center);
+    m_timeTwo->SetBounds(10, 8, 97, 34);
+    m_timeTwo->SetText("00:00:00");
+    m_timeTwo->OnClick = [this] { TimeClick(); };
+
+    // The overlays: the announcement window and the countdown.
+    m_window1 = &form.Create<ui::TWindow>();
+    m_window1->Hide();
+    m_window1->LoadSkin("P");
+    m_window1->SetSize(427, 73);
+    m_testeinblendung = &MakeLabel(*m_window1, Arial(54, kWhite, false, "Arial Black"), app::Alignment::Center);
+    m_testeinblendung->SetBounds(12, 8, 403, 57);
+    m_countDownPanel = &form.Create<ui::TWindow>();
+    m_countDownPanel->Hide();
+    m_countDownPanel->LoadSkin("P");
+    m_countDownPanel->SetSize(145, 145);
+    m_countDownLabel = &MakeLabel(*m_countDownPanel, Arial(95, kWhite, false, "Arial Black"), app::Alignment::Center);
+    m_countDownLabel->SetBounds(0, 0, 145, 145);
+}
+
+void THaupt::BuildDialogs()
+{
+    app::Form& form = m_app.MainForm();
+    // The time dialog.
+    m_zeit = &form.Create<ui::TBackWindow>();
+    m_zeit->Hide();
+    m_zeit->LoadBackground("ZEIT");
+    m_zeit->SetSize(227, 158);
+    auto makeField = [&](int32_t left) {
+        auto& edit = m_zeit->Create<app::Edit>();
+        edit.SetBounds(left, 77, 29, 22);
+        edit.SetBorder(false);
+        edit.SetColor(gdi::Rgb(0, 0, 0));
+        edit.SetFont(Arial(16, kWhite, false, "Arial Black"));
+        edit.SetMaxLength(2);
+        edit.SetTabStop(true);
+        edit.OnChange = [&edit] {
+            const std::string digits = DigitsOnly(edit.Text());
+            if (digits != edit.Text())
+                edit.SetText(digits);
+        };
+        edit.OnKeyPress = [this](uint8_t& ch) {
+            switch (TimeDialogKeyAction(ch)) {
+            case TimeDialogKey::Confirm:
+                ch = 0;
+                OkButtonClick();
+                break;
+            case TimeDialogKey::Cancel:
+                ch = 0;
+                AbbruchButtonClick();
+                break;
+            case TimeDialogKey::None:
+                break;
+            }
+        };
+        return &edit;
+    };
+    m_stunden = makeField(36);
+    m_minuten = makeField(122);
+    // Tab moves between the two fields (leaving one corrects it).
+    m_stunden->OnKeyDown = [this](uint32_t& key, app::Modifiers) {
+        if (key == app::VK_TAB)
+            m_minuten->SetFocus();
+    };
+    m_minuten->OnKeyDown = [this](uint32_t& key, app::Modifiers) {
+        if (key == app::VK_TAB)
+            m_stunden->SetFocus();
+    };
+    m_stunden->OnExit = [this] {
+        if (m_zeit->Visible())
+            m_minuten->SetFocus();
+    };
+    m_minuten->OnExit = [this] {
+        m_minuten->SetText(CorrectMinutes(m_minuten->Text()));
+        if (m_zeit->Visible())
+            m_stunden->SetFocus();
+    };
+    m_okButton = &MakeButton<ui::TThbitbtn>(*m_zeit, "OkButton", 27, 110);
+    m_abbruchButton = &MakeButton<ui::TThbitbtn>(*m_zeit, "AbbruchButton", 113, 110);
+    m_okButton->OnClick = [this] { OkButtonClick(); };
+    m_abbruchButton->OnClick = [this] { AbbruchButtonClick(); };
+
+    // The end-of-test screen.
+    m_ende = &form.Create<ui::TBackWindow>();
+    m_ende->Hide();
+    m_ende->LoadBackground("ENDE");
+    m_ende->SetSize(387, 214);
+    m_ende->SetTabStop(true);
+    auto makeEndList = [&](int32_t left, int32_t width, gdi::ColorRef colour) {
+        auto& list = m_ende->Create<ui::TMyCustomListBox>();
+        // The font first: placing the list afterwards keeps its 108 pixels.
+        list.SetFont(Arial(16, colour));
+        list.SetBounds(left, 48, width, 108);
+        list.SetColor(gdi::Rgb(0, 0, 0));
+        list.SetSelColor(gdi::Rgb(0x49, 0x49, 0x49));
+        list.SetEnabled(false);
+        return &list;
+    };
+    m_endeListe1 = makeEndList(16, 275, kWhite);
+    m_endeListe1->SetAlignement(app::Alignment::Left);
+    m_endeListe1->SetAbstand(4);
+    m_endeListe2 = makeEndList(299, 56, gdi::Rgb(0x47, 0x9E, 0x4B));
+    m_endeListe2->SetAlignement(app::Alignment::Right);
+    m_endeListe2->SetAbstand(3);
+    m_endeListe2->SetAlternative(true);
+    m_endeListe2->SetAlternativeColor(gdi::Rgb(0xCD, 0x51, 0x4B));
+    m_endeListe2->SetThreshold(82);
+    m_regler5 = &m_ende->Create<TRegler>();
+    m_regler5->SetPicture(ui::LoadResourceBitmap("Regler5"));
+    m_regler5->SetBounds(366, 37, 14, 26);
+    m_regler5->onDragTo = [this](int32_t top) { DragEndeKnob(top); };
+    m_endeOk = &MakeButton<ui::TThbitbtn>(*m_ende, "EndeOk", 274, 170);
+    m_endeOk->OnClick = [this] { EndeOkClick(); };
+    m_ende->OnKeyDown = [this](uint32_t& key, app::Modifiers) {
+        if (key == app::VK_DOWN)
+            DragEndeKnob(m_regler5->Top() + 5);
+        else if (key == app::VK_UP)
+            DragEndeKnob(m_regler5->Top() - 5);
+    };
+    m_ende->OnKeyPress = [this](uint8_t& ch) {
+        if (ch == 13 || ch == 27 || ch == 32) {
+            ch = 0;
+            EndeOkClick();
+        }
+    };
+
+    // The yes/no window.
+    m_jaNein = &form.Create<ui::TBackWindow>();
+    m_jaNein->Hide();
+    m_jaNein->LoadBackground("JANEIN");
+    m_jaNein->SetSize(227, 158);
+    m_jaNein->SetTabStop(true);
+    m_jaNeinLabel = &MakeLabel(*m_jaNein, Arial(15, kWhite, false, "Arial Black"), app::Alignment::Center);
+    m_jaNeinLabel->SetBounds(16, 42, 193, 65);
+    m_jaButton = &MakeButton<ui::TThbitbtn>(*m_jaNein, "JaButton", 27, 109);
+    m_neinButton = &MakeButton<ui::TThbitbtn>(*m_jaNein, "NeinButton", 118, 108);
+    m_jaButton->OnClick = [this] { JaButtonClick(); };
+    m_neinButton->OnClick = [this] { NeinButtonClick(); };
+    m_jaNein->OnKeyPress = [this](uint8_t& ch) {
+        const uint8_t c = ch;
+        if (c == 13 || c == 32 || c == 'J' || c == 'j') {
+            ch = 0;
+            JaButtonClick();
+        } else if (c == 27 || c == 'N' || c == 'n') {
+            ch = 0;
+            NeinButtonClick();
+        }
+    };
+
+    // The credits: black, the video in a white frame in the middle.
+    m_abspann = &form.Create<app::Panel>();
+    m_abspann->SetColor(gdi::Rgb(0, 0, 0));
+    m_abspann->Hide();
+    m_abspannrahmen = &m_abspann->Create<app::Panel>();
+    m_abspannrahmen->SetColor(kWhite);
+    m_abspannrahmen->SetBounds(0, 0, 482, 182);
+    m_leinwand = &m_abspann->Create<video::VideoPanel>(m_app.Loop());
+    m_leinwand->SetBounds(0, 0, 480, 180);
+    m_abspann->OnMouseDown = [this](app::MouseButton, int32_t, int32_t, app::Modifiers) { MediaPlayer1Notify(); };
+    m_abspannrahmen->OnMouseDown = m_abspann->OnMouseDown;
+    m_leinwand->OnMouseDown = m_abspann->OnMouseDown;
+    m_leinwand->OnComplete = [this] { MediaPlayer1Notify(); };
+}
+
+// -------------------------------------------------------------- the layout
+
+void THaupt::CentreWindow(app::Control& window)
+{
+    const int32_t W = m_app.MainForm().Width();
+    const int32_t H = m_app.MainForm().Height();
+    window.SetPosition((W - window.Width()) / 2, (H - window.Height()) / 2);
+}
+
+void THaupt::FormResize()
+{
+    app::Form& form = m_app.MainForm();
+    const int32_t W = form.Width();
+    const int32_t H = form.Height();
+    m_menuePanel->SetBounds(0, 0, W, H);
+    m_testPanel->SetBounds(0, 0, W, H);
+
+    // The menu panel's frame follows its edges.
+    {
+        const int32_t mw = W - 227;
+        const int32_t mh = H - 79;
+        const gdi::Rect places[9] = {
+            {0, 0, 23, 52},          {23, 0, 23 + mw, 52},          {W - 204, 0, W, 52},
+            {0, H - 27, 23, H},      {W - 204, H - 27, W, H},       {23, H - 27, 23 + mw, H},
+            {0, 52, 23, 52 + mh},    {W - 204, 52, W, 52 + mh},     {23, 52, 23 + mw, 52 + mh}};
+        for (int i = 0; i < 9; ++i)
+            m_frame[i]->SetBounds(places[i].left, places[i].top, places[i].Width(), places[i].Height());
+    }
+
+    // The menu column.
+    const int32_t columnLeft = (m_menuePanel->Width() - 635) / 2;
+
+    // The test area grows in 4:3 steps until it first exceeds the room.
+    {
+        const int32_t w = m_callBack->Width();
+        const int32_t h = m_callBack->Height();
+        const int32_t PW = m_testPanel->Width();
+        const int32_t PH = m_testPanel->Height();
+        int32_t w2 = 0;
+        int32_t h2 = 0;
+        if (double(h) < double(w) * 3.0 / 4.0) {
+            h2 = static_cast<int32_t>(std::nearbyint(double(h) / 3.0)) * 3;
+            w2 = h2 / 3 * 4;
+            while (!(h2 > PH - 78 || w2 > PW - 44)) {
+                h2 += 3;
+                w2 = h2 / 3 * 4;
+            }
+        } else {
+            w2 = static_cast<int32_t>(std::nearbyint(double(w) / 4.0)) * 4;
+            h2 = w2 / 4 * 3;
+            while (!(h2 > PH - 78 || w2 > PW - 44)) {
+                w2 += 4;
+                h2 = w2 / 4 * 3;
+            }
+        }
+        m_callBack->SetBounds((PW - w2) / 2, 50, w2, h2);
+        std::atomic_ref<double>(m_host.Status().Scale).store(double(w2) / 800.0);
+    }
+
+    const int32_t mitteHeight = std::min(m_menuePanel->Height() - 455, 300);
+    const int32_t obenTop = (H - 55 - mitteHeight - 130) / 2;
+    m_menueOben->SetBounds(columnLeft, obenTop, 635, 55);
+    m_menueMitte->SetBounds(columnLeft, obenTop + 55, 635, mitteHeight);
+    m_menueUnten->SetBounds(columnLeft, obenTop + 55 + mitteHeight, 635, 130);
+
+    const int32_t listTop = m_menueMitte->Top() + 9;
+    const int32_t listHeight = mitteHeight - 20;
+    m_testList->SetBounds(columnLeft + 10, listTop, m_testList->Width(), listHeight);
+    m_dauerList->SetBounds(columnLeft + 258, listTop, m_dauerList->Width(), listHeight);
+    m_punkteList->SetBounds(columnLeft + 320, listTop, m_punkteList->Width(), listHeight);
+    m_programmList->SetBounds(columnLeft + 396, listTop, m_programmList->Width(), listHeight);
+
+    m_regler1->SetPosition(columnLeft + 364, m_menueMitte->Top());
+    m_regler2->SetPosition(columnLeft + 610, m_menueMitte->Top());
+    m_regler1->dragging = false;
+    m_regler2->dragging = false;
+    LayoutThumbs();
+
+    const int32_t buttonTop = m_menueUnten->Top() + 59;
+    int32_t offset = 26;
+    for (ui::TThbitbtn* b : {m_goButton, m_frageButton, m_settingsButton, m_detailButton, m_loadButton, m_exitButton}) {
+        b->SetPosition(columnLeft + offset, buttonTop);
+        offset += 56;
+    }
+
+    // The test area turns black and the module rescales.
+    if (m_callBack->Visible()) {
+        std::lock_guard<std::mutex> guard(m_callBack->Lock());
+        m_callBack->Surface().Fill(gdi::PixelOf(gdi::Rgb(0, 0, 0)));
+    }
+    m_callBack->Invalidate();
+    m_canvas.SetDeviceContext(m_callBack->DeviceContext());
+    m_host.SendModuleMessage(MSG_RESIZE);
+
+    LayoutLeiste();
+    m_uhrPanel->SetPosition(W - m_uhrPanel->Width(), 0);
+
+    // The credits.
+    m_abspann->SetBounds(0, 0, W, H);
+    m_leinwand->SetPosition((W - 480) / 2, (H - 180) / 2);
+    m_abspannrahmen->SetBounds((W - 480) / 2 - 1, (H - 180) / 2 - 1, 482, 182);
+
+    // Open windows are centred again.
+    auto recentre = [&](ui::TBackWindow& w) {
+        if (w.Visible()) {
+            w.Hide();
+            CentreWindow(w);
+            w.ShowComposed();
+        }
+    };
+    recentre(*m_zeit);
+    if (m_jaNein->Visible()) {
+        recentre(*m_jaNein);
+        m_jaNein->SetFocus();
+    } else if (m_countDownPanel->Visible()) {
+        m_countDownPanel->Hide();
+        CentreWindow(*m_countDownPanel);
+        m_countDownPanel->ShowComposed();
+    }
+    if (m_window1->Visible()) {
+        m_window1->Hide();
+        m_window1->SetPosition((W - m_window1->Width()) / 2, m_window1->Top());
+        FitOverlayText(*m_testeinblendung);
+        m_window1->ShowComposed();
+    }
+    recentre(*m_ende);
+}
+
+void THaupt::LayoutLeiste()
+{
+    const int32_t W = m_testPanel->Width();
+    m_leiste->SetBounds(0, 0, W, 50);
+    m_leisteLinks->SetPosition(0, 0);
+    m_leisteRechts->SetPosition(W - m_leisteRechts->Width(), 0);
+    m_time->SetBounds(m_leisteRechts->Left() + 10, 8, 97, 34);
+    // The title frame ends where the clock begins; the label sits inside
+    // the frame's stretched middle.
+    m_nameRechts->SetPosition(m_leisteRechts->Left() - m_nameRechts->Width(), 0);
+    const int32_t nameWidth = m_testName->Width();
+    m_testName->SetBounds(m_nameRechts->Left() - nameWidth, 8, nameWidth, 34);
+    m_nameMitte->SetBounds(m_testName->Left(), 0, nameWidth, 50);
+    m_nameLinks->SetPosition(m_nameMitte->Left() - m_nameLinks->Width(), 0);
+    const int32_t mitteLeft = m_leisteLinks->Width();
+    m_leisteMitte->SetBounds(mitteLeft, 0, std::max(0, m_nameLinks->Left() - mitteLeft), 50);
+}
+
+// ------------------------------------------------- activation and shutdown
+
+void THaupt::FormActivate()
+{
+    m_active.store(true);
+    if (!m_created)
+        return;
+    if (ScreenTooSmall()) {
+        m_app.MainForm().SetSize(0, 0);
+        ShowScreenMessage();
+        m_app.GetBackend().Minimize();
+        return;
+    }
+    m_app.MainForm().SetBounds(0, 0, m_app.ScreenWidth(), m_app.ScreenHeight());
+    FormResize();
+    m_app.GetBackend().SetNumLock(true);
+}
+
+void THaupt::FormDeactivate()
+{
+    m_active.store(false);
+    if (!m_created)
+        return;
+    if (m_timer1.Enabled()) {
+        PauseTest();
+        m_pause->SetPressed(true);
+    }
+    m_app.GetBackend().Minimize();
+}
+
+void THaupt::Close()
+{
+    bool canClose = true;
+    if (m_app.MainForm().OnCloseQuery)
+        m_app.MainForm().OnCloseQuery(canClose);
+    if (!canClose)
+        return;
+    FormDestroy();
+    m_app.Quit();
+}
+
+void THaupt::FormDestroy()
+{
+    if (m_destroyed)
+        return;
+    m_destroyed = true;
+    StopTicks();
+    m_tests.Clear();
+    m_programs.Clear();
+    m_host.Sounds().ReleaseAll();
+    if (BoundDispatchMessage() != nullptr) {
+        m_host.SendModuleMessage(MSG_STOP);
+        UnbindModule();
+    }
+    std::string error;
+    if (!WritePreferences(PreferencesPath(m_options.programPath), m_prefs, error))
+        std::cerr << "velomar: the preferences were not saved: " << error << '\n';
+    m_app.GetBackend().SetNumLock(m_savedNumLock);
+}
+
+} // namespace kestrava::shell

@@ -1,0 +1,314 @@
+// The main window: every screen of the program as one tree of controls on
+// the full-screen form (menu, test screen, dialogs, credits), the start-up
+// with its splash, the layout for any screen of at least 800 x 600, and the
+// runner that carries a run from the start button to the end screen.
+//
+// Everything here runs on the user-interface thread except Timer1Timer,
+// the tick handler, which runs on the tick thread of the tick timer. What it
+// changes on screen is posted to the user-interface thread in the order the
+// tick produces it; the counters it shares (TickCount, MouseTick, Blocked,
+// the joystick fields) are atomics.
+#pragma once
+
+#include "host/catalogue/Catalogue.h"
+#include "host/catalogue/RunPlan.h"
+#include "host/core/DXTimer.h"
+#include "host/core/JoystickInput.h"
+#include "host/core/ModuleHost.h"
+#include "host/core/TestCanvas.h"
+#include "host/shell/Preferences.h"
+#include "host/shell/Splash.h"
+#include "platform/app/Application.h"
+#include "platform/app/Controls.h"
+#include "platform/video/VideoPanel.h"
+#include "ui/CustomButton.h"
+#include "ui/Window.h"
+#include "ui/dhbitbtn.h"
+#include "ui/hbitbtn.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace kestrava::shell {
+
+// A thumb image that scrolls lists when dragged.
+class TRegler : public app::Image {
+public:
+    std::function<void(int32_t y)> onDragTo; // the wanted top, in the parent
+    void MouseDown(app::MouseButton button, int32_t x, int32_t y, app::Modifiers modifiers) override;
+    void MouseMove(int32_t x, int32_t y, app::Modifiers modifiers) override;
+    void MouseUp(app::MouseButton button, int32_t x, int32_t y, app::Modifiers modifiers) override;
+    bool dragging = false;
+    int32_t grabOffset = 0;
+};
+
+class THaupt {
+public:
+    struct Options {
+        std::string programDir;     // ends with '/'
+        std::string programPath;    // for the preferences file's name
+        uint64_t randomSeed = 0;    // 0: from the clock
+        bool splashPauses = true;   // the 300 ms pauses and the 5 s minimum
+    };
+
+    THaupt(app::Application& app, Options options);
+    ~THaupt();
+    THaupt(const THaupt&) = delete;
+    THaupt& operator=(const THaupt&) = delete;
+
+    // The program entry's work: shows the splash and runs FormCreate step
+    // by step on the event loop. False when the program must end at once
+    // (screen below the minimum, a resource missing); the reason went to
+    // the user in a message box.
+    bool Start();
+    bool Created() const { return m_created; }
+    // Ends the program when the close is permitted (FormCloseQuery); then
+    // FormDestroy runs and the loop quits.
+    void Close();
+    bool Destroyed() const { return m_destroyed; }
+
+    // ---- what tests look at
+    app::Panel& MenuePanel() { return *m_menuePanel; }
+    app::Panel& TestPanel() { return *m_testPanel; }
+    ui::TCallBackPanel& CallBackPanel1() { return *m_callBack; }
+    ui::TMyCustomListBox& TestListBox() { return *m_testList; }
+    ui::TMyCustomListBox& DauerListBox() { return *m_dauerList; }
+    ui::TMyCustomListBox& PunkteListBox() { return *m_punkteList; }
+    ui::TMyCustomListBox& ProgrammListBox() { return *m_programmList; }
+    ui::TMyCustomListBox& EndeListe1() { return *m_endeListe1; }
+    ui::TMyCustomListBox& EndeListe2() { return *m_endeListe2; }
+    ui::TThbitbtn& GoButton() { return *m_goButton; }
+    ui::TThbitbtn& ExitButton() { return *m_exitButton; }
+    ui::TThbitbtn& EndeOk() { return *m_endeOk; }
+    ui::TThbitbtn& OkButton() { return *m_okButton; }
+    ui::TThbitbtn& AbbruchButton() { return *m_abbruchButton; }
+    ui::TThbitbtn& JaButton() { return *m_jaButton; }
+    ui::TThbitbtn& NeinButton() { return *m_neinButton; }
+    ui::TThbitbtn& Pause() { return *m_pause; }
+    ui::TThbitbtn& Zurueck() { return *m_zurueck; }
+    app::Edit& Stunden() { return *m_stunden; }
+    app::Edit& Minuten() { return *m_minuten; }
+    ui::TBackWindow& Zeiteinstellung() { return *m_zeit; }
+    ui::TBackWindow& Ende() { return *m_ende; }
+    ui::TBackWindow& JaNein() { return *m_jaNein; }
+    app::Label& JaNeinLabel() { return *m_jaNeinLabel; }
+    ui::TWindow& Window1() { return *m_window1; }
+    app::Label& Testeinblendung() { return *m_testeinblendung; }
+    ui::TWindow& CountDownPanel() { return *m_countDownPanel; }
+    app::Label& CountDownLabel() { return *m_countDownLabel; }
+    app::Label& Time() { return *m_time; }
+    app::Label& TimeTwo() { return *m_timeTwo; }
+    app::Label& TestName() { return *m_testName; }
+    app::Panel& Leiste() { return *m_leiste; }
+    app::Panel& UhrPanel() { return *m_uhrPanel; }
+    app::Panel& Abspann() { return *m_abspann; }
+    video::VideoPanel& Leinwand() { return *m_leinwand; }
+    app::Image& MenueOben() { return *m_menueOben; }
+    app::Image& MenueMitte() { return *m_menueMitte; }
+    app::Image& MenueUnten() { return *m_menueUnten; }
+    TRegler& Regler1() { return *m_regler1; }
+    TRegler& Regler2() { return *m_regler2; }
+    TRegler& Regler5() { return *m_regler5; }
+    TSplashScreen* Splash() { return m_splash; }
+    const TestCatalogue& Catalogue() const { return m_tests; }
+    const RunPlan& Run() const { return m_run; }
+    ModuleHost& Host() { return m_host; }
+    int32_t TickCount() const { return m_tickCount.load(); }
+    bool TicksRunning() const { return m_timer1.Enabled(); }
+    bool InGap() const { return m_gapTimer != 0; }
+    int32_t PendingQuestion() const { return m_question; }
+    const Preferences& Prefs() const { return m_prefs; }
+    bool ClosePermitted() const { return m_closePermitted; }
+    const std::string& ProgramDir() const { return m_options.programDir; }
+
+    // ---- handlers, named as the design names them
+    void FormResize();
+    void FormActivate();
+    void FormDeactivate();
+    void Go();
+    void OkButtonClick();
+    void AbbruchButtonClick();
+    void PauseClick();
+    void ZurueckClick();
+    void TimeClick();
+    void EndeOkClick();
+    void ExitButtonClick();
+    void JaButtonClick();
+    void NeinButtonClick();
+    void MediaPlayer1Notify();
+
+private:
+    // start-up
+    void BuildControls();
+    void BuildMenu();
+    void BuildTestScreen();
+    void BuildDialogs();
+    void LoadArtwork();
+    void CreateStep(int step);
+    void After(uint32_t ms, int nextStep);
+    bool ScreenTooSmall() const;
+    void ShowScreenMessage();
+    void FormShow();
+    void FormDestroy();
+    void ApplyClockFlag();
+
+    // menu
+    MenuLists Lists();
+    void RefreshTestList();
+    void EnableMenuControls(bool enabled);
+    void LayoutThumbs();
+    void DragTestThumb(int32_t top);
+    void DragProgramThumb(int32_t top);
+    void CentreWindow(app::Control& window);
+    void ShowBusy(bool busy);
+
+    // runner
+    void BeginTest(const std::string& modulePath);
+    void StartTest();
+    void Timer1Timer();     // tick thread
+    void Timer2Timer();
+    void Timer3Timer();
+    void GapEnded();
+    void TestEnded();       // tick thread, inside the module's MSG_TICK
+    void StopTest();
+    void StartTicks();
+    void StopTicks();
+    std::string WatchText(int32_t tickCount) const;
+    void SetWatch();
+    void FitOverlayText(app::Label& label);
+    void PauseTest();
+    void ResumeTest();
+    void KeyDownMessage(uint32_t key);
+    void KeyUpMessage(uint32_t key);
+    void KeyPressMessage(uint8_t ch);
+    void SetKeyDown(uint32_t key, uint8_t value);
+    void SetJoystickField(int32_t TTestStatus::*field, int32_t value);
+    void ClearJoystickField(int32_t TTestStatus::*field, int32_t value);
+    void TestPanelMouseMove(int32_t y);
+    void CallBackPanel1MouseMove(int32_t x, int32_t y);
+    void ShowLeiste(bool show);
+    void LayoutLeiste();
+    void PostToUi(std::function<void()> fn);
+    void ShowTicksDrawn();
+
+    // end screen, questions, credits
+    void FillEndLists();
+    void DragEndeKnob(int32_t top);
+    void Ask(int32_t question, const std::string& text);
+    void FreeRun();
+
+    app::Application& m_app;
+    Options m_options;
+    UniformDraw m_draw;
+
+    TestCanvas m_canvas;
+    ModuleHost m_host;
+    TestCatalogue m_tests;
+    ProgramCatalogue m_programs;
+    RunPlan m_run;
+    Preferences m_prefs;
+    std::atomic<bool> m_active{true};
+    std::unique_ptr<TDXInput> m_joy1;
+    std::unique_ptr<TDXInput> m_joy2;
+    TDTimer m_timer1;
+
+    // runner state shared with the tick thread
+    std::atomic<int32_t> m_tickCount{0};
+    std::atomic<int32_t> m_mouseTick{0};
+    std::atomic<int32_t> m_testDuration{0};
+    std::atomic<bool> m_countDownMode{false};
+    std::atomic<bool> m_showPending{false};
+    std::string m_lastWatch;
+    bool m_lastTest = false;
+    int32_t m_question = 0;
+
+    // user-interface timers
+    app::EventLoop::TimerId m_timer2 = 0;
+    app::EventLoop::TimerId m_timer3 = 0;
+    app::EventLoop::TimerId m_cursorTimer = 0;
+    app::EventLoop::TimerId m_gapTimer = 0;
+    app::EventLoop::TimerId m_createTimer = 0;
+
+    // start-up and shutdown
+    uint32_t m_splashCreated = 0;
+    bool m_created = false;
+    bool m_shown = false;
+    bool m_destroyed = false;
+    bool m_closePermitted = false;
+    bool m_savedNumLock = false;
+    std::shared_ptr<app::Cursor> m_busyCursor;
+    std::shared_ptr<app::Cursor> m_handCursor;
+    std::shared_ptr<app::Cursor> m_noCursor;
+    std::shared_ptr<app::Cursor> m_arrowCursor;
+
+    // the controls (owned by the form's tree)
+    TSplashScreen* m_splash = nullptr;
+    app::Panel* m_menuePanel = nullptr;
+    app::Image* m_frame[10] = {};
+    app::Image* m_menueOben = nullptr;
+    app::Image* m_menueMitte = nullptr;
+    app::Image* m_menueUnten = nullptr;
+    ui::TMyCustomListBox* m_testList = nullptr;
+    ui::TMyCustomListBox* m_dauerList = nullptr;
+    ui::TMyCustomListBox* m_punkteList = nullptr;
+    ui::TMyCustomListBox* m_programmList = nullptr;
+    TRegler* m_regler1 = nullptr;
+    TRegler* m_regler2 = nullptr;
+    ui::TThbitbtn* m_goButton = nullptr;
+    ui::TThbitbtn* m_frageButton = nullptr;
+    ui::TThbitbtn* m_settingsButton = nullptr;
+    ui::TThbitbtn* m_detailButton = nullptr;
+    ui::TThbitbtn* m_loadButton = nullptr;
+    ui::TThbitbtn* m_exitButton = nullptr;
+
+    app::Panel* m_testPanel = nullptr;
+    ui::TCallBackPanel* m_callBack = nullptr;
+    app::Panel* m_leiste = nullptr;
+    app::Image* m_leisteLinks = nullptr;
+    app::Image* m_leisteMitte = nullptr;
+    app::Image* m_leisteRechts = nullptr;
+    app::Image* m_nameLinks = nullptr;
+    app::Image* m_nameMitte = nullptr;
+    app::Image* m_nameRechts = nullptr;
+    ui::TThbitbtn* m_zurueck = nullptr;
+    ui::TThbitbtn* m_pause = nullptr;
+    ui::TThbitbtn* m_lautstaerke = nullptr;
+    ui::TThbitbtn* m_disk = nullptr;
+    ui::TThbitbtn* m_frage = nullptr;
+    app::Label* m_time = nullptr;
+    app::Label* m_testName = nullptr;
+    app::Panel* m_uhrPanel = nullptr;
+    app::Label* m_timeTwo = nullptr;
+    app::Panel* m_volumePanel = nullptr;
+
+    ui::TWindow* m_window1 = nullptr;
+    app::Label* m_testeinblendung = nullptr;
+    ui::TWindow* m_countDownPanel = nullptr;
+    app::Label* m_countDownLabel = nullptr;
+
+    ui::TBackWindow* m_zeit = nullptr;
+    app::Edit* m_stunden = nullptr;
+    app::Edit* m_minuten = nullptr;
+    ui::TThbitbtn* m_okButton = nullptr;
+    ui::TThbitbtn* m_abbruchButton = nullptr;
+
+    ui::TBackWindow* m_ende = nullptr;
+    ui::TMyCustomListBox* m_endeListe1 = nullptr;
+    ui::TMyCustomListBox* m_endeListe2 = nullptr;
+    TRegler* m_regler5 = nullptr;
+    ui::TThbitbtn* m_endeOk = nullptr;
+
+    ui::TBackWindow* m_jaNein = nullptr;
+    app::Label* m_jaNeinLabel = nullptr;
+    ui::TThbitbtn* m_jaButton = nullptr;
+    ui::TThbitbtn* m_neinButton = nullptr;
+
+    app::Panel* m_abspann = nullptr;
+    app::Panel* m_abspannrahmen = nullptr;
+    video::VideoPanel* m_leinwand = nullptr;
+};
+
+} // namespace kestrava::shell

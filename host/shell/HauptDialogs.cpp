@@ -1,0 +1,196 @@
+// The end-of-test screen, the yes/no window with its three questions, and
+// the way out through the credits.
+#include "host/shell/Haupt.h"
+
+#include "host/results/ResetResults.h"
+#include "host/results/ResultReaders.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <sys/stat.h>
+
+namespace kestrava::shell {
+
+namespace {
+
+constexpr int32_t kKnobTop = 37;
+constexpr int32_t kKnobBottom = 154;
+
+// A percentage rounded to an integer, ties to even.
+std::string Percent(double value)
+{
+    return std::to_string(static_cast<long long>(std::nearbyint(value))) + "%";
+}
+
+// A part result: a percentage, or (negative) a time in ms shown in seconds
+// with three decimals and the German decimal comma.
+std::string PartText(double value)
+{
+    if (value >= 0)
+        return Percent(value);
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3f", -value / 1000.0);
+    std::string out = text;
+    std::replace(out.begin(), out.end(), '.', ',');
+    return out + "s";
+}
+
+bool FileExists(const std::string& path)
+{
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+} // namespace
+
+// ------------------------------------------------------------- end screen
+
+void THaupt::FillEndLists()
+{
+    m_endeListe1->ClearLines();
+    m_endeListe2->ClearLines();
+    for (const TRunEntry& entry : m_run.Entries()) {
+        const TestCatalogueEntry* test = m_tests.ByIndex(entry.CatalogueIndex);
+        if (test == nullptr)
+            continue;
+        const std::string path = ResultFileOf(*test);
+        if (!FileExists(path))
+            continue;
+        const LastRecord last = ReadLastRecord(path);
+        if (!last.present || last.partNames.empty())
+            continue;
+        m_endeListe1->AddLine("<b>" + test->title);
+        m_endeListe2->AddLine("<b>" + Percent(last.record.overall));
+        for (const std::string& name : last.partNames)
+            m_endeListe1->AddLine("<tab>" + name);
+        for (double part : last.record.parts)
+            m_endeListe2->AddLine(PartText(part));
+    }
+    m_regler5->SetVisible(m_endeListe1->Max() > 0);
+    m_regler5->dragging = false;
+    m_regler5->SetPosition(m_regler5->Left(), kKnobTop);
+    m_endeListe1->SetPosition(0);
+    m_endeListe2->SetPosition(0);
+}
+
+void THaupt::DragEndeKnob(int32_t top)
+{
+    if (!m_regler5->Visible())
+        return;
+    const int32_t placed = std::clamp(top, kKnobTop, kKnobBottom);
+    m_regler5->SetPosition(m_regler5->Left(), placed);
+    const int32_t position = m_endeListe1->Max() * (placed - kKnobTop) / (kKnobBottom - kKnobTop);
+    m_endeListe1->SetPosition(position);
+    m_endeListe2->SetPosition(position);
+}
+
+void THaupt::EndeOkClick()
+{
+    if (!m_ende->Visible())
+        return;
+    m_ende->Hide();
+    m_endeListe1->ClearLines();
+    m_endeListe2->ClearLines();
+    FreeRun();
+    RefreshTestList();
+    m_menuePanel->SetEnabled(true);
+}
+
+// ------------------------------------------------------- yes/no questions
+
+void THaupt::Ask(int32_t question, const std::string& text)
+{
+    std::string lines = text;
+    std::replace(lines.begin(), lines.end(), '\r', '\n');
+    m_jaNeinLabel->SetText(lines);
+    m_question = question;
+    CentreWindow(*m_jaNein);
+    m_jaNein->ShowComposed();
+    m_jaNein->SetFocus();
+}
+
+void THaupt::ExitButtonClick()
+{
+    m_exitButton->SetEnabled(false);
+    m_menuePanel->SetEnabled(false);
+    Ask(2, "Wollen Sie das\rProgramm wirklich\rbeenden?");
+}
+
+void THaupt::JaButtonClick()
+{
+    if (!m_jaNein->Visible())
+        return;
+    m_jaNein->Hide();
+    switch (m_question) {
+    case 1: {
+        for (const std::string& failed : DeleteResults(m_options.programDir + "TESTS/"))
+            std::cerr << "velomar: could not delete " << failed << '\n';
+        RefreshTestList();
+        m_menuePanel->SetEnabled(true);
+        break;
+    }
+    case 2: {
+        m_abspann->Show();
+        m_abspann->BringToFront();
+        m_abspann->SetCursor(m_noCursor);
+        m_app.RefreshCursor();
+        std::string error;
+        const std::string video = m_options.programDir + "FLIEGE.AVI";
+        if (!m_leinwand->Open(video, error) || !m_leinwand->Play(error)) {
+            // Without the credits the program still ends, at once.
+            std::cerr << "velomar: the credits cannot be played: " << error << '\n';
+            m_app.Loop().Post([this] { MediaPlayer1Notify(); });
+        }
+        break;
+    }
+    case 3:
+        m_testPanel->SetEnabled(true);
+        StopTest();
+        RefreshTestList();
+        m_testPanel->Hide();
+        m_menuePanel->Show();
+        break;
+    default:
+        break;
+    }
+}
+
+void THaupt::NeinButtonClick()
+{
+    if (!m_jaNein->Visible())
+        return;
+    m_jaNein->Hide();
+    switch (m_question) {
+    case 1:
+        m_menuePanel->SetEnabled(true);
+        break;
+    case 2:
+        m_menuePanel->Invalidate();
+        m_exitButton->SetEnabled(true);
+        m_menuePanel->SetEnabled(true);
+        break;
+    case 3:
+        m_testPanel->SetEnabled(true);
+        if (!m_pause->Pressed()) {
+            m_host.SetBlocked(false);
+            StartTicks();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void THaupt::MediaPlayer1Notify()
+{
+    if (m_closePermitted)
+        return;
+    m_closePermitted = true;
+    m_leinwand->Stop();
+    m_app.GetBackend().Minimize();
+    Close();
+}
+
+} // namespace kestrava::shell

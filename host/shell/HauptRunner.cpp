@@ -1,0 +1,523 @@
+// The menu's start and the runner: from the start button through the time
+// dialog, the title display, the countdown and the ticks to the end of the
+// run.
+#include "host/shell/Haupt.h"
+
+#include "host/core/DLLImport.h"
+#include "platform/gdi/Paths.h"
+#include "platform/gdi/Text.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+
+namespace kestrava::shell {
+
+namespace {
+
+constexpr uint32_t kTitleMs = 2000;
+constexpr uint32_t kAfterEndMs = 50;
+constexpr uint32_t kCursorMs = 50;
+constexpr uint32_t kGapMs = 5000;
+
+std::string TwoDigits(int64_t v)
+{
+    char text[24];
+    std::snprintf(text, sizeof text, "%02lld", static_cast<long long>(v));
+    return text;
+}
+
+} // namespace
+
+// ------------------------------------------------------------------ menu
+
+MenuLists THaupt::Lists() { return MenuLists{*m_testList, *m_dauerList, *m_punkteList, *m_programmList}; }
+
+void THaupt::RefreshTestList()
+{
+    kestrava::RefreshTestList(m_options.programDir + "TESTS/", m_host, m_tests, m_programs, m_run, Lists(), std::cerr);
+    LayoutThumbs();
+}
+
+void THaupt::LayoutThumbs()
+{
+    m_regler1->SetVisible(m_testList->Max() > 0);
+    m_regler2->SetVisible(m_programmList->Max() > 0);
+}
+
+void THaupt::DragTestThumb(int32_t top)
+{
+    const ThumbTrack track{m_menueMitte->Top(), m_menueMitte->Height(), m_regler1->Height()};
+    const int32_t lowest = std::max(track.top, track.top + track.height - track.thumbHeight);
+    const int32_t placed = std::clamp(top, track.top, lowest);
+    m_regler1->SetPosition(m_regler1->Left(), placed);
+    ScrollTestColumns(Lists(), ThumbListPosition(track, placed, m_testList->Max()));
+}
+
+void THaupt::DragProgramThumb(int32_t top)
+{
+    const ThumbTrack track{m_menueMitte->Top(), m_menueMitte->Height(), m_regler2->Height()};
+    const int32_t lowest = std::max(track.top, track.top + track.height - track.thumbHeight);
+    const int32_t placed = std::clamp(top, track.top, lowest);
+    m_regler2->SetPosition(m_regler2->Left(), placed);
+    m_programmList->SetPosition(ThumbListPosition(track, placed, m_programmList->Max()));
+}
+
+void THaupt::EnableMenuControls(bool enabled)
+{
+    for (app::Control* c : std::initializer_list<app::Control*>{m_testList, m_programmList, m_regler1, m_regler2,
+                                                                 m_goButton, m_frageButton, m_settingsButton,
+                                                                 m_detailButton, m_exitButton})
+        c->SetEnabled(enabled);
+}
+
+// ------------------------------------------------------------ start button
+
+void THaupt::Go()
+{
+    if (ChooseStart(Lists()) == StartChoice::Nothing)
+        return;
+    ShowBusy(true);
+    EnableMenuControls(false);
+    CentreWindow(*m_zeit);
+    const GoResult result = kestrava::Go(Lists(), m_tests, m_programs, m_host, m_run);
+    if (result.outcome != GoOutcome::ShowTimeDialog) {
+        // Nothing to run: a program that chose nothing, or several tests of
+        // which none keeps results. Nothing starts; the menu is usable again.
+        EnableMenuControls(true);
+        ShowBusy(false);
+        return;
+    }
+    m_stunden->SetText(result.proposal.hours);
+    m_minuten->SetText(result.proposal.minutes);
+    m_zeit->ShowComposed();
+    m_stunden->SetFocus();
+    m_stunden->SelectAll();
+    ShowBusy(false);
+}
+
+void THaupt::OkButtonClick()
+{
+    if (!m_zeit->Visible())
+        return;
+    StopTicks();
+    EnableMenuControls(true);
+    m_zeit->Hide();
+    m_menuePanel->Hide();
+    if (m_stunden->Text().empty())
+        m_stunden->SetText("0");
+    if (m_minuten->Text().empty())
+        m_minuten->SetText("0");
+    const int32_t total = ConfirmedProgramTime(m_stunden->Text(), m_minuten->Text());
+    if (!ConfirmRun(m_run, total, m_draw)) {
+        // An empty run starts nothing.
+        m_menuePanel->Show();
+        return;
+    }
+    m_testPanel->Show();
+    StartTest();
+}
+
+void THaupt::AbbruchButtonClick()
+{
+    if (!m_zeit->Visible())
+        return;
+    EnableMenuControls(true);
+    CancelRun(m_run);
+    m_zeit->Hide();
+    m_menuePanel->Invalidate();
+}
+
+// --------------------------------------------------------------- the runner
+
+void THaupt::StartTicks()
+{
+    m_timer1.SetEnabled(true);
+}
+
+void THaupt::StopTicks() { m_timer1.SetEnabled(false); }
+
+void THaupt::BeginTest(const std::string& modulePath)
+{
+    m_tickCount.store(0);
+    m_countDownMode.store(false);
+    m_host.SetBlocked(true);
+    BindModule(modulePath);
+    TTestInfo info{};
+    std::string title;
+    if (SetShortStringUtf8(info.ModulePath, modulePath)) {
+        m_host.SendModuleMessage(MSG_INFO, reinterpret_cast<uintptr_t>(&info));
+        title = ShortStringToUtf8(info.Title);
+    }
+    m_testName->SetText("  " + title + "  ");
+    LayoutLeiste();
+    m_pause->SetPressed(true);
+    m_lastWatch = "00:00:00";
+    m_time->SetText(m_lastWatch);
+    m_timeTwo->SetText(m_lastWatch);
+}
+
+void THaupt::StartTest()
+{
+    const TRunEntry* entry = m_run.Current();
+    if (entry == nullptr)
+        return; // cancelled or past the end: there is nothing to start
+    const TestCatalogueEntry* test = m_tests.ByIndex(entry->CatalogueIndex);
+    if (test == nullptr)
+        return;
+    m_app.GetBackend().SetNumLock(true);
+    BeginTest(test->modulePath);
+    m_testDuration.store(entry->PlannedDuration);
+
+    m_canvas.SetDeviceContext(m_callBack->DeviceContext());
+    m_host.FillTestStatus(test->modulePath, static_cast<uint32_t>(std::max(entry->PlannedDuration, 0)),
+                          double(m_callBack->Width()) / 800.0);
+    m_host.SendModuleMessage(MSG_INIT, reinterpret_cast<uintptr_t>(&m_host.Status()));
+    m_countDownLabel->SetText(std::to_string(entry->Countdown / 1000));
+    m_zeit->Hide();
+
+    m_testeinblendung->SetText(test->title);
+    FitOverlayText(*m_testeinblendung);
+    const int32_t H = m_app.MainForm().Height();
+    m_window1->SetPosition((m_app.MainForm().Width() - m_window1->Width()) / 2, (H - m_window1->Height()) / 4);
+    m_window1->ShowComposed();
+    m_testPanel->SetEnabled(false);
+    m_timer2 = m_app.Loop().SetTimer(kTitleMs, false, [this] { Timer2Timer(); });
+}
+
+void THaupt::FitOverlayText(app::Label& label)
+{
+    gdi::Font font = label.Font();
+    font.height = label.Height() * 3 / 4;
+    while (font.height > 1 && gdi::MeasureText(font, label.Text()).cx > label.Width())
+        --font.height;
+    label.SetFont(font);
+}
+
+void THaupt::Timer2Timer()
+{
+    m_app.Loop().KillTimer(m_timer2);
+    m_timer2 = 0;
+    m_window1->Hide();
+    m_window1->SetPosition(m_window1->Left(), (m_app.MainForm().Height() - m_window1->Height()) / 2);
+    m_canvas.SetDeviceContext(m_callBack->DeviceContext());
+    m_host.SendModuleMessage(MSG_PAINT);
+    ShowTicksDrawn();
+    m_testPanel->SetEnabled(true);
+    CentreWindow(*m_countDownPanel);
+    const TRunEntry* entry = m_run.Current();
+    const int32_t countdown = entry != nullptr ? entry->Countdown : 0;
+    m_tickCount.store(-(countdown / 10));
+    if (m_tickCount.load() < 0)
+        m_countDownPanel->ShowComposed();
+    else
+        m_host.SetBlocked(false);
+    m_pause->SetPressed(false);
+    StartTicks();
+}
+
+// The tick handler, on the tick thread. What it changes on screen goes to
+// the user-interface thread in the order it happens.
+void THaupt::Timer1Timer()
+{
+    const int32_t before = m_tickCount.load();
+    if (before % 10 == 0 && m_joy1 && m_joy2)
+        PollJoysticks(m_host.Status(), *m_joy1, *m_joy2);
+    const int32_t tick = before + 1;
+    m_tickCount.store(tick);
+    if (tick == m_mouseTick.load() + 200)
+        PostToUi([this] {
+            if (m_cursorTimer == 0)
+                m_cursorTimer = m_app.Loop().SetTimer(kCursorMs, false, [this] {
+                    m_cursorTimer = 0;
+                    m_callBack->SetCursor(m_noCursor);
+                    m_app.RefreshCursor();
+                });
+        });
+    if (tick >= 0) {
+        {
+            std::lock_guard<std::mutex> guard(m_canvas.Lock());
+            m_host.Status().ElapsedMs = static_cast<uint32_t>(tick) * 10u;
+        }
+        if (tick == 0) {
+            PostToUi([this] { m_countDownPanel->Hide(); });
+            m_host.SendModuleMessage(MSG_PAINT);
+            m_host.SetBlocked(false);
+        }
+        const std::string watch = WatchText(tick);
+        PostToUi([this, watch] {
+            if (watch != m_lastWatch) {
+                m_lastWatch = watch;
+                m_time->SetText(watch);
+                m_timeTwo->SetText(watch);
+            }
+        });
+        m_host.SendModuleMessage(MSG_TICK);
+        // One request to show what the module drew is enough however many
+        // ticks pass before the user-interface thread gets to it.
+        if (!m_showPending.exchange(true))
+            PostToUi([this] {
+                m_showPending.store(false);
+                ShowTicksDrawn();
+            });
+    } else if (tick % 100 == 0) {
+        const std::string seconds = std::to_string(-tick / 100);
+        PostToUi([this, seconds] { m_countDownLabel->SetText(seconds); });
+    }
+}
+
+void THaupt::ShowTicksDrawn() { m_callBack->ShowDrawn(); }
+
+std::string THaupt::WatchText(int32_t tickCount) const
+{
+    int64_t value = tickCount < 0 ? 0 : tickCount / 100;
+    if (m_countDownMode.load()) {
+        const int64_t t = m_testDuration.load() / 1000;
+        value = tickCount >= 0 ? t - value : t;
+    }
+    const bool negative = value < 0;
+    if (negative)
+        value = -value;
+    return std::string(negative ? "-" : "") + TwoDigits(value / 3600) + ":" + TwoDigits(value % 3600 / 60) + ":" +
+           TwoDigits(value % 60);
+}
+
+void THaupt::SetWatch()
+{
+    m_lastWatch = WatchText(m_tickCount.load());
+    m_time->SetText(m_lastWatch);
+    m_timeTwo->SetText(m_lastWatch);
+}
+
+void THaupt::TimeClick()
+{
+    m_countDownMode.store(!m_countDownMode.load());
+    SetWatch();
+}
+
+// Inside the module's MSG_TICK, on the tick thread.
+void THaupt::TestEnded()
+{
+    StopTicks();
+    m_host.SetBlocked(true);
+    PostToUi([this] {
+        ShowBusy(true);
+        m_lastTest = !m_run.Advance();
+        m_timer3 = m_app.Loop().SetTimer(kAfterEndMs, false, [this] { Timer3Timer(); });
+    });
+}
+
+void THaupt::Timer3Timer()
+{
+    m_app.Loop().KillTimer(m_timer3);
+    m_timer3 = 0;
+    if (m_lastTest) {
+        StopTest();
+        m_menuePanel->Show();
+        m_leiste->Hide();
+        m_testPanel->Hide();
+        m_menuePanel->SetEnabled(false);
+        FillEndLists();
+        if (m_endeListe1->Count() > 0) {
+            CentreWindow(*m_ende);
+            m_ende->ShowComposed();
+            m_ende->SetFocus();
+        } else {
+            FreeRun();
+            RefreshTestList();
+            m_menuePanel->SetEnabled(true);
+        }
+        ShowBusy(false);
+        return;
+    }
+    StopTest();
+    m_testeinblendung->SetText("Einen Moment bitte...");
+    FitOverlayText(*m_testeinblendung);
+    ShowBusy(false);
+    m_window1->ShowComposed();
+    m_testPanel->Invalidate();
+    m_testPanel->SetEnabled(false);
+    // The gap does not block the loop: the test screen stays disabled and
+    // no module is bound, so nothing reaches a test meanwhile.
+    m_gapTimer = m_app.Loop().SetTimer(kGapMs, false, [this] { GapEnded(); });
+}
+
+void THaupt::GapEnded()
+{
+    m_app.Loop().KillTimer(m_gapTimer);
+    m_gapTimer = 0;
+    m_window1->Hide();
+    m_testPanel->SetEnabled(true);
+    StartTest();
+}
+
+void THaupt::StopTest()
+{
+    m_host.SendModuleMessage(MSG_STOP);
+    m_host.Sounds().ReleaseAll();
+    UnbindModule();
+    m_pause->SetPressed(false);
+    m_window1->Hide();
+    m_countDownPanel->Hide();
+    m_volumePanel->Hide();
+    m_callBack->Invalidate();
+    m_lautstaerke->SetPressed(false);
+    for (ui::TMyCustomListBox* list : {m_testList, m_dauerList, m_punkteList, m_programmList}) {
+        for (int32_t i = 0; i < list->Count(); ++i)
+            list->SetItemSelected(i, false);
+        list->Invalidate();
+    }
+}
+
+void THaupt::FreeRun() { m_run.Clear(); }
+
+// -------------------------------------------------------- pause and abort
+
+void THaupt::PauseTest()
+{
+    StopTicks();
+    m_host.SetBlocked(true);
+    m_testeinblendung->SetText("Pause");
+    FitOverlayText(*m_testeinblendung);
+    CentreWindow(*m_window1);
+    m_window1->ShowComposed();
+}
+
+void THaupt::ResumeTest()
+{
+    m_window1->Hide();
+    m_canvas.SetDeviceContext(m_callBack->DeviceContext());
+    m_host.SendModuleMessage(MSG_PAINT);
+    ShowTicksDrawn();
+    m_host.SetBlocked(false);
+    StartTicks();
+}
+
+void THaupt::PauseClick()
+{
+    // The button has toggled already: it shows the state to go to.
+    if (m_pause->Pressed())
+        PauseTest();
+    else
+        ResumeTest();
+}
+
+void THaupt::ZurueckClick()
+{
+    StopTicks();
+    m_volumePanel->Hide();
+    m_lautstaerke->SetPressed(false);
+    m_host.SetBlocked(true);
+    m_leiste->Hide();
+    m_testPanel->SetEnabled(false);
+    Ask(3, "Wollen Sie den\rTest wirklich\rabbrechen?");
+}
+
+// ------------------------------------------------------------------ keys
+
+void THaupt::SetKeyDown(uint32_t key, uint8_t value)
+{
+    std::lock_guard<std::mutex> guard(m_canvas.Lock());
+    m_host.Status().KeyDown[key] = value;
+}
+
+void THaupt::SetJoystickField(int32_t TTestStatus::*field, int32_t value)
+{
+    std::atomic_ref<int32_t>(m_host.Status().*field).store(value);
+}
+
+void THaupt::ClearJoystickField(int32_t TTestStatus::*field, int32_t value)
+{
+    int32_t expected = value;
+    std::atomic_ref<int32_t>(m_host.Status().*field).compare_exchange_strong(expected, 0);
+}
+
+namespace {
+
+struct KeyStick {
+    uint32_t key;
+    int32_t TTestStatus::*field;
+    int32_t value;
+};
+
+constexpr KeyStick kKeyStick[] = {
+    {app::VK_LEFT, &TTestStatus::Joy1X, -10}, {app::VK_RIGHT, &TTestStatus::Joy1X, 10},
+    {app::VK_UP, &TTestStatus::Joy1Y, -10},   {app::VK_DOWN, &TTestStatus::Joy1Y, 10},
+    {'A', &TTestStatus::Joy2X, -10},          {'D', &TTestStatus::Joy2X, 10},
+    {'W', &TTestStatus::Joy2Y, -10},          {'S', &TTestStatus::Joy2Y, 10},
+};
+
+} // namespace
+
+void THaupt::KeyDownMessage(uint32_t key)
+{
+    if (key == app::VK_NUMLOCK)
+        m_app.GetBackend().SetNumLock(true);
+    if (key < 256) {
+        if (m_host.Status().KeyDown[key] == 1)
+            return; // the key repeats
+        SetKeyDown(key, 1);
+    }
+    for (const KeyStick& k : kKeyStick)
+        if (k.key == key)
+            SetJoystickField(k.field, k.value);
+    m_host.SendModuleMessage(MSG_KEYDOWN, key);
+
+    const bool testScreen = m_testPanel->Visible() && m_testPanel->Enabled() && !m_menuePanel->Visible();
+    if (key == app::VK_PAUSE && testScreen && m_timer2 == 0) {
+        m_pause->SetPressed(!m_pause->Pressed());
+        PauseClick();
+    } else if (key == app::VK_ESCAPE && testScreen && !m_jaNein->Visible()) {
+        ZurueckClick();
+    }
+}
+
+void THaupt::KeyUpMessage(uint32_t key)
+{
+    if (key < 256) {
+        if (m_host.Status().KeyDown[key] == 0)
+            return;
+        SetKeyDown(key, 0);
+    }
+    for (const KeyStick& k : kKeyStick)
+        if (k.key == key)
+            ClearJoystickField(k.field, k.value);
+    m_host.SendModuleMessage(MSG_KEYUP, key);
+}
+
+void THaupt::KeyPressMessage(uint8_t ch) { m_host.SendModuleMessage(MSG_KEYPRESS, ch); }
+
+// ------------------------------------------------------------------ mouse
+
+void THaupt::CallBackPanel1MouseMove(int32_t x, int32_t y)
+{
+    m_mouseTick.store(m_tickCount.load());
+    if (m_callBack->GetCursor() != m_arrowCursor) {
+        m_callBack->SetCursor(m_arrowCursor);
+        m_app.RefreshCursor();
+    }
+    if (m_volumePanel->Visible()) {
+        m_lautstaerke->SetPressed(false);
+        m_volumePanel->Hide();
+    }
+    if (m_leiste->Visible())
+        m_leiste->Hide();
+    std::atomic_ref<int32_t>(m_host.Status().MouseX).store(x);
+    std::atomic_ref<int32_t>(m_host.Status().MouseY).store(y);
+}
+
+void THaupt::TestPanelMouseMove(int32_t y)
+{
+    if (y < 50) {
+        if (m_leiste->Enabled() && !m_leiste->Visible() && m_testPanel->Enabled())
+            m_leiste->Show();
+    } else if (m_leiste->Visible()) {
+        if (m_volumePanel->Visible()) {
+            m_lautstaerke->SetPressed(false);
+            m_volumePanel->Hide();
+        }
+        m_leiste->Hide();
+    }
+}
+
+} // namespace kestrava::shell

@@ -1,0 +1,35 @@
+#include "host/shell/Splash.h"
+
+#include "platform/app/Application.h"
+#include "platform/gdi/Canvas.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kestrava::shell {
+
+void TSplashScreen::FormCreate(const gdi::Bitmap& picture, uint32_t nowMs)
+{
+    m_progress = 0.0;
+    m_created = nowMs;
+    SetPicture(picture);
+    SetSize(kWidth, kHeight);
+}
+
+int32_t TSplashScreen::FilledRight() const
+{
+    return kTrackLeft + static_cast<int32_t>(std::nearbyint(m_progress * kTrackLength));
+}
+
+void TSplashScreen::Progress(double increment)
+{
+    m_progress = std::clamp(m_progress + increment, 0.0, 1.0);
+    gdi::Canvas canvas(Picture().Handle());
+    canvas.brush.color = gdi::Rgb(180, 180, 180);
+    canvas.FillRect({kTrackLeft, kTrackTop, FilledRight(), kTrackBottom});
+    PictureChanged();
+    if (app::Application* app = App())
+        app->Update();
+}
+
+} // namespace kestrava::shell
