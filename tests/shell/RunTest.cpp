@@ -1,0 +1,315 @@
+// Whole runs through the program in virtual time: the start button, the
+// time dialog, the title display and countdown, the ticks, pause, abort,
+// the gaps between entries, the end screen and the refreshed menu.
+#include "ShellFixture.h"
+
+#include "host/results/ResultRecords.h"
+#include "platform/app/Keys.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kestrava::shell::testing {
+namespace {
+
+using app::VK_ESCAPE;
+using app::VK_PAUSE;
+using app::VK_TAB;
+
+int Count(const std::string& text, const std::string& what)
+{
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size()))
+        ++n;
+    return n;
+}
+
+class RunTest : public ShellTest {};
+
+TEST_F(RunTest, OneZekMinuteFromTheStartButtonToTheRefreshedMenu)
+{
+    folder.AddZek();
+    StartProgram();
+    ASSERT_EQ(haupt->TestListBox().Lines(), std::vector<std::string>{"ZEK-Test"});
+    EXPECT_EQ(haupt->DauerListBox().Lines().at(0), "00:00");
+    EXPECT_EQ(haupt->PunkteListBox().Lines().at(0), "0%");
+
+    ClickLine(haupt->TestListBox(), 0);
+    EXPECT_TRUE(haupt->TestListBox().IsItemSelected(0));
+    ClickOn(haupt->GoButton());
+    ASSERT_TRUE(haupt->Zeiteinstellung().Visible());
+    EXPECT_TRUE(haupt->Stunden().Focused());
+    EXPECT_FALSE(haupt->GoButton().Enabled());
+    Type("00");
+    Key(VK_TAB);
+    EXPECT_TRUE(haupt->Minuten().Focused());
+    Type("01\r");
+
+    // The title for 2 s, with the test screen closed to input.
+    ASSERT_FALSE(haupt->Zeiteinstellung().Visible());
+    ASSERT_TRUE(haupt->TestPanel().Visible());
+    EXPECT_FALSE(haupt->MenuePanel().Visible());
+    EXPECT_TRUE(haupt->Window1().Visible());
+    EXPECT_EQ(haupt->Testeinblendung().Text(), "ZEK-Test");
+    EXPECT_FALSE(haupt->TestPanel().Enabled());
+    EXPECT_TRUE(haupt->Host().Blocked());
+    Advance(1990);
+    EXPECT_TRUE(haupt->Window1().Visible());
+    Advance(10);
+    EXPECT_FALSE(haupt->Window1().Visible());
+
+    // The countdown: "2", then "1", then the test's own time.
+    EXPECT_TRUE(haupt->CountDownPanel().Visible());
+    EXPECT_EQ(haupt->CountDownLabel().Text(), "2");
+    EXPECT_TRUE(haupt->Host().Blocked());
+    Advance(1000);
+    EXPECT_EQ(haupt->CountDownLabel().Text(), "1");
+    Advance(1000);
+    EXPECT_FALSE(haupt->CountDownPanel().Visible());
+    EXPECT_FALSE(haupt->Host().Blocked());
+    EXPECT_EQ(haupt->Time().Text(), "00:00:00");
+    Advance(30000);
+    EXPECT_EQ(haupt->Time().Text(), "00:00:30");
+    EXPECT_EQ(haupt->TimeTwo().Text(), "00:00:30");
+    // The module draws on every tick; what it drew reaches the screen.
+    const gdi::Rect area = haupt->CallBackPanel1().ScreenRect();
+    EXPECT_NE(backend.Frame().GetColor(area.left + area.Width() / 2, area.top + area.Height() / 2), 0u);
+
+    Advance(30000);
+    EXPECT_FALSE(haupt->TicksRunning());
+    Advance(50);
+    ASSERT_TRUE(haupt->Ende().Visible());
+    EXPECT_TRUE(haupt->MenuePanel().Visible());
+    EXPECT_FALSE(haupt->MenuePanel().Enabled());
+    EXPECT_FALSE(haupt->TestPanel().Visible());
+
+    // Five lines: the bold name beside its bold overall result, then the
+    // four parts, indented.
+    const auto& names = haupt->EndeListe1().Lines();
+    const auto& values = haupt->EndeListe2().Lines();
+    ASSERT_EQ(names.size(), 5u);
+    ASSERT_EQ(values.size(), 5u);
+    EXPECT_EQ(names[0], "<b>ZEK-Test");
+    for (size_t i = 1; i < 5; ++i)
+        EXPECT_EQ(names[i].rfind("<tab>", 0), 0u) << names[i];
+    EXPECT_EQ(values[0].rfind("<b>", 0), 0u);
+    for (const std::string& v : values)
+        EXPECT_EQ(v.back(), '%') << v;
+    const ResultFileContents file = LoadResultFile(folder.Dir() + "TESTS/ZEK.RLT").contents;
+    ASSERT_EQ(file.records.size(), 1u);
+    EXPECT_EQ(file.records[0].durationMs, 60000);
+    // Nobody steered: the results are poor and stand out in red.
+    const auto rows = haupt->EndeListe2().Layout();
+    ASSERT_FALSE(rows.empty());
+    EXPECT_LE(file.records[0].overall, 82.0);
+    EXPECT_EQ(rows[0].textColor, gdi::Rgb(0xCD, 0x51, 0x4B));
+
+    Type("\r");
+    EXPECT_FALSE(haupt->Ende().Visible());
+    EXPECT_TRUE(haupt->MenuePanel().Enabled());
+    EXPECT_EQ(haupt->DauerListBox().Lines().at(0), "00:01");
+    const long score = static_cast<long>(std::nearbyint(file.records[0].overall));
+    EXPECT_EQ(haupt->PunkteListBox().Lines().at(0), std::to_string(score) + "%");
+    EXPECT_TRUE(haupt->Run().Empty());
+}
+
+TEST_F(RunTest, ThreeEntriesWithTwoGaps)
+{
+    folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);
+    folder.AddTimed("B", "Beta", 1, 1000, 0, 1000, 20000, 0);
+    folder.AddTimed("C", "Gamma", 1, 1000, 0, 1000, 20000, 0);
+    StartProgram();
+    ClickLine(haupt->TestListBox(), 0);
+    ClickLine(haupt->TestListBox(), 1, true);
+    ClickLine(haupt->TestListBox(), 2, true);
+    ClickOn(haupt->GoButton());
+    StartRun("00", "01");
+    ASSERT_EQ(haupt->Run().Size(), 3u);
+
+    int titles = 0;
+    int gaps = 0;
+    bool inGap = false;
+    bool titled = false;
+    for (int step = 0; step < 8000 && !haupt->Ende().Visible() && haupt->TestPanel().Visible(); ++step) {
+        const bool title = haupt->Window1().Visible() && haupt->Testeinblendung().Text() != "Einen Moment bitte...";
+        if (title && !titled)
+            ++titles;
+        titled = title;
+        if (haupt->InGap() && !inGap) {
+            ++gaps;
+            EXPECT_EQ(haupt->Testeinblendung().Text(), "Einen Moment bitte...");
+            EXPECT_FALSE(haupt->TestPanel().Enabled());
+        }
+        inGap = haupt->InGap();
+        Advance(10);
+    }
+    EXPECT_EQ(titles, 3);
+    EXPECT_EQ(gaps, 2);
+    EXPECT_TRUE(haupt->MenuePanel().Visible());
+    for (const char* name : {"A", "B", "C"}) {
+        const std::string log = folder.Log(name);
+        EXPECT_EQ(Count(log, "init 20000"), 1) << log;
+        EXPECT_EQ(Count(log, "ticks 2000 first 10 last 20000"), 1) << log;
+        EXPECT_EQ(Count(log, "stop"), 1) << log;
+    }
+    // The fake tests write no results: no end screen, the menu at once.
+    EXPECT_FALSE(haupt->Ende().Visible());
+    EXPECT_TRUE(haupt->MenuePanel().Enabled());
+}
+
+TEST_F(RunTest, PauseAndResumeKeepTheTestClock)
+{
+    folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);
+    StartProgram();
+    ClickLine(haupt->TestListBox(), 0);
+    ClickOn(haupt->GoButton());
+    StartRun("00", "01");
+    Advance(2000 + 500);
+    const int32_t before = haupt->TickCount();
+    EXPECT_GT(before, 0);
+    Key(VK_PAUSE);
+    EXPECT_TRUE(haupt->Pause().Pressed());
+    EXPECT_FALSE(haupt->TicksRunning());
+    EXPECT_TRUE(haupt->Window1().Visible());
+    EXPECT_EQ(haupt->Testeinblendung().Text(), "Pause");
+    Advance(10000);
+    EXPECT_EQ(haupt->TickCount(), before);
+    Key(VK_PAUSE);
+    EXPECT_FALSE(haupt->Pause().Pressed());
+    EXPECT_TRUE(haupt->TicksRunning());
+    EXPECT_FALSE(haupt->Window1().Visible());
+    Advance(1000);
+    EXPECT_EQ(haupt->TickCount(), before + 100);
+    EXPECT_EQ(haupt->Time().Text(), "00:00:01");
+    haupt->TimeClick(); // counting down: the rest of the minute
+    EXPECT_EQ(haupt->Time().Text(), "00:00:59");
+    Advance(59000);
+    EXPECT_EQ(haupt->Time().Text(), "00:00:00");
+    EXPECT_EQ(Count(folder.Log("A"), "ticks 6000 first 10 last 60000"), 1) << folder.Log("A");
+}
+
+TEST_F(RunTest, FocusLossPausesAndMinimises)
+{
+    folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);
+    StartProgram();
+    ClickLine(haupt->TestListBox(), 0);
+    ClickOn(haupt->GoButton());
+    StartRun("00", "01");
+    Advance(2500);
+    const int32_t before = haupt->TickCount();
+    backend.PushFocus(false);
+    Pump();
+    EXPECT_TRUE(backend.Minimized());
+    EXPECT_TRUE(haupt->Pause().Pressed());
+    EXPECT_FALSE(haupt->TicksRunning());
+    backend.PushFocus(true);
+    Pump();
+    Advance(1000);
+    EXPECT_EQ(haupt->TickCount(), before) << "still paused after coming back";
+    ClickOn(haupt->Pause());
+    EXPECT_TRUE(haupt->TicksRunning());
+}
+
+TEST_F(RunTest, AbortAnsweredNoGoesOnAndYesReturnsToTheMenu)
+{
+    folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);
+    StartProgram();
+    ClickLine(haupt->TestListBox(), 0);
+    ClickOn(haupt->GoButton());
+    StartRun("00", "01");
+    Advance(2500);
+    Key(VK_ESCAPE);
+    ASSERT_TRUE(haupt->JaNein().Visible());
+    EXPECT_EQ(haupt->PendingQuestion(), 3);
+    EXPECT_EQ(haupt->JaNeinLabel().Text(), "Wollen Sie den\nTest wirklich\nabbrechen?");
+    EXPECT_FALSE(haupt->TicksRunning());
+    Key(VK_ESCAPE); // no second question
+    EXPECT_TRUE(haupt->JaNein().Visible());
+    const int32_t before = haupt->TickCount();
+    Type("n");
+    EXPECT_FALSE(haupt->JaNein().Visible());
+    EXPECT_TRUE(haupt->TicksRunning());
+    Advance(100);
+    EXPECT_EQ(haupt->TickCount(), before + 10);
+
+    Key(VK_ESCAPE);
+    Type("J");
+    EXPECT_FALSE(haupt->JaNein().Visible());
+    EXPECT_TRUE(haupt->MenuePanel().Visible());
+    EXPECT_FALSE(haupt->TestPanel().Visible());
+    EXPECT_FALSE(haupt->TestListBox().IsItemSelected(0));
+    EXPECT_EQ(haupt->DauerListBox().Lines().at(0), "00:00");
+    const std::string log = folder.Log("A");
+    EXPECT_EQ(Count(log, "stop"), 1);
+    EXPECT_EQ(Count(log, "end"), 0);
+    Advance(5000);
+    EXPECT_FALSE(haupt->Ende().Visible());
+}
+
+TEST_F(RunTest, KeysReachTheModuleOnceAndSteerTheKeyboardJoystick)
+{
+    folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);
+    StartProgram();
+    ClickLine(haupt->TestListBox(), 0);
+    ClickOn(haupt->GoButton());
+    StartRun("00", "01");
+    Advance(2500);
+    backend.PushKeyDown(app::VK_LEFT);
+    backend.PushKeyDown(app::VK_LEFT, {}); // auto-repeat
+    Pump();
+    EXPECT_EQ(haupt->Host().Status().Joy1X, -10);
+    backend.PushKeyDown(app::VK_RIGHT);
+    Pump();
+    EXPECT_EQ(haupt->Host().Status().Joy1X, 10);
+    backend.PushKeyUp(app::VK_LEFT);
+    Pump();
+    EXPECT_EQ(haupt->Host().Status().Joy1X, 10) << "Left's release leaves Right's value";
+    backend.PushKeyUp(app::VK_RIGHT);
+    Pump();
+    EXPECT_EQ(haupt->Host().Status().Joy1X, 0);
+    EXPECT_EQ(Count(folder.Log("A"), "keydown 37"), 1);
+}
+
+TEST_F(RunTest, CancelledTimeDialogStartsNothing)
+{
+    folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);
+    folder.AddTimed("B", "Beta", 0, 1000, 0, 1000, 20000, 0);
+    StartProgram();
+    ClickLine(haupt->TestListBox(), 0);
+    ClickOn(haupt->GoButton());
+    ASSERT_TRUE(haupt->Zeiteinstellung().Visible());
+    Type("\x1b");
+    EXPECT_FALSE(haupt->Zeiteinstellung().Visible());
+    EXPECT_TRUE(haupt->GoButton().Enabled());
+    EXPECT_TRUE(haupt->Run().CurrentEntry().IsNone());
+    EXPECT_EQ(haupt->Run().Current(), nullptr);
+    Advance(3000);
+    EXPECT_FALSE(haupt->TestPanel().Visible());
+
+    // Two tests of which only one keeps results... and one of which keeps
+    // none selected together with nothing else: the run is empty.
+    ClickLine(haupt->TestListBox(), 1);
+    ClickOn(haupt->GoButton());
+    EXPECT_TRUE(haupt->Zeiteinstellung().Visible()) << "a single test that keeps no results runs alone";
+    Type("\x1b");
+}
+
+TEST_F(RunTest, MinutesOfSeventyFiveBecomeFiftyNineOnLeavingTheField)
+{
+    folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 600000, 0);
+    StartProgram();
+    ClickLine(haupt->TestListBox(), 0);
+    ClickOn(haupt->GoButton());
+    EXPECT_EQ(haupt->Stunden().Text(), "00");
+    EXPECT_EQ(haupt->Minuten().Text(), "10");
+    Key(VK_TAB);
+    ASSERT_TRUE(haupt->Minuten().Focused());
+    Type("7x5");
+    EXPECT_EQ(haupt->Minuten().Text(), "75");
+    Key(VK_TAB);
+    EXPECT_EQ(haupt->Minuten().Text(), "59");
+    EXPECT_TRUE(haupt->Stunden().Focused());
+}
+
+} // namespace
+} // namespace kestrava::shell::testing

@@ -1,0 +1,156 @@
+// The whole program on the headless backend in virtual time: a copy of the
+// built program folder in a temporary folder, the main window started on a
+// virtual screen, and helpers that click controls the way a person does.
+#pragma once
+
+#include "host/shell/Haupt.h"
+#include "platform/app/Application.h"
+#include "platform/app/ManualClock.h"
+#include "platform/headless/HeadlessBackend.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+namespace kestrava::shell::testing {
+
+namespace fs = std::filesystem;
+
+// A program folder with the artwork, the credits and the cursors, and
+// TESTS/ holding what a test puts there.
+class ProgramFolder {
+public:
+    ProgramFolder()
+    {
+        static int serial = 0;
+        root = fs::temp_directory_path() /
+               ("kestrava-shell-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
+        fs::remove_all(root);
+        fs::create_directories(root / "TESTS");
+        const fs::path built = KESTRAVA_PROGRAM_DIR;
+        fs::copy(built / "skin", root / "skin", fs::copy_options::recursive);
+        for (const char* file : {"FLIEGE.AVI", "FLIEGE.ANI", "HAND.CUR", "libvgdi.so"})
+            fs::copy_file(built / file, root / file);
+    }
+    ~ProgramFolder()
+    {
+        std::error_code ec;
+        fs::remove_all(root, ec);
+    }
+    ProgramFolder(const ProgramFolder&) = delete;
+    ProgramFolder& operator=(const ProgramFolder&) = delete;
+
+    void AddZek()
+    {
+        const fs::path built = fs::path(KESTRAVA_PROGRAM_DIR) / "TESTS";
+        fs::copy_file(built / "ZEK.TST", root / "TESTS" / "ZEK.TST");
+        fs::copy_file(built / "ZEK.ini", root / "TESTS" / "ZEK.ini");
+        fs::copy(built / "graphics", root / "TESTS" / "graphics", fs::copy_options::recursive);
+    }
+    // A timed fake test: name.TST with its info file.
+    void AddTimed(const std::string& name, const std::string& title, int keepsResults, int minMs, int maxMs,
+                  int stepMs, int defaultMs, int countdownMs)
+    {
+        fs::copy_file(TIMED_MODULE_PATH, root / "TESTS" / (name + ".TST"));
+        std::ofstream(root / "TESTS" / (name + ".info")) << title << '\n'
+                                                          << keepsResults << ' ' << minMs << ' ' << maxMs << ' '
+                                                          << stepMs << ' ' << defaultMs << ' ' << countdownMs << '\n';
+    }
+    std::string Log(const std::string& name) const { return ReadAll(root / "TESTS" / (name + ".log")); }
+    static std::string ReadAll(const fs::path& path)
+    {
+        std::string text;
+        if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+            char buffer[4096];
+            size_t n = 0;
+            while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+                text.append(buffer, n);
+            std::fclose(f);
+        }
+        return text;
+    }
+    std::string Dir() const { return root.string() + "/"; }
+
+    fs::path root;
+};
+
+class ShellTest : public ::testing::Test {
+protected:
+    explicit ShellTest(int32_t width = 1024, int32_t height = 768) : backend(width, height, 32), app(backend, clock) {}
+
+    // Opens the window and runs the start-up to the menu.
+    void StartProgram()
+    {
+        std::string error;
+        ASSERT_TRUE(app.Open(error)) << error;
+        THaupt::Options options;
+        options.programDir = folder.Dir();
+        options.programPath = (folder.root / "velomar").string();
+        options.randomSeed = 7;
+        haupt = std::make_unique<THaupt>(app, options);
+        ASSERT_TRUE(haupt->Start());
+        Advance(6000);
+        ASSERT_TRUE(haupt->Created());
+    }
+
+    void Advance(uint32_t ms)
+    {
+        app.Loop().AdvanceTime(ms);
+        clock.Settle();
+        app.Loop().RunPending();
+    }
+    void Pump() { app.Loop().RunPending(); }
+
+    static gdi::Rect ScreenOf(app::Control& c) { return c.ScreenRect(); }
+    void ClickOn(app::Control& c, int32_t dx = -1, int32_t dy = -1)
+    {
+        const gdi::Rect r = c.ScreenRect();
+        backend.PushClick(dx < 0 ? (r.left + r.right) / 2 : r.left + dx, dy < 0 ? (r.top + r.bottom) / 2 : r.top + dy);
+        Pump();
+    }
+    // Clicks line `line` of a list.
+    void ClickLine(ui::TMyCustomListBox& list, int32_t line, bool ctrl = false)
+    {
+        const gdi::Rect r = list.ScreenRect();
+        const int32_t y = r.top + line * list.RowHeight() + list.RowHeight() / 2;
+        backend.PushMouseMove(r.left + 20, y);
+        app::Modifiers mods;
+        mods.ctrl = ctrl;
+        backend.PushMouseDown(r.left + 20, y, app::MouseButton::Left, mods);
+        backend.PushMouseUp(r.left + 20, y, app::MouseButton::Left, mods);
+        Pump();
+    }
+    void Type(const std::string& text)
+    {
+        for (char c : text)
+            backend.PushChar(static_cast<uint8_t>(c));
+        Pump();
+    }
+    void Key(uint32_t vk)
+    {
+        backend.PushKey(vk);
+        Pump();
+    }
+    // Selects the line with this title, starts, enters the time and
+    // confirms.
+    void StartRun(const std::string& hours, const std::string& minutes)
+    {
+        ASSERT_TRUE(haupt->Zeiteinstellung().Visible());
+        haupt->Stunden().SetText(hours);
+        haupt->Minuten().SetText(minutes);
+        ClickOn(haupt->OkButton());
+    }
+
+    ProgramFolder folder;
+    app::ManualClock clock{1000};
+    app::HeadlessBackend backend;
+    app::Application app;
+    std::unique_ptr<THaupt> haupt;
+};
+
+} // namespace kestrava::shell::testing

@@ -1,0 +1,166 @@
+// The program's start and end: the splash, the screen check, the layout on
+// the smallest and a common screen, the refused close, the exit question,
+// the credits and the preferences file they leave behind.
+#include "ShellFixture.h"
+
+#include "platform/app/Keys.h"
+
+
+namespace kestrava::shell::testing {
+namespace {
+
+std::vector<uint8_t> Bytes(const fs::path& path)
+{
+    const std::string text = ProgramFolder::ReadAll(path);
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+class StartTest : public ShellTest {};
+
+TEST_F(StartTest, SplashStaysFiveSecondsAndItsBarStopsShortOfTheEnd)
+{
+    folder.AddZek();
+    std::string error;
+    ASSERT_TRUE(app.Open(error)) << error;
+    THaupt::Options options;
+    options.programDir = folder.Dir();
+    options.programPath = (folder.root / "velomar").string();
+    haupt = std::make_unique<THaupt>(app, options);
+    ASSERT_TRUE(haupt->Start());
+    ASSERT_NE(haupt->Splash(), nullptr);
+    EXPECT_TRUE(backend.NumLock()) << "Num Lock on from the start";
+    Advance(4900);
+    ASSERT_NE(haupt->Splash(), nullptr);
+    EXPECT_FALSE(haupt->MenuePanel().Visible());
+    EXPECT_DOUBLE_EQ(haupt->Splash()->Position(), 0.6);
+    Advance(100);
+    ASSERT_NE(haupt->Splash(), nullptr);
+    EXPECT_NEAR(haupt->Splash()->Position(), 0.7, 1e-9);
+    EXPECT_EQ(haupt->Splash()->FilledRight(), 46 + 314);
+    Advance(300);
+    EXPECT_EQ(haupt->Splash(), nullptr);
+    EXPECT_TRUE(haupt->MenuePanel().Visible());
+    EXPECT_TRUE(haupt->Created());
+}
+
+TEST_F(StartTest, LayoutOnTenTwentyFourBySevenSixtyEight)
+{
+    StartProgram();
+    EXPECT_EQ(haupt->MenueMitte().Height(), 300);
+    EXPECT_EQ(haupt->MenueOben().Top(), 141);
+    EXPECT_EQ(haupt->MenueOben().Left(), (1024 - 635) / 2);
+    EXPECT_EQ(haupt->CallBackPanel1().Bounds(), (gdi::Rect{50, 50, 50 + 924, 50 + 693}));
+    EXPECT_DOUBLE_EQ(haupt->Host().Status().Scale, 924.0 / 800.0);
+    EXPECT_EQ(haupt->TestListBox().Top(), haupt->MenueMitte().Top() + 9);
+    EXPECT_EQ(haupt->GoButton().Top(), haupt->MenueUnten().Top() + 59);
+    EXPECT_EQ(haupt->ExitButton().Left(), haupt->MenueUnten().Left() + 306);
+    EXPECT_EQ(haupt->Leinwand().Bounds(), (gdi::Rect{272, 294, 752, 474}));
+}
+
+class SmallScreenTest : public ShellTest {
+protected:
+    SmallScreenTest() : ShellTest(800, 600) {}
+};
+
+TEST_F(SmallScreenTest, LayoutOnEightHundredBySixHundred)
+{
+    StartProgram();
+    EXPECT_EQ(haupt->MenueMitte().Height(), 145);
+    EXPECT_EQ(haupt->MenueOben().Top(), 135);
+    EXPECT_EQ(haupt->CallBackPanel1().Bounds(), (gdi::Rect{50, 50, 750, 575}));
+}
+
+class TinyScreenTest : public ShellTest {
+protected:
+    TinyScreenTest() : ShellTest(640, 480) {}
+};
+
+TEST_F(TinyScreenTest, ScreenBelowTheMinimumEndsWithTheMessage)
+{
+    std::string error;
+    ASSERT_TRUE(app.Open(error)) << error;
+    THaupt::Options options;
+    options.programDir = folder.Dir();
+    options.programPath = (folder.root / "velomar").string();
+    haupt = std::make_unique<THaupt>(app, options);
+    EXPECT_FALSE(haupt->Start());
+    ASSERT_EQ(backend.MessageBoxes().size(), 1u);
+    EXPECT_EQ(backend.MessageBoxes()[0].text,
+              "Diese Auflösung wird nicht unterstützt!\n\nMindestanforderung:\n800x600 bei 16Bit!");
+}
+
+TEST_F(StartTest, MissingArtworkStopsTheStartNamingTheFile)
+{
+    fs::remove(folder.root / "skin" / "GoButton_Down.bmp");
+    std::string error;
+    ASSERT_TRUE(app.Open(error)) << error;
+    THaupt::Options options;
+    options.programDir = folder.Dir();
+    options.programPath = (folder.root / "velomar").string();
+    haupt = std::make_unique<THaupt>(app, options);
+    EXPECT_FALSE(haupt->Start());
+    ASSERT_EQ(backend.MessageBoxes().size(), 1u);
+    EXPECT_NE(backend.MessageBoxes()[0].text.find("GoButton_Down.bmp"), std::string::npos)
+        << backend.MessageBoxes()[0].text;
+}
+
+TEST_F(StartTest, CloseRequestsAreRefusedUntilTheCreditsEnd)
+{
+    StartProgram();
+    backend.PushQuit(); // Alt+F4, or the desktop's close
+    Pump();
+    EXPECT_FALSE(app.Loop().QuitRequested());
+    EXPECT_FALSE(haupt->Destroyed());
+}
+
+TEST_F(StartTest, ExitQuestionNoThenYesPlaysTheCreditsAndSavesThePreferences)
+{
+    backend.SetNumLock(false);
+    StartProgram();
+    ClickOn(haupt->ExitButton());
+    ASSERT_TRUE(haupt->JaNein().Visible());
+    EXPECT_EQ(haupt->PendingQuestion(), 2);
+    EXPECT_FALSE(haupt->MenuePanel().Enabled());
+    Type("n");
+    EXPECT_FALSE(haupt->JaNein().Visible());
+    EXPECT_TRUE(haupt->ExitButton().Enabled());
+    EXPECT_TRUE(haupt->MenuePanel().Enabled());
+
+    ClickOn(haupt->ExitButton());
+    Type("J");
+    ASSERT_TRUE(haupt->Abspann().Visible());
+    EXPECT_TRUE(haupt->Leinwand().Playing());
+    Advance(3000);
+    EXPECT_GT(haupt->Leinwand().FramesShown(), 50);
+    EXPECT_FALSE(haupt->Destroyed());
+    Advance(10000);
+    EXPECT_TRUE(haupt->Destroyed()) << "the video's end closes the program";
+    EXPECT_TRUE(app.Loop().QuitRequested());
+    EXPECT_EQ(Bytes(folder.root / "velomar.INI"), (std::vector<uint8_t>{0xFF, 0xFF, 0x01, 0x00}));
+    EXPECT_FALSE(backend.NumLock()) << "the old Num Lock state comes back";
+}
+
+TEST_F(StartTest, AClickEndsTheCreditsAtOnce)
+{
+    StartProgram();
+    ClickOn(haupt->ExitButton());
+    Type("j");
+    ASSERT_TRUE(haupt->Abspann().Visible());
+    Advance(500);
+    ClickOn(haupt->Abspann(), 5, 5);
+    EXPECT_TRUE(haupt->Destroyed());
+    EXPECT_TRUE(fs::exists(folder.root / "velomar.INI"));
+}
+
+TEST_F(StartTest, CreditsThatCannotBePlayedEndTheProgramAtOnce)
+{
+    fs::remove(folder.root / "FLIEGE.AVI");
+    StartProgram();
+    ClickOn(haupt->ExitButton());
+    Type("\r");
+    Pump();
+    EXPECT_TRUE(haupt->Destroyed());
+}
+
+} // namespace
+} // namespace kestrava::shell::testing
