@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and starts the program. Until the host program exists
-# this runs the results tool on the program folder's TESTS folder, which
-# prints the history of every test found there.
+# Builds everything and starts the program full-screen on the user's
+# display, from its own folder (it reads and writes only beside itself).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,4 +9,5 @@ generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
 cmake -S . -B build/normal "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/normal -j "$(nproc)"
-exec build/normal/program/kestrava-results build/normal/program/TESTS/ "$@"
+cd build/normal/program
+exec ./velomar

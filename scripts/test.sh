@@ -24,16 +24,19 @@ run_suite() {
 
 run_suite normal -- -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ctest --test-dir build/normal --output-on-failure -j "$jobs"
-# The real window: keys typed into the demo program under Xvfb (about 2 s).
+# The real window: keys typed into the demo program under Xvfb (about 2 s),
+# and a whole ZEK minute through the program (about 90 s; screenshots stay
+# in build/normal/e2e/).
 ./scripts/e2e-demo.sh build/normal
+./scripts/e2e-velomar.sh build/normal
 
 run_suite asan -- -DCMAKE_BUILD_TYPE=Debug -DKESTRAVA_SANITIZE=ON -DKESTRAVA_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/asan --output-on-failure -j "$jobs"
 
 # The threaded parts: the message gate and canvas lock between the tick
-# thread and the user-interface thread.
-run_suite tsan core_tests timer_tests app_tests -- -DCMAKE_BUILD_TYPE=Debug -DKESTRAVA_TSAN=ON -DKESTRAVA_BENCH=OFF
+# thread and the user-interface thread, and the program's runs.
+run_suite tsan core_tests timer_tests app_tests shell_tests -- -DCMAKE_BUILD_TYPE=Debug -DKESTRAVA_TSAN=ON -DKESTRAVA_BENCH=OFF
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure -j "$jobs" -L threaded
 
 echo "=== all suites passed"

@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# End-to-end run of the program on a real (virtual) X display: starts the
+# built program from a fresh copy of its folder under Xvfb, picks the ZEK
+# test in the menu, starts it with 00:01 in the time dialog, lets the minute
+# run to the end screen, closes it, leaves through the exit question and the
+# credits, and checks the result file (one record) and the preferences file
+# (FF FF 01 00). Screenshots of the menu, the running test, the end screen
+# and the credits stay in BUILD/e2e/ for looking at.
+#
+#   scripts/e2e-velomar.sh [build-dir]      (default: build/normal)
+# Needs: Xvfb, xdotool, ImageMagick (import).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$here/build/normal}" && pwd)
+program=$build/program
+[[ -x $program/velomar ]] || { echo "e2e-velomar: $program/velomar not built" >&2; exit 2; }
+for tool in Xvfb xdotool import; do
+  command -v "$tool" >/dev/null || { echo "e2e-velomar: $tool missing" >&2; exit 2; }
+done
+export LSAN_OPTIONS="suppressions=$here/tests/sdl/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+
+out=$build/e2e
+rm -rf "$out"
+mkdir -p "$out"
+# A fresh program folder: no results, no preferences yet.
+cp -a "$program" "$out/program"
+rm -f "$out/program/velomar.INI" "$out/program/TESTS/"*.RLT
+
+work=$(mktemp -d)
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null || true
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "e2e-velomar: $*" >&2; cat "$out/velomar.log" >&2 || true; exit 1; }
+
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do [[ -s $work/display ]] && break; sleep 0.1; done
+exec 3>&-
+[[ -s $work/display ]] || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
+export DISPLAY=":$(cat "$work/display")"
+
+shot() { import -window root "$out/$1.png"; }
+
+(cd "$out/program" && exec ./velomar) >"$out/velomar.log" 2>&1 &
+app_pid=$!
+win=$(xdotool search --sync --name Kestrava | head -1)
+xdotool windowfocus --sync "$win" || true
+# The splash stays five seconds; the menu follows.
+sleep 7
+kill -0 "$app_pid" 2>/dev/null || fail "the program ended during its start"
+shot menu
+
+# On 1024 x 768 the first test line is at (245, 214), the start button at
+# (249, 583) and the exit button at (529, 583).
+xdotool mousemove 245 214 click 1
+sleep 0.3
+xdotool mousemove 249 583 click 1
+sleep 1
+xdotool type --delay 80 00
+xdotool key Tab
+xdotool type --delay 80 01
+sleep 0.3
+shot time-dialog
+xdotool key Return
+# The title for 2 s, the countdown for 2 s, then the test's minute.
+sleep 4
+xdotool mousemove 900 700
+sleep 30
+shot test
+sleep 32
+shot end-screen
+xdotool key Return
+sleep 1
+shot menu-after
+xdotool mousemove 529 583 click 1
+sleep 0.5
+xdotool key j
+sleep 2
+shot credits
+for _ in $(seq 200); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after the credits"
+wait "$app_pid" || fail "the program failed"
+app_pid=""
+
+# One ZEK record: the header (part count and four names) and one record.
+rlt=$out/program/TESTS/ZEK.RLT
+[[ -f $rlt ]] || fail "no result file"
+size=$(stat -c %s "$rlt")
+(( size == 4 + 4 * 256 + 24 + 4 * 8 )) || fail "the result file holds $size bytes, not one record"
+prefs=$(od -An -tx1 "$out/program/velomar.INI" | tr -d ' \n')
+[[ $prefs == ffff0100 ]] || fail "preferences file holds $prefs"
+echo "e2e-velomar: ok (screenshots in $out)"
