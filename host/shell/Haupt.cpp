@@ -384,11 +384,13 @@ void THaupt::BuildTestScreen()
         std::atomic_ref<int32_t>(m_host.Status().MouseX).store(x);
         std::atomic_ref<int32_t>(m_host.Status().MouseY).store(y);
         m_host.SendModuleMessage(MSG_MOUSEDOWN, uintptr_t(button), uintptr_t(x), uintptr_t(y));
+        ShowTicksDrawn();
     };
     m_callBack->OnMouseUp = [this](app::MouseButton button, int32_t x, int32_t y, app::Modifiers) {
         std::atomic_ref<int32_t>(m_host.Status().MouseX).store(x);
         std::atomic_ref<int32_t>(m_host.Status().MouseY).store(y);
         m_host.SendModuleMessage(MSG_MOUSEUP, uintptr_t(button), uintptr_t(x), uintptr_t(y));
+        ShowTicksDrawn();
     };
     m_callBack->OnMouseMove = [this](int32_t x, int32_t y, app::Modifiers) { CallBackPanel1MouseMove(x, y); };
 

@@ -462,6 +462,9 @@ void THaupt::KeyDownMessage(uint32_t key)
         if (k.key == key)
             SetJoystickField(k.field, k.value);
     m_host.SendModuleMessage(MSG_KEYDOWN, key);
+    // What the module drew for the key reaches the screen in this round of
+    // the loop, not with the next tick.
+    ShowTicksDrawn();
 
     const bool testScreen = m_testPanel->Visible() && m_testPanel->Enabled() && !m_menuePanel->Visible();
     if (key == app::VK_PAUSE && testScreen && m_timer2 == 0) {
@@ -483,9 +486,14 @@ void THaupt::KeyUpMessage(uint32_t key)
         if (k.key == key)
             ClearJoystickField(k.field, k.value);
     m_host.SendModuleMessage(MSG_KEYUP, key);
+    ShowTicksDrawn();
 }
 
-void THaupt::KeyPressMessage(uint8_t ch) { m_host.SendModuleMessage(MSG_KEYPRESS, ch); }
+void THaupt::KeyPressMessage(uint8_t ch)
+{
+    m_host.SendModuleMessage(MSG_KEYPRESS, ch);
+    ShowTicksDrawn();
+}
 
 // ------------------------------------------------------------------ mouse
 
