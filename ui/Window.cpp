@@ -36,6 +36,35 @@ void CaptureBehind(app::Control& control, gdi::Bitmap& buffer)
     control.SetVisible(wasVisible);
 }
 
+// ------------------------------------------------------------ TComposedWindow
+
+void TComposedWindow::ComposeFrame()
+{
+    CaptureBehind(*this, m_buffer);
+    if (m_buffer.Empty())
+        return;
+    gdi::Canvas canvas(m_buffer.Handle());
+    DrawSkin(canvas);
+    Invalidate();
+}
+
+void TComposedWindow::ShowComposed()
+{
+    ComposeFrame();
+    Show();
+}
+
+void TComposedWindow::Paint(app::Canvas& canvas, const gdi::Rect& clip)
+{
+    canvas.CopyRect(clip, m_buffer.Handle(), clip);
+}
+
+void TComposedWindow::Resized()
+{
+    ComposeFrame();
+    Control::Resized();
+}
+
 // -------------------------------------------------------------------- TWindow
 
 TWindow::TWindow()
@@ -70,14 +99,10 @@ void TWindow::LoadSkin(const std::string& prefix)
     ComposeFrame();
 }
 
-void TWindow::ComposeFrame()
+void TWindow::DrawSkin(gdi::Canvas& canvas)
 {
-    CaptureBehind(*this, m_buffer);
     const int32_t W = Width();
     const int32_t H = Height();
-    if (m_buffer.Empty())
-        return;
-    gdi::Canvas canvas(m_buffer.Handle());
     AlphaBlend(canvas, 0, 0, m_ol);
     AlphaBlend(canvas, W - m_or.Width(), 0, m_or);
     AlphaBlend(canvas, 0, H - m_ul.Height(), m_ul);
@@ -89,24 +114,6 @@ void TWindow::ComposeFrame()
     Stretch(canvas, {0, m_ol.Height(), m_left.Width() + 1, H - m_ul.Height()}, m_left);
     Stretch(canvas, {W - m_or.Width() - 1, m_or.Height(), W, H - m_ur.Height()}, m_right);
     Stretch(canvas, {m_ol.Width() + 1, m_ol.Height(), W - m_ur.Width() - 1, H - m_ur.Height()}, m_centre);
-    Invalidate();
-}
-
-void TWindow::ShowComposed()
-{
-    ComposeFrame();
-    Show();
-}
-
-void TWindow::Paint(app::Canvas& canvas, const gdi::Rect& clip)
-{
-    canvas.CopyRect(clip, m_buffer.Handle(), clip);
-}
-
-void TWindow::Resized()
-{
-    ComposeFrame();
-    Control::Resized();
 }
 
 // ---------------------------------------------------------------- TBackWindow
@@ -124,31 +131,6 @@ void TBackWindow::LoadBackground(const std::string& name)
     m_background = std::move(background);
 }
 
-void TBackWindow::ComposeFrame()
-{
-    CaptureBehind(*this, m_buffer);
-    if (m_buffer.Empty())
-        return;
-    gdi::Canvas canvas(m_buffer.Handle());
-    AlphaBlend(canvas, 0, 0, m_background);
-    Invalidate();
-}
-
-void TBackWindow::ShowComposed()
-{
-    ComposeFrame();
-    Show();
-}
-
-void TBackWindow::Paint(app::Canvas& canvas, const gdi::Rect& clip)
-{
-    canvas.CopyRect(clip, m_buffer.Handle(), clip);
-}
-
-void TBackWindow::Resized()
-{
-    ComposeFrame();
-    Control::Resized();
-}
+void TBackWindow::DrawSkin(gdi::Canvas& canvas) { AlphaBlend(canvas, 0, 0, m_background); }
 
 } // namespace kestrava::ui

@@ -31,7 +31,26 @@ namespace kestrava::ui {
 // is black.
 void CaptureBehind(app::Control& control, gdi::Bitmap& buffer);
 
-class TWindow : public app::Panel {
+// What both skinned windows share: the snapshot buffer, composing it from
+// what lies behind plus the skin, and painting it.
+class TComposedWindow : public app::Panel {
+public:
+    void ComposeFrame();
+    void ShowComposed();
+    const gdi::Bitmap& Buffer() const { return m_buffer; }
+
+    void Paint(app::Canvas& canvas, const gdi::Rect& clip) override;
+
+protected:
+    // Draws the skin over the captured background in the buffer.
+    virtual void DrawSkin(gdi::Canvas& canvas) = 0;
+    void Resized() override;
+
+private:
+    gdi::Bitmap m_buffer;
+};
+
+class TWindow : public TComposedWindow {
 public:
     // Loads the default skin (empty prefix) when a resource folder is set;
     // a missing piece throws EResNotFound.
@@ -40,24 +59,17 @@ public:
     // Loads the nine pieces for prefix and composes; a missing colour
     // picture throws EResNotFound and leaves the skin as it was.
     void LoadSkin(const std::string& prefix);
-    void ComposeFrame();
-    void ShowComposed();
-
-    const gdi::Bitmap& Buffer() const { return m_buffer; }
     const TAlphaBitmap& CornerOL() const { return m_ol; }
 
-    void Paint(app::Canvas& canvas, const gdi::Rect& clip) override;
-
 protected:
-    void Resized() override;
+    void DrawSkin(gdi::Canvas& canvas) override;
 
 private:
     TAlphaBitmap m_ol, m_or, m_ul, m_ur;
     gdi::Bitmap m_top, m_bottom, m_left, m_right, m_centre;
-    gdi::Bitmap m_buffer;
 };
 
-class TBackWindow : public app::Panel {
+class TBackWindow : public TComposedWindow {
 public:
     // The default background "BACK" with its mask "BACKA", when a resource
     // folder is set; a missing picture throws EResNotFound.
@@ -68,19 +80,12 @@ public:
     // resource throws EResNotFound and keeps the old background.
     void LoadBackground(const std::string& name);
     const TAlphaBitmap& Background() const { return m_background; }
-    void ComposeFrame();
-    void ShowComposed();
-
-    const gdi::Bitmap& Buffer() const { return m_buffer; }
-
-    void Paint(app::Canvas& canvas, const gdi::Rect& clip) override;
 
 protected:
-    void Resized() override;
+    void DrawSkin(gdi::Canvas& canvas) override;
 
 private:
     TAlphaBitmap m_background;
-    gdi::Bitmap m_buffer;
 };
 
 } // namespace kestrava::ui

@@ -24,7 +24,18 @@ int Count(const std::string& text, const std::string& what)
     return n;
 }
 
-class RunTest : public ShellTest {};
+class RunTest : public ShellTest {
+protected:
+    // A timed fake test alone, for one minute, through the menu.
+    void StartOneMinuteOfAlpha()
+    {
+        folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);
+        StartProgram();
+        ClickLine(haupt->TestListBox(), 0);
+        ClickOn(haupt->GoButton());
+        StartRun("00", "01");
+    }
+};
 
 TEST_F(RunTest, OneZekMinuteFromTheStartButtonToTheRefreshedMenu)
 {
@@ -159,11 +170,7 @@ TEST_F(RunTest, ThreeEntriesWithTwoGaps)
 
 TEST_F(RunTest, PauseAndResumeKeepTheTestClock)
 {
-    folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);
-    StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
-    StartRun("00", "01");
+    StartOneMinuteOfAlpha();
     Advance(2000 + 500);
     const int32_t before = haupt->TickCount();
     EXPECT_GT(before, 0);
@@ -190,11 +197,7 @@ TEST_F(RunTest, PauseAndResumeKeepTheTestClock)
 
 TEST_F(RunTest, FocusLossPausesAndMinimises)
 {
-    folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);
-    StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
-    StartRun("00", "01");
+    StartOneMinuteOfAlpha();
     Advance(2500);
     const int32_t before = haupt->TickCount();
     backend.PushFocus(false);
@@ -212,11 +215,7 @@ TEST_F(RunTest, FocusLossPausesAndMinimises)
 
 TEST_F(RunTest, AbortAnsweredNoGoesOnAndYesReturnsToTheMenu)
 {
-    folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);
-    StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
-    StartRun("00", "01");
+    StartOneMinuteOfAlpha();
     Advance(2500);
     Key(VK_ESCAPE);
     ASSERT_TRUE(haupt->JaNein().Visible());
@@ -248,11 +247,7 @@ TEST_F(RunTest, AbortAnsweredNoGoesOnAndYesReturnsToTheMenu)
 
 TEST_F(RunTest, KeysReachTheModuleOnceAndSteerTheKeyboardJoystick)
 {
-    folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);
-    StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
-    StartRun("00", "01");
+    StartOneMinuteOfAlpha();
     Advance(2500);
     backend.PushKeyDown(app::VK_LEFT);
     backend.PushKeyDown(app::VK_LEFT, {}); // auto-repeat

@@ -83,8 +83,8 @@ class ShellTest : public ::testing::Test {
 protected:
     explicit ShellTest(int32_t width = 1024, int32_t height = 768) : backend(width, height, 32), app(backend, clock) {}
 
-    // Opens the window and runs the start-up to the menu.
-    void StartProgram()
+    // Opens the window and makes the main window, not yet started.
+    void MakeProgram()
     {
         std::string error;
         ASSERT_TRUE(app.Open(error)) << error;
@@ -93,6 +93,11 @@ protected:
         options.programPath = (folder.root / "velomar").string();
         options.randomSeed = 7;
         haupt = std::make_unique<THaupt>(app, options);
+    }
+    // Opens the window and runs the start-up to the menu.
+    void StartProgram()
+    {
+        MakeProgram();
         ASSERT_TRUE(haupt->Start());
         Advance(6000);
         ASSERT_TRUE(haupt->Created());

@@ -20,12 +20,7 @@ class StartTest : public ShellTest {};
 TEST_F(StartTest, SplashStaysFiveSecondsAndItsBarStopsShortOfTheEnd)
 {
     folder.AddZek();
-    std::string error;
-    ASSERT_TRUE(app.Open(error)) << error;
-    THaupt::Options options;
-    options.programDir = folder.Dir();
-    options.programPath = (folder.root / "velomar").string();
-    haupt = std::make_unique<THaupt>(app, options);
+    MakeProgram();
     ASSERT_TRUE(haupt->Start());
     ASSERT_NE(haupt->Splash(), nullptr);
     EXPECT_TRUE(backend.NumLock()) << "Num Lock on from the start";
@@ -77,12 +72,7 @@ protected:
 
 TEST_F(TinyScreenTest, ScreenBelowTheMinimumEndsWithTheMessage)
 {
-    std::string error;
-    ASSERT_TRUE(app.Open(error)) << error;
-    THaupt::Options options;
-    options.programDir = folder.Dir();
-    options.programPath = (folder.root / "velomar").string();
-    haupt = std::make_unique<THaupt>(app, options);
+    MakeProgram();
     EXPECT_FALSE(haupt->Start());
     ASSERT_EQ(backend.MessageBoxes().size(), 1u);
     EXPECT_EQ(backend.MessageBoxes()[0].text,
@@ -92,12 +82,7 @@ TEST_F(TinyScreenTest, ScreenBelowTheMinimumEndsWithTheMessage)
 TEST_F(StartTest, MissingArtworkStopsTheStartNamingTheFile)
 {
     fs::remove(folder.root / "skin" / "GoButton_Down.bmp");
-    std::string error;
-    ASSERT_TRUE(app.Open(error)) << error;
-    THaupt::Options options;
-    options.programDir = folder.Dir();
-    options.programPath = (folder.root / "velomar").string();
-    haupt = std::make_unique<THaupt>(app, options);
+    MakeProgram();
     EXPECT_FALSE(haupt->Start());
     ASSERT_EQ(backend.MessageBoxes().size(), 1u);
     EXPECT_NE(backend.MessageBoxes()[0].text.find("GoButton_Down.bmp"), std::string::npos)

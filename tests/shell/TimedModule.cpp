@@ -1,10 +1,8 @@
 // A test module for the runner's tests: its info comes from a text file
-// beside it (the module path with ".info": title, then KeepsResults,
-// MinDuration, MaxDuration, DurationStep, DefaultDuration, Countdown), it
-// ends its test on the tick where ElapsedMs reaches DurationMs, and it
-// writes what it was sent to "<module>.log": one line per message, ticks
+// beside it (see InfoReply.h), it ends its test on the tick where ElapsedMs
+// reaches DurationMs, and it writes what it was sent to "<module>.log": one line per message, ticks
 // counted instead of listed, so a test can read the order of events.
-#include "protocol/MyMessages.h"
+#include "InfoReply.h"
 
 #include <cstdio>
 #include <cstring>
@@ -17,13 +15,6 @@ std::string g_log;
 long g_ticks = 0;
 long g_firstTick = -1;
 
-std::string PathWith(const TShortString& modulePath, const char* extension)
-{
-    std::string path(reinterpret_cast<const char*>(modulePath.Chars), modulePath.Length);
-    const size_t dot = path.rfind('.');
-    return (dot == std::string::npos ? path : path.substr(0, dot)) + extension;
-}
-
 void Log(const std::string& line)
 {
     if (g_log.empty())
@@ -34,29 +25,6 @@ void Log(const std::string& line)
     }
 }
 
-void Answer(TTestInfo& info)
-{
-    std::FILE* file = std::fopen(PathWith(info.ModulePath, ".info").c_str(), "rb");
-    if (!file)
-        return;
-    char title[300] = {};
-    if (std::fgets(title, sizeof title, file)) {
-        const size_t n = std::strcspn(title, "\r\n");
-        info.Title.Length = static_cast<uint8_t>(n);
-        std::memcpy(info.Title.Chars, title, n);
-    }
-    int v[6] = {};
-    if (std::fscanf(file, "%d %d %d %d %d %d", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5]) == 6) {
-        info.KeepsResults = v[0];
-        info.MinDuration = v[1];
-        info.MaxDuration = v[2];
-        info.DurationStep = v[3];
-        info.DefaultDuration = v[4];
-        info.Countdown = v[5];
-    }
-    std::fclose(file);
-}
-
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) void DispatchMessage(uint32_t code, TArgCell* cells)
@@ -64,12 +32,12 @@ extern "C" __attribute__((visibility("default"))) void DispatchMessage(uint32_t 
     switch (code) {
     case MSG_INFO:
         if (cells && cells[0])
-            Answer(*reinterpret_cast<TTestInfo*>(cells[0]));
+            kestrava::testing::AnswerFromInfoFile(*reinterpret_cast<TTestInfo*>(cells[0]));
         break;
     case MSG_INIT:
         g_status = cells ? reinterpret_cast<TTestStatus*>(cells[0]) : nullptr;
         if (g_status) {
-            g_log = PathWith(g_status->ModulePath, ".log");
+            g_log = kestrava::testing::ModulePathWith(g_status->ModulePath, ".log");
             Log("init " + std::to_string(g_status->DurationMs));
         }
         break;
