@@ -306,8 +306,8 @@ void THaupt::BuildMenu()
     m_menuePanel = &form.Create<app::Panel>();
     m_menuePanel->SetColor(kMenuColour);
     m_menuePanel->Hide(); // until the start-up is done
-    const char* frameNames[10] = {"Image1", "Image2", "Image3", "Image4", "Image5",
-                                  "Image6", "Image7", "Image8", "Image10", nullptr};
+    const char* frameNames[9] = {"Image1", "Image2", "Image3", "Image4", "Image5",
+                                 "Image6", "Image7", "Image8", "Image10"};
     for (int i = 0; i < 9; ++i)
         m_frame[i] = &MakeImage(*m_menuePanel, frameNames[i], true);
     m_menueOben = &MakeImage(*m_menuePanel, "MenueOben");

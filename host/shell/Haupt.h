@@ -221,7 +221,8 @@ private:
     std::atomic<int32_t> m_testDuration{0};
     std::atomic<bool> m_countDownMode{false};
     std::atomic<bool> m_showPending{false};
-    std::string m_lastWatch;
+    std::string m_lastWatch; // shown [user-interface thread]
+    std::string m_tickWatch; // last sent to the user-interface thread [tick thread]
     bool m_lastTest = false;
     int32_t m_question = 0;
 
@@ -247,7 +248,7 @@ private:
     // the controls (owned by the form's tree)
     TSplashScreen* m_splash = nullptr;
     app::Panel* m_menuePanel = nullptr;
-    app::Image* m_frame[10] = {};
+    app::Image* m_frame[9] = {};
     app::Image* m_menueOben = nullptr;
     app::Image* m_menueMitte = nullptr;
     app::Image* m_menueUnten = nullptr;

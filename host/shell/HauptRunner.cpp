@@ -153,6 +153,7 @@ void THaupt::BeginTest(const std::string& modulePath)
     LayoutLeiste();
     m_pause->SetPressed(true);
     m_lastWatch = "00:00:00";
+    m_tickWatch = m_lastWatch; // no tick runs before StartTicks
     m_time->SetText(m_lastWatch);
     m_timeTwo->SetText(m_lastWatch);
 }
@@ -244,14 +245,16 @@ void THaupt::Timer1Timer()
             m_host.SendModuleMessage(MSG_PAINT);
             m_host.SetBlocked(false);
         }
-        const std::string watch = WatchText(tick);
-        PostToUi([this, watch] {
-            if (watch != m_lastWatch) {
+        // The clock changes once a second; only a change goes across.
+        std::string watch = WatchText(tick);
+        if (watch != m_tickWatch) {
+            m_tickWatch = watch;
+            PostToUi([this, watch = std::move(watch)] {
                 m_lastWatch = watch;
                 m_time->SetText(watch);
                 m_timeTwo->SetText(watch);
-            }
-        });
+            });
+        }
         m_host.SendModuleMessage(MSG_TICK);
         // One request to show what the module drew is enough however many
         // ticks pass before the user-interface thread gets to it.
