@@ -95,6 +95,8 @@ THaupt::THaupt(app::Application& app, Options options)
                               ? m_options.randomSeed
                               : uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
     m_draw = MakeSeededDraw(seed);
+    // The tick timer runs only while a test does.
+    m_timer1.SetEnabled(false);
     m_timer1.SetInterval(10);
     m_timer1.SetOnAsyncTimer([this] { Timer1Timer(); });
     m_host.SetTestEndHandler([this] { TestEnded(); });
@@ -217,6 +219,7 @@ void THaupt::CreateStep(int step)
         m_prefs = ReadPreferences(PreferencesPath(m_options.programPath));
         m_pause->SetSchalter(true);
         ApplyClockFlag();
+        PlaceVolumeThumb();
         m_splash->Progress(0.05);
         After(300, 3);
         break;
@@ -280,6 +283,13 @@ void THaupt::FormShow()
 void THaupt::ApplyClockFlag()
 {
     m_uhrPanel->SetVisible(m_prefs.clockShown != 0);
+}
+
+// The thumb for a volume v sits at round(v x 113 / 65535) + 5.
+void THaupt::PlaceVolumeThumb()
+{
+    const int32_t left = static_cast<int32_t>(std::nearbyint(double(m_prefs.volume) * 113.0 / 65535.0)) + 5;
+    m_regler->SetPosition(left, 11);
 }
 
 void THaupt::ShowBusy(bool busy) { m_app.SetOverrideCursor(busy ? m_busyCursor : nullptr); }
@@ -439,9 +449,8 @@ void THaupt::BuildTestScreen()
     {
         auto& back = MakeImage(*m_volumePanel, "VolumeBack");
         back.SetPosition(0, 0);
-        auto& thumb = MakeImage(*m_volumePanel, "Regler");
-        const int32_t left = static_cast<int32_t>(std::nearbyint(double(m_prefs.volume) * 113.0 / 65535.0)) + 5;
-        thumb.SetPosition(left, 11);
+        m_regler = &MakeImage(*m_volumePanel, "Regler");
+        PlaceVolumeThumb();
     }
     m_volumePanel->Hide();
 

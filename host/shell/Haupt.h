@@ -104,6 +104,7 @@ public:
     app::Label& TestName() { return *m_testName; }
     app::Panel& Leiste() { return *m_leiste; }
     app::Panel& UhrPanel() { return *m_uhrPanel; }
+    app::Image& Regler() { return *m_regler; }
     app::Panel& Abspann() { return *m_abspann; }
     video::VideoPanel& Leinwand() { return *m_leinwand; }
     app::Image& MenueOben() { return *m_menueOben; }
@@ -154,6 +155,7 @@ private:
     void FormShow();
     void FormDestroy();
     void ApplyClockFlag();
+    void PlaceVolumeThumb();
 
     // menu
     MenuLists Lists();
@@ -284,6 +286,7 @@ private:
     app::Panel* m_uhrPanel = nullptr;
     app::Label* m_timeTwo = nullptr;
     app::Panel* m_volumePanel = nullptr;
+    app::Image* m_regler = nullptr; // the toolbar's volume thumb
 
     ui::TWindow* m_window1 = nullptr;
     app::Label* m_testeinblendung = nullptr;

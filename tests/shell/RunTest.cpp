@@ -41,6 +41,8 @@ TEST_F(RunTest, OneZekMinuteFromTheStartButtonToTheRefreshedMenu)
 {
     folder.AddZek();
     StartProgram();
+    EXPECT_FALSE(haupt->TicksRunning()) << "no tick runs outside a test";
+    EXPECT_EQ(haupt->TickCount(), 0);
     ASSERT_EQ(haupt->TestListBox().Lines(), std::vector<std::string>{"ZEK-Test"});
     EXPECT_EQ(haupt->DauerListBox().Lines().at(0), "00:00");
     EXPECT_EQ(haupt->PunkteListBox().Lines().at(0), "0%");
@@ -263,6 +265,32 @@ TEST_F(RunTest, KeysReachTheModuleOnceAndSteerTheKeyboardJoystick)
     Pump();
     EXPECT_EQ(haupt->Host().Status().Joy1X, 0);
     EXPECT_EQ(Count(folder.Log("A"), "keydown 37"), 1);
+}
+
+TEST_F(RunTest, TheBarComesAtTheTopAndTheCursorGoesAfterTwoSeconds)
+{
+    StartOneMinuteOfAlpha();
+    Advance(2500);
+    EXPECT_FALSE(haupt->Leiste().Visible());
+    backend.PushMouseMove(500, 20);
+    Pump();
+    EXPECT_TRUE(haupt->Leiste().Visible());
+    EXPECT_NE(haupt->TestName().Text().find("Alpha"), std::string::npos);
+    backend.PushMouseMove(500, 300); // over the test area
+    Pump();
+    EXPECT_FALSE(haupt->Leiste().Visible());
+    const auto shown = haupt->CallBackPanel1().GetCursor();
+    ASSERT_NE(shown, nullptr);
+    // Small steps: posted work runs at each step of virtual time.
+    for (int i = 0; i < 195; ++i)
+        Advance(10);
+    EXPECT_EQ(haupt->CallBackPanel1().GetCursor(), shown);
+    for (int i = 0; i < 15; ++i)
+        Advance(10);
+    EXPECT_NE(haupt->CallBackPanel1().GetCursor(), shown) << "hidden 2 s of test time after the last move";
+    backend.PushMouseMove(501, 300);
+    Pump();
+    EXPECT_EQ(haupt->CallBackPanel1().GetCursor(), shown);
 }
 
 TEST_F(RunTest, CancelledTimeDialogStartsNothing)

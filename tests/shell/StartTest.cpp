@@ -89,6 +89,29 @@ TEST_F(StartTest, MissingArtworkStopsTheStartNamingTheFile)
         << backend.MessageBoxes()[0].text;
 }
 
+TEST_F(StartTest, PreferencesFromTheFileSetTheClockAndTheVolumeThumb)
+{
+    // Volume 0, clock hidden.
+    {
+        std::FILE* f = std::fopen((folder.root / "velomar.INI").c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        const uint8_t bytes[4] = {0x00, 0x00, 0x00, 0x00};
+        std::fwrite(bytes, 1, 4, f);
+        std::fclose(f);
+    }
+    StartProgram();
+    EXPECT_FALSE(haupt->UhrPanel().Visible());
+    EXPECT_EQ(haupt->Regler().Left(), 5);
+    EXPECT_EQ(haupt->Prefs().volume, 0);
+}
+
+TEST_F(StartTest, WithoutAPreferencesFileTheDefaultsHold)
+{
+    StartProgram();
+    EXPECT_TRUE(haupt->UhrPanel().Visible());
+    EXPECT_EQ(haupt->Regler().Left(), 118);
+}
+
 TEST_F(StartTest, CloseRequestsAreRefusedUntilTheCreditsEnd)
 {
     StartProgram();
