@@ -74,7 +74,13 @@ sleep 4
 xdotool mousemove 900 700
 sleep 30
 shot test
-sleep 32
+# The module writes its record at the end of the minute; the end screen
+# follows 50 ms later. Wait for the file rather than for a fixed time, so a
+# slow machine does not race the script.
+rlt=$out/program/TESTS/ZEK.RLT
+for _ in $(seq 600); do [[ -s $rlt ]] && break; sleep 0.1; done
+[[ -s $rlt ]] || fail "the test did not end"
+sleep 1
 shot end-screen
 xdotool key Return
 sleep 1
@@ -90,7 +96,6 @@ wait "$app_pid" || fail "the program failed"
 app_pid=""
 
 # One ZEK record: the header (part count and four names) and one record.
-rlt=$out/program/TESTS/ZEK.RLT
 [[ -f $rlt ]] || fail "no result file"
 size=$(stat -c %s "$rlt")
 (( size == 4 + 4 * 256 + 24 + 4 * 8 )) || fail "the result file holds $size bytes, not one record"
