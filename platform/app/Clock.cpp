@@ -95,7 +95,7 @@ bool ManualClock::WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_v
     std::list<Waiter>::iterator self;
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        self = m_waiters.insert(m_waiters.end(), Waiter{lock.mutex(), &cv, true, dueMs, ++m_nextId});
+        self = m_waiters.insert(m_waiters.end(), Waiter{lock.mutex(), &cv, &wake, true, dueMs, ++m_nextId});
     }
     Enter();
     bool woken = false;
@@ -108,12 +108,12 @@ bool ManualClock::WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_v
             break;
         cv.wait(lock);
     }
+    // Woken by time or by its waker, the thread runs until it waits again
+    // (or ends), and Settle waits for it either way.
     std::lock_guard<std::mutex> guard(m_lock);
     m_waiters.erase(self);
-    if (!woken) {
-        ++m_running;
-        t_running.clock = this;
-    }
+    ++m_running;
+    t_running.clock = this;
     m_changed.notify_all();
     return woken;
 }
@@ -124,12 +124,14 @@ void ManualClock::Wait(std::unique_lock<std::mutex>& lock, std::condition_variab
     std::list<Waiter>::iterator self;
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        self = m_waiters.insert(m_waiters.end(), Waiter{lock.mutex(), &cv, false, 0, ++m_nextId});
+        self = m_waiters.insert(m_waiters.end(), Waiter{lock.mutex(), &cv, &wake, false, 0, ++m_nextId});
     }
     Enter();
     cv.wait(lock, wake);
     std::lock_guard<std::mutex> guard(m_lock);
     m_waiters.erase(self);
+    ++m_running;
+    t_running.clock = this;
     m_changed.notify_all();
 }
 
@@ -170,14 +172,30 @@ void ManualClock::Settle()
 {
     std::unique_lock<std::mutex> guard(m_lock);
     const uint32_t now = m_now.load();
-    m_changed.wait_for(guard, std::chrono::seconds(5), [&] {
+    // A waiter whose waker has already spoken (a timer just enabled) is about
+    // to run even though no time passed, and its waker does not tell this
+    // clock. Its wake condition is read under its own mutex, taken with
+    // try_lock because a waiter takes m_lock while holding that mutex; a
+    // mutex held elsewhere means someone is busy with that waiter, so the
+    // clock is not settled yet either. Such changes are polled.
+    const auto settled = [&] {
         if (m_running > 0)
             return false;
-        for (const Waiter& w : m_waiters)
+        for (const Waiter& w : m_waiters) {
             if (w.hasDue && Reached(now, w.due))
                 return false;
+            if (!w.mutex->try_lock())
+                return false;
+            const bool woken = (*w.wake)();
+            w.mutex->unlock();
+            if (woken)
+                return false;
+        }
         return true;
-    });
+    };
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!settled() && std::chrono::steady_clock::now() < limit)
+        m_changed.wait_for(guard, std::chrono::milliseconds(1));
 }
 
 void ManualClock::Advance(uint32_t ms)

@@ -35,6 +35,7 @@ private:
     struct Waiter {
         std::mutex* mutex;
         std::condition_variable* cv;
+        const std::function<bool()>* wake;
         bool hasDue;
         uint32_t due;
         uint64_t id;
