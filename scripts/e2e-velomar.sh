@@ -52,9 +52,16 @@ shot() { import -window root "$out/$1.png"; }
 app_pid=$!
 win=$(xdotool search --sync --name Kestrava | head -1)
 xdotool windowfocus --sync "$win" || true
-# The splash stays five seconds; the menu follows.
-sleep 7
-kill -0 "$app_pid" 2>/dev/null || fail "the program ended during its start"
+# The splash stays five seconds; the menu follows. The start button's
+# place is black until the menu is up.
+pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -1 | grep -o '#[0-9A-Fa-f]\{6\}'; }
+for _ in $(seq 300); do
+  kill -0 "$app_pid" 2>/dev/null || fail "the program ended during its start"
+  [[ $(pixel 249 583) != "#000000" ]] && break
+  sleep 0.1
+done
+[[ $(pixel 249 583) != "#000000" ]] || fail "the menu did not come up"
+sleep 0.5
 shot menu
 
 # On 1024 x 768 the first test line is at (245, 214), the start button at
