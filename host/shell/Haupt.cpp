@@ -61,26 +61,40 @@ Button& MakeButton(app::Control& parent, const std::string& name, int32_t left, 
 
 // ------------------------------------------------------------------ TRegler
 
+void TRegler::MoveTo(int32_t top)
+{
+    SetPosition(Left(), top);
+    if (onMoved)
+        onMoved(top);
+}
+
+void TRegler::MoveBy(int32_t dy)
+{
+    // A step is a drag of dy from the thumb's top edge, clamped the same way.
+    ThumbDrag step;
+    step.MouseDown(true, 0);
+    if (track)
+        if (const auto top = step.MouseMove(track(), Top(), dy))
+            MoveTo(*top);
+}
+
 void TRegler::MouseDown(app::MouseButton button, int32_t x, int32_t y, app::Modifiers modifiers)
 {
-    if (button == app::MouseButton::Left) {
-        dragging = true;
-        grabOffset = y;
-    }
+    drag.MouseDown(button == app::MouseButton::Left, y);
     app::Image::MouseDown(button, x, y, modifiers);
 }
 
 void TRegler::MouseMove(int32_t x, int32_t y, app::Modifiers modifiers)
 {
-    if (dragging && onDragTo)
-        onDragTo(Top() + y - grabOffset);
+    if (track)
+        if (const auto top = drag.MouseMove(track(), Top(), y))
+            MoveTo(*top);
     app::Image::MouseMove(x, y, modifiers);
 }
 
 void TRegler::MouseUp(app::MouseButton button, int32_t x, int32_t y, app::Modifiers modifiers)
 {
-    if (button == app::MouseButton::Left)
-        dragging = false;
+    drag.MouseUp(button == app::MouseButton::Left);
     app::Image::MouseUp(button, x, y, modifiers);
 }
 
@@ -348,11 +362,17 @@ void THaupt::BuildMenu()
     m_regler1 = &m_menuePanel->Create<TRegler>();
     m_regler1->SetPicture(ui::LoadResourceBitmap("Regler1"));
     m_regler1->SetSize(m_regler1->Picture().Width(), m_regler1->Picture().Height());
-    m_regler1->onDragTo = [this](int32_t top) { DragTestThumb(top); };
+    m_regler1->track = [this] { return ThumbTrack{m_menueMitte->Top(), m_menueMitte->Height(), m_regler1->Height()}; };
+    m_regler1->onMoved = [this](int32_t top) {
+        ScrollTestColumns(Lists(), ThumbListPosition(m_regler1->track(), top, m_testList->Max()));
+    };
     m_regler2 = &m_menuePanel->Create<TRegler>();
     m_regler2->SetPicture(ui::LoadResourceBitmap("Regler2"));
     m_regler2->SetSize(m_regler2->Picture().Width(), m_regler2->Picture().Height());
-    m_regler2->onDragTo = [this](int32_t top) { DragProgramThumb(top); };
+    m_regler2->track = [this] { return ThumbTrack{m_menueMitte->Top(), m_menueMitte->Height(), m_regler2->Height()}; };
+    m_regler2->onMoved = [this](int32_t top) {
+        m_programmList->SetPosition(ThumbListPosition(m_regler2->track(), top, m_programmList->Max()));
+    };
 
     m_goButton = &MakeButton<ui::TThbitbtn>(*m_menuePanel, "GoButton", 0, 0);
     m_frageButton = &MakeButton<ui::TThbitbtn>(*m_menuePanel, "FrageButton", 0, 0);
@@ -571,14 +591,18 @@ void THaupt::BuildDialogs()
     m_regler5 = &m_ende->Create<TRegler>();
     m_regler5->SetPicture(ui::LoadResourceBitmap("Regler5"));
     m_regler5->SetBounds(366, 37, 14, 26);
-    m_regler5->onDragTo = [this](int32_t top) { DragEndeKnob(top); };
+    // The knob runs from top 37 to top 154 beside the two lists.
+    m_regler5->track = [] { return ThumbTrack{37, 154 - 37 + 26, 26}; };
+    m_regler5->onMoved = [this](int32_t top) {
+        const int32_t position = ThumbListPosition(m_regler5->track(), top, m_endeListe1->Max());
+        m_endeListe1->SetPosition(position);
+        m_endeListe2->SetPosition(position);
+    };
     m_endeOk = &MakeButton<ui::TThbitbtn>(*m_ende, "EndeOk", 274, 170);
     m_endeOk->OnClick = [this] { EndeOkClick(); };
     m_ende->OnKeyDown = [this](uint32_t& key, app::Modifiers) {
-        if (key == app::VK_DOWN)
-            DragEndeKnob(m_regler5->Top() + 5);
-        else if (key == app::VK_UP)
-            DragEndeKnob(m_regler5->Top() - 5);
+        if (m_regler5->Visible() && (key == app::VK_DOWN || key == app::VK_UP))
+            m_regler5->MoveBy(key == app::VK_DOWN ? 5 : -5);
     };
     m_ende->OnKeyPress = [this](uint8_t& ch) {
         if (ch == 13 || ch == 27 || ch == 32) {
@@ -699,8 +723,8 @@ void THaupt::FormResize()
 
     m_regler1->SetPosition(columnLeft + 364, m_menueMitte->Top());
     m_regler2->SetPosition(columnLeft + 610, m_menueMitte->Top());
-    m_regler1->dragging = false;
-    m_regler2->dragging = false;
+    m_regler1->drag.Reset();
+    m_regler2->drag.Reset();
     LayoutThumbs();
 
     const int32_t buttonTop = m_menueUnten->Top() + 59;

@@ -34,15 +34,21 @@
 
 namespace kestrava::shell {
 
-// A thumb image that scrolls lists when dragged.
+// A thumb image that scrolls lists: dragged with the left button along its
+// track, or moved by a step (the end screen's arrow keys).
 class TRegler : public app::Image {
 public:
-    std::function<void(int32_t y)> onDragTo; // the wanted top, in the parent
+    std::function<ThumbTrack()> track;            // where it may go, in the parent
+    std::function<void(int32_t top)> onMoved;      // after it moved to top
+    ThumbDrag drag;
+
+    void MoveBy(int32_t dy);
     void MouseDown(app::MouseButton button, int32_t x, int32_t y, app::Modifiers modifiers) override;
     void MouseMove(int32_t x, int32_t y, app::Modifiers modifiers) override;
     void MouseUp(app::MouseButton button, int32_t x, int32_t y, app::Modifiers modifiers) override;
-    bool dragging = false;
-    int32_t grabOffset = 0;
+
+private:
+    void MoveTo(int32_t top);
 };
 
 class THaupt {
@@ -162,8 +168,6 @@ private:
     void RefreshTestList();
     void EnableMenuControls(bool enabled);
     void LayoutThumbs();
-    void DragTestThumb(int32_t top);
-    void DragProgramThumb(int32_t top);
     void CentreWindow(app::Control& window);
     void ShowBusy(bool busy);
 
@@ -198,7 +202,6 @@ private:
 
     // end screen, questions, credits
     void FillEndLists();
-    void DragEndeKnob(int32_t top);
     void Ask(int32_t question, const std::string& text);
     void FreeRun();
 

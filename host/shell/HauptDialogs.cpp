@@ -15,8 +15,6 @@ namespace kestrava::shell {
 
 namespace {
 
-constexpr int32_t kKnobTop = 37;
-constexpr int32_t kKnobBottom = 154;
 
 // A percentage rounded to an integer, ties to even.
 std::string Percent(double value)
@@ -69,21 +67,10 @@ void THaupt::FillEndLists()
             m_endeListe2->AddLine(PartText(part));
     }
     m_regler5->SetVisible(m_endeListe1->Max() > 0);
-    m_regler5->dragging = false;
-    m_regler5->SetPosition(m_regler5->Left(), kKnobTop);
+    m_regler5->drag.Reset();
+    m_regler5->SetPosition(m_regler5->Left(), m_regler5->track().top);
     m_endeListe1->SetPosition(0);
     m_endeListe2->SetPosition(0);
-}
-
-void THaupt::DragEndeKnob(int32_t top)
-{
-    if (!m_regler5->Visible())
-        return;
-    const int32_t placed = std::clamp(top, kKnobTop, kKnobBottom);
-    m_regler5->SetPosition(m_regler5->Left(), placed);
-    const int32_t position = m_endeListe1->Max() * (placed - kKnobTop) / (kKnobBottom - kKnobTop);
-    m_endeListe1->SetPosition(position);
-    m_endeListe2->SetPosition(position);
 }
 
 void THaupt::EndeOkClick()

@@ -45,24 +45,6 @@ void THaupt::LayoutThumbs()
     m_regler2->SetVisible(m_programmList->Max() > 0);
 }
 
-void THaupt::DragTestThumb(int32_t top)
-{
-    const ThumbTrack track{m_menueMitte->Top(), m_menueMitte->Height(), m_regler1->Height()};
-    const int32_t lowest = std::max(track.top, track.top + track.height - track.thumbHeight);
-    const int32_t placed = std::clamp(top, track.top, lowest);
-    m_regler1->SetPosition(m_regler1->Left(), placed);
-    ScrollTestColumns(Lists(), ThumbListPosition(track, placed, m_testList->Max()));
-}
-
-void THaupt::DragProgramThumb(int32_t top)
-{
-    const ThumbTrack track{m_menueMitte->Top(), m_menueMitte->Height(), m_regler2->Height()};
-    const int32_t lowest = std::max(track.top, track.top + track.height - track.thumbHeight);
-    const int32_t placed = std::clamp(top, track.top, lowest);
-    m_regler2->SetPosition(m_regler2->Left(), placed);
-    m_programmList->SetPosition(ThumbListPosition(track, placed, m_programmList->Max()));
-}
-
 void THaupt::EnableMenuControls(bool enabled)
 {
     for (app::Control* c : std::initializer_list<app::Control*>{m_testList, m_programmList, m_regler1, m_regler2,

@@ -293,6 +293,35 @@ TEST_F(RunTest, TheBarComesAtTheTopAndTheCursorGoesAfterTwoSeconds)
     EXPECT_EQ(haupt->CallBackPanel1().GetCursor(), shown);
 }
 
+TEST_F(RunTest, DraggingTheThumbScrollsTheThreeTestColumnsTogether)
+{
+    for (int i = 0; i < 20; ++i) {
+        const std::string name = "T" + std::to_string(10 + i);
+        folder.AddTimed(name, "Test " + std::to_string(10 + i), 1, 1000, 0, 1000, 20000, 0);
+    }
+    StartProgram();
+    ui::TMyCustomListBox& tests = haupt->TestListBox();
+    ASSERT_EQ(tests.Count(), 20);
+    ASSERT_GT(tests.Max(), 0);
+    ASSERT_TRUE(haupt->Regler1().Visible());
+    EXPECT_FALSE(haupt->Regler2().Visible()) << "one program fits";
+    const gdi::Rect thumb = haupt->Regler1().ScreenRect();
+    const int32_t x = thumb.left + 5;
+    backend.PushMouseMove(x, thumb.top + 3);
+    backend.PushMouseDown(x, thumb.top + 3);
+    backend.PushMouseMove(x, thumb.top + 1000); // far below: stops at the track's end
+    backend.PushMouseUp(x, thumb.top + 1000);
+    Pump();
+    EXPECT_EQ(haupt->Regler1().Top() + haupt->Regler1().Height(), haupt->MenueUnten().Top());
+    EXPECT_EQ(tests.Position(), tests.Max());
+    EXPECT_EQ(haupt->DauerListBox().Position(), tests.Max());
+    EXPECT_EQ(haupt->PunkteListBox().Position(), tests.Max());
+    // Released: moving on does nothing.
+    backend.PushMouseMove(x, thumb.top + 3);
+    Pump();
+    EXPECT_EQ(tests.Position(), tests.Max());
+}
+
 TEST_F(RunTest, CancelledTimeDialogStartsNothing)
 {
     folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);
