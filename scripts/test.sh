@@ -22,7 +22,7 @@ run_suite() {
   cmake --build "build/$dir" -j "$jobs" "${targets[@]}"
 }
 
-run_suite normal -- -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_suite normal -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRAVA_WERROR=ON
 ctest --test-dir build/normal --output-on-failure -j "$jobs"
 # The real window: keys typed into the demo program under Xvfb (about 2 s),
 # and a whole ZEK minute through the program (about 90 s; screenshots stay
@@ -30,13 +30,17 @@ ctest --test-dir build/normal --output-on-failure -j "$jobs"
 ./scripts/e2e-demo.sh build/normal
 ./scripts/e2e-velomar.sh build/normal
 
-run_suite asan -- -DCMAKE_BUILD_TYPE=Debug -DKESTRAVA_SANITIZE=ON -DKESTRAVA_BENCH=OFF
+# A plain optimised build, as packagers make it: it must build without
+# warnings too (nothing is run from it).
+run_suite release velomar zek_module kestrava-results -- -DCMAKE_BUILD_TYPE=Release -DKESTRAVA_BENCH=OFF -DKESTRAVA_WERROR=ON
+
+run_suite asan -- -DCMAKE_BUILD_TYPE=Debug -DKESTRAVA_SANITIZE=ON -DKESTRAVA_BENCH=OFF -DKESTRAVA_WERROR=ON
 ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/asan --output-on-failure -j "$jobs"
 
 # The threaded parts: the message gate and canvas lock between the tick
 # thread and the user-interface thread, and the program's runs.
-run_suite tsan core_tests timer_tests app_tests shell_tests -- -DCMAKE_BUILD_TYPE=Debug -DKESTRAVA_TSAN=ON -DKESTRAVA_BENCH=OFF
+run_suite tsan core_tests timer_tests app_tests shell_tests -- -DCMAKE_BUILD_TYPE=Debug -DKESTRAVA_TSAN=ON -DKESTRAVA_BENCH=OFF -DKESTRAVA_WERROR=ON
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure -j "$jobs" -L threaded
 
 echo "=== all suites passed"

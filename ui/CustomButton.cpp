@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 namespace kestrava::ui {
 
@@ -90,7 +91,40 @@ std::optional<int64_t> DigitsNumber(std::string_view line)
     return number;
 }
 
-int CompareTextIgnoringCase(std::string_view a, std::string_view b)
+namespace {
+
+// The base letters of the folded Latin-1 letters U+00E0 to U+00FF, as German
+// dictionaries file them: an umlaut or an accent sorts as its letter alone.
+// 0 leaves a character as it is.
+constexpr char kBaseLetter[32] = {
+    'a', 'a', 'a', 'a', 'a', 'a', 0,   'c', 'e', 'e', 'e', 'e', 'i', 'i', 'i', 'i',
+    'd', 'n', 'o', 'o', 'o', 'o', 'o', 0,   'o', 'u', 'u', 'u', 'u', 'y', 0,   'y'};
+
+// The primary sort key of a text: folded to lower case, umlauts and accents
+// as their base letters, "ß" as "ss" and "æ" as "ae".
+std::vector<uint32_t> PrimaryKey(std::string_view s)
+{
+    std::vector<uint32_t> key;
+    key.reserve(s.size());
+    size_t i = 0;
+    while (i < s.size()) {
+        const uint32_t c = FoldNext(s, i);
+        if (c == 0x100u + 0xDFu) { // ß
+            key.push_back('s');
+            key.push_back('s');
+        } else if (c == 0x100u + 0xE6u) { // æ
+            key.push_back('a');
+            key.push_back('e');
+        } else if (c >= 0x100u + 0xE0u && c <= 0x100u + 0xFFu && kBaseLetter[c - 0x1E0u] != 0) {
+            key.push_back(static_cast<unsigned char>(kBaseLetter[c - 0x1E0u]));
+        } else {
+            key.push_back(c);
+        }
+    }
+    return key;
+}
+
+int CompareFolded(std::string_view a, std::string_view b)
 {
     size_t i = 0;
     size_t j = 0;
@@ -105,6 +139,20 @@ int CompareTextIgnoringCase(std::string_view a, std::string_view b)
     if (j < b.size())
         return -1;
     return 0;
+}
+
+} // namespace
+
+int CompareTextIgnoringCase(std::string_view a, std::string_view b)
+{
+    const std::vector<uint32_t> ka = PrimaryKey(a);
+    const std::vector<uint32_t> kb = PrimaryKey(b);
+    if (ka != kb)
+        return std::lexicographical_compare(ka.begin(), ka.end(), kb.begin(), kb.end()) ? -1 : 1;
+    // Equal as a dictionary files them ("Müller", "Muller"): the plain
+    // letters come first, and only texts that differ in case alone are
+    // the same line.
+    return CompareFolded(a, b);
 }
 
 // ---------------------------------------------------------------- Font and rows
@@ -213,7 +261,19 @@ void TMyCustomListBox::LinesChanged(size_t oldCount)
     const size_t keep = std::min(oldCount, m_lines.size());
     std::copy_n(m_flags.begin(), static_cast<std::ptrdiff_t>(keep), flags.begin());
     m_flags = std::move(flags);
+    ClampPosition();
     Invalidate();
+}
+
+void TMyCustomListBox::ClampPosition()
+{
+    m_position = std::clamp(m_position, 0, Max());
+}
+
+void TMyCustomListBox::Resized()
+{
+    ClampPosition();
+    app::Control::Resized();
 }
 
 void TMyCustomListBox::SetLines(const std::vector<std::string>& others)

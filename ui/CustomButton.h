@@ -48,8 +48,11 @@ TMarkupLine ParseMarkup(std::string_view line);
 // kept at the int64 maximum, which is above every threshold.
 std::optional<int64_t> DigitsNumber(std::string_view line);
 
-// The comparison that keeps a sorted list in order: case-insensitive for
-// ASCII and for the Latin-1 letters of German texts (Ä, Ö, Ü, É ...).
+// The comparison that keeps a sorted list in order, as German users expect
+// (DIN 5007-1): case-insensitive, umlauts and accented letters filed as
+// their base letters ("Übungstest" before "Vigilanz"), "ß" as "ss". Texts
+// equal that way are ordered plain letters first; 0 only for texts that
+// differ in case alone.
 int CompareTextIgnoringCase(std::string_view a, std::string_view b);
 
 class TMyCustomListBox : public app::Control {
@@ -127,7 +130,9 @@ public:
 
     // --- Scrolling ---
     // The first visible line; a value outside [0, Count() - VisibleRows()]
-    // is refused.
+    // is refused. It follows the lines and the height: whenever they change
+    // it is kept inside [0, Max()]. It follows the lines and the height: whenever they change
+    // it is kept inside [0, Max()].
     void SetPosition(int32_t position);
     int32_t Position() const { return m_position; }
     // The largest useful Position (0 while all lines fit).
@@ -155,9 +160,16 @@ public:
 
     void MouseDown(app::MouseButton button, int32_t x, int32_t y, app::Modifiers modifiers) override;
 
+protected:
+    void Resized() override;
+
 private:
     // Keeps one flag per line after the lines changed, by index.
     void LinesChanged(size_t oldCount);
+    // Brings Position back into [0, Max()] after the lines or the rows
+    // changed: a list scrolled down and then given fewer lines would
+    // otherwise paint nothing and refuse every position but its old one.
+    void ClampPosition();
     gdi::Font FontFor(bool bold) const;
 
     gdi::Font m_font;

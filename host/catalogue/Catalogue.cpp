@@ -43,11 +43,11 @@ bool AskModuleInfo(ModuleHost& host, const std::string& path, TTestInfo& info)
 {
     if (!SetShortStringUtf8(info.ModulePath, path))
         return false;
-    BindModule(path);
+    host.Bind(path);
     const bool usable = BoundDispatchMessage() != nullptr;
     if (usable)
         host.SendModuleMessage(MSG_INFO, reinterpret_cast<uintptr_t>(&info));
-    UnbindModule();
+    host.Unbind();
     return usable;
 }
 

@@ -175,8 +175,12 @@ TDTimer::TDTimer(app::Clock& clock, PostToUi postToUi)
     m_thread = std::thread([state = m_state] { state->Run(state); });
 }
 
-TDTimer::~TDTimer()
+TDTimer::~TDTimer() { Shutdown(); }
+
+void TDTimer::Shutdown()
 {
+    if (!m_thread.joinable())
+        return;
     m_state->enabled.store(false);
     Restart();
     {

@@ -37,6 +37,11 @@ public:
     // except when called from inside OnAsyncTimer: then the thread is left to
     // finish that call on its own and ends at its next turn. [ui-thread, tick-thread]
     ~TDTimer();
+    // What the destructor does, ahead of it: an owner whose tick handler
+    // touches its other members ends the thread before those members go.
+    // No tick runs after it returns (unless called from inside
+    // OnAsyncTimer); calling it again does nothing. [ui-thread, tick-thread]
+    void Shutdown();
     TDTimer(const TDTimer&) = delete;
     TDTimer& operator=(const TDTimer&) = delete;
 

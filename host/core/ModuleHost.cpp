@@ -12,15 +12,29 @@ ModuleHost::ModuleHost(TestCanvas& canvas)
 
 void ModuleHost::SendModuleMessage(uint32_t code, TArgCell* cells)
 {
-    TDispatchMessageProc dispatch = BoundDispatchMessage();
-    if (!dispatch)
-        return;
-    bool passesGate = code < 5 || code == MSG_RESTORESTATE || code == MSG_SAVESTATE;
+    const bool passesGate = code < 5 || code == MSG_RESTORESTATE || code == MSG_SAVESTATE;
     if (m_blocked.load() && !passesGate)
         return;
     std::lock_guard<std::mutex> lock(m_canvas.Lock());
+    // Read under the lock that Unbind takes, so the entry cannot be
+    // unloaded between this read and the call.
+    TDispatchMessageProc dispatch = BoundDispatchMessage();
+    if (!dispatch)
+        return;
     m_status.DC = m_canvas.DeviceContext();
     dispatch(code, cells);
+}
+
+void ModuleHost::Bind(const std::string& modulePath)
+{
+    std::lock_guard<std::mutex> lock(m_canvas.Lock());
+    BindModule(modulePath);
+}
+
+void ModuleHost::Unbind()
+{
+    std::lock_guard<std::mutex> lock(m_canvas.Lock());
+    UnbindModule();
 }
 
 void ModuleHost::SendModuleMessage(uint32_t code, uintptr_t cell0, uintptr_t cell1, uintptr_t cell2)
@@ -33,9 +47,9 @@ bool ModuleHost::QueryModuleInfo(const std::string& modulePath, TTestInfo& info)
 {
     if (!SetShortStringUtf8(info.ModulePath, modulePath))
         return false;
-    BindModule(modulePath);
+    Bind(modulePath);
     SendModuleMessage(MSG_INFO, reinterpret_cast<uintptr_t>(&info));
-    UnbindModule();
+    Unbind();
     return true;
 }
 

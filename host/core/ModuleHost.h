@@ -41,6 +41,13 @@ public:
     // are zero.
     void SendModuleMessage(uint32_t code, uintptr_t cell0 = 0, uintptr_t cell1 = 0, uintptr_t cell2 = 0);
 
+    // Binds the module at path for a test, or releases the bound one, under
+    // the canvas lock: a tick already on its way into the module finishes
+    // before the library goes, and a later one finds nothing bound.
+    // [ui-thread]
+    void Bind(const std::string& modulePath);
+    void Unbind();
+
     // Binds the module at path just for an info query and releases it
     // again. Returns false when the path does not fit a short string; the
     // reply fields are left as they were when no module answered. [ui-thread]

@@ -189,16 +189,18 @@ HourProfile BuildHourProfile(const std::vector<std::string>& resultPaths)
     return profile;
 }
 
-LastRecord ReadLastRecord(const std::string& path)
+LastRecord ReadLastRecord(const std::string& path) { return ReadRecordFromEnd(path, 0); }
+
+LastRecord ReadRecordFromEnd(const std::string& path, int64_t back)
 {
     const RawResultFile file = ReadRawResultFile(path);
     LastRecord last;
-    // The newest whole record, not whatever the last bytes of the file hold:
-    // a record cut short at the end, or a header without records, would
+    // Whole records only, not whatever the last bytes of the file hold: a
+    // record cut short at the end, or a header without records, would
     // otherwise be read as one.
-    if (file.state != FileState::Records || file.recordCount == 0)
+    if (file.state != FileState::Records || back < 0 || back >= file.recordCount)
         return last;
-    const int64_t i = file.recordCount - 1;
+    const int64_t i = file.recordCount - 1 - back;
     last.present = true;
     for (int32_t p = 0; p < file.partCount; ++p) {
         last.partNames.push_back(Cp1252ToUtf8(file.PartName(p)));

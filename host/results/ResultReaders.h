@@ -120,5 +120,9 @@ double DayOfTimestamp(double timestamp);
 
 // The newest whole record with the header's names, for the end screen.
 LastRecord ReadLastRecord(const std::string& path);
+// The whole record `back` places before the newest (0: the newest), with
+// the header's names; not present when the file holds fewer records. A run
+// that played one test in several segments shows each segment's record.
+LastRecord ReadRecordFromEnd(const std::string& path, int64_t back);
 
 } // namespace kestrava

@@ -118,7 +118,9 @@ THaupt::THaupt(app::Application& app, Options options)
 
 THaupt::~THaupt()
 {
-    m_timer1.SetEnabled(false);
+    // The tick handler touches members declared after the timer: its thread
+    // ends before any of them goes.
+    m_timer1.Shutdown();
     app::EventLoop& loop = m_app.Loop();
     for (auto id : {m_timer2, m_timer3, m_cursorTimer, m_gapTimer, m_createTimer})
         loop.KillTimer(id);
@@ -411,16 +413,10 @@ void THaupt::BuildTestScreen()
             m_volumePanel->Hide();
             m_lautstaerke->SetPressed(false);
         }
-        std::atomic_ref<int32_t>(m_host.Status().MouseX).store(x);
-        std::atomic_ref<int32_t>(m_host.Status().MouseY).store(y);
-        m_host.SendModuleMessage(MSG_MOUSEDOWN, uintptr_t(button), uintptr_t(x), uintptr_t(y));
-        ShowTicksDrawn();
+        MouseMessage(MSG_MOUSEDOWN, button, x, y);
     };
     m_callBack->OnMouseUp = [this](app::MouseButton button, int32_t x, int32_t y, app::Modifiers) {
-        std::atomic_ref<int32_t>(m_host.Status().MouseX).store(x);
-        std::atomic_ref<int32_t>(m_host.Status().MouseY).store(y);
-        m_host.SendModuleMessage(MSG_MOUSEUP, uintptr_t(button), uintptr_t(x), uintptr_t(y));
-        ShowTicksDrawn();
+        MouseMessage(MSG_MOUSEUP, button, x, y);
     };
     m_callBack->OnMouseMove = [this](int32_t x, int32_t y, app::Modifiers) { CallBackPanel1MouseMove(x, y); };
 
@@ -457,11 +453,14 @@ void THaupt::BuildTestScreen()
     m_time->OnClick = [this] { TimeClick(); };
     for (app::Control* c : std::initializer_list<app::Control*>{m_leiste, m_zurueck, m_pause, m_disk, m_frage,
                                                                  m_time, m_testName})
-        c->OnMouseDown = [this](app::MouseButton, int32_t, int32_t, app::Modifiers) {
+        c->OnMouseDown = [this](app::MouseButton button, int32_t x, int32_t y, app::Modifiers) {
             if (m_volumePanel->Visible() && !m_lautstaerke->Hovered()) {
                 m_volumePanel->Hide();
                 m_lautstaerke->SetPressed(false);
             }
+            // The module hears a press on the bar too, in the pressed
+            // control's own coordinates.
+            MouseMessage(MSG_MOUSEDOWN, button, x, y);
         };
 
     m_volumePanel = &m_testPanel->Create<app::Panel>();
@@ -751,13 +750,18 @@ void THaupt::FormResize()
     m_leinwand->SetPosition((W - 480) / 2, (H - 180) / 2);
     m_abspannrahmen->SetBounds((W - 480) / 2 - 1, (H - 180) / 2 - 1, 482, 182);
 
-    // Open windows are centred again.
+    // Open windows are centred again. Hiding one drops the keyboard focus
+    // inside it, so the control that had it gets it back.
     auto recentre = [&](ui::TBackWindow& w) {
-        if (w.Visible()) {
-            w.Hide();
-            CentreWindow(w);
-            w.ShowComposed();
-        }
+        if (!w.Visible())
+            return;
+        app::Control* focus = m_app.FocusedControl();
+        const bool inside = focus != nullptr && w.IsAncestorOf(focus);
+        w.Hide();
+        CentreWindow(w);
+        w.ShowComposed();
+        if (inside)
+            focus->SetFocus();
     };
     recentre(*m_zeit);
     if (m_jaNein->Visible()) {
@@ -774,7 +778,10 @@ void THaupt::FormResize()
         FitOverlayText(*m_testeinblendung);
         m_window1->ShowComposed();
     }
-    recentre(*m_ende);
+    if (m_ende->Visible()) {
+        recentre(*m_ende);
+        m_ende->SetFocus();
+    }
 }
 
 void THaupt::LayoutLeiste()
@@ -821,6 +828,11 @@ void THaupt::FormDeactivate()
     if (m_timer1.Enabled()) {
         PauseTest();
         m_pause->SetPressed(true);
+    } else if (m_timer2 != 0 || m_gapTimer != 0) {
+        // The title or the gap between two tests is showing: the test must
+        // not start while nobody is at the keys.
+        m_holdStart = true;
+        m_pause->SetPressed(true);
     }
     m_app.GetBackend().Minimize();
 }
@@ -847,7 +859,7 @@ void THaupt::FormDestroy()
     m_host.Sounds().ReleaseAll();
     if (BoundDispatchMessage() != nullptr) {
         m_host.SendModuleMessage(MSG_STOP);
-        UnbindModule();
+        m_host.Unbind();
     }
     std::string error;
     if (!WritePreferences(PreferencesPath(m_options.programPath), m_prefs, error))

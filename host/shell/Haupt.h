@@ -30,6 +30,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace kestrava::shell {
@@ -146,6 +147,9 @@ public:
     void JaButtonClick();
     void NeinButtonClick();
     void MediaPlayer1Notify();
+    // The tick handler, on the tick thread; a tick that finds the timer off
+    // does nothing at all.
+    void Timer1Timer();
 
 private:
     // start-up
@@ -174,7 +178,6 @@ private:
     // runner
     void BeginTest(const std::string& modulePath);
     void StartTest();
-    void Timer1Timer();     // tick thread
     void Timer2Timer();
     void Timer3Timer();
     void GapEnded();
@@ -182,6 +185,8 @@ private:
     void StopTest();
     void StartTicks();
     void StopTicks();
+    void HaltTicks();
+    bool TestRunning() const;
     std::string WatchText(int32_t tickCount) const;
     void SetWatch();
     void FitOverlayText(app::Label& label);
@@ -194,6 +199,7 @@ private:
     void SetJoystickField(int32_t TTestStatus::*field, int32_t value);
     void ClearJoystickField(int32_t TTestStatus::*field, int32_t value);
     void TestPanelMouseMove(int32_t y);
+    void MouseMessage(uint32_t code, app::MouseButton button, int32_t x, int32_t y);
     void CallBackPanel1MouseMove(int32_t x, int32_t y);
     void ShowLeiste(bool show);
     void LayoutLeiste();
@@ -226,6 +232,9 @@ private:
     std::atomic<int32_t> m_testDuration{0};
     std::atomic<bool> m_countDownMode{false};
     std::atomic<bool> m_showPending{false};
+    std::atomic<bool> m_testEnding{false}; // from the module's end to Timer3Timer
+    std::mutex m_tickLock;                 // held for one whole tick
+    bool m_holdStart = false;              // focus lost before the ticks began
     std::string m_lastWatch; // shown [user-interface thread]
     std::string m_tickWatch; // last sent to the user-interface thread [tick thread]
     bool m_lastTest = false;

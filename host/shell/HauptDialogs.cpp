@@ -16,20 +16,27 @@ namespace kestrava::shell {
 namespace {
 
 
-// A percentage rounded to an integer, ties to even.
+// A percentage rounded to an integer, ties to even. A damaged file may hold
+// anything in its eight bytes: what is not a number shows as a dash, and
+// what is far out of range is clamped before it is converted.
 std::string Percent(double value)
 {
-    return std::to_string(static_cast<long long>(std::nearbyint(value))) + "%";
+    if (!std::isfinite(value))
+        return "\xe2\x80\x94";
+    const double clamped = std::clamp(std::nearbyint(value), -1e15, 1e15);
+    return std::to_string(static_cast<long long>(clamped)) + "%";
 }
 
 // A part result: a percentage, or (negative) a time in ms shown in seconds
 // with three decimals and the German decimal comma.
 std::string PartText(double value)
 {
-    if (value >= 0)
+    if (!(value < 0)) // NaN too
         return Percent(value);
+    if (!std::isfinite(value))
+        return "\xe2\x80\x94";
     char text[64];
-    std::snprintf(text, sizeof text, "%.3f", -value / 1000.0);
+    std::snprintf(text, sizeof text, "%.3f", std::min(-value / 1000.0, 1e15));
     std::string out = text;
     std::replace(out.begin(), out.end(), '.', ',');
     return out + "s";
@@ -49,14 +56,20 @@ void THaupt::FillEndLists()
 {
     m_endeListe1->ClearLines();
     m_endeListe2->ClearLines();
-    for (const TRunEntry& entry : m_run.Entries()) {
+    const std::vector<TRunEntry>& entries = m_run.Entries();
+    for (size_t e = 0; e < entries.size(); ++e) {
+        const TRunEntry& entry = entries[e];
         const TestCatalogueEntry* test = m_tests.ByIndex(entry.CatalogueIndex);
         if (test == nullptr)
             continue;
         const std::string path = ResultFileOf(*test);
         if (!FileExists(path))
             continue;
-        const LastRecord last = ReadLastRecord(path);
+        // A test split into segments wrote one record per segment, oldest
+        // first: the segments after this one wrote the newer records.
+        const auto later = std::count_if(entries.begin() + static_cast<std::ptrdiff_t>(e) + 1, entries.end(),
+                                         [&](const TRunEntry& other) { return other.CatalogueIndex == entry.CatalogueIndex; });
+        const LastRecord last = ReadRecordFromEnd(path, later);
         if (!last.present || last.partNames.empty())
             continue;
         m_endeListe1->AddLine("<b>" + test->title);
@@ -160,7 +173,7 @@ void THaupt::NeinButtonClick()
         break;
     case 3:
         m_testPanel->SetEnabled(true);
-        if (!m_pause->Pressed()) {
+        if (!m_pause->Pressed() && !m_testEnding.load()) {
             m_host.SetBlocked(false);
             StartTicks();
         }

@@ -27,6 +27,10 @@ std::string TwoDigits(int64_t v)
     return text;
 }
 
+// A module's countdown below zero would start the test clock ahead; it
+// counts as none.
+int32_t CountdownOf(const TRunEntry& entry) { return std::max(entry.Countdown, 0); }
+
 } // namespace
 
 // ------------------------------------------------------------------ menu
@@ -119,12 +123,26 @@ void THaupt::StartTicks()
 
 void THaupt::StopTicks() { m_timer1.SetEnabled(false); }
 
+void THaupt::HaltTicks()
+{
+    // Under the tick lock: a tick in progress finishes first, with its
+    // message, and none starts after this.
+    std::lock_guard<std::mutex> guard(m_tickLock);
+    StopTicks();
+    m_host.SetBlocked(true);
+}
+
+bool THaupt::TestRunning() const
+{
+    return m_testPanel->Visible() && m_testPanel->Enabled() && !m_menuePanel->Visible() && !m_testEnding.load();
+}
+
 void THaupt::BeginTest(const std::string& modulePath)
 {
     m_tickCount.store(0);
     m_countDownMode.store(false);
     m_host.SetBlocked(true);
-    BindModule(modulePath);
+    m_host.Bind(modulePath);
     TTestInfo info{};
     std::string title;
     if (SetShortStringUtf8(info.ModulePath, modulePath)) {
@@ -156,7 +174,7 @@ void THaupt::StartTest()
     m_host.FillTestStatus(test->modulePath, static_cast<uint32_t>(std::max(entry->PlannedDuration, 0)),
                           double(m_callBack->Width()) / 800.0);
     m_host.SendModuleMessage(MSG_INIT, reinterpret_cast<uintptr_t>(&m_host.Status()));
-    m_countDownLabel->SetText(std::to_string(entry->Countdown / 1000));
+    m_countDownLabel->SetText(std::to_string(CountdownOf(*entry) / 1000));
     m_zeit->Hide();
 
     m_testeinblendung->SetText(test->title);
@@ -189,12 +207,20 @@ void THaupt::Timer2Timer()
     m_testPanel->SetEnabled(true);
     CentreWindow(*m_countDownPanel);
     const TRunEntry* entry = m_run.Current();
-    const int32_t countdown = entry != nullptr ? entry->Countdown : 0;
+    const int32_t countdown = entry != nullptr ? CountdownOf(*entry) : 0;
     m_tickCount.store(-(countdown / 10));
     if (m_tickCount.load() < 0)
         m_countDownPanel->ShowComposed();
     else
         m_host.SetBlocked(false);
+    if (m_holdStart) {
+        // The focus went while the title showed: the test waits, paused,
+        // until the candidate is back and releases Pause.
+        m_holdStart = false;
+        m_pause->SetPressed(true);
+        PauseTest();
+        return;
+    }
     m_pause->SetPressed(false);
     StartTicks();
 }
@@ -203,6 +229,12 @@ void THaupt::Timer2Timer()
 // the user-interface thread in the order it happens.
 void THaupt::Timer1Timer()
 {
+    // A tick happens whole (counter, time and message) or not at all: a
+    // pause that stops the ticks waits for this lock, and a tick that starts
+    // after it finds the timer off.
+    std::lock_guard<std::mutex> tickGuard(m_tickLock);
+    if (!m_timer1.Enabled())
+        return;
     const int32_t before = m_tickCount.load();
     if (before % 10 == 0 && m_joy1 && m_joy2)
         PollJoysticks(m_host.Status(), *m_joy1, *m_joy2);
@@ -283,6 +315,9 @@ void THaupt::TimeClick()
 // Inside the module's MSG_TICK, on the tick thread.
 void THaupt::TestEnded()
 {
+    // Until the step after the end has run, neither a pause nor the abort
+    // question may start the ticks again.
+    m_testEnding.store(true);
     StopTicks();
     m_host.SetBlocked(true);
     PostToUi([this] {
@@ -296,6 +331,13 @@ void THaupt::Timer3Timer()
 {
     m_app.Loop().KillTimer(m_timer3);
     m_timer3 = 0;
+    m_testEnding.store(false);
+    if (m_jaNein->Visible() && m_question == 3) {
+        // The test ended just as the abort question opened: there is
+        // nothing left to abort.
+        m_jaNein->Hide();
+        m_testPanel->SetEnabled(true);
+    }
     if (m_lastTest) {
         StopTest();
         m_menuePanel->Show();
@@ -333,6 +375,8 @@ void THaupt::GapEnded()
     m_gapTimer = 0;
     m_window1->Hide();
     m_testPanel->SetEnabled(true);
+    // A focus loss during the gap carries over: the next title shows, and
+    // the test then waits paused (Timer2Timer).
     StartTest();
 }
 
@@ -340,7 +384,7 @@ void THaupt::StopTest()
 {
     m_host.SendModuleMessage(MSG_STOP);
     m_host.Sounds().ReleaseAll();
-    UnbindModule();
+    m_host.Unbind();
     m_pause->SetPressed(false);
     m_window1->Hide();
     m_countDownPanel->Hide();
@@ -354,14 +398,17 @@ void THaupt::StopTest()
     }
 }
 
-void THaupt::FreeRun() { m_run.Clear(); }
+void THaupt::FreeRun()
+{
+    m_run.Clear();
+    m_holdStart = false;
+}
 
 // -------------------------------------------------------- pause and abort
 
 void THaupt::PauseTest()
 {
-    StopTicks();
-    m_host.SetBlocked(true);
+    HaltTicks();
     m_testeinblendung->SetText("Pause");
     FitOverlayText(*m_testeinblendung);
     CentreWindow(*m_window1);
@@ -380,7 +427,13 @@ void THaupt::ResumeTest()
 
 void THaupt::PauseClick()
 {
-    // The button has toggled already: it shows the state to go to.
+    // The button has toggled already: it shows the state to go to. Between
+    // the module's end and the step after it there is nothing to pause or
+    // resume.
+    if (m_testEnding.load() || m_timer2 != 0 || m_gapTimer != 0) {
+        m_pause->SetPressed(!m_pause->Pressed());
+        return;
+    }
     if (m_pause->Pressed())
         PauseTest();
     else
@@ -389,10 +442,11 @@ void THaupt::PauseClick()
 
 void THaupt::ZurueckClick()
 {
-    StopTicks();
+    if (m_testEnding.load() || m_jaNein->Visible())
+        return;
+    HaltTicks();
     m_volumePanel->Hide();
     m_lautstaerke->SetPressed(false);
-    m_host.SetBlocked(true);
     m_leiste->Hide();
     m_testPanel->SetEnabled(false);
     Ask(3, "Wollen Sie den\rTest wirklich\rabbrechen?");
@@ -451,8 +505,8 @@ void THaupt::KeyDownMessage(uint32_t key)
     // the loop, not with the next tick.
     ShowTicksDrawn();
 
-    const bool testScreen = m_testPanel->Visible() && m_testPanel->Enabled() && !m_menuePanel->Visible();
-    if (key == app::VK_PAUSE && testScreen && m_timer2 == 0) {
+    const bool testScreen = TestRunning();
+    if (key == app::VK_PAUSE && testScreen && m_timer2 == 0 && m_gapTimer == 0) {
         m_pause->SetPressed(!m_pause->Pressed());
         PauseClick();
     } else if (key == app::VK_ESCAPE && testScreen && !m_jaNein->Visible()) {
@@ -481,6 +535,17 @@ void THaupt::KeyPressMessage(uint8_t ch)
 }
 
 // ------------------------------------------------------------------ mouse
+
+void THaupt::MouseMessage(uint32_t code, app::MouseButton button, int32_t x, int32_t y)
+{
+    std::atomic_ref<int32_t>(m_host.Status().MouseX).store(x);
+    std::atomic_ref<int32_t>(m_host.Status().MouseY).store(y);
+    // Cells are zero-extended: a position left of the area arrives as the
+    // 32-bit value the module reads back as negative, never sign-extended.
+    m_host.SendModuleMessage(code, uintptr_t(static_cast<uint32_t>(button)), uintptr_t(static_cast<uint32_t>(x)),
+                             uintptr_t(static_cast<uint32_t>(y)));
+    ShowTicksDrawn();
+}
 
 void THaupt::CallBackPanel1MouseMove(int32_t x, int32_t y)
 {

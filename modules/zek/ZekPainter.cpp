@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <limits>
 
 namespace kestrava::zek {
 
@@ -14,10 +15,19 @@ namespace {
 using gdi::Bitmap;
 using gdi::Rect;
 
+// A whole double into int32: held at the ends of the range, 0 for NaN. A
+// plain cast of a value outside the range is undefined.
+int32_t ClampToInt32(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    return static_cast<int32_t>(
+        std::clamp(v, double(std::numeric_limits<int32_t>::min()), double(std::numeric_limits<int32_t>::max())));
+}
 // Logical to pixels: the fraction is cut off, toward zero.
-int32_t Trunc(double v) { return static_cast<int32_t>(std::trunc(v)); }
+int32_t Trunc(double v) { return ClampToInt32(std::trunc(v)); }
 // Centres of texts: the nearest pixel, ties to the even one.
-int32_t Nearest(double v) { return static_cast<int32_t>(std::nearbyint(v)); }
+int32_t Nearest(double v) { return ClampToInt32(std::nearbyint(v)); }
 
 struct LightPlace {
     double x, y;

@@ -2,7 +2,10 @@
 
 #include "platform/gdi/IniFile.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
+#include <type_traits>
 
 namespace kestrava::zek {
 
@@ -15,6 +18,26 @@ double Thousandths(const IniFile& ini, const char* section, const char* key, dou
     return ini.ReadInteger(section, key, defaultThousandths) / 1000.0;
 }
 } // namespace
+
+ZekSettings ClampZekSettings(ZekSettings s)
+{
+    const auto bound = [](auto& value, auto low, auto high) {
+        value = std::clamp(value, static_cast<std::remove_reference_t<decltype(value)>>(low),
+                           static_cast<std::remove_reference_t<decltype(value)>>(high));
+    };
+    bound(s.Countdown, 0, kMaxCountdown);
+    bound(s.Size, kMinSize, kMaxSize);
+    bound(s.LCSpeed, 0.0, kMaxSpeed);
+    bound(s.RCSpeed, 0.0, kMaxSpeed);
+    bound(s.JoySpeed, 0.0, kMaxSpeed);
+    bound(s.LASpeed, 0.0, kMaxTurn);
+    bound(s.RASpeed, 0.0, kMaxTurn);
+    bound(s.FKeysInterval, 1, std::numeric_limits<int32_t>::max());
+    bound(s.MathInterval, 1, std::numeric_limits<int32_t>::max());
+    bound(s.FKeysTime, 0, std::numeric_limits<int32_t>::max());
+    bound(s.MathTime, 0, std::numeric_limits<int32_t>::max());
+    return s;
+}
 
 ZekSettings ReadZekSettings(const std::string& iniPath)
 {
@@ -39,7 +62,7 @@ ZekSettings ReadZekSettings(const std::string& iniPath)
     s.FKeysTime = ini.ReadInteger("FKEYS", "TIME", d.FKeysTime);
     s.MathInterval = ini.ReadInteger("MATH", "INTERVAL", d.MathInterval);
     s.MathTime = ini.ReadInteger("MATH", "TIME", d.MathTime);
-    return s;
+    return ClampZekSettings(s);
 }
 
 } // namespace kestrava::zek

@@ -8,6 +8,15 @@ namespace kestrava::zek {
 
 inline constexpr int32_t kDefaultCycleTime = 20;
 
+// The ranges a settings file is held to. The pictures are sized from SIZE
+// and the positions move by the speeds, so values beyond these would ask for
+// pictures larger than any screen or positions beyond int32 pixels.
+inline constexpr int32_t kMaxCountdown = 600000; // COUNTDOWN: 0 to 10 min
+inline constexpr int32_t kMinSize = 4;           // SIZE: 4 to 100 units, the
+inline constexpr int32_t kMaxSize = 100;         // narrow field's width
+inline constexpr double kMaxSpeed = 100.0;       // LC/RC/JOYSPEED: 0 to 100000
+inline constexpr double kMaxTurn = 6.2832;       // LA/RASPEED: 0 to 6283 (a full turn)
+
 struct ZekSettings {
     // [GLOBAL]
     int32_t MinDuration = 60000;       // MIN, ms
@@ -34,7 +43,11 @@ struct ZekSettings {
 // Reads the settings from an INI file. A missing file, section or key, or a
 // value that is not a decimal integer, gives the default. A CYCLETIME of 0 or
 // less would make the step schedule divide by zero, so it too gives the
-// default.
+// default. Every other value is held to its range (ClampZekSettings).
 ZekSettings ReadZekSettings(const std::string& iniPath);
+
+// Holds the settings to the ranges above; a negative countdown counts as
+// none, and a light or task comes with a chance of at most 1 in 1.
+ZekSettings ClampZekSettings(ZekSettings settings);
 
 } // namespace kestrava::zek

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <exception>
 #include <limits>
 #include <numbers>
 #include <string>
@@ -104,8 +106,12 @@ void ZekSimulation::Resize()
 
 void ZekSimulation::Paint()
 {
+    // The full repaint counts as painting too: the paint interval stretches
+    // for it as for the tracking fields.
+    const uint32_t start = m_clock.NowMs();
     if (m_view)
         m_view->PaintAll(m_state);
+    m_state.PaintDuration = m_clock.NowMs() - start;
 }
 
 void ZekSimulation::Stop()
@@ -116,19 +122,27 @@ void ZekSimulation::Stop()
 
 TickOutcome ZekSimulation::Tick(uint32_t e, uint32_t durationMs, const Joysticks& joysticks)
 {
-    // The full repaint comes before the end test, so the screen is also
-    // refreshed on the last tick and on any late one.
+    // The end is decided before anything is drawn: the first tick that
+    // reaches or passes the duration ends the test, and only once, so a
+    // repeated final tick neither writes a second record nor advances the
+    // host's run a second time, and a tick that skipped the exact time
+    // still ends it.
+    if (e >= durationMs) {
+        const bool first = !m_finished;
+        m_finished = true;
+        // The screen is still refreshed on the last tick and on any late
+        // one; a failure to draw must not cost the result.
+        if (e % kFullRepaintPeriod == 0) {
+            try {
+                Paint();
+            } catch (const std::exception& error) {
+                std::fprintf(stderr, "ZEK: the last repaint failed: %s\n", error.what());
+            }
+        }
+        return first ? TickOutcome::Finished : TickOutcome::Over;
+    }
     if (e % kFullRepaintPeriod == 0)
         Paint();
-    if (e >= durationMs) {
-        // Only the tick that meets the duration exactly ends the test, and
-        // only once: a repeated final tick must not write a second record or
-        // advance the host's run a second time.
-        if (e > durationMs || m_finished)
-            return TickOutcome::Over;
-        m_finished = true;
-        return TickOutcome::Finished;
-    }
 
     const auto cycle = static_cast<uint32_t>(m_settings.CycleTime);
     const bool stepDue = e % cycle == 0;

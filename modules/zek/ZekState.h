@@ -43,7 +43,7 @@ struct ZekState {
     double TargetYDrawn;
     double CursorXDrawn;
     double CursorYDrawn;
-    uint32_t PaintDuration;   // ms the last paint of the tracking fields took
+    uint32_t PaintDuration;   // ms the last paint (tracking fields or full) took
 
     // Counters that make up the result.
     int32_t Samples2D;

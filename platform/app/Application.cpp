@@ -246,8 +246,21 @@ void Application::Key(const Event& e)
     if (e.type == Event::Type::KeyDown)
         HideHint();
     Control* focus = m_focus;
+    if (e.type == Event::Type::Char && m_keyFocusSet) {
+        // The character of a key that just went down belongs to the control
+        // that had the focus then, as on a desktop where the character is
+        // addressed when the key is translated, before its handler runs.
+        focus = m_keyFocus;
+        m_keyFocusSet = false;
+    }
     if (focus != nullptr && (!focus->Showing() || !focus->EnabledInTree()))
         focus = nullptr;
+    if (e.type == Event::Type::KeyDown) {
+        m_keyFocus = focus;
+        m_keyFocusSet = true;
+    } else if (e.type == Event::Type::KeyUp) {
+        m_keyFocusSet = false;
+    }
     // Without a focused control the form is the receiver; with key preview
     // it hears every key first and may swallow it.
     Control* targets[2] = {nullptr, nullptr};
@@ -257,11 +270,12 @@ void Application::Key(const Event& e)
         targets[1] = focus;
     if (e.type == Event::Type::Char) {
         uint8_t ch = e.ch;
+        Control* const focusBefore = m_focus;
         for (Control* t : targets) {
             if (t == nullptr)
                 continue;
             // The form's handler may have moved the focus away.
-            if (t != &m_form && t != m_focus)
+            if (t != &m_form && m_focus != focusBefore)
                 break;
             t->KeyPress(ch);
             if (ch == 0)
@@ -322,6 +336,7 @@ void Application::ControlGone(Control* control)
     drop(m_hover);
     drop(m_capture);
     drop(m_focus);
+    drop(m_keyFocus);
     drop(m_clickTarget);
     if (m_hintControl != nullptr && control->IsAncestorOf(m_hintControl)) {
         m_hintControl = nullptr;

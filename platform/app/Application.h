@@ -126,6 +126,11 @@ private:
     Control* m_capture = nullptr;
     MouseButton m_captureButton = MouseButton::Left;
     Control* m_focus = nullptr;
+    // The focus when the last key went down: the character that key types
+    // goes there, even when the key's own handler moved the focus (Escape
+    // opening a question must not also answer it).
+    Control* m_keyFocus = nullptr;
+    bool m_keyFocusSet = false;
     Control* m_clickTarget = nullptr;
     bool m_active = true;
     int32_t m_mouseX = -1;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string_view>
+#include <vector>
 
 namespace kestrava::app {
 
@@ -120,12 +122,38 @@ void Label::SetAutoSize(bool autoSize)
     Fit();
 }
 
+namespace {
+
+// A label's text split at its line breaks ("\n", "\r" or "\r\n").
+std::vector<std::string_view> LabelLines(const std::string& text)
+{
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != '\n' && text[i] != '\r')
+            continue;
+        lines.emplace_back(text.data() + start, i - start);
+        if (i + 1 < text.size() && text[i] == '\r' && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    return lines;
+}
+
+} // namespace
+
 void Label::Fit()
 {
     if (!m_autoSize)
         return;
-    const gdi::Size s = gdi::MeasureText(m_font, m_text);
-    SetSize(s.cx, s.cy);
+    int32_t width = 0;
+    int32_t height = 0;
+    for (std::string_view line : LabelLines(m_text)) {
+        const gdi::Size s = gdi::MeasureText(m_font, std::string(line));
+        width = std::max(width, s.cx);
+        height += s.cy;
+    }
+    SetSize(width, height);
 }
 
 void Label::Paint(Canvas& canvas, const gdi::Rect& clip)
@@ -138,18 +166,28 @@ void Label::Paint(Canvas& canvas, const gdi::Rect& clip)
         return;
     canvas.font = m_font;
     canvas.brush.style = gdi::BrushStyle::Clear;
-    const gdi::Size s = canvas.TextExtent(m_text);
-    int32_t x = 0;
-    if (m_alignment == Alignment::Center)
-        x = (Width() - s.cx) / 2;
-    else if (m_alignment == Alignment::Right)
-        x = Width() - s.cx;
+    // Each line is aligned on its own; the block of lines as a whole is
+    // placed by the vertical layout.
+    const std::vector<std::string_view> lines = LabelLines(m_text);
+    const int32_t lineHeight = canvas.TextExtent("Ag").cy;
+    const int32_t blockHeight = lineHeight * static_cast<int32_t>(lines.size());
     int32_t y = 0;
     if (m_layout == VerticalAlignment::Center)
-        y = (Height() - s.cy) / 2;
+        y = (Height() - blockHeight) / 2;
     else if (m_layout == VerticalAlignment::Bottom)
-        y = Height() - s.cy;
-    canvas.TextOut(x, y, m_text);
+        y = Height() - blockHeight;
+    for (std::string_view view : lines) {
+        const std::string line(view);
+        const int32_t cx = canvas.TextExtent(line).cx;
+        int32_t x = 0;
+        if (m_alignment == Alignment::Center)
+            x = (Width() - cx) / 2;
+        else if (m_alignment == Alignment::Right)
+            x = Width() - cx;
+        if (!line.empty())
+            canvas.TextOut(x, y, line);
+        y += lineHeight;
+    }
 }
 
 // ---------------------------------------------------------------- Edit

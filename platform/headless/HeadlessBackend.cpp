@@ -106,6 +106,13 @@ void HeadlessBackend::PushChar(uint8_t ch)
     Push(e);
 }
 
+void HeadlessBackend::PushTypedKey(uint32_t vk, uint8_t ch, Modifiers modifiers)
+{
+    PushKeyDown(vk, modifiers);
+    PushChar(ch);
+    PushKeyUp(vk, modifiers);
+}
+
 void HeadlessBackend::PushMouseMove(int32_t x, int32_t y)
 {
     Event e;

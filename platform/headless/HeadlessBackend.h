@@ -62,6 +62,9 @@ public:
     // Down and up.
     void PushKey(uint32_t vk, Modifiers modifiers = {});
     void PushChar(uint8_t ch);
+    // A key as a keyboard types it: down, the character it types, up (the
+    // order the real backend delivers Enter, Escape and letters in).
+    void PushTypedKey(uint32_t vk, uint8_t ch, Modifiers modifiers = {});
     void PushMouseMove(int32_t x, int32_t y);
     void PushMouseDown(int32_t x, int32_t y, MouseButton button = MouseButton::Left, Modifiers modifiers = {});
     void PushMouseUp(int32_t x, int32_t y, MouseButton button = MouseButton::Left, Modifiers modifiers = {});

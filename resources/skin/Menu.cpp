@@ -287,9 +287,11 @@ void DrawSplash(Output& out)
     m.TextCentred(Font(16), "Training für Eignungstests in der Luftfahrt", 250, 304, colour::QuietText);
 
     m.Text(Font(12), "Programm wird gestartet ...", 46, 368, Grey(130));
-    m.Fill(Rect(45, 387, 497, 397), Grey(60));
-    m.Fill(Rect(46, 388, 496, 396), Grey(24));
-    m.Fill(Rect(46, 388, 496, 389), Grey(12));
+    // The track is exactly where the program's progress bar runs: from
+    // x 46 for 449 pixels, rows 388 to 394, with a one-pixel frame around.
+    m.Fill(Rect(45, 387, 496, 396), Grey(60));
+    m.Fill(Rect(46, 388, 495, 395), Grey(24));
+    m.Fill(Rect(46, 388, 495, 389), Grey(12));
     out.Picture("SPLASH", m.Opaque(Grey(0)));
 }
 

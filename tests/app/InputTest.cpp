@@ -323,6 +323,38 @@ TEST_F(Keyboard, KeyPreviewLetsTheFormSwallowKeys)
     EXPECT_EQ(log, want);
 }
 
+TEST_F(Keyboard, ACharacterGoesWhereTheFocusWasWhenItsKeyWentDown)
+{
+    // Escape on the form opens a question and focuses it; the Escape
+    // character the same key types must not reach the question and answer
+    // it. The next key typed into the question does.
+    std::vector<std::string> log;
+    KeyProbe question("Q", &log);
+    Place(question, 0, 0, 10, 10);
+    question.Hide();
+    Form& form = app.MainForm();
+    form.keyPreview = true;
+    form.OnKeyDown = [&](uint32_t& key, Modifiers) {
+        if (key == VK_ESCAPE && !question.Visible()) {
+            question.Show();
+            question.SetFocus();
+        }
+    };
+    backend.PushTypedKey(VK_ESCAPE, 27);
+    Pump();
+    EXPECT_TRUE(question.Focused());
+    EXPECT_EQ(log, (std::vector<std::string>{"Q up 27"}));
+    log.clear();
+    backend.PushTypedKey(VK_A + 13, 'n');
+    Pump();
+    EXPECT_EQ(log, (std::vector<std::string>{"Q down 78", "Q char 110", "Q up 78"}));
+    // A character without a key before it (typed text) goes to the focus.
+    log.clear();
+    backend.PushChar('j');
+    Pump();
+    EXPECT_EQ(log, (std::vector<std::string>{"Q char 106"}));
+}
+
 TEST_F(Keyboard, FocusCannotGoToHiddenDisabledOrUnfocusableControls)
 {
     std::vector<std::string> log;

@@ -167,6 +167,60 @@ TEST_F(PaintTest, LabelAlignsItsTextInsideItsBounds)
     EXPECT_EQ(label.Height(), extent.cy);
 }
 
+TEST_F(PaintTest, LabelDrawsEachLineUnderTheOtherCentred)
+{
+    // The question of the yes/no window: three lines of different widths,
+    // each centred on its own, the block centred vertically.
+    Label label;
+    gdi::Font font;
+    font.family = "Arial Black";
+    font.height = 15;
+    font.color = kWhite;
+    label.SetFont(font);
+    label.SetColor(kBlack);
+    label.SetAlignment(Alignment::Center);
+    label.SetLayout(VerticalAlignment::Center);
+    const std::string lines[3] = {"Wollen Sie das", "Programm wirklich", "beenden?"};
+    label.SetText(lines[0] + "\n" + lines[1] + "\r" + lines[2]);
+    Place(label, 20, 30, 193, 65);
+    Pump();
+
+    const int32_t cell = gdi::MeasureText(font, "Ag").cy;
+    const int32_t top = 30 + (65 - 3 * cell) / 2;
+    // Rows with ink fall into exactly three bands, one per line cell, and
+    // nothing is drawn above the first or below the last.
+    for (int32_t y = 30; y < 95; ++y) {
+        bool ink = false;
+        for (int32_t x = 20; x < 213; ++x)
+            ink = ink || At(x, y) != kBlack;
+        if (y < top || y >= top + 3 * cell) {
+            EXPECT_FALSE(ink) << "row " << y;
+        }
+    }
+    for (int line = 0; line < 3; ++line) {
+        int32_t left = 1000;
+        int32_t right = -1;
+        for (int32_t y = top + line * cell; y < top + (line + 1) * cell; ++y)
+            for (int32_t x = 20; x < 213; ++x)
+                if (At(x, y) != kBlack) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        ASSERT_GE(right, left) << "line " << line << " is not drawn";
+        // The ink spans the line's measured width (within a glyph's side
+        // bearing) around the middle of the label: no line break glyph, no
+        // cut-off text.
+        const int32_t width = gdi::MeasureText(font, lines[line]).cx;
+        const int32_t start = 20 + (193 - width) / 2;
+        EXPECT_NEAR(left, start, 3) << "line " << line;
+        EXPECT_NEAR(right, start + width - 1, 3) << "line " << line;
+    }
+
+    label.SetAutoSize(true);
+    EXPECT_EQ(label.Height(), 3 * cell);
+    EXPECT_EQ(label.Width(), gdi::MeasureText(font, lines[1]).cx);
+}
+
 TEST_F(PaintTest, TransparentImageLeavesOutItsLowerLeftColour)
 {
     gdi::Bitmap picture(2, 2);

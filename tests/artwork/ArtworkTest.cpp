@@ -329,14 +329,27 @@ TEST(Artwork, ButtonStatesShareSizeAndSeeThroughOnlyOutsideThePlate)
     EXPECT_EQ(buttons["Uhr"].size(), 4u);
 }
 
-TEST(Artwork, SplashTrackIsDarkerThanTheProgressFill)
+TEST(Artwork, SplashTrackIsWhereTheProgressBarRuns)
 {
+    // The program fills x 46 to 46 + 449 (exclusive), rows 388 to 395
+    // (exclusive): the dark track is exactly that, and its frame lies just
+    // outside on every side.
     const gdi::Bitmap splash = Load("SPLASH");
-    for (int32_t y = 388; y <= 395; ++y)
-        for (int32_t x = 46; x <= 495; ++x) {
-            const gdi::ColorRef c = splash.GetColor(x, y);
-            ASSERT_LT(gdi::RedOf(c) + gdi::GreenOf(c) + gdi::BlueOf(c), 3 * 90) << x << "," << y;
-        }
+    const auto sum = [&](int32_t x, int32_t y) {
+        const gdi::ColorRef c = splash.GetColor(x, y);
+        return gdi::RedOf(c) + gdi::GreenOf(c) + gdi::BlueOf(c);
+    };
+    for (int32_t y = 388; y < 395; ++y)
+        for (int32_t x = 46; x < 46 + 449; ++x)
+            ASSERT_LT(sum(x, y), 3 * 30) << x << "," << y;
+    for (int32_t y = 388; y < 395; ++y) {
+        EXPECT_GE(sum(45, y), 3 * 50) << y;
+        EXPECT_GE(sum(46 + 449, y), 3 * 50) << y;
+    }
+    for (int32_t x = 46; x < 46 + 449; ++x) {
+        EXPECT_GE(sum(x, 387), 3 * 50) << x;
+        EXPECT_GE(sum(x, 395), 3 * 50) << x;
+    }
 }
 
 TEST(Artwork, CursorsLoadThroughTheProgramsReader)

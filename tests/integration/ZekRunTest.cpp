@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace kestrava {
@@ -219,6 +220,49 @@ TEST(ZekRunTest, EachTestLoadsTheModuleAfresh)
     }
     // Aborted tests write nothing.
     EXPECT_FALSE(fs::exists(folder.Results()));
+}
+
+TEST(ZekRunTest, ExtremeSettingsStillEndTheTestWithItsRecord)
+{
+    // Settings a user might type: pictures the size of int32, speeds that
+    // would leave int32 pixels at once, a countdown longer than the test.
+    // The test runs on a full-HD area and ticks that step past the exact
+    // duration; it ends once and writes its record all the same.
+    ProgramFolder folder;
+    std::ofstream(folder.root / "TESTS" / "ZEK.ini") << "[GLOBAL]\nCOUNTDOWN=-9000000\n"
+                                                      << "[TRACKLING]\nSIZE=2147483647\nLCSPEED=2147483647\n"
+                                                      << "RCSPEED=2147483647\nJOYSPEED=2147483647\n";
+    TestCanvas canvas;
+    gdi::Bitmap area(1440, 1080);
+    canvas.SetDeviceContext(area.Handle());
+    ModuleHost host(canvas);
+    TTestInfo info{};
+    ASSERT_TRUE(host.QueryModuleInfo(folder.Module(), info));
+    EXPECT_EQ(info.Countdown, 0);
+
+    int testEnds = 0;
+    host.SetTestEndHandler([&] {
+        ++testEnds;
+        host.SetBlocked(true);
+    });
+    host.Bind(folder.Module());
+    ASSERT_TRUE(host.FillTestStatus(folder.Module(), 10000, 1440.0 / 800.0));
+    host.SendModuleMessage(MSG_INIT, reinterpret_cast<uintptr_t>(&host.Status()));
+    host.SendModuleMessage(MSG_PAINT);
+    host.Status().Joy1X = 10;
+    host.Status().Joy2Y = -10;
+    for (uint32_t e = 30; e <= 12000 && !host.Blocked(); e += 30) {
+        host.Status().ElapsedMs = e;
+        host.SendModuleMessage(MSG_TICK);
+    }
+    EXPECT_EQ(testEnds, 1);
+    EXPECT_EQ(host.Status().ElapsedMs, 10020u) << "the first tick past the duration ends it";
+    host.SendModuleMessage(MSG_STOP);
+    host.Unbind();
+    const ResultFileLoad load = LoadResultFile(folder.Results());
+    ASSERT_EQ(load.problem, ResultFileProblem::None) << load.message;
+    ASSERT_EQ(load.contents.records.size(), 1u);
+    EXPECT_TRUE(std::isfinite(load.contents.records[0].overall));
 }
 
 } // namespace

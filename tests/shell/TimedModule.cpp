@@ -58,8 +58,20 @@ extern "C" __attribute__((visibility("default"))) void DispatchMessage(uint32_t 
         Log("keydown " + std::to_string(cells ? cells[0] : 0) + " at " +
             std::to_string(g_status ? g_status->ElapsedMs : 0));
         break;
+    case MSG_KEYUP:
+        Log("keyup " + std::to_string(cells ? cells[0] : 0));
+        break;
     case MSG_PAINT:
         Log("paint");
+        break;
+    case MSG_MOUSEDOWN:
+    case MSG_MOUSEUP:
+        // The cells as they arrived, so that a test sees how they were
+        // widened.
+        if (cells)
+            Log(std::string(code == MSG_MOUSEDOWN ? "mousedown " : "mouseup ") + std::to_string(cells[0]) + " " +
+                std::to_string(cells[1]) + " " + std::to_string(cells[2]) + " at " +
+                std::to_string(g_status ? g_status->MouseX : 0) + "," + std::to_string(g_status ? g_status->MouseY : 0));
         break;
     case MSG_STOP:
         Log("stop");

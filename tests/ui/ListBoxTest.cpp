@@ -237,14 +237,16 @@ TEST_F(ListBoxTest, MaxAndRefusedPositions)
     EXPECT_EQ(rows.front().y, 0);
     EXPECT_EQ(rows.back().line, 11);
 
-    // Lines removed under a scrolled list: only what is left is drawn.
+    // Lines removed under a scrolled list: it scrolls back so that its
+    // rows stay filled.
     for (int32_t i = 0; i < 4; ++i)
         list.DeleteLine(list.Count() - 1);
     rows = list.Layout();
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].line, 7);
     EXPECT_EQ(list.Max(), 3);
-
+    EXPECT_EQ(list.Position(), 3);
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows.front().line, 3);
+    EXPECT_EQ(rows.back().line, 7);
 }
 
 TEST_F(ListBoxTest, PlainAndCtrlClicks)
@@ -364,10 +366,51 @@ TEST_F(ListBoxTest, SortedListsRefuseDuplicatesIgnoringCase)
     EXPECT_EQ(list.Lines(), (std::vector<std::string>{"A-Test", "b-Test", "b-test"}));
 
     list.SetLines({"ZEK-Test", "b-Test", "A-Test", "zek-test", "\xc3\x84quator", "\xc3\xa4quator"});
-    EXPECT_EQ(list.Lines(), (std::vector<std::string>{"A-Test", "b-Test", "ZEK-Test", "\xc3\x84quator"}));
+    EXPECT_EQ(list.Lines(), (std::vector<std::string>{"A-Test", "\xc3\x84quator", "b-Test", "ZEK-Test"}));
     EXPECT_EQ(list.AddLine("a-test"), -1);
-    EXPECT_EQ(list.AddLine("Mitte"), 2);
+    EXPECT_EQ(list.AddLine("Mitte"), 3);
     EXPECT_EQ(list.Count(), 5);
+}
+
+TEST_F(ListBoxTest, SortedListsFileUmlautsAsTheirBaseLetters)
+{
+    list.SetSorted(true);
+    // "Ü" files as "U", "ß" as "ss", whatever the case.
+    list.SetLines({"Vigilanz", "\xc3\x9c" "bungstest", "ZEK-Test", "Abfrage", "\xc3\xa4hnlich", "Stra\xc3\x9f" "e",
+                   "Strasse2", "\xc3\xb6l", "Ofen", "Oz", "Muller", "M\xc3\xbcller"});
+    EXPECT_EQ(list.Lines(), (std::vector<std::string>{"Abfrage", "\xc3\xa4hnlich", "Muller", "M\xc3\xbcller", "Ofen",
+                                                      "\xc3\xb6l", "Oz", "Stra\xc3\x9f" "e", "Strasse2",
+                                                      "\xc3\x9c" "bungstest", "Vigilanz", "ZEK-Test"}));
+    // Filed alike is not the same line; only a difference of case is.
+    EXPECT_EQ(list.AddLine("MULLER"), -1);
+    EXPECT_EQ(list.AddLine("\xc3\x9c" "BUNGSTEST"), -1);
+    EXPECT_EQ(list.AddLine("Ubungstest"), 9);
+}
+
+TEST_F(ListBoxTest, PositionStaysInsideTheLinesWhenTheyChange)
+{
+    PlaceList(100, 5);
+    Fill(12);
+    list.SetPosition(7);
+    ASSERT_EQ(list.Position(), 7);
+    // Refilled with fewer lines than rows: the list starts at the top again
+    // and shows them, and the top is a position it accepts.
+    Fill(4);
+    EXPECT_EQ(list.Position(), 0);
+    EXPECT_EQ(list.Layout().size(), 4u);
+    Fill(12);
+    list.SetPosition(7);
+    Fill(9);
+    EXPECT_EQ(list.Position(), 4);
+    list.SetPosition(0);
+    EXPECT_EQ(list.Position(), 0);
+    // A taller list shows more rows and scrolls back to keep them filled.
+    list.SetPosition(4);
+    Place(list, 10, 20, 100, 7 * row);
+    EXPECT_EQ(list.Position(), 2);
+    EXPECT_EQ(list.Layout().size(), 7u);
+    list.ClearLines();
+    EXPECT_EQ(list.Position(), 0);
 }
 
 class ListBoxPaintTest : public ListBoxTest {

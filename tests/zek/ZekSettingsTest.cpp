@@ -62,7 +62,7 @@ TEST(ZekSettings, ValuesAreReadAndBadOnesFallBack)
     EXPECT_EQ(s.CycleTime, 20) << "a cycle time of 0 would divide by zero";
     EXPECT_EQ(s.Size, 60);
     EXPECT_EQ(s.LCSpeed, 2.5);
-    EXPECT_EQ(s.RASpeed, -0.1);
+    EXPECT_EQ(s.RASpeed, 0.0) << "a turn below zero is held at zero";
     EXPECT_EQ(s.LASpeed, 0.2);
     EXPECT_EQ(s.PaintTime, 5);
     EXPECT_EQ(s.FKeysInterval, 7);
@@ -72,6 +72,27 @@ TEST(ZekSettings, ValuesAreReadAndBadOnesFallBack)
 
     const std::string negative = folder.WriteFile("negative.ini", "[GLOBAL]\nCYCLETIME=-5\n");
     EXPECT_EQ(ReadZekSettings(negative).CycleTime, 20);
+}
+
+TEST(ZekSettings, ExtremeValuesAreHeldToRangesThatFitTheScreen)
+{
+    const testing::ScratchFolder folder;
+    const std::string path = folder.WriteFile("ZEK.ini",
+                                   "[GLOBAL]\nCOUNTDOWN=-2147483648\n"
+                                   "[TRACKLING]\nSIZE=2147483647\nLCSPEED=2147483647\nRCSPEED=2147483647\n"
+                                   "JOYSPEED=-7\nLASPEED=2147483647\n"
+                                   "[FKEYS]\nINTERVAL=-1\nTIME=-5\n[MATH]\nINTERVAL=0\n");
+    const ZekSettings s = ReadZekSettings(path);
+    EXPECT_EQ(s.Countdown, 0);
+    EXPECT_EQ(s.Size, kMaxSize);
+    EXPECT_EQ(s.LCSpeed, kMaxSpeed);
+    EXPECT_EQ(s.RCSpeed, kMaxSpeed);
+    EXPECT_EQ(s.JoySpeed, 0.0);
+    EXPECT_EQ(s.LASpeed, kMaxTurn);
+    EXPECT_EQ(s.FKeysInterval, 1);
+    EXPECT_EQ(s.FKeysTime, 0);
+    EXPECT_EQ(s.MathInterval, 1);
+    EXPECT_EQ(ReadZekSettings(folder.WriteFile("small.ini", "[TRACKLING]\nSIZE=0\n")).Size, kMinSize);
 }
 
 } // namespace

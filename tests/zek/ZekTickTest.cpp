@@ -43,7 +43,54 @@ TEST(ZekTick, SixtySecondTestStepsThreeThousandTimesAndFinishesOnce)
     EXPECT_EQ(record.DurationMs, 60000);
 }
 
-// The ticks at which the tracking fields were painted, from `from` to `to`.
+TEST(ZekTick, TheEndComesWhateverTheLastTickLooksLike)
+{
+    // A tick that skips the exact duration still ends the test, once.
+    {
+        Rig rig;
+        EXPECT_EQ(rig.sim.Tick(59990, 60000, {}), TickOutcome::Running);
+        EXPECT_EQ(rig.sim.Tick(60010, 60000, {}), TickOutcome::Finished);
+        EXPECT_EQ(rig.sim.Tick(60020, 60000, {}), TickOutcome::Over);
+    }
+    // A view that cannot draw on the last tick (pictures too large to
+    // allocate) does not keep the test from ending.
+    class FailingView final : public ZekView {
+    public:
+        void LoadImages() override {}
+        void Release() override {}
+        void PaintAll(const ZekState&) override { throw std::bad_alloc(); }
+        void PaintTrackingFields(const ZekState&) override {}
+        void PaintLights(const ZekState&) override {}
+        void PaintArithmetic(const ZekState&) override {}
+    } failing;
+    Rig rig;
+    rig.sim.SetView(&failing);
+    EXPECT_EQ(rig.sim.Tick(60000, 60000, {}), TickOutcome::Finished);
+    EXPECT_THROW(rig.sim.Tick(10000, 60000, {}), std::bad_alloc) << "only the end is shielded";
+}
+
+TEST(ZekTick, AFullRepaintCountsAsPaintTime)
+{
+    Rig rig;
+    class SlowView final : public ZekView {
+    public:
+        explicit SlowView(ManualClock& clock) : m_clock(clock) {}
+        void LoadImages() override {}
+        void Release() override {}
+        void PaintAll(const ZekState&) override { m_clock.now += 45; }
+        void PaintTrackingFields(const ZekState&) override {}
+        void PaintLights(const ZekState&) override {}
+        void PaintArithmetic(const ZekState&) override {}
+
+    private:
+        ManualClock& m_clock;
+    } slow(rig.clock);
+    rig.sim.SetView(&slow);
+    rig.sim.Paint();
+    EXPECT_EQ(rig.state.PaintDuration, 45u);
+}
+
+// The ticks at which the tracking fields were painted// The ticks at which the tracking fields were painted, from `from` to `to`.
 std::vector<uint32_t> FieldPaints(Rig& rig, uint32_t from, uint32_t to)
 {
     std::vector<uint32_t> at;

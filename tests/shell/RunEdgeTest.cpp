@@ -1,0 +1,292 @@
+// Runs at their edges: keys typed the way a keyboard types them, the focus
+// lost before the ticks begin, keys in the moment after a module ended, a
+// stray tick after a pause, clicks on the test bar, a countdown below zero,
+// a test split into segments on the end screen, and the end screen after
+// the window was laid out again.
+#include "ShellFixture.h"
+
+#include "../results/ResultFileBuilder.h"
+#include "platform/app/Keys.h"
+
+#include <limits>
+
+namespace kestrava::shell::testing {
+namespace {
+
+using app::VK_ESCAPE;
+using app::VK_PAUSE;
+using app::VK_RETURN;
+using kestrava::testing::ResultBytes;
+
+int Count(const std::string& text, const std::string& what)
+{
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size()))
+        ++n;
+    return n;
+}
+
+class RunEdgeTest : public ShellTest {
+protected:
+    void StartAlpha(int countdownMs = 0, int maxMs = 0, const std::string& minutes = "01")
+    {
+        folder.AddTimed("A", "Alpha", 1, 1000, maxMs, 1000, 20000, countdownMs);
+        StartProgram();
+        ClickLine(haupt->TestListBox(), 0);
+        ClickOn(haupt->GoButton());
+        StartRun("00", minutes);
+    }
+    void TypeKey(uint32_t vk, uint8_t ch)
+    {
+        backend.PushTypedKey(vk, ch);
+        Pump();
+    }
+    void LoseAndRegainFocus()
+    {
+        backend.PushFocus(false);
+        Pump();
+        backend.PushFocus(true);
+        Pump();
+    }
+};
+
+TEST_F(RunEdgeTest, EscapeTypedDuringZekAsksTheAbortQuestionAndItsCharacterDoesNotAnswerIt)
+{
+    folder.AddZek();
+    StartProgram();
+    ClickLine(haupt->TestListBox(), 0);
+    ClickOn(haupt->GoButton());
+    ASSERT_TRUE(haupt->Zeiteinstellung().Visible());
+    Type("00");
+    backend.PushTypedKey(app::VK_TAB, 9);
+    Type("01");
+    TypeKey(VK_RETURN, 13);
+    ASSERT_TRUE(haupt->TestPanel().Visible());
+    Advance(2000 + 2000 + 1000);
+    ASSERT_TRUE(haupt->TicksRunning());
+
+    TypeKey(VK_ESCAPE, 27);
+    ASSERT_TRUE(haupt->JaNein().Visible()) << "the question stays open";
+    EXPECT_EQ(haupt->PendingQuestion(), 3);
+    EXPECT_FALSE(haupt->TicksRunning());
+    const int32_t before = haupt->TickCount();
+    Advance(1000);
+    EXPECT_EQ(haupt->TickCount(), before);
+
+    TypeKey('N', 'n');
+    EXPECT_FALSE(haupt->JaNein().Visible());
+    EXPECT_TRUE(haupt->TicksRunning());
+    TypeKey(VK_ESCAPE, 27);
+    ASSERT_TRUE(haupt->JaNein().Visible());
+    TypeKey('J', 'j');
+    EXPECT_TRUE(haupt->MenuePanel().Visible());
+    EXPECT_FALSE(fs::exists(folder.root / "TESTS" / "ZEK.RLT")) << "an aborted test writes nothing";
+}
+
+TEST_F(RunEdgeTest, FocusLostDuringTheTitleHoldsTheTestPausedUntilPauseIsReleased)
+{
+    StartAlpha(2000);
+    Advance(500);
+    LoseAndRegainFocus();
+    Advance(1500 + 5000);
+    EXPECT_FALSE(haupt->TicksRunning()) << "nobody was at the keys when the title ended";
+    EXPECT_TRUE(haupt->Pause().Pressed());
+    EXPECT_TRUE(haupt->Window1().Visible());
+    EXPECT_EQ(haupt->Testeinblendung().Text(), "Pause");
+    EXPECT_LE(haupt->TickCount(), 0);
+    EXPECT_EQ(Count(folder.Log("A"), "ticks"), 0);
+
+    Key(VK_PAUSE);
+    EXPECT_TRUE(haupt->TicksRunning());
+    Advance(2000 + 60000);
+    EXPECT_EQ(Count(folder.Log("A"), "first 0 last 60000"), 1) << folder.Log("A");
+}
+
+TEST_F(RunEdgeTest, FocusLostDuringTheGapHoldsTheNextTestPaused)
+{
+    folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);
+    folder.AddTimed("B", "Beta", 1, 1000, 0, 1000, 20000, 0);
+    StartProgram();
+    ClickLine(haupt->TestListBox(), 0);
+    ClickLine(haupt->TestListBox(), 1, true);
+    ClickOn(haupt->GoButton());
+    StartRun("00", "01");
+    ASSERT_EQ(haupt->Run().Size(), 2u);
+    for (int step = 0; step < 10000 && !haupt->InGap(); ++step)
+        Advance(10);
+    ASSERT_TRUE(haupt->InGap());
+    LoseAndRegainFocus();
+    Advance(5000 + 2000 + 3000);
+    EXPECT_FALSE(haupt->InGap());
+    EXPECT_FALSE(haupt->TicksRunning());
+    EXPECT_EQ(haupt->Testeinblendung().Text(), "Pause");
+    Key(VK_PAUSE);
+    EXPECT_TRUE(haupt->TicksRunning());
+}
+
+TEST_F(RunEdgeTest, PauseAndEscapeJustAfterTheEndStartNoTicks)
+{
+    StartAlpha();
+    Advance(2000 + 60000);
+    ASSERT_EQ(Count(folder.Log("A"), "end"), 1);
+    ASSERT_FALSE(haupt->TicksRunning());
+    // Within the 50 ms before the step after the end.
+    Key(VK_PAUSE);
+    Key(VK_PAUSE);
+    EXPECT_FALSE(haupt->TicksRunning());
+    TypeKey(VK_ESCAPE, 27);
+    EXPECT_FALSE(haupt->JaNein().Visible()) << "there is nothing to abort";
+    EXPECT_FALSE(haupt->TicksRunning());
+    Advance(50);
+    EXPECT_TRUE(haupt->MenuePanel().Visible());
+    const int32_t after = haupt->TickCount();
+    Advance(1000);
+    EXPECT_FALSE(haupt->TicksRunning());
+    EXPECT_EQ(haupt->TickCount(), after);
+    EXPECT_EQ(Count(folder.Log("A"), "stop"), 1);
+}
+
+TEST_F(RunEdgeTest, ATickThatFindsTheTimerOffDoesNothingAtAll)
+{
+    // A tick whose wait expired just as a pause stopped the timer: it must
+    // not advance the clock and then lose its message at the gate, or a
+    // module that ends on the exact duration never ends.
+    StartAlpha();
+    Advance(2000 + 1000);
+    Key(VK_PAUSE);
+    ASSERT_FALSE(haupt->TicksRunning());
+    const int32_t ticks = haupt->TickCount();
+    const uint32_t elapsed = haupt->Host().Status().ElapsedMs;
+    haupt->Timer1Timer();
+    EXPECT_EQ(haupt->TickCount(), ticks);
+    EXPECT_EQ(haupt->Host().Status().ElapsedMs, elapsed);
+    Key(VK_PAUSE);
+    Advance(59000);
+    EXPECT_EQ(Count(folder.Log("A"), "ticks 6000 first 10 last 60000"), 1) << folder.Log("A");
+}
+
+TEST_F(RunEdgeTest, ClicksOnTheBarReachTheModuleAndPositionsAreZeroExtended)
+{
+    StartAlpha();
+    Advance(2000 + 1000);
+    const gdi::Rect area = haupt->CallBackPanel1().ScreenRect();
+    // A press in the test area dragged out to the left: the release comes
+    // at a negative x, which the module must read back as negative.
+    backend.PushMouseMove(area.left + 5, area.top + 20);
+    backend.PushMouseDown(area.left + 5, area.top + 20);
+    backend.PushMouseMove(area.left - 5, area.top + 20);
+    backend.PushMouseUp(area.left - 5, area.top + 20);
+    Pump();
+    const std::string negative = std::to_string(uint64_t(uint32_t(-5)));
+    EXPECT_EQ(Count(folder.Log("A"), "mousedown 0 5 20 at 5,20"), 1) << folder.Log("A");
+    EXPECT_EQ(Count(folder.Log("A"), "mouseup 0 " + negative + " 20 at -5,20"), 1) << folder.Log("A");
+
+    // The bar shows at the top; a press on its title reaches the module in
+    // the title's own coordinates.
+    backend.PushMouseMove(area.left + 5, 10);
+    Pump();
+    ASSERT_TRUE(haupt->Leiste().Visible());
+    ClickOn(haupt->TestName(), 3, 4);
+    EXPECT_EQ(Count(folder.Log("A"), "mousedown 0 3 4 at 3,4"), 1) << folder.Log("A");
+}
+
+TEST_F(RunEdgeTest, ACountdownBelowZeroCountsAsNone)
+{
+    StartAlpha(-5000);
+    EXPECT_EQ(haupt->CountDownLabel().Text(), "0");
+    Advance(2000);
+    EXPECT_FALSE(haupt->CountDownPanel().Visible());
+    EXPECT_EQ(haupt->TickCount(), 0);
+    Advance(60000);
+    EXPECT_EQ(Count(folder.Log("A"), "ticks 6000 first 10 last 60000"), 1) << folder.Log("A");
+}
+
+TEST_F(RunEdgeTest, EachSegmentOfASplitTestShowsItsOwnRecord)
+{
+    // Alpha may run 30 s at most: two minutes play it in several segments.
+    // The fake module writes nothing, so the file's last records stand for
+    // the segments, oldest first (overall 10, 20, ... 80).
+    ResultBytes records(1, {"Teil"});
+    for (int i = 1; i <= 8; ++i)
+        records.Record(45000.0 + i, 30000, 10.0 * i, {10.0 * i + 1});
+    records.WriteTo((folder.root / "TESTS" / "A.RLT").string());
+    StartAlpha(0, 30000, "02");
+    const size_t m = haupt->Run().Size();
+    ASSERT_GE(m, 2u);
+    ASSERT_LE(m, 8u);
+    for (int step = 0; step < 40000 && !haupt->Ende().Visible(); ++step)
+        Advance(10);
+    ASSERT_TRUE(haupt->Ende().Visible());
+    std::vector<std::string> want;
+    for (size_t k = 1; k <= m; ++k) {
+        const int overall = int(8 - (m - k)) * 10;
+        want.push_back("<b>" + std::to_string(overall) + "%");
+        want.push_back(std::to_string(overall + 1) + "%");
+    }
+    EXPECT_EQ(haupt->EndeListe2().Lines(), want);
+}
+
+TEST_F(RunEdgeTest, DamagedNumbersShowAsADash)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    ResultBytes(3, {"a", "b", "c"})
+        .Record(45000.1, 60000, nan, {inf, -inf, 1e300})
+        .WriteTo((folder.root / "TESTS" / "A.RLT").string());
+    StartAlpha();
+    for (int step = 0; step < 10000 && !haupt->Ende().Visible(); ++step)
+        Advance(10);
+    ASSERT_TRUE(haupt->Ende().Visible());
+    EXPECT_EQ(haupt->EndeListe2().Lines(),
+              (std::vector<std::string>{"<b>\xe2\x80\x94", "\xe2\x80\x94", "\xe2\x80\x94", "1000000000000000%"}));
+}
+
+TEST_F(RunEdgeTest, TheEndScreenStartsAtTheTopAndKeepsTheKeyboardAfterALayout)
+{
+    // A long end screen (Alpha in four segments), scrolled down and closed,
+    // then a short one (Beta once): the short one shows its lines from the
+    // top, and no knob.
+    ResultBytes alpha(4, {"a", "b", "c", "d"});
+    for (int i = 0; i < 8; ++i)
+        alpha.Record(45000.1 + i, 30000, 50.0);
+    alpha.WriteTo((folder.root / "TESTS" / "A.RLT").string());
+    ResultBytes(4, {"a", "b", "c", "d"}).Record(45000.1, 60000, 90.0).WriteTo((folder.root / "TESTS" / "B.RLT").string());
+    folder.AddTimed("B", "Beta", 1, 1000, 0, 1000, 20000, 0);
+    StartAlpha(0, 30000, "02");
+    const auto m = static_cast<int32_t>(haupt->Run().Size());
+    ASSERT_GE(m, 2);
+    for (int step = 0; step < 40000 && !haupt->Ende().Visible(); ++step)
+        Advance(10);
+    ASSERT_TRUE(haupt->Ende().Visible());
+    ASSERT_EQ(haupt->EndeListe1().Count(), 5 * m);
+    ASSERT_TRUE(haupt->Regler5().Visible());
+    for (int i = 0; i < 30; ++i)
+        Key(app::VK_DOWN);
+    ASSERT_GT(haupt->EndeListe1().Position(), 0);
+    TypeKey(VK_RETURN, 13);
+    ASSERT_FALSE(haupt->Ende().Visible());
+
+    ClickLine(haupt->TestListBox(), 1);
+    ClickOn(haupt->GoButton());
+    StartRun("00", "01");
+    ASSERT_EQ(haupt->Run().Size(), 1u);
+    for (int step = 0; step < 10000 && !haupt->Ende().Visible(); ++step)
+        Advance(10);
+    ASSERT_TRUE(haupt->Ende().Visible());
+    EXPECT_EQ(haupt->EndeListe1().Position(), 0);
+    EXPECT_EQ(haupt->EndeListe1().Layout().size(), 5u);
+    EXPECT_EQ(haupt->EndeListe2().Layout().size(), 5u);
+    EXPECT_FALSE(haupt->Regler5().Visible());
+
+    // Focus out and in lays the window out again; the end screen still
+    // answers Enter.
+    LoseAndRegainFocus();
+    ASSERT_TRUE(haupt->Ende().Visible());
+    EXPECT_TRUE(haupt->Ende().Focused());
+    TypeKey(VK_RETURN, 13);
+    EXPECT_FALSE(haupt->Ende().Visible());
+    EXPECT_TRUE(haupt->MenuePanel().Enabled());
+}
+
+} // namespace
+} // namespace kestrava::shell::testing
