@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # End-to-end run of the program on a real (virtual) X display: starts the
 # built program from a fresh copy of its folder under Xvfb, picks the ZEK
-# test in the menu, starts it with 00:01 in the time dialog, lets the minute
-# run to the end screen, closes it, leaves through the exit question and the
-# credits, and checks the result file (one record) and the preferences file
-# (FF FF 01 00). Screenshots of the menu, the running test, the end screen
-# and the credits stay in BUILD/e2e/ for looking at.
+# test in the menu, starts it with 00:01 in the time dialog, asks the abort
+# question with Escape and answers "n", lets the minute run to the end
+# screen, closes it, starts a second run and aborts it with Escape and "j",
+# answers the exit question "n" and then "j", ends with the credits, and
+# checks the result file (one record) and the preferences file (FF FF 01 00).
+# Screenshots of the menu, the time dialog, both questions, the running
+# test, the end screen and the credits stay in BUILD/e2e/ for looking at.
 #
 #   scripts/e2e-velomar.sh [build-dir]      (default: build/normal)
 # Needs: Xvfb, xdotool, ImageMagick (import).
@@ -79,7 +81,13 @@ xdotool key Return
 # The title for 2 s, the countdown for 2 s, then the test's minute.
 sleep 4
 xdotool mousemove 900 700
-sleep 30
+sleep 8
+# Escape asks whether to abort; "n" goes on where the test stood.
+xdotool key Escape
+sleep 1
+shot abort-question
+xdotool key n
+sleep 22
 shot test
 # The module writes its record at the end of the minute; the end screen
 # follows 50 ms later. Wait for the file rather than for a fixed time, so a
@@ -92,6 +100,29 @@ shot end-screen
 xdotool key Return
 sleep 1
 shot menu-after
+menu_pixel=$(pixel 20 400)
+
+# A second run, aborted with Escape and "j": back to the menu, and no
+# record for it.
+xdotool mousemove 245 214 click 1
+sleep 0.3
+xdotool mousemove 249 583 click 1
+sleep 1
+xdotool key Return
+sleep 6
+[[ $(pixel 20 400) != "$menu_pixel" ]] || fail "the second run did not start"
+xdotool key Escape
+sleep 1
+xdotool key j
+sleep 1
+[[ $(pixel 20 400) == "$menu_pixel" ]] || fail "Escape and j did not return to the menu"
+
+# The exit question: "n" stays, "j" plays the credits.
+xdotool mousemove 529 583 click 1
+sleep 1
+shot exit-question
+xdotool key n
+sleep 0.5
 xdotool mousemove 529 583 click 1
 sleep 0.5
 xdotool key j

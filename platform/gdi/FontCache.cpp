@@ -223,8 +223,10 @@ private:
     {
         std::string family = Lower(font.family);
         // fontconfig answers "Arial Black" with a regular face, which makes
-        // headings that should shout look like body text. It is the
-        // heaviest sans face there is, and always bold.
+        // headings that should shout look like body text. It is a bold sans
+        // face, and always bold: Liberation Sans Bold first, which has
+        // Arial's letter shapes like the rest of the interface (DejaVu's
+        // "1" has a foot and reads as a serif face beside Arial's digits).
         const bool black = family == "arial black";
         const bool bold = font.bold || black;
         const auto key = std::make_pair(family, bold);
@@ -233,7 +235,7 @@ private:
 
         Resolved resolved;
         if (black) {
-            for (const char* candidate : {"DejaVu Sans", "Liberation Sans"}) {
+            for (const char* candidate : {"Liberation Sans", "DejaVu Sans"}) {
                 Face* face = Match(candidate, true, true);
                 if (face != nullptr && face->weightClass >= kBoldWeight) {
                     resolved.face = face;
