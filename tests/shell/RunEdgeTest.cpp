@@ -18,14 +18,6 @@ using app::VK_PAUSE;
 using app::VK_RETURN;
 using kestrava::testing::ResultBytes;
 
-int Count(const std::string& text, const std::string& what)
-{
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size()))
-        ++n;
-    return n;
-}
-
 class RunEdgeTest : public ShellTest {
 protected:
     void StartAlpha(int countdownMs = 0, int maxMs = 0, const std::string& minutes = "01")

@@ -16,14 +16,6 @@ using app::VK_ESCAPE;
 using app::VK_PAUSE;
 using app::VK_TAB;
 
-int Count(const std::string& text, const std::string& what)
-{
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size()))
-        ++n;
-    return n;
-}
-
 class RunTest : public ShellTest {
 protected:
     // A timed fake test alone, for one minute, through the menu.

@@ -21,6 +21,15 @@ namespace kestrava::shell::testing {
 
 namespace fs = std::filesystem;
 
+// How often `what` stands in `text` (lines of a fake module's log).
+inline int Count(const std::string& text, const std::string& what)
+{
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size()))
+        ++n;
+    return n;
+}
+
 // A program folder with the artwork, the credits and the cursors, and
 // TESTS/ holding what a test puts there.
 class ProgramFolder {
