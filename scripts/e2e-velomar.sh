@@ -4,8 +4,10 @@
 # test in the menu, starts it with 00:01 in the time dialog, lets the minute
 # run to the end screen, closes it, leaves through the exit question and the
 # credits, and checks the result file (one record) and the preferences file
-# (FF FF 01 00). Screenshots of the menu, the running test, the end screen
-# and the credits stay in BUILD/e2e/ for looking at.
+# (FF FF 01 00). Between the end screen and the exit it opens the
+# evaluation and shows its four views. Screenshots of the menu, the running
+# test, the end screen, the evaluation and the credits stay in BUILD/e2e/
+# for looking at.
 #
 #   scripts/e2e-velomar.sh [build-dir]      (default: build/normal)
 # Needs: Xvfb, xdotool, ImageMagick (import).
@@ -92,6 +94,29 @@ shot end-screen
 xdotool key Return
 sleep 1
 shot menu-after
+
+# The evaluation, with ZEK selected for its details. The learning curve
+# needs two days, so a copy of the new record dated 15 March 2023 joins the
+# file while the dialog is open; the file is put back as the run left it
+# afterwards. The dialog stands in the middle, its view buttons at x 271,
+# y 247, 318, 388 and 459; the evaluation button is the menu's fourth.
+cp "$rlt" "$work/zek.rlt"
+tail -c 48 "$rlt" >"$work/record-tail"
+{ printf '\x00\x00\x00\x00\x10\xf9\xe5\x40'; cat "$work/record-tail"; } >>"$rlt"
+xdotool mousemove 245 214 click 1
+sleep 0.3
+xdotool mousemove 417 583 click 1
+sleep 1
+shot evaluation-general
+for view in 318:hours 388:details 459:learning-curve; do
+  xdotool mousemove 271 "${view%%:*}" click 1
+  sleep 0.5
+  shot "evaluation-${view#*:}"
+done
+xdotool key Escape
+sleep 0.5
+shot menu-after-evaluation
+cp "$work/zek.rlt" "$rlt"
 xdotool mousemove 529 583 click 1
 sleep 0.5
 xdotool key j
