@@ -3,6 +3,7 @@
 #include "host/results/ResultTexts.h"
 
 #include <cmath>
+#include <functional>
 
 namespace kestrava {
 
@@ -169,27 +170,43 @@ GraphPicture HourGraph(const HourProfile& profile, const GraphStyle& style)
     return b.Take();
 }
 
-GraphPicture LearningCurveGraph(const DailySeries& series, const GraphStyle& style)
+namespace {
+
+// The two day-by-day graphs differ only in their vertical scale: rows S
+// pixels apart above the base line y0 + 1, a percent lifting the curve
+// perPercent pixels.
+struct DayGraphScale {
+    int32_t y0;
+    int32_t step;
+    double perPercent;
+};
+
+// Without a value function: the axes alone.
+GraphPicture DayGraph(const DailySeries& series, const GraphStyle& style, DayGraphScale scale,
+                      const std::function<double(int64_t)>& value)
 {
     Builder b(style);
-    b.PercentAxis(305, 29);
-    b.DateLabels(series, 308);
-    b.DottedGrid(29, 302);
-    b.DayCurve(series, 303, 2.9, [&series](int64_t i) { return series.MeanAt(i); });
+    b.PercentAxis(scale.y0, scale.step);
+    b.DateLabels(series, scale.y0 + 3);
+    b.DottedGrid(scale.step, scale.y0 - 3);
+    if (value)
+        b.DayCurve(series, scale.y0 - 2, scale.perPercent, value);
     return b.Take();
+}
+
+} // namespace
+
+GraphPicture LearningCurveGraph(const DailySeries& series, const GraphStyle& style)
+{
+    return DayGraph(series, style, {305, 29, 2.9}, [&series](int64_t i) { return series.MeanAt(i); });
 }
 
 GraphPicture DetailGraph(const DailySeries& series, const GraphStyle& style)
 {
-    Builder b(style);
-    b.PercentAxis(215, 20);
-    b.DateLabels(series, 218);
-    b.DottedGrid(20, 212);
-    if (series.selectedSlot >= 0 && static_cast<size_t>(series.selectedSlot) < series.slots.size()) {
-        const std::vector<double>& slot = series.slots[static_cast<size_t>(series.selectedSlot)];
-        b.DayCurve(series, 213, 2.0, [&slot](int64_t i) { return slot[static_cast<size_t>(i)]; });
-    }
-    return b.Take();
+    if (series.selectedSlot < 0 || static_cast<size_t>(series.selectedSlot) >= series.slots.size())
+        return DayGraph(series, style, {215, 20, 2.0}, nullptr);
+    const std::vector<double>& slot = series.slots[static_cast<size_t>(series.selectedSlot)];
+    return DayGraph(series, style, {215, 20, 2.0}, [&slot](int64_t i) { return slot[static_cast<size_t>(i)]; });
 }
 
 } // namespace kestrava

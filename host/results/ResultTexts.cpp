@@ -43,27 +43,6 @@ HoursMinutes CountHoursMinutes(int64_t ms)
     return out;
 }
 
-// Days since 1970-01-01 to a proleptic Gregorian date (Howard Hinnant's
-// civil_from_days).
-struct CivilDate {
-    int64_t year;
-    int month;  // 1-12
-    int day;    // 1-31
-};
-
-CivilDate CivilFromDays(int64_t z)
-{
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    const int d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    const int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    return {yoe + era * 400 + (m <= 2 ? 1 : 0), m, d};
-}
-
 // Days from 1899-12-30 to 1970-01-01.
 constexpr int64_t kUnixEpochDay = 25569;
 
@@ -75,7 +54,7 @@ bool DateOfDay(double day, CivilDate& date, int& weekday)
     if (!(whole >= -693593.0 && whole <= 2958465.0))
         return false;
     const int64_t sinceEpoch = static_cast<int64_t>(whole) - kUnixEpochDay;
-    date = CivilFromDays(sinceEpoch);
+    date = CivilDateOfDay(static_cast<int64_t>(whole));
     // 1970-01-01 was a Thursday (4, counting Sunday as 0).
     weekday = static_cast<int>(((sinceEpoch % 7) + 7 + 4) % 7);
     return true;
@@ -87,6 +66,20 @@ constexpr const char* kMonths[12] = {"Januar", "Februar", "M\xC3\xA4rz", "April"
                                      "Juli", "August", "September", "Oktober", "November", "Dezember"};
 
 } // namespace
+
+CivilDate CivilDateOfDay(int64_t day)
+{
+    // Howard Hinnant's civil_from_days, counted from 1970-01-01.
+    int64_t z = day - kUnixEpochDay + 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    const int d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    const int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    return {yoe + era * 400 + (m <= 2 ? 1 : 0), m, d};
+}
 
 HoursMinutesTexts SplitHoursMinutes(int64_t ms)
 {

@@ -41,6 +41,14 @@ inline constexpr std::string_view kNoResultsPoints = "\xE2\x80\x94";
 
 TestListTexts TestListColumns(const TestSummary& summary);
 
+// The proleptic Gregorian date of a day (days since 1899-12-30).
+struct CivilDate {
+    int64_t year;
+    int month;  // 1-12
+    int day;    // 1-31
+};
+CivilDate CivilDateOfDay(int64_t day);
+
 // The interface is German only, so dates and decimals are written the German
 // way whatever the process locale says, and without touching the locale.
 //
