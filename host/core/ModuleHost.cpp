@@ -48,9 +48,10 @@ bool ModuleHost::QueryModuleInfo(const std::string& modulePath, TTestInfo& info)
     if (!SetShortStringUtf8(info.ModulePath, modulePath))
         return false;
     Bind(modulePath);
+    const bool answered = BoundDispatchMessage() != nullptr;
     SendModuleMessage(MSG_INFO, reinterpret_cast<uintptr_t>(&info));
     Unbind();
-    return true;
+    return answered;
 }
 
 bool ModuleHost::FillTestStatus(const std::string& modulePath, uint32_t durationMs, double scale)

@@ -49,8 +49,9 @@ public:
     void Unbind();
 
     // Binds the module at path just for an info query and releases it
-    // again. Returns false when the path does not fit a short string; the
-    // reply fields are left as they were when no module answered. [ui-thread]
+    // again. Returns false when the path does not fit a short string or the
+    // module does not load (or lacks its entry); the reply fields are then
+    // left as they were. [ui-thread]
     bool QueryModuleInfo(const std::string& modulePath, TTestInfo& info);
 
     // Fills the status record for a test about to receive MSG_INIT: paths,

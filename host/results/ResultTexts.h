@@ -18,6 +18,15 @@ namespace kestrava {
 // gets a leading '-'.
 std::string FormatHoursMinutes(int64_t ms);
 
+// The hours and the minutes of a duration as FormatHoursMinutes counts
+// them, each padded to two digits: the evaluation writes them into its
+// sentences ("03 Stunden und 06 Minuten").
+struct HoursMinutesTexts {
+    std::string hours;
+    std::string minutes;
+};
+HoursMinutesTexts SplitHoursMinutes(int64_t ms);
+
 // Puts '0' in front of text until it is at least width characters long.
 std::string PadLeftZeros(std::string_view text, int width);
 
@@ -31,5 +40,27 @@ inline constexpr std::string_view kNoResultsDuration = "\xE2\x80\x94:\xE2\x80\x9
 inline constexpr std::string_view kNoResultsPoints = "\xE2\x80\x94";
 
 TestListTexts TestListColumns(const TestSummary& summary);
+
+// The proleptic Gregorian date of a day (days since 1899-12-30).
+struct CivilDate {
+    int64_t year;
+    int month;  // 1-12
+    int day;    // 1-31
+};
+CivilDate CivilDateOfDay(int64_t day);
+
+// The interface is German only, so dates and decimals are written the German
+// way whatever the process locale says, and without touching the locale.
+//
+// A number in fixed notation with two decimals and the decimal comma
+// ("65,50"); ties of the third decimal follow the C library's rounding of
+// the binary value.
+std::string FormatFixed2(double value);
+// A day (days since 1899-12-30; the fraction is ignored) as "08.12.2026".
+// Empty for a day outside the years 1 to 9999, which only a damaged file
+// holds.
+std::string FormatShortDate(double day);
+// The same day as "Dienstag, 8. Dezember 2026".
+std::string FormatLongDate(double day);
 
 } // namespace kestrava

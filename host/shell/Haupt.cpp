@@ -3,6 +3,7 @@
 #include "host/shell/Haupt.h"
 
 #include "host/core/DLLImport.h"
+#include "host/shell/Auswertung.h"
 #include "platform/gdi/Canvas.h"
 #include "ui/Resources.h"
 
@@ -225,6 +226,7 @@ void THaupt::CreateStep(int step)
                  m_detailButton, m_loadButton, m_exitButton, m_endeOk, m_regler5, m_okButton, m_abbruchButton,
                  m_jaButton, m_neinButton, m_zurueck, m_pause, m_lautstaerke, m_disk, m_frage, m_time, m_timeTwo})
             c->SetCursor(m_handCursor);
+        m_auswertung->UseHandCursor(m_handCursor);
         ShowBusy(true);
         // Num Lock on for the keypad's digits; the old state comes back at
         // the end.
@@ -390,8 +392,9 @@ void THaupt::BuildMenu()
     m_exitButton->SetHint("Programm beenden");
     m_goButton->OnClick = [this] { Go(); };
     m_exitButton->OnClick = [this] { ExitButtonClick(); };
-    // Help, settings, evaluation and resume open their dialogs once those
-    // exist; until then a click does nothing.
+    m_detailButton->OnClick = [this] { DetailButtonClick(); };
+    // Help, settings and resume open their dialogs once those exist; until
+    // then a click does nothing.
 }
 
 void THaupt::BuildTestScreen()
@@ -610,6 +613,14 @@ void THaupt::BuildDialogs()
         }
     };
 
+    // The evaluation.
+    m_auswertung = &form.Create<TAuswertung>();
+    m_auswertung->Hide();
+    m_auswertung->OnClosed = [this] {
+        m_menuePanel->SetEnabled(true);
+        m_menuePanel->Invalidate();
+    };
+
     // The yes/no window.
     m_jaNein = &form.Create<ui::TBackWindow>();
     m_jaNein->Hide();
@@ -781,6 +792,10 @@ void THaupt::FormResize()
     if (m_ende->Visible()) {
         recentre(*m_ende);
         m_ende->SetFocus();
+    }
+    if (m_auswertung->Visible()) {
+        recentre(*m_auswertung);
+        m_auswertung->SetFocus();
     }
 }
 

@@ -35,6 +35,8 @@
 
 namespace kestrava::shell {
 
+class TAuswertung;
+
 // A thumb image that scrolls lists: dragged with the left button along its
 // track, or moved by a step (the end screen's arrow keys).
 class TRegler : public app::Image {
@@ -101,6 +103,7 @@ public:
     ui::TBackWindow& Zeiteinstellung() { return *m_zeit; }
     ui::TBackWindow& Ende() { return *m_ende; }
     ui::TBackWindow& JaNein() { return *m_jaNein; }
+    TAuswertung& Auswertung() { return *m_auswertung; }
     app::Label& JaNeinLabel() { return *m_jaNeinLabel; }
     ui::TWindow& Window1() { return *m_window1; }
     app::Label& Testeinblendung() { return *m_testeinblendung; }
@@ -143,6 +146,7 @@ public:
     void ZurueckClick();
     void TimeClick();
     void EndeOkClick();
+    void DetailButtonClick();
     void ExitButtonClick();
     void JaButtonClick();
     void NeinButtonClick();
@@ -316,6 +320,8 @@ private:
     ui::TMyCustomListBox* m_endeListe2 = nullptr;
     TRegler* m_regler5 = nullptr;
     ui::TThbitbtn* m_endeOk = nullptr;
+
+    TAuswertung* m_auswertung = nullptr;
 
     ui::TBackWindow* m_jaNein = nullptr;
     app::Label* m_jaNeinLabel = nullptr;

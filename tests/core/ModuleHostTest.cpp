@@ -105,10 +105,11 @@ TEST_F(ModuleHostTest, InfoQueryBindsOnlyForTheQuery)
     EXPECT_FALSE(ModuleLibraryHeld());
     EXPECT_FALSE(FakeModuleLoaded());
 
-    // A module that cannot be loaded leaves the reply fields untouched.
+    // A module that cannot be loaded says so and leaves the reply fields
+    // untouched.
     TTestInfo untouched{};
     untouched.Countdown = -5;
-    EXPECT_TRUE(host.QueryModuleInfo("/nonexistent/X.TST", untouched));
+    EXPECT_FALSE(host.QueryModuleInfo("/nonexistent/X.TST", untouched));
     EXPECT_EQ(untouched.Countdown, -5);
     EXPECT_EQ(untouched.Title.Length, 0);
 

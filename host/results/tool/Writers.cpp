@@ -1,5 +1,7 @@
 #include "host/results/tool/Writers.h"
 
+#include "host/results/ResultTexts.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -12,30 +14,6 @@ constexpr int64_t kMsPerDay = 86'400'000;
 // The calendar's range: 0001-01-01 and 9999-12-31 as days since 1899-12-30.
 constexpr int64_t kFirstDay = -693'593;
 constexpr int64_t kLastDay = 2'958'465;
-// 1970-01-01 as days since 1899-12-30.
-constexpr int64_t kUnixEpochDay = 25'569;
-
-struct CivilDate {
-    int64_t year;
-    unsigned month;
-    unsigned day;
-};
-
-// Proleptic Gregorian date of a day count since 1970-01-01 (H. Hinnant's
-// civil_from_days).
-CivilDate CivilFromDays(int64_t z)
-{
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    const int64_t d = doy - (153 * mp + 2) / 5 + 1;
-    const int64_t m = mp < 10 ? mp + 3 : mp - 9;
-    return {yoe + era * 400 + (m <= 2 ? 1 : 0), static_cast<unsigned>(m), static_cast<unsigned>(d)};
-}
-
 std::string CsvField(const std::string& text)
 {
     if (text.find_first_of(",\"\r\n") == std::string::npos)
@@ -160,9 +138,9 @@ std::string LocalDateTimeText(double timestamp)
         ofDay = -ofDay;
     if (day < kFirstDay || day > kLastDay)
         return "";
-    const CivilDate date = CivilFromDays(day - kUnixEpochDay);
+    const CivilDate date = CivilDateOfDay(day);
     char text[64];
-    std::snprintf(text, sizeof text, "%04lld-%02u-%02uT%02lld:%02lld:%02lld.%03lld", static_cast<long long>(date.year),
+    std::snprintf(text, sizeof text, "%04lld-%02d-%02dT%02lld:%02lld:%02lld.%03lld", static_cast<long long>(date.year),
                   date.month, date.day, static_cast<long long>(ofDay / 3'600'000),
                   static_cast<long long>(ofDay / 60'000 % 60), static_cast<long long>(ofDay / 1000 % 60),
                   static_cast<long long>(ofDay % 1000));
