@@ -223,6 +223,7 @@ void THaupt::CreateStep(int step)
                  m_detailButton, m_loadButton, m_exitButton, m_endeOk, m_regler5, m_okButton, m_abbruchButton,
                  m_jaButton, m_neinButton, m_zurueck, m_pause, m_lautstaerke, m_disk, m_frage, m_time, m_timeTwo})
             c->SetCursor(m_handCursor);
+        SetDialogCursors();
         ShowBusy(true);
         // Num Lock on for the keypad's digits; the old state comes back at
         // the end.
@@ -292,18 +293,6 @@ void THaupt::FormShow()
     }
     m_menuePanel->Show();
     m_app.MainForm().Invalidate();
-}
-
-void THaupt::ApplyClockFlag()
-{
-    m_uhrPanel->SetVisible(m_prefs.clockShown != 0);
-}
-
-// The thumb for a volume v sits at round(v x 113 / 65535) + 5.
-void THaupt::PlaceVolumeThumb()
-{
-    const int32_t left = static_cast<int32_t>(std::nearbyint(double(m_prefs.volume) * 113.0 / 65535.0)) + 5;
-    m_regler->SetPosition(left, 11);
 }
 
 void THaupt::ShowBusy(bool busy) { m_app.SetOverrideCursor(busy ? m_busyCursor : nullptr); }
@@ -449,7 +438,7 @@ void THaupt::BuildTestScreen()
     m_frage->SetSchalter(true);
     m_zurueck->OnClick = [this] { ZurueckClick(); };
     m_pause->OnClick = [this] { PauseClick(); };
-    m_lautstaerke->OnClick = [this] { m_volumePanel->SetVisible(m_lautstaerke->Pressed()); };
+    m_lautstaerke->OnClick = [this] { LautstaerkeClick(); };
     m_testName = &MakeLabel(*m_leiste, Arial(18, kWhite, true), app::Alignment::Center);
     m_testName->SetAutoSize(true);
     m_time = &MakeLabel(*m_leiste, Arial(20, kWhite, true), app::Alignment::Center);
@@ -464,14 +453,9 @@ void THaupt::BuildTestScreen()
             }
         };
 
-    m_volumePanel = &m_testPanel->Create<app::Panel>();
-    m_volumePanel->SetBounds(153, 24, 132, 24);
-    {
-        auto& back = MakeImage(*m_volumePanel, "VolumeBack");
-        back.SetPosition(0, 0);
-        m_regler = &MakeImage(*m_volumePanel, "Regler");
-        PlaceVolumeThumb();
-    }
+    m_volumePanel = &m_testPanel->Create<TVolumeBar>("VolumeBack", "Regler");
+    m_volumePanel->SetPosition(153, 24);
+    m_regler = &m_volumePanel->Thumb();
     m_volumePanel->Hide();
 
     m_uhrPanel = &m_testPanel->Create<app::Panel>();
@@ -504,6 +488,7 @@ void THaupt::BuildTestScreen()
 void THaupt::BuildDialogs()
 {
     app::Form& form = m_app.MainForm();
+    BuildSettingsAndHelp();
     // The time dialog.
     m_zeit = &form.Create<ui::TBackWindow>();
     m_zeit->Hide();
@@ -751,6 +736,13 @@ void THaupt::FormResize()
     m_leinwand->SetPosition((W - 480) / 2, (H - 180) / 2);
     m_abspannrahmen->SetBounds((W - 480) / 2 - 1, (H - 180) / 2 - 1, 482, 182);
 
+    // The settings window stays on the settings button.
+    if (m_settings->Visible()) {
+        m_settings->Hide();
+        PlaceSettings();
+        m_settings->ShowComposed();
+    }
+
     // Open windows are centred again.
     auto recentre = [&](ui::TBackWindow& w) {
         if (w.Visible()) {
@@ -763,6 +755,9 @@ void THaupt::FormResize()
     if (m_jaNein->Visible()) {
         recentre(*m_jaNein);
         m_jaNein->SetFocus();
+    } else if (m_hilfe->Visible()) {
+        recentre(*m_hilfe);
+        m_hilfe->SetFocus();
     } else if (m_countDownPanel->Visible()) {
         m_countDownPanel->Hide();
         CentreWindow(*m_countDownPanel);

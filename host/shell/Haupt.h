@@ -16,8 +16,11 @@
 #include "host/core/JoystickInput.h"
 #include "host/core/ModuleHost.h"
 #include "host/core/TestCanvas.h"
+#include "host/shell/Hilfe.h"
 #include "host/shell/Preferences.h"
+#include "host/shell/Settings.h"
 #include "host/shell/Splash.h"
+#include "host/shell/VolumeBar.h"
 #include "platform/app/Application.h"
 #include "platform/app/Controls.h"
 #include "platform/video/VideoPanel.h"
@@ -111,6 +114,13 @@ public:
     app::Panel& Leiste() { return *m_leiste; }
     app::Panel& UhrPanel() { return *m_uhrPanel; }
     app::Image& Regler() { return *m_regler; }
+    TVolumeBar& VolumePanel() { return *m_volumePanel; }
+    ui::TThbitbtn& Lautstaerke() { return *m_lautstaerke; }
+    ui::TThbitbtn& Frage() { return *m_frage; }
+    ui::TThbitbtn& FrageButton() { return *m_frageButton; }
+    ui::TThbitbtn& SettingsButton() { return *m_settingsButton; }
+    TSettings& Settings() { return *m_settings; }
+    THilfe& Hilfe() { return *m_hilfe; }
     app::Panel& Abspann() { return *m_abspann; }
     video::VideoPanel& Leinwand() { return *m_leinwand; }
     app::Image& MenueOben() { return *m_menueOben; }
@@ -146,6 +156,15 @@ public:
     void JaButtonClick();
     void NeinButtonClick();
     void MediaPlayer1Notify();
+    // settings, volume and help (HauptSettings.cpp)
+    void DoSettings();
+    void OkClick();
+    void UhrClick(bool clockOn);
+    void ResetClick();
+    void LautstaerkeClick();
+    void FrageButtonClick();
+    void FrageClick();
+    void HilfeOkClick();
 
 private:
     // start-up
@@ -162,6 +181,15 @@ private:
     void FormDestroy();
     void ApplyClockFlag();
     void PlaceVolumeThumb();
+    // settings, volume and help (HauptSettings.cpp)
+    void BuildSettingsAndHelp();
+    void SetDialogCursors();
+    void PlaceSettings();
+    void SetVolume(uint16_t volume);
+    void HideSettingsVolume();
+    void ResetAnswered(bool yes);
+    HelpIndex HelpIndexLines() const;
+    void HelpKey();
 
     // menu
     MenuLists Lists();
@@ -288,7 +316,7 @@ private:
     app::Label* m_testName = nullptr;
     app::Panel* m_uhrPanel = nullptr;
     app::Label* m_timeTwo = nullptr;
-    app::Panel* m_volumePanel = nullptr;
+    TVolumeBar* m_volumePanel = nullptr;
     app::Image* m_regler = nullptr; // the toolbar's volume thumb
 
     ui::TWindow* m_window1 = nullptr;
@@ -312,6 +340,9 @@ private:
     app::Label* m_jaNeinLabel = nullptr;
     ui::TThbitbtn* m_jaButton = nullptr;
     ui::TThbitbtn* m_neinButton = nullptr;
+
+    TSettings* m_settings = nullptr;
+    THilfe* m_hilfe = nullptr;
 
     app::Panel* m_abspann = nullptr;
     app::Panel* m_abspannrahmen = nullptr;
