@@ -3,6 +3,7 @@
 #include "host/shell/Haupt.h"
 
 #include "host/core/DLLImport.h"
+#include "host/shell/DialogParts.h"
 #include "platform/gdi/Canvas.h"
 #include "ui/Resources.h"
 
@@ -45,16 +46,6 @@ app::Image& MakeImage(app::Control& parent, const std::string& name, bool stretc
     image.SetStretch(stretch);
     image.SetSize(image.Picture().Width(), image.Picture().Height());
     return image;
-}
-
-template <class Button>
-Button& MakeButton(app::Control& parent, const std::string& name, int32_t left, int32_t top)
-{
-    auto& button = parent.Create<Button>();
-    button.LoadPictures(name);
-    button.SetTransparent(true);
-    button.SetPosition(left, top);
-    return button;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "host/shell/Hilfe.h"
 
+#include "host/shell/DialogParts.h"
+
 #include "platform/app/Application.h"
 #include "platform/gdi/Text.h"
 #include "ui/Resources.h"
@@ -74,16 +76,13 @@ THilfe::THilfe(std::string programFolder) : m_programFolder(std::move(programFol
             m_dragging = false;
     };
 
-    m_ok = &Create<ui::TThbitbtn>();
-    m_ok->LoadPictures("HilfeOk");
-    m_ok->SetTransparent(true);
-    m_ok->SetPosition(280, 351);
+    m_ok = &MakeButton<ui::TThbitbtn>(*this, "HilfeOk", 280, 351);
     m_ok->OnClick = [this] {
         if (OnOk)
             OnOk();
     };
     OnKeyPress = [this](uint8_t& ch) {
-        if (ch == 13 || ch == 27 || ch == 32) {
+        if (IsCloseKey(ch)) {
             ch = 0;
             if (OnOk)
                 OnOk();

@@ -1,20 +1,8 @@
 #include "host/shell/Settings.h"
 
+#include "host/shell/DialogParts.h"
+
 namespace kestrava::shell {
-
-namespace {
-
-template <class Button>
-Button& MakeButton(app::Control& parent, const char* name, int32_t left, int32_t top)
-{
-    auto& button = parent.Create<Button>();
-    button.LoadPictures(name);
-    button.SetTransparent(true);
-    button.SetPosition(left, top);
-    return button;
-}
-
-} // namespace
 
 TSettings::TSettings()
 {
@@ -61,7 +49,7 @@ TSettings::TSettings()
             OnOk();
     };
     OnKeyPress = [this](uint8_t& ch) {
-        if (ch == 13 || ch == 27 || ch == 32) {
+        if (IsCloseKey(ch)) {
             ch = 0;
             if (OnOk)
                 OnOk();

@@ -242,7 +242,9 @@ void Page::Note(const std::string& text)
 
 FinishedPage Page::Finish() const
 {
-    const int32_t height = m_y + (m_index ? 0 : 18);
+    // The index top stays short: with one test and one program the whole
+    // index fits the view without a thumb.
+    const int32_t height = m_y + (m_index ? -6 : 18);
     Layer layer(kWidth, height);
     layer.Fill(Rect(0, 0, kWidth, height), kPage);
     for (const Op& op : m_ops)
