@@ -165,3 +165,127 @@ size=$(stat -c %s "$rlt")
 prefs=$(od -An -tx1 "$out/program/velomar.INI" | tr -d ' \n')
 [[ $prefs == ffff0100 ]] || fail "preferences file holds $prefs"
 echo "e2e-velomar: ok (screenshots in $out)"
+
+# ---------------------------------------------------------------------------
+# Settings, help and the reset of the results, at 1024 x 768 and 1920 x 1080:
+# the clock switched off and the volume bar clicked at x = 60 in the settings;
+# the help from the menu, into the ZEK pages and scrolled; F10 over the
+# running test; the test aborted; the results reset with "J"; the exit. Then
+# ZEK.RLT is gone and velomar.INI holds volume 34217 and the clock off.
+cp "$rlt" "$work/ZEK.RLT"
+start_display() {
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null || true
+  rm -f "$work/display"
+  exec 3>"$work/display"
+  Xvfb -displayfd 3 -screen 0 "$1x$2x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do [[ -s $work/display ]] && break; sleep 0.1; done
+  exec 3>&-
+  [[ -s $work/display ]] || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start at $1x$2"; }
+  export DISPLAY=":$(cat "$work/display")"
+}
+click() { xdotool mousemove "$1" "$2"; sleep 0.15; xdotool click 1; sleep "${3:-0.4}"; }
+# The mean brightness of a screen rectangle (w h x y), 0 for black.
+brightness() { import -window root -crop "$1x$2+$3+$4" -colorspace gray -format '%[fx:mean]' info:; }
+
+tour() {
+  local W=$1 H=$2 tag=$1x$2
+  start_display "$W" "$H"
+  cp "$work/ZEK.RLT" "$rlt"
+  rm -f "$out/program/velomar.INI"
+  # The menu column and its buttons (centres), the settings window on the
+  # settings button, the help window in the middle.
+  local col=$(( (W - 635) / 2 )) mitte=$(( H - 455 < 300 ? H - 455 : 300 ))
+  local oben=$(( (H - 55 - mitte - 130) / 2 ))
+  local by=$(( oben + 55 + mitte + 59 + 28 ))
+  local bgo=$(( col + 54 )) bhelp=$(( col + 110 )) bset=$(( col + 166 )) bexit=$(( col + 334 ))
+  local sl=$(( col + 166 )) st=$(( by - 340 ))
+  local hl=$(( (W - 400) / 2 )) ht=$(( (H - 400) / 2 ))
+
+  (cd "$out/program" && exec ./velomar) >"$out/velomar-$tag.log" 2>&1 &
+  app_pid=$!
+  win=$(xdotool search --sync --name Kestrava | head -1)
+  xdotool windowfocus --sync "$win" || true
+  for _ in $(seq 300); do
+    kill -0 "$app_pid" 2>/dev/null || fail "the program ended during its start ($tag)"
+    [[ $(pixel "$bgo" "$by") != "#000000" ]] && break
+    sleep 0.1
+  done
+  sleep 0.5
+
+  # Settings: clock off, the pop-up, a click on its bar at x = 60.
+  click "$bset" "$by" 0.8
+  click $(( sl + 44 )) $(( st + 200 ))
+  click $(( sl + 44 )) $(( st + 138 ))
+  click $(( sl + 84 + 60 )) $(( st + 155 + 12 ))
+  shot "settings-$tag"
+  xdotool key Escape
+  sleep 0.5
+
+  # The help from the menu: the index, the ZEK line (the first test below
+  # "Allgemeine Bedienung"), a drag of the thumb.
+  click "$bhelp" "$by" 1
+  shot "help-index-$tag"
+  local top
+  top=$(identify -format '%h' "$out/program/HELP.BMP")
+  click $(( hl + 5 + 40 )) $(( ht + 37 + top + 30 + 2 * 23 + 11 )) 1
+  shot "help-zek-$tag"
+  xdotool mousemove $(( hl + 386 )) $(( ht + 50 )) mousedown 1
+  sleep 0.2
+  xdotool mousemove $(( hl + 386 )) $(( ht + 200 ))
+  sleep 0.2
+  xdotool mouseup 1
+  sleep 0.5
+  shot "help-zek-scrolled-$tag"
+  xdotool key Escape
+  sleep 0.5
+
+  # The ZEK test for a minute; F10 while it runs shows its help over it.
+  click $(( col + 51 )) $(( oben + 55 + 9 + 9 )) 0.3
+  click "$bgo" "$by" 1
+  xdotool type --delay 80 00
+  xdotool key Tab
+  xdotool type --delay 80 01
+  xdotool key Return
+  sleep 5
+  xdotool mousemove $(( W - 60 )) $(( H - 60 ))
+  sleep 1
+  [[ $(brightness 97 34 $(( W - 105 )) 8) == 0 ]] || fail "the clock shows although it was switched off ($tag)"
+  xdotool key F10
+  sleep 1.5
+  shot "help-test-$tag"
+  xdotool key Escape
+  sleep 0.5
+  # Abort through the test bar's first button: the bar shows at the top.
+  xdotool mousemove 300 20
+  sleep 0.3
+  click 28 25 0.5
+  xdotool key j
+  sleep 1
+
+  # Reset: the question, "J", the results gone.
+  [[ -s $rlt ]] || fail "no result file before the reset ($tag)"
+  click "$bset" "$by" 0.8
+  click $(( sl + 44 )) $(( st + 264 )) 0.8
+  shot "reset-question-$tag"
+  xdotool key j
+  sleep 1
+  [[ -e $rlt ]] && fail "ZEK.RLT survived the reset ($tag)"
+  click $(( sl + 120 )) $(( st + 309 ))
+  shot "menu-reset-$tag"
+
+  click "$bexit" "$by" 0.5
+  xdotool key j
+  sleep 1
+  xdotool mousemove $(( W / 2 )) 20 click 1
+  for _ in $(seq 200); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$app_pid" 2>/dev/null && fail "the program did not end ($tag)"
+  wait "$app_pid" || fail "the program failed ($tag)"
+  app_pid=""
+  prefs=$(od -An -tx1 "$out/program/velomar.INI" | tr -d ' \n')
+  # Volume round(59 x 65535 / 113) = 34217 = 0x85A9, clock 0.
+  [[ $prefs == a9850000 ]] || fail "preferences file holds $prefs after the tour ($tag)"
+}
+tour 1024 768
+tour 1920 1080
+echo "e2e-velomar: settings, help and reset ok at 1024x768 and 1920x1080"

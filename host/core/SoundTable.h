@@ -40,6 +40,7 @@ class SoundTable {
 public:
     void SetPlayer(SoundPlayer* player) { m_player = player; }
     void SetMasterVolume(uint16_t volume) { m_masterVolume = volume; }
+    uint16_t MasterVolume() const { return m_masterVolume; }
 
     void Add(const std::string& name, const std::string& path);
     // Emptied by every catalogue scan.

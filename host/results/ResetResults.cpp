@@ -4,6 +4,7 @@
 #include "platform/gdi/Paths.h"
 
 #include <cerrno>
+#include <set>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -45,14 +46,25 @@ void ResetFolder(const std::string& folder, std::vector<std::string>& failures)
 {
     // Collected first and acted on after the enumeration, so that deleting
     // never changes a directory while it is being read.
-    std::vector<std::string> files;
+    std::vector<std::string> results;
+    std::set<std::string> modules; // names without extension of the *.TST here
     std::vector<std::string> subfolders;
     ForEachFolderEntry(folder, [&](const FolderEntry& entry) {
-        if (entry.isFile && UpperAscii(ExtractFileExt(entry.name)) == ".RLT")
-            files.push_back(folder + entry.name);
+        const std::string ext = UpperAscii(ExtractFileExt(entry.name));
+        if (entry.isFile && ext == ".RLT")
+            results.push_back(entry.name);
+        else if (entry.isFile && ext == ".TST")
+            modules.insert(entry.name.substr(0, entry.name.size() - ext.size()));
         else if (entry.isSearchableFolder)
             subfolders.push_back(folder + entry.name + "/");
     });
+    // A result file belongs to the module beside it whose name it shares
+    // (the module derives it from its own path); anything else that merely
+    // ends in .RLT is not ours to delete.
+    std::vector<std::string> files;
+    for (const std::string& name : results)
+        if (modules.count(name.substr(0, name.size() - 4)) != 0)
+            files.push_back(folder + name);
     for (const std::string& path : files) {
         switch (Judge(path)) {
         case Verdict::Keep:

@@ -4,6 +4,7 @@
 
 #include "host/core/DLLImport.h"
 #include "host/shell/Auswertung.h"
+#include "host/shell/DialogParts.h"
 #include "platform/gdi/Canvas.h"
 #include "ui/Resources.h"
 
@@ -46,16 +47,6 @@ app::Image& MakeImage(app::Control& parent, const std::string& name, bool stretc
     image.SetStretch(stretch);
     image.SetSize(image.Picture().Width(), image.Picture().Height());
     return image;
-}
-
-template <class Button>
-Button& MakeButton(app::Control& parent, const std::string& name, int32_t left, int32_t top)
-{
-    auto& button = parent.Create<Button>();
-    button.LoadPictures(name);
-    button.SetTransparent(true);
-    button.SetPosition(left, top);
-    return button;
 }
 
 } // namespace
@@ -227,6 +218,7 @@ void THaupt::CreateStep(int step)
                  m_jaButton, m_neinButton, m_zurueck, m_pause, m_lautstaerke, m_disk, m_frage, m_time, m_timeTwo})
             c->SetCursor(m_handCursor);
         m_auswertung->UseHandCursor(m_handCursor);
+        SetDialogCursors();
         ShowBusy(true);
         // Num Lock on for the keypad's digits; the old state comes back at
         // the end.
@@ -296,18 +288,6 @@ void THaupt::FormShow()
     }
     m_menuePanel->Show();
     m_app.MainForm().Invalidate();
-}
-
-void THaupt::ApplyClockFlag()
-{
-    m_uhrPanel->SetVisible(m_prefs.clockShown != 0);
-}
-
-// The thumb for a volume v sits at round(v x 113 / 65535) + 5.
-void THaupt::PlaceVolumeThumb()
-{
-    const int32_t left = static_cast<int32_t>(std::nearbyint(double(m_prefs.volume) * 113.0 / 65535.0)) + 5;
-    m_regler->SetPosition(left, 11);
 }
 
 void THaupt::ShowBusy(bool busy) { m_app.SetOverrideCursor(busy ? m_busyCursor : nullptr); }
@@ -448,7 +428,7 @@ void THaupt::BuildTestScreen()
     m_frage->SetSchalter(true);
     m_zurueck->OnClick = [this] { ZurueckClick(); };
     m_pause->OnClick = [this] { PauseClick(); };
-    m_lautstaerke->OnClick = [this] { m_volumePanel->SetVisible(m_lautstaerke->Pressed()); };
+    m_lautstaerke->OnClick = [this] { LautstaerkeClick(); };
     m_testName = &MakeLabel(*m_leiste, Arial(18, kWhite, true), app::Alignment::Center);
     m_testName->SetAutoSize(true);
     m_time = &MakeLabel(*m_leiste, Arial(20, kWhite, true), app::Alignment::Center);
@@ -466,14 +446,9 @@ void THaupt::BuildTestScreen()
             MouseMessage(MSG_MOUSEDOWN, button, x, y);
         };
 
-    m_volumePanel = &m_testPanel->Create<app::Panel>();
-    m_volumePanel->SetBounds(153, 24, 132, 24);
-    {
-        auto& back = MakeImage(*m_volumePanel, "VolumeBack");
-        back.SetPosition(0, 0);
-        m_regler = &MakeImage(*m_volumePanel, "Regler");
-        PlaceVolumeThumb();
-    }
+    m_volumePanel = &m_testPanel->Create<TVolumeBar>("VolumeBack", "Regler");
+    m_volumePanel->SetPosition(153, 24);
+    m_regler = &m_volumePanel->Thumb();
     m_volumePanel->Hide();
 
     m_uhrPanel = &m_testPanel->Create<app::Panel>();
@@ -506,6 +481,7 @@ void THaupt::BuildTestScreen()
 void THaupt::BuildDialogs()
 {
     app::Form& form = m_app.MainForm();
+    BuildSettingsAndHelp();
     // The time dialog.
     m_zeit = &form.Create<ui::TBackWindow>();
     m_zeit->Hide();
@@ -761,23 +737,29 @@ void THaupt::FormResize()
     m_leinwand->SetPosition((W - 480) / 2, (H - 180) / 2);
     m_abspannrahmen->SetBounds((W - 480) / 2 - 1, (H - 180) / 2 - 1, 482, 182);
 
-    // Open windows are centred again. Hiding one drops the keyboard focus
+    // Open windows are placed again: the settings window on the settings
+    // button, the others in the middle. Hiding one drops the keyboard focus
     // inside it, so the control that had it gets it back.
-    auto recentre = [&](ui::TBackWindow& w) {
+    auto replace = [&](ui::TBackWindow& w, const std::function<void()>& place) {
         if (!w.Visible())
             return;
         app::Control* focus = m_app.FocusedControl();
         const bool inside = focus != nullptr && w.IsAncestorOf(focus);
         w.Hide();
-        CentreWindow(w);
+        place();
         w.ShowComposed();
         if (inside)
             focus->SetFocus();
     };
+    replace(*m_settings, [this] { PlaceSettings(); });
+    auto recentre = [&](ui::TBackWindow& w) { replace(w, [&] { CentreWindow(w); }); };
     recentre(*m_zeit);
     if (m_jaNein->Visible()) {
         recentre(*m_jaNein);
         m_jaNein->SetFocus();
+    } else if (m_hilfe->Visible()) {
+        recentre(*m_hilfe);
+        m_hilfe->SetFocus();
     } else if (m_countDownPanel->Visible()) {
         m_countDownPanel->Hide();
         CentreWindow(*m_countDownPanel);

@@ -16,8 +16,11 @@
 #include "host/core/JoystickInput.h"
 #include "host/core/ModuleHost.h"
 #include "host/core/TestCanvas.h"
+#include "host/shell/Hilfe.h"
 #include "host/shell/Preferences.h"
+#include "host/shell/Settings.h"
 #include "host/shell/Splash.h"
+#include "host/shell/VolumeBar.h"
 #include "platform/app/Application.h"
 #include "platform/app/Controls.h"
 #include "platform/video/VideoPanel.h"
@@ -115,6 +118,13 @@ public:
     app::Panel& Leiste() { return *m_leiste; }
     app::Panel& UhrPanel() { return *m_uhrPanel; }
     app::Image& Regler() { return *m_regler; }
+    TVolumeBar& VolumePanel() { return *m_volumePanel; }
+    ui::TThbitbtn& Lautstaerke() { return *m_lautstaerke; }
+    ui::TThbitbtn& Frage() { return *m_frage; }
+    ui::TThbitbtn& FrageButton() { return *m_frageButton; }
+    ui::TThbitbtn& SettingsButton() { return *m_settingsButton; }
+    TSettings& Settings() { return *m_settings; }
+    THilfe& Hilfe() { return *m_hilfe; }
     app::Panel& Abspann() { return *m_abspann; }
     video::VideoPanel& Leinwand() { return *m_leinwand; }
     app::Image& MenueOben() { return *m_menueOben; }
@@ -154,6 +164,15 @@ public:
     // The tick handler, on the tick thread; a tick that finds the timer off
     // does nothing at all.
     void Timer1Timer();
+    // settings, volume and help (HauptSettings.cpp)
+    void DoSettings();
+    void OkClick();
+    void UhrClick(bool clockOn);
+    void ResetClick();
+    void LautstaerkeClick();
+    void FrageButtonClick();
+    void FrageClick();
+    void HilfeOkClick();
 
 private:
     // start-up
@@ -170,6 +189,15 @@ private:
     void FormDestroy();
     void ApplyClockFlag();
     void PlaceVolumeThumb();
+    // settings, volume and help (HauptSettings.cpp)
+    void BuildSettingsAndHelp();
+    void SetDialogCursors();
+    void PlaceSettings();
+    void SetVolume(uint16_t volume);
+    void HideSettingsVolume();
+    void ResetAnswered(bool yes);
+    HelpIndex HelpIndexLines() const;
+    void HelpKey();
 
     // menu
     MenuLists Lists();
@@ -301,7 +329,7 @@ private:
     app::Label* m_testName = nullptr;
     app::Panel* m_uhrPanel = nullptr;
     app::Label* m_timeTwo = nullptr;
-    app::Panel* m_volumePanel = nullptr;
+    TVolumeBar* m_volumePanel = nullptr;
     app::Image* m_regler = nullptr; // the toolbar's volume thumb
 
     ui::TWindow* m_window1 = nullptr;
@@ -327,6 +355,9 @@ private:
     app::Label* m_jaNeinLabel = nullptr;
     ui::TThbitbtn* m_jaButton = nullptr;
     ui::TThbitbtn* m_neinButton = nullptr;
+
+    TSettings* m_settings = nullptr;
+    THilfe* m_hilfe = nullptr;
 
     app::Panel* m_abspann = nullptr;
     app::Panel* m_abspannrahmen = nullptr;

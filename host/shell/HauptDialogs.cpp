@@ -2,7 +2,6 @@
 // the way out through the credits.
 #include "host/shell/Haupt.h"
 
-#include "host/results/ResetResults.h"
 #include "host/results/ResultReaders.h"
 
 #include <algorithm>
@@ -124,13 +123,9 @@ void THaupt::JaButtonClick()
         return;
     m_jaNein->Hide();
     switch (m_question) {
-    case 1: {
-        for (const std::string& failed : DeleteResults(m_options.programDir + "TESTS/"))
-            std::cerr << "velomar: could not delete " << failed << '\n';
-        RefreshTestList();
-        m_menuePanel->SetEnabled(true);
+    case 1:
+        ResetAnswered(true);
         break;
-    }
     case 2: {
         m_abspann->Show();
         m_abspann->BringToFront();
@@ -164,7 +159,7 @@ void THaupt::NeinButtonClick()
     m_jaNein->Hide();
     switch (m_question) {
     case 1:
-        m_menuePanel->SetEnabled(true);
+        ResetAnswered(false);
         break;
     case 2:
         m_menuePanel->Invalidate();

@@ -511,6 +511,8 @@ void THaupt::KeyDownMessage(uint32_t key)
         PauseClick();
     } else if (key == app::VK_ESCAPE && testScreen && !m_jaNein->Visible()) {
         ZurueckClick();
+    } else if (key == app::VK_F10) {
+        HelpKey();
     }
 }
 

@@ -72,6 +72,13 @@ public:
     Control* ControlAt(int32_t x, int32_t y);
     Control* Hovered() const { return m_hover; }
     Control* Captured() const { return m_capture; }
+    // The last mouse position on the screen; false before the first event.
+    bool MousePosition(int32_t& x, int32_t& y) const
+    {
+        x = m_mouseX;
+        y = m_mouseY;
+        return m_mouseKnown;
+    }
     Control* FocusedControl() const { return m_focus; }
     // Moves the keyboard focus (null clears it); the control that loses it
     // hears FocusExit before the new one hears FocusEnter. False when

@@ -25,7 +25,15 @@ TEST(DeleteResults, DeletesResultsKeepsMarkersAndOtherFiles)
     mkdir((tests / ".hidden").c_str(), 0755);
 
     const std::vector<std::string> deleted = {"ZEK.RLT", "lower.rlt", "Mixed.RlT", "SHORT.RLT", "sub/C.RLT", "sub/deeper/E.RLT"};
-    const std::vector<std::string> kept = {"KEEP.RLT", "ZEK.TST", "notes.txt", "RLT", "sub/D.RLT", "sub/C.RLT.bak", ".hidden/F.RLT"};
+    const std::vector<std::string> kept = {"KEEP.RLT", "ZEK.TST", "notes.txt", "RLT", "sub/D.RLT", "sub/C.RLT.bak", ".hidden/F.RLT",
+                                           // results without their module beside them are not the catalogue's
+                                           "ORPHAN.RLT", "sub/ZEK.RLT", "Case.RLT"};
+    // Every result file but the orphans has its module beside it.
+    for (const char* module : {"ZEK.TST", "lower.tst", "Mixed.Tst", "SHORT.TST", "sub/C.TST", "sub/deeper/E.TST",
+                               "KEEP.TST", "sub/D.TST", ".hidden/F.TST", "CASE.TST"})
+        ResultBytes::WriteFileBytes(tests / module, "module");
+    for (const char* orphan : {"ORPHAN.RLT", "sub/ZEK.RLT", "Case.RLT"})
+        ResultBytes::WriteFileBytes(tests / orphan, ResultBytes(4).Record(45000.5, 600000, 90).Bytes());
     for (const char* name : {"ZEK.RLT", "lower.rlt", "Mixed.RlT", "sub/C.RLT", "sub/deeper/E.RLT", "ZEK.TST", "notes.txt",
                                     "RLT", "sub/C.RLT.bak", ".hidden/F.RLT"})
         ResultBytes::WriteFileBytes(tests / name, four);
@@ -44,6 +52,7 @@ TEST(DeleteResults, DeletesResultsKeepsMarkersAndOtherFiles)
 
     // The folder may also be given without its trailing '/'.
     ResultBytes::WriteFileBytes(tests / "AGAIN.RLT", four);
+    ResultBytes::WriteFileBytes(tests / "AGAIN.TST", "module");
     std::string bare = tests.Path();
     bare.pop_back();
     EXPECT_TRUE(DeleteResults(bare).empty());
@@ -59,6 +68,8 @@ TEST(DeleteResults, ReportsAndKeepsAFileItCannotRead)
     const std::string four = ResultBytes(4).Record(45000.5, 600000, 90).Bytes();
     ResultBytes::WriteFileBytes(tests / "SECRET.RLT", four);
     ResultBytes::WriteFileBytes(tests / "OPEN.RLT", four);
+    ResultBytes::WriteFileBytes(tests / "SECRET.TST", "module");
+    ResultBytes::WriteFileBytes(tests / "OPEN.TST", "module");
     chmod((tests / "SECRET.RLT").c_str(), 0);
     // Its part count is unknown, so it might be a no-results marker.
     std::vector<std::string> failures = DeleteResults(tests.Path());

@@ -1,0 +1,257 @@
+// The settings window, the two volume bars, the reset of all results and
+// the help viewer, as the main window opens them and reacts to them.
+#include "host/shell/Haupt.h"
+
+#include "host/core/JoystickPanel.h"
+#include "host/results/ResetResults.h"
+#include "platform/app/Keys.h"
+#include "platform/gdi/Paths.h"
+
+#include <iostream>
+
+namespace kestrava::shell {
+
+// ----------------------------------------------------------------- building
+
+void THaupt::BuildSettingsAndHelp()
+{
+    app::Form& form = m_app.MainForm();
+    m_settings = &form.Create<TSettings>();
+    m_settings->Hide();
+    m_settings->OnOk = [this] { OkClick(); };
+    m_settings->OnJoyStick = [] { OpenJoystickPanel(); };
+    m_settings->OnUhr = [this](bool clockOn) { UhrClick(clockOn); };
+    m_settings->OnReset = [this] { ResetClick(); };
+
+    m_hilfe = &form.Create<THilfe>(m_options.programDir);
+    m_hilfe->Hide();
+    m_hilfe->OnOk = [this] { HilfeOkClick(); };
+    m_hilfe->indexSource = [this] { return HelpIndexLines(); };
+    m_hilfe->showBusy = [this](bool busy) { ShowBusy(busy); };
+
+    // Both volume bars set the one volume; each thumb follows the other
+    // once the drag is over.
+    for (TVolumeBar* bar : {&m_settings->SettingLautPanel(), m_volumePanel}) {
+        bar->OnVolume = [this](uint16_t volume) { SetVolume(volume); };
+        bar->OnSettled = [this] { PlaceVolumeThumb(); };
+    }
+
+    m_settingsButton->OnClick = [this] { DoSettings(); };
+    m_frageButton->OnClick = [this] { FrageButtonClick(); };
+    m_frage->OnClick = [this] { FrageClick(); };
+
+    // A press on the menu's background or on a list thumb closes the
+    // settings' volume pop-up.
+    const auto hide = [this](app::MouseButton, int32_t, int32_t, app::Modifiers) { HideSettingsVolume(); };
+    m_menuePanel->OnMouseDown = hide;
+    for (app::Control* c : std::initializer_list<app::Control*>{m_menueOben, m_menueMitte, m_menueUnten})
+        c->OnMouseDown = hide;
+    for (app::Image* frame : m_frame)
+        frame->OnMouseDown = hide;
+    for (TRegler* thumb : {m_regler1, m_regler2}) {
+        auto previous = thumb->OnMouseDown;
+        thumb->OnMouseDown = [this, previous](app::MouseButton b, int32_t x, int32_t y, app::Modifiers m) {
+            HideSettingsVolume();
+            if (previous)
+                previous(b, x, y, m);
+        };
+    }
+}
+
+void THaupt::SetDialogCursors()
+{
+    m_settings->SetHandCursor(m_handCursor);
+    m_hilfe->SetCursors(m_arrowCursor, m_handCursor);
+    m_volumePanel->Thumb().SetCursor(m_handCursor);
+}
+
+// -------------------------------------------------------------- preferences
+
+void THaupt::ApplyClockFlag()
+{
+    m_settings->Uhr().SetPressed(m_prefs.clockShown != 0);
+    m_uhrPanel->SetVisible(m_settings->Uhr().Pressed());
+}
+
+// Both thumbs from the volume.
+void THaupt::PlaceVolumeThumb()
+{
+    m_volumePanel->PlaceThumb(m_prefs.volume);
+    m_settings->SettingLautPanel().PlaceThumb(m_prefs.volume);
+}
+
+// The volume takes effect at once: it is the master volume every sound a
+// module plays through the host is scaled by.
+void THaupt::SetVolume(uint16_t volume)
+{
+    m_prefs.volume = volume;
+    m_host.Sounds().SetMasterVolume(volume);
+}
+
+void THaupt::HideSettingsVolume()
+{
+    if (m_settings != nullptr)
+        m_settings->HideVolume();
+}
+
+// --------------------------------------------------------------- settings
+
+// The window's bottom-left corner lies on the centre of the settings button.
+void THaupt::PlaceSettings()
+{
+    const gdi::Rect button = m_settingsButton->ScreenRect();
+    m_settings->SetPosition(button.left + m_settingsButton->Width() / 2,
+                            button.top + m_settingsButton->Height() / 2 - m_settings->Height());
+}
+
+void THaupt::DoSettings()
+{
+    if (m_settings->Visible())
+        return;
+    ShowBusy(true);
+    PlaceSettings();
+    EnableMenuControls(false);
+    m_settings->ShowComposed();
+    m_settings->SetFocus();
+    ShowBusy(false);
+}
+
+void THaupt::OkClick()
+{
+    if (!m_settings->Visible() || !m_settings->Reset().Enabled())
+        return; // the reset question is open
+    // A controller plugged in or set up meanwhile is used from now on.
+    m_joy1->Initialise();
+    m_joy2->Initialise();
+    m_settings->HideVolume();
+    m_settings->Hide();
+    m_menuePanel->Invalidate();
+    m_uhrPanel->SetVisible(m_settings->Uhr().Pressed());
+    EnableMenuControls(true);
+}
+
+void THaupt::UhrClick(bool clockOn) { m_prefs.clockShown = clockOn ? 1 : 0; }
+
+void THaupt::ResetClick()
+{
+    m_settings->Reset().SetEnabled(false);
+    m_menuePanel->SetEnabled(false);
+    Ask(1, "Wollen Sie wirklich\rIhre bisherigen\rErgebnisse löschen?");
+}
+
+// The answer to the reset question; JaNein is hidden already.
+void THaupt::ResetAnswered(bool yes)
+{
+    m_settings->Reset().SetEnabled(true);
+    if (yes) {
+        ShowBusy(true);
+        for (const std::string& failed : DeleteResults(m_options.programDir + "TESTS/"))
+            std::cerr << "velomar: could not delete " << failed << '\n';
+        RefreshTestList();
+        ShowBusy(false);
+    }
+    m_menuePanel->SetEnabled(true);
+    if (m_settings->Visible())
+        m_settings->SetFocus();
+}
+
+void THaupt::LautstaerkeClick()
+{
+    m_volumePanel->StopDragging();
+    m_volumePanel->SetVisible(m_lautstaerke->Pressed());
+}
+
+// ------------------------------------------------------------------- help
+
+// The index page's lines: the test list top to bottom, then the programs.
+HelpIndex THaupt::HelpIndexLines() const
+{
+    HelpIndex index;
+    for (const std::string& title : m_testList->Lines())
+        if (const TestCatalogueEntry* test = m_tests.ByTitle(title))
+            index.tests.push_back({title, ExtractFilePath(test->modulePath)});
+    for (const std::string& name : m_programmList->Lines())
+        if (const ProgramCatalogueEntry* program = m_programs.ByName(name))
+            index.programs.push_back({name, ExtractFilePath(program->programPath)});
+    return index;
+}
+
+void THaupt::FrageButtonClick()
+{
+    if (m_hilfe->Visible())
+        return;
+    ShowBusy(true);
+    m_frageButton->SetEnabled(false);
+    m_menuePanel->SetEnabled(false);
+    CentreWindow(*m_hilfe);
+    m_hilfe->InitHelp();
+    m_hilfe->ShowComposed();
+    m_frageButton->SetEnabled(true);
+    m_hilfe->SetFocus();
+    ShowBusy(false);
+}
+
+void THaupt::FrageClick()
+{
+    // The click has latched the button already; a release does nothing.
+    if (!m_frage->Pressed() || m_hilfe->Visible())
+        return;
+    const TRunEntry* entry = m_run.Current();
+    const TestCatalogueEntry* test = entry != nullptr ? m_tests.ByIndex(entry->CatalogueIndex) : nullptr;
+    const std::string folder = test != nullptr ? ExtractFilePath(test->modulePath) : std::string();
+    if (folder.empty() || FindHelpFile(folder, "HELP1", ".BMP").empty()) {
+        // A test without help: the button springs back, the test goes on.
+        m_frage->SetPressed(false);
+        return;
+    }
+    // The test stands still while its help is read.
+    StopTicks();
+    m_host.SetBlocked(true);
+    m_testPanel->SetEnabled(false);
+    m_volumePanel->Hide();
+    m_lautstaerke->SetPressed(false);
+    m_leiste->Hide();
+    m_leiste->SetEnabled(false);
+
+    CentreWindow(*m_hilfe);
+    m_hilfe->ShowPage(folder, "HELP1");
+    m_hilfe->ShowComposed();
+    m_hilfe->SetFocus();
+}
+
+void THaupt::HilfeOkClick()
+{
+    if (!m_hilfe->Visible())
+        return;
+    m_hilfe->Hide();
+    m_menuePanel->Invalidate();
+    m_hilfe->Clear();
+    if (m_frage->Pressed()) {
+        m_testPanel->SetEnabled(true);
+        m_leiste->SetEnabled(true);
+        if (!m_pause->Pressed()) {
+            m_host.SetBlocked(false);
+            StartTicks();
+        }
+        m_frage->SetPressed(false);
+    } else {
+        m_menuePanel->SetEnabled(true);
+    }
+}
+
+// F10: the running test's help on the test screen, the general help in the
+// menu when nothing else is open there.
+void THaupt::HelpKey()
+{
+    if (m_hilfe->Visible())
+        return;
+    if (m_testPanel->Enabled() && m_testPanel->Visible() && !m_menuePanel->Visible()) {
+        m_frage->SetPressed(true);
+        FrageClick();
+    } else if (m_menuePanel->Enabled() && m_menuePanel->Visible() && !m_settings->Visible() &&
+               !m_jaNein->Visible() && !m_zeit->Visible()) {
+        FrageButtonClick();
+    }
+}
+
+} // namespace kestrava::shell

@@ -1,0 +1,309 @@
+#include "host/shell/Hilfe.h"
+
+#include "host/shell/DialogParts.h"
+
+#include "platform/app/Application.h"
+#include "platform/gdi/Text.h"
+#include "ui/Resources.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+
+namespace kestrava::shell {
+
+namespace {
+
+constexpr gdi::ColorRef kPageColour = gdi::Rgb(255, 252, 218);
+constexpr gdi::ColorRef kLinkColour = gdi::Rgb(0, 0, 128);
+// A page that fails to load still needs a width for the index's lines.
+constexpr int32_t kEmptyPageWidth = THilfe::kViewWidth;
+
+gdi::FontSpec IndexFont()
+{
+    gdi::FontSpec font;
+    font.family = "Arial Black";
+    font.height = THilfe::kIndexFontHeight;
+    font.bold = true;
+    font.underline = true;
+    return font;
+}
+
+// The picture extra pixels taller; the new rows take the page colour.
+void Grow(gdi::Bitmap& picture, int32_t extra)
+{
+    gdi::Bitmap taller(picture.Width(), picture.Height() + extra);
+    taller.Fill(gdi::PixelOf(kPageColour));
+    for (int32_t y = 0; y < picture.Height(); ++y)
+        std::copy_n(picture.Row(y), picture.Width(), taller.Row(y));
+    picture = std::move(taller);
+}
+
+} // namespace
+
+THilfe::THilfe(std::string programFolder) : m_programFolder(std::move(programFolder)), m_base(m_programFolder)
+{
+    LoadBackground("HILFE");
+    SetSize(400, 400);
+    SetTabStop(true);
+
+    m_box = &Create<app::Panel>();
+    m_box->SetColor(gdi::Rgb(0, 0, 0));
+    m_box->SetBounds(kViewLeft, kViewTop, kViewWidth, kViewHeight);
+    m_image = &m_box->Create<app::Image>();
+    m_image->SetBounds(0, 0, 0, 0);
+    m_image->OnMouseMove = [this](int32_t x, int32_t y, app::Modifiers) { Hover(x, y); };
+    m_image->OnMouseDown = [this](app::MouseButton button, int32_t x, int32_t y, app::Modifiers) {
+        ImageMouseDown(button, x, y);
+    };
+    m_image->OnMouseUp = [this](app::MouseButton button, int32_t x, int32_t y, app::Modifiers) {
+        ImageMouseUp(button, x, y);
+    };
+
+    m_thumb = &Create<app::Image>();
+    m_thumb->SetPicture(ui::LoadResourceBitmap("Regler4"));
+    m_thumb->SetBounds(kThumbLeft, kThumbTop, 14, 26);
+    m_thumb->Hide();
+    m_thumb->OnMouseDown = [this](app::MouseButton button, int32_t, int32_t y, app::Modifiers) {
+        if (button == app::MouseButton::Left) {
+            m_dragging = true;
+            m_grab = y;
+        }
+    };
+    m_thumb->OnMouseMove = [this](int32_t, int32_t y, app::Modifiers) { ThumbMouseMove(y); };
+    m_thumb->OnMouseUp = [this](app::MouseButton button, int32_t, int32_t, app::Modifiers) {
+        if (button == app::MouseButton::Left)
+            m_dragging = false;
+    };
+
+    m_ok = &MakeButton<ui::TThbitbtn>(*this, "HilfeOk", 280, 351);
+    m_ok->OnClick = [this] {
+        if (OnOk)
+            OnOk();
+    };
+    OnKeyPress = [this](uint8_t& ch) {
+        if (IsCloseKey(ch)) {
+            ch = 0;
+            if (OnOk)
+                OnOk();
+        }
+    };
+}
+
+void THilfe::SetCursors(std::shared_ptr<app::Cursor> arrow, std::shared_ptr<app::Cursor> hand)
+{
+    m_arrow = std::move(arrow);
+    m_hand = std::move(hand);
+    m_thumb->SetCursor(m_hand);
+    m_ok->SetCursor(m_hand);
+    m_image->SetCursor(m_arrow);
+}
+
+int32_t THilfe::IndexLineHeight() { return gdi::MeasureText(IndexFont(), "XX").cy; }
+
+int32_t THilfe::MaxOffset() const { return std::max(0, Picture().Height() - kViewHeight); }
+
+void THilfe::LoadPicture(const std::string& folder, const std::string& name)
+{
+    gdi::Bitmap picture;
+    const std::string path = FindHelpFile(folder, name, ".BMP");
+    std::string error;
+    if (path.empty()) {
+        std::cerr << "velomar: no help picture " << folder << name << ".BMP\n";
+    } else if (!gdi::LoadBmp(path, picture, &error)) {
+        // An unreadable page shows empty; the viewer goes on.
+        std::cerr << "velomar: cannot read the help picture " << path << ": " << error << '\n';
+        picture = gdi::Bitmap();
+    }
+    m_image->SetPicture(picture);
+    m_image->SetBounds(0, 0, picture.Width(), picture.Height());
+}
+
+void THilfe::InitHelp()
+{
+    m_links.clear();
+    m_base = m_programFolder;
+    LoadPicture(m_programFolder, "HELP");
+    gdi::Bitmap picture = m_image->Picture();
+    if (picture.Width() <= 0)
+        picture = gdi::Bitmap(kEmptyPageWidth, 0);
+
+    const gdi::FontSpec font = IndexFont();
+    const int32_t th = gdi::MeasureText(font, "XX").cy;
+    auto write = [&](const std::string& text, int32_t y, const std::string& target) {
+        gdi::DrawText(picture, {0, 0, picture.Width(), picture.Height()}, 20, y, text, font, kLinkColour, false, 0);
+        m_links.push_back(HelpLink{20, y, 20 + gdi::MeasureText(font, text).cx, y + th, target, 0});
+    };
+
+    int32_t y = picture.Height() + 30;
+    Grow(picture, 5 * th);
+    write("Allgemeine Bedienung", y, m_programFolder + "HELP1");
+    y += 2 * th;
+    auto lines = [&](const std::vector<HelpIndexLine>& entries) {
+        for (const HelpIndexLine& line : entries) {
+            if (FindHelpFile(line.folder, "HELP1", ".BMP").empty())
+                continue;
+            Grow(picture, th);
+            write(line.title, y, line.folder + "HELP1");
+            y += th;
+        }
+    };
+    const HelpIndex index = indexSource ? indexSource() : HelpIndex{};
+    lines(index.tests);
+    y += th;
+    Grow(picture, th);
+    lines(index.programs);
+
+    m_image->SetPicture(picture);
+    m_image->SetBounds(0, 0, picture.Width(), picture.Height());
+    m_page.clear();
+    m_pressed.reset();
+    m_dragging = false;
+    AfterLoad(0);
+}
+
+void THilfe::ShowPage(const std::string& folder, const std::string& name)
+{
+    m_base = folder;
+    m_page = name;
+    m_pressed.reset();
+    m_dragging = false;
+    LoadPicture(folder, name);
+    const std::string links = FindHelpFile(folder, name, ".INI");
+    m_links = links.empty() ? std::vector<HelpLink>{} : ReadHelpLinks(links);
+    AfterLoad(0);
+}
+
+void THilfe::AfterLoad(int32_t offset)
+{
+    m_thumb->SetVisible(Picture().Height() >= kViewHeight + 1);
+    m_thumb->SetPosition(kThumbLeft, kThumbTop);
+    m_offset = 0;
+    ScrollTo(offset);
+}
+
+void THilfe::ScrollTo(int32_t offset)
+{
+    m_offset = std::clamp(offset, 0, MaxOffset());
+    m_image->SetPosition(0, -m_offset);
+    if (m_thumb->Visible())
+        PlaceThumb();
+}
+
+void THilfe::PlaceThumb()
+{
+    const int32_t range = MaxOffset();
+    const int32_t top =
+        range > 0 ? static_cast<int32_t>(std::nearbyint(double(m_offset) * kThumbRun / double(range))) + kThumbTop
+                  : kThumbTop;
+    m_thumb->SetPosition(kThumbLeft, top);
+}
+
+void THilfe::ThumbMouseMove(int32_t y)
+{
+    if (!m_dragging)
+        return;
+    const int32_t top = std::clamp(m_thumb->Top() + y - m_grab, kThumbTop, kThumbBottom);
+    m_thumb->SetPosition(kThumbLeft, top);
+    m_offset = std::clamp(static_cast<int32_t>(std::nearbyint(double(top - kThumbTop) / kThumbRun * MaxOffset())), 0,
+                          MaxOffset());
+    m_image->SetPosition(0, -m_offset);
+}
+
+void THilfe::SetImageCursor(bool hand)
+{
+    const auto& wanted = hand ? m_hand : m_arrow;
+    if (m_image->GetCursor() != wanted) {
+        m_image->SetCursor(wanted);
+        if (App() != nullptr)
+            App()->RefreshCursor();
+    }
+}
+
+void THilfe::Hover(int32_t x, int32_t y)
+{
+    const bool onLink = std::any_of(m_links.begin(), m_links.end(), [&](const HelpLink& l) { return l.Contains(x, y); });
+    SetImageCursor(onLink);
+}
+
+void THilfe::ImageMouseDown(app::MouseButton button, int32_t x, int32_t y)
+{
+    m_pressed.reset();
+    if (button != app::MouseButton::Left)
+        return;
+    for (auto it = m_links.rbegin(); it != m_links.rend(); ++it)
+        if (it->Contains(x, y)) {
+            m_pressed = *it;
+            break;
+        }
+}
+
+void THilfe::ImageMouseUp(app::MouseButton button, int32_t x, int32_t y)
+{
+    if (button != app::MouseButton::Left)
+        return;
+    // Taken out first: acting on it replaces the page and its links.
+    const std::optional<HelpLink> pressed = std::move(m_pressed);
+    m_pressed.reset();
+    if (pressed && pressed->Contains(x, y)) {
+        Activate(*pressed);
+        // The page may have moved under the mouse.
+        if (App() != nullptr) {
+            int32_t mx = 0;
+            int32_t my = 0;
+            if (App()->MousePosition(mx, my)) {
+                m_image->ScreenToClient(mx, my);
+                Hover(mx, my);
+            }
+        }
+    }
+}
+
+void THilfe::Activate(const HelpLink& link)
+{
+    if (link.target == m_page) {
+        ScrollTo(link.offset);
+        return;
+    }
+    std::optional<HelpPlace> place;
+    if (link.target != "\\") {
+        place = ResolveHelpTarget(link.target, m_base, m_programFolder);
+        if (!place) {
+            // A target outside the program folder leads nowhere.
+            std::cerr << "velomar: the help link " << link.target << " leads outside the program folder\n";
+            return;
+        }
+    }
+    if (showBusy)
+        showBusy(true);
+    m_links.clear();
+    m_image->SetPicture(gdi::Bitmap());
+    if (!place) {
+        InitHelp();
+        ScrollTo(link.offset);
+    } else {
+        m_base = place->folder;
+        m_page = place->name;
+        LoadPicture(m_base, m_page);
+        const std::string links = FindHelpFile(m_base, m_page, ".INI");
+        m_links = links.empty() ? std::vector<HelpLink>{} : ReadHelpLinks(links);
+        AfterLoad(link.offset);
+    }
+    if (showBusy)
+        showBusy(false);
+}
+
+void THilfe::Clear()
+{
+    m_links.clear();
+    m_pressed.reset();
+    m_dragging = false;
+    m_thumb->SetPosition(kThumbLeft, kThumbTop);
+    m_image->SetPicture(gdi::Bitmap());
+    m_image->SetBounds(0, 0, 0, 0);
+    m_offset = 0;
+    m_page.clear();
+    m_base = m_programFolder;
+}
+
+} // namespace kestrava::shell

@@ -1,0 +1,79 @@
+#include "host/shell/Settings.h"
+
+#include "host/shell/DialogParts.h"
+
+namespace kestrava::shell {
+
+TSettings::TSettings()
+{
+    LoadBackground("SETTINGS");
+    SetSize(233, 340);
+    SetTabStop(true);
+
+    m_joyStick = &MakeButton<ui::TThbitbtn>(*this, "JoyStick", 16, 48);
+    m_laut = &MakeButton<ui::TThbitbtn>(*this, "Laut", 16, 110);
+    m_uhr = &MakeButton<ui::TDHBITBTN>(*this, "Uhr", 16, 172);
+    m_uhr->SetSchalter(true);
+    m_reset = &MakeButton<ui::TThbitbtn>(*this, "Reset", 16, 236);
+    m_ok = &MakeButton<ui::TThbitbtn>(*this, "Ok", 78, 291);
+    m_joyStick->SetHint("Joystick einrichten");
+    m_laut->SetHint("Lautstärke");
+    m_uhr->SetHint("Uhr anzeigen");
+    m_reset->SetHint("Ergebnisse löschen");
+
+    m_lautPanel = &Create<TVolumeBar>("Image9", "Regler3");
+    m_lautPanel->SetPosition(84, 155);
+    m_lautPanel->Hide();
+
+    // A press on any button or on the window's face closes the pop-up; the
+    // press on Laut too, so that its click always ends with it shown.
+    const auto hide = [this](app::MouseButton, int32_t, int32_t, app::Modifiers) { HideVolume(); };
+    for (app::Control* c : std::initializer_list<app::Control*>{this, m_joyStick, m_laut, m_uhr, m_reset, m_ok})
+        c->OnMouseDown = hide;
+
+    m_joyStick->OnClick = [this] {
+        if (OnJoyStick)
+            OnJoyStick();
+    };
+    m_laut->OnClick = [this] { LautClick(); };
+    m_uhr->OnClick = [this] {
+        if (OnUhr)
+            OnUhr(m_uhr->Pressed());
+    };
+    m_reset->OnClick = [this] {
+        if (OnReset)
+            OnReset();
+    };
+    m_ok->OnClick = [this] {
+        if (OnOk)
+            OnOk();
+    };
+    OnKeyPress = [this](uint8_t& ch) {
+        if (IsCloseKey(ch)) {
+            ch = 0;
+            if (OnOk)
+                OnOk();
+        }
+    };
+}
+
+void TSettings::SetHandCursor(const std::shared_ptr<app::Cursor>& hand)
+{
+    for (app::Control* c : std::initializer_list<app::Control*>{m_joyStick, m_laut, m_uhr, m_reset, m_ok,
+                                                                 &m_lautPanel->Thumb()})
+        c->SetCursor(hand);
+}
+
+void TSettings::HideVolume()
+{
+    if (m_lautPanel->Visible())
+        m_lautPanel->Hide();
+}
+
+void TSettings::LautClick()
+{
+    m_lautPanel->StopDragging();
+    m_lautPanel->SetVisible(!m_lautPanel->Visible());
+}
+
+} // namespace kestrava::shell

@@ -1,0 +1,70 @@
+#include "host/shell/VolumeBar.h"
+
+#include "ui/Resources.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kestrava::shell {
+
+int32_t VolumeThumbLeft(uint16_t volume)
+{
+    return static_cast<int32_t>(std::nearbyint(double(volume) * 113.0 / 65535.0)) + kVolumeThumbMin;
+}
+
+uint16_t VolumeAtThumb(int32_t left)
+{
+    const int32_t x = std::clamp(left, kVolumeThumbMin, kVolumeThumbMax);
+    return static_cast<uint16_t>(std::nearbyint(double(x - kVolumeThumbMin) * 65535.0 / 113.0));
+}
+
+std::optional<uint16_t> VolumeAtBarPoint(int32_t x, int32_t y)
+{
+    if (!(y > 9 && y < 17 && x > 8 && x < 123))
+        return std::nullopt;
+    const double v = std::nearbyint(double(x - 1) * 65535.0 / 113.0);
+    return static_cast<uint16_t>(std::min(v, 65535.0));
+}
+
+TVolumeBar::TVolumeBar(const std::string& barPicture, const std::string& thumbPicture)
+{
+    SetTransparent(true);
+    SetSize(132, 24);
+    m_bar = &Create<app::Image>();
+    m_bar->SetPicture(ui::LoadResourceBitmap(barPicture));
+    m_bar->SetBounds(0, 0, m_bar->Picture().Width(), m_bar->Picture().Height());
+    m_thumb = &Create<app::Image>();
+    m_thumb->SetPicture(ui::LoadResourceBitmap(thumbPicture));
+    m_thumb->SetBounds(kVolumeThumbMax, kVolumeThumbTop, m_thumb->Picture().Width(), m_thumb->Picture().Height());
+
+    m_bar->OnMouseDown = [this](app::MouseButton, int32_t x, int32_t y, app::Modifiers) {
+        if (const auto volume = VolumeAtBarPoint(x, y); volume && OnVolume)
+            OnVolume(*volume);
+        if (OnSettled)
+            OnSettled();
+    };
+    // Any button starts a drag; the thumb keeps the mouse while it is held,
+    // so the drag goes on outside the bar.
+    m_thumb->OnMouseDown = [this](app::MouseButton, int32_t x, int32_t, app::Modifiers) {
+        m_dragging = true;
+        m_grab = x;
+    };
+    m_thumb->OnMouseMove = [this](int32_t x, int32_t, app::Modifiers) {
+        if (!m_dragging)
+            return;
+        const int32_t left = std::clamp(m_thumb->Left() + x - m_grab, kVolumeThumbMin, kVolumeThumbMax);
+        const uint16_t volume = VolumeAtThumb(left);
+        m_thumb->SetPosition(left, kVolumeThumbTop);
+        if (OnVolume)
+            OnVolume(volume);
+    };
+    m_thumb->OnMouseUp = [this](app::MouseButton, int32_t, int32_t, app::Modifiers) {
+        m_dragging = false;
+        if (OnSettled)
+            OnSettled();
+    };
+}
+
+void TVolumeBar::PlaceThumb(uint16_t volume) { m_thumb->SetPosition(VolumeThumbLeft(volume), kVolumeThumbTop); }
+
+} // namespace kestrava::shell

@@ -1,0 +1,347 @@
+// Draws the help pages: the top of the index page (HELP.BMP), the general
+// pages of the program (HELP1, HELP2 in the program folder), the ZEK test's
+// pages beside its module and the page of the "Alle Tests" program beside
+// its program file, each picture with its link file NAME.INI.
+//
+// Usage: make-help-pages PROGRAM_FOLDER [LOOK_FOLDER]
+// The program's buttons shown on the pages are read from PROGRAM_FOLDER/skin,
+// so the host's artwork is drawn first. With LOOK_FOLDER, a PNG copy of
+// every page goes there to look at.
+#include "resources/help/HelpLayout.h"
+
+#include "platform/gdi/Bitmap.h"
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <string>
+
+namespace kestrava::help {
+namespace {
+
+struct Writer {
+    std::string program; // ends with '/'
+    std::string look;    // empty: no PNG copies
+    bool ok = true;
+    std::map<std::string, FinishedPage> written; // by folder + name
+
+    gdi::Bitmap Skin(const std::string& name)
+    {
+        gdi::Bitmap picture;
+        std::string error;
+        if (!gdi::LoadBmp(program + "skin/" + name + ".bmp", picture, &error)) {
+            std::fprintf(stderr, "make-help-pages: %sskin/%s.bmp: %s\n", program.c_str(), name.c_str(),
+                         error.c_str());
+            ok = false;
+        }
+        return picture;
+    }
+
+    // folder is relative to the program folder ("" or "TESTS/").
+    const FinishedPage& Write(const std::string& folder, const std::string& name, const Page& page)
+    {
+        FinishedPage finished = page.Finish();
+        const std::string base = program + folder + name;
+        std::string error;
+        if (!gdi::SaveBmp(base + ".BMP", finished.picture, &error)) {
+            std::fprintf(stderr, "make-help-pages: %s.BMP: %s\n", base.c_str(), error.c_str());
+            ok = false;
+        }
+        if (!look.empty()) {
+            std::string flat = folder + name;
+            for (char& c : flat)
+                if (c == '/')
+                    c = '_';
+            gdi::SavePng(look + "/" + flat + ".png", finished.picture);
+        }
+        if (!finished.links.empty()) {
+            std::ofstream ini(base + ".INI", std::ios::binary | std::ios::trunc);
+            for (const PageLink& l : finished.links)
+                ini << l.box.left << ',' << l.box.top << ',' << l.box.right << ',' << l.box.bottom << ','
+                    << l.target << ',' << l.offset << "\r\n";
+            if (!ini) {
+                std::fprintf(stderr, "make-help-pages: cannot write %s.INI\n", base.c_str());
+                ok = false;
+            }
+        }
+        return written[folder + name] = std::move(finished);
+    }
+
+    int32_t Anchor(const std::string& page, const std::string& anchor) const
+    {
+        const auto p = written.find(page);
+        if (p == written.end())
+            return 0;
+        const auto a = p->second.anchors.find(anchor);
+        return a == p->second.anchors.end() ? 0 : a->second;
+    }
+};
+
+void IndexTop(Writer& out)
+{
+    // Kept short, so that the index's lines below it show without scrolling.
+    Page page = Page::IndexTop("Kestrava", "Hilfe und Handbuch");
+    page.Para("Willkommen! Hier lesen Sie, wie Sie Kestrava bedienen und wie jeder Test abläuft. "
+              "Klicken Sie auf ein Thema:");
+    out.Write("", "HELP", page);
+}
+
+void General(Writer& out)
+{
+    Page page("HELP1", "Allgemeine Bedienung", "So üben Sie mit Kestrava");
+    page.Contents({{"Das Menü", "menu"},
+                   {"Tests und Programme wählen", "choose"},
+                   {"Die Zeiteinstellung", "time"},
+                   {"Der Testbildschirm", "screen"},
+                   {"Pause und Abbruch", "pause"},
+                   {"Speichern und Fortsetzen", "save"},
+                   {"Das Ergebnis", "end"},
+                   {"Die Auswertung", "evaluation"},
+                   {"Die Einstellungen", "settings"}});
+    page.Link("Tasten und Maus auf einen Blick", "HELP2");
+    page.Link("Zurück zur Übersicht", "\\");
+
+    page.Heading("1. Das Menü", "menu");
+    page.Para("Nach dem Start zeigt Kestrava das Menü. Links stehen alle Tests, alphabetisch sortiert, und "
+              "neben jedem Test zwei Spalten:");
+    page.Bullets({"Dauer: wie lange Sie den Test bisher geübt haben, in Stunden und Minuten.",
+                  "Punkte: Ihr Ergebnis der letzten fünf Durchgänge, nach ihrer Dauer gewichtet. Bis 82 % "
+                  "steht es rot, darüber grün.",
+                  "Ein Test, der keine Ergebnisse speichert, zeigt Striche statt Zahlen."});
+    page.Para("Rechts stehen die Trainingsprogramme. Passen nicht alle Zeilen in eine Liste, erscheint an "
+              "ihrem rechten Rand ein Schieber zum Blättern.");
+    page.Para("Die Knöpfe unter den Listen, von links nach rechts:");
+    page.Button(out.Skin("GoButton_Idle"), "Start", "Startet die gewählten Tests oder das gewählte Programm.");
+    page.Button(out.Skin("FrageButton_Idle"), "Hilfe", "Öffnet diese Hilfe, auch mit der Taste F10.");
+    page.Button(out.Skin("SettingsButton_Idle"), "Einstellungen", "Joystick, Lautstärke, Uhr und das Löschen "
+                                                                  "der Ergebnisse.");
+    page.Button(out.Skin("DetailButton_Idle"), "Auswertung", "Ihre Ergebnisse in Zahlen und Kurven.");
+    page.Button(out.Skin("LoadButton_Idle"), "Fortsetzen", "Setzt ein gespeichertes Testprogramm fort.");
+    page.Button(out.Skin("ExitButton_Idle"), "Beenden", "Beendet Kestrava nach einer Rückfrage.");
+    page.LinkToAnchor("Nach oben", "top");
+
+    page.Heading("2. Tests und Programme wählen", "choose");
+    page.Para("Ein Klick auf einen Test wählt ihn aus. Mit gedrückter Strg-Taste nehmen Sie weitere Tests "
+              "hinzu oder wieder heraus. Ein Klick auf ein Programm wählt dieses und hebt die Auswahl der "
+              "Tests auf: Tests und ein Programm sind nie zugleich gewählt.");
+    page.Para("Drücken Sie dann Start, oder doppelklicken Sie auf die Zeile. Mehrere Tests laufen als "
+              "Trainingsprogramm nacheinander. Ein Test, der keine Ergebnisse speichert, lässt sich nur "
+              "allein üben.");
+    page.LinkToAnchor("Nach oben", "top");
+
+    page.Heading("3. Die Zeiteinstellung", "time");
+    page.Para("Vor jedem Start fragt Kestrava nach der gesamten Übungszeit. Vorgeschlagen wird die übliche "
+              "Dauer der gewählten Tests.");
+    page.Bullets({"Tragen Sie Stunden und Minuten ein. Tab wechselt zwischen den beiden Feldern; mehr als 59 "
+                  "Minuten werden zu 59.",
+                  "OK oder Enter startet, Abbrechen oder Escape führt zurück ins Menü."});
+    page.SubHeading("Zeitaufteilung");
+    page.Para("Bei mehreren Tests wird die Zeit im Verhältnis ihrer üblichen Dauer verteilt. Jeder Test "
+              "erhält mindestens seine Mindestzeit; ein Anteil über der Höchstzeit eines Tests geht an "
+              "einen anderen Test oder wird auf zwei Abschnitte verteilt. Die Reihenfolge wird ausgelost.");
+    page.LinkToAnchor("Nach oben", "top");
+
+    page.Heading("4. Der Testbildschirm", "screen");
+    page.Para("Jeder Test beginnt mit seinem Namen, zwei Sekunden lang. Danach zählt ein Countdown die "
+              "letzten Sekunden herunter, dann läuft der Test. Die Testfläche füllt den Bildschirm im "
+              "Seitenverhältnis 4:3.");
+    page.Para("Oben rechts läuft die Uhr. Ein Klick auf sie wechselt zwischen der verstrichenen und der "
+              "verbleibenden Zeit. In den Einstellungen können Sie sie ausblenden.");
+    page.Para("Führen Sie die Maus an den oberen Rand, erscheint die Testleiste mit dem Namen des Tests, "
+              "der Uhr und diesen Knöpfen:");
+    page.Button(out.Skin("Zurueck_Idle"), "Test abbrechen", "Fragt, ob Sie den Test beenden wollen.");
+    page.Button(out.Skin("Pause_Idle"), "Pause", "Hält den Test an und lässt ihn weiterlaufen.");
+    page.Button(out.Skin("Lautstaerke_Idle"), "Lautstärke ändern", "Zeigt einen Regler neben dem Knopf.");
+    page.Button(out.Skin("Disk_Idle"), "Testprogramm speichern", "Sichert den Stand des Programms.");
+    page.Button(out.Skin("Frage_Idle"), "Hilfe zum Test", "Zeigt die Hilfe des laufenden Tests (auch F10); "
+                                                          "der Test steht so lange still.");
+    page.Para("Bewegen Sie die Maus zwei Sekunden lang nicht, verschwindet der Mauszeiger. In einem "
+              "Programm folgt der nächste Test nach fünf Sekunden „Einen Moment bitte...“.");
+    page.LinkToAnchor("Nach oben", "top");
+
+    page.Heading("5. Pause und Abbruch", "pause");
+    page.Para("Die Pause-Taste oder der Pause-Knopf hält den Test an: Die Uhr steht, bis Sie erneut Pause "
+              "drücken. Wechseln Sie zu einem anderen Fenster, pausiert der Test ebenfalls.");
+    page.Para("Escape oder der Abbruch-Knopf fragen, ob Sie den Test wirklich abbrechen wollen. Mit Ja "
+              "(J oder Enter) kehren Sie ins Menü zurück; der abgebrochene Test wird nicht gewertet. Mit "
+              "Nein (N oder Escape) geht er weiter, wo er stand.");
+    page.LinkToAnchor("Nach oben", "top");
+
+    page.Heading("6. Speichern und Fortsetzen", "save");
+    page.Para("Mit dem Disketten-Knopf der Testleiste sichern Sie ein laufendes Programm mitsamt dem Stand "
+              "des aktuellen Tests. Im Menü setzen Sie es mit dem Knopf Fortsetzen später fort, auch nach "
+              "einem Neustart: Es beginnt angehalten an derselben Stelle. Es gibt immer nur einen "
+              "gespeicherten Stand.");
+    page.LinkToAnchor("Nach oben", "top");
+
+    page.Heading("7. Das Ergebnis", "end");
+    page.Para("Nach dem letzten Test zeigt Kestrava für jeden Test das Gesamtergebnis und darunter die "
+              "Teilaufgaben. Werte bis 82 % stehen rot, bessere grün.");
+    page.Para("Mit den Pfeiltasten oder dem Schieber blättern Sie; OK, Enter, Escape oder die Leertaste "
+              "schließen das Fenster. Dauer und Punkte im Menü sind danach auf dem neuen Stand.");
+    page.LinkToAnchor("Nach oben", "top");
+
+    page.Heading("8. Die Auswertung", "evaluation");
+    page.Para("Der Knopf Auswertung zeigt Ihre Ergebnisse in vier Ansichten:");
+    page.Bullets({"Allgemein: gesamte Übungszeit, Durchschnitt und bestandene Tests. Bestanden ist ein "
+                  "Test, sobald ein Durchgang 83 % erreicht.",
+                  "Verlauf: Ihre Ergebnisse nach der Tageszeit.",
+                  "Testdetails: Zahlen und Kurve des im Menü gewählten Tests.",
+                  "Lernkurve: Ihr Fortschritt von Tag zu Tag."});
+    page.LinkToAnchor("Nach oben", "top");
+
+    page.Heading("9. Die Einstellungen", "settings");
+    page.Button(out.Skin("JoyStick_Idle"), "Joystick einrichten",
+                "Öffnet die Einrichtung der Steuerknüppel, falls installiert. Neu angeschlossene Joysticks "
+                "gelten, sobald Sie die Einstellungen schließen.");
+    page.Button(out.Skin("Laut_Idle"), "Lautstärke",
+                "Zeigt den Regler: Ziehen Sie den Schieber oder klicken Sie auf die Leiste.");
+    page.Button(out.Skin("Uhr_Down"), "Uhr anzeigen", "Schaltet die Uhr oben rechts im Test ein und aus.");
+    page.Button(out.Skin("Reset_Idle"), "Ergebnisse löschen",
+                "Löscht nach einer Rückfrage alle gespeicherten Ergebnisse. Dauer und Punkte beginnen "
+                "wieder bei null.");
+    page.Para("Lautstärke und Uhr bleiben für den nächsten Start erhalten. OK, Enter, Escape oder die "
+              "Leertaste schließen das Fenster.");
+    page.LinkToAnchor("Nach oben", "top");
+    page.Link("Tasten und Maus auf einen Blick", "HELP2");
+    page.Link("Zurück zur Übersicht", "\\");
+    out.Write("", "HELP1", page);
+}
+
+void Keys(Writer& out)
+{
+    Page page("HELP2", "Tasten und Maus", "Alles auf einen Blick");
+    page.SubHeading("Im Menü");
+    page.Keys({"Klick"}, "Test oder Programm wählen");
+    page.Keys({"Strg", "Klick"}, "weitere Tests dazu oder heraus");
+    page.Keys({"Doppelklick"}, "sofort starten");
+    page.Keys({"F10"}, "Hilfe");
+    page.SubHeading("In den Fenstern");
+    page.Keys({"Enter"}, "bestätigen: OK, Ja");
+    page.Keys({"Esc"}, "schließen, Nein, Abbrechen");
+    page.Keys({"Leertaste"}, "wie Enter (in der Frage: Ja)");
+    page.Keys({"J", "N"}, "Ja oder Nein in einer Frage");
+    page.Keys({"Tab"}, "Stunden- und Minutenfeld wechseln");
+    page.Keys({"\xE2\x86\x91", "\xE2\x86\x93"}, "im Ergebnis blättern");
+    page.SubHeading("Im Test");
+    page.Keys({"Pause"}, "anhalten und weiter");
+    page.Keys({"Esc"}, "Test abbrechen (mit Rückfrage)");
+    page.Keys({"F10"}, "Hilfe zum Test; der Test steht still");
+    page.Keys({"Maus oben"}, "Testleiste zeigen");
+    page.Note("Die Tasten und Joysticks der Tests selbst erklärt die Hilfe jedes Tests.");
+    page.Link("Allgemeine Bedienung", "HELP1");
+    page.Link("Zurück zur Übersicht", "\\");
+    out.Write("", "HELP2", page);
+}
+
+void Zek(Writer& out)
+{
+    const std::string folder = "TESTS/";
+    Page page("HELP1", "ZEK-Test", "Vier Aufgaben zugleich");
+    page.Para("Der ZEK-Test prüft, wie gut Sie mehrere Aufgaben gleichzeitig bewältigen. Vier Aufgaben "
+              "laufen während der ganzen Testzeit nebeneinander, und jede zählt gleich viel.");
+    page.Contents({{"Die vier Aufgaben", "tasks"}, {"Steuerung", "controls"}, {"Tipps", "tips"}});
+    page.Link("Bewertung und Ergebnis", "HELP2");
+
+    page.Heading("Die vier Aufgaben", "tasks");
+    page.SubHeading("Vertikales Tracking (links)");
+    page.Para("Im schmalen Feld links bewegt sich eine Zielmarke auf und ab. Halten Sie Ihre Marke mit dem "
+              "zweiten Joystick (vor und zurück) oder den Tasten W und S darauf.");
+    page.SubHeading("Bidirektionales Tracking (rechts)");
+    page.Para("Im großen Feld rechts wandert eine Zielmarke frei umher. Führen Sie Ihr Fadenkreuz mit dem "
+              "ersten Joystick oder den Pfeiltasten nach.");
+    page.SubHeading("Reaktionsvermögen F-Tasten");
+    page.Para("Ab und zu leuchtet eines von vier Lichtern auf. Drücken Sie sofort die passende Taste F1 bis "
+              "F4. Nach drei Sekunden erlischt ein Licht von selbst und gilt als verpasst; eine falsche "
+              "Taste ändert nichts.");
+    page.SubHeading("Kopfrechnen");
+    page.Para("Zwischendurch erscheint eine Rechenaufgabe. Tippen Sie das Ergebnis mit den Zifferntasten "
+              "oder dem Ziffernblock; die Rücktaste löscht die letzte Ziffer. Eine Eingabetaste gibt es "
+              "nicht: Die Antwort gilt, sobald Sie drei Sekunden lang nichts mehr tippen. Bleibt eine "
+              "Aufgabe 20 Sekunden unbeantwortet, zählt sie als falsch.");
+    page.LinkToAnchor("Nach oben", "top");
+
+    page.Heading("Steuerung", "controls");
+    page.Keys({"\xE2\x86\x90", "\xE2\x86\x92", "\xE2\x86\x91", "\xE2\x86\x93"},
+              "Fadenkreuz rechts, wie Joystick 1");
+    page.Keys({"W", "S"}, "Marke links hoch und runter, wie Joystick 2");
+    page.Keys({"F1", "F2", "F3", "F4"}, "das leuchtende Licht löschen");
+    page.Keys({"0 \xE2\x80\x93 9"}, "Ergebnis der Rechenaufgabe, auch am Ziffernblock");
+    page.Keys({"\xE2\x86\x90 Rück"}, "letzte Ziffer löschen");
+    page.Para("Ohne Joysticks lösen Sie den Test ganz mit der Tastatur. Solange eine Taste gedrückt ist, "
+              "bewegt sich die Marke mit voller Geschwindigkeit. Joysticks richten Sie im Menü unter "
+              "Einstellungen ein.");
+    page.LinkToAnchor("Nach oben", "top");
+
+    page.Heading("Tipps", "tips");
+    page.Bullets({"Die Zielmarken ändern ständig die Richtung. Korrigieren Sie früh und in kleinen "
+                  "Schritten.",
+                  "Werfen Sie regelmäßig einen Blick auf Lichter und Rechenfeld: Ein verpasstes Licht "
+                  "kostet mehr als ein kurzer Blick weg vom Tracking.",
+                  "Nach 30 Sekunden kommt spätestens das erste Licht, nach 40 Sekunden die erste Aufgabe."});
+    page.Link("Bewertung und Ergebnis", "HELP2");
+    page.Link("Allgemeine Bedienung", "./HELP1");
+    page.Link("Zurück zur Übersicht", "\\");
+    out.Write(folder, "HELP1", page);
+
+    Page score("HELP2", "ZEK-Test: Bewertung", "Wie Ihr Ergebnis entsteht");
+    score.Para("Für jede der vier Aufgaben ermittelt der Test einen Prozentwert:");
+    score.Bullets({"Tracking links und rechts: der Anteil der Messungen (50 in der Sekunde), bei denen Ihre "
+                   "Marke weniger als eine Markenbreite vom Ziel entfernt war.",
+                   "Reaktionsvermögen: der Anteil der Lichter, die Sie rechtzeitig mit der richtigen Taste "
+                   "gelöscht haben.",
+                   "Kopfrechnen: der Anteil der richtig gelösten Aufgaben."});
+    score.Para("Das Gesamtergebnis ist der einfache Durchschnitt der vier Werte. Keine Aufgabe zählt mehr als "
+               "eine andere: Wer eine vernachlässigt, verliert ein Viertel.");
+    score.SubHeading("Was das Ergebnis bedeutet");
+    score.Bullets({"Bis 82 % steht ein Ergebnis rot: Hier lohnt weiteres Üben.",
+                   "Ab 83 % steht es grün; ein solcher Durchgang gilt in der Auswertung als bestanden.",
+                   "Die Spalte Punkte im Menü zeigt den Durchschnitt Ihrer letzten fünf Durchgänge, nach "
+                   "ihrer Dauer gewichtet."});
+    score.Note("Gespeichert wird ein Ergebnis nur, wenn der Test bis zum Ende läuft. Ein abgebrochener Test "
+               "zählt nicht.");
+    score.Link("Aufgaben und Steuerung", "HELP1");
+    score.Link("Zurück zur Übersicht", "\\");
+    out.Write(folder, "HELP2", score);
+}
+
+void AlleTests(Writer& out)
+{
+    Page page("HELP1", "Alle Tests", "Das Trainingsprogramm");
+    page.Para("Das Programm „Alle Tests“ übt in einem Durchgang jeden Test, der Ergebnisse speichert.");
+    page.SubHeading("So gehen Sie vor");
+    page.Bullets({"Wählen Sie „Alle Tests“ in der Programmliste rechts im Menü.",
+                  "Drücken Sie Start. Kestrava markiert die Tests des Programms und schlägt als Gesamtzeit "
+                  "die Summe ihrer üblichen Dauer vor.",
+                  "Ändern Sie die Zeit nach Wunsch und bestätigen Sie mit OK."});
+    page.SubHeading("Ablauf");
+    page.Para("Die Zeit wird nach der üblichen Dauer der Tests aufgeteilt, die Reihenfolge ausgelost. "
+              "Zwischen zwei Tests zeigt Kestrava fünf Sekunden lang „Einen Moment bitte...“. Am Ende "
+              "sehen Sie das Ergebnis jedes Tests auf einem gemeinsamen Ergebnisbildschirm.");
+    page.Note("Ein langes Programm können Sie unterwegs mit dem Disketten-Knopf der Testleiste speichern und "
+              "später im Menü fortsetzen.");
+    page.Link("Mehr zur Zeitaufteilung", "./HELP1", out.Anchor("HELP1", "time"));
+    page.Link("Zurück zur Übersicht", "\\");
+    out.Write("TESTS/Programme/", "HELP1", page);
+}
+
+} // namespace
+} // namespace kestrava::help
+
+int main(int argc, char** argv)
+{
+    using namespace kestrava::help;
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: make-help-pages PROGRAM_FOLDER [LOOK_FOLDER]\n");
+        return 2;
+    }
+    Writer out;
+    out.program = std::string(argv[1]) + "/";
+    out.look = argc == 3 ? argv[2] : "";
+    IndexTop(out);
+    General(out);
+    Keys(out);
+    Zek(out);
+    AlleTests(out);
+    return out.ok ? 0 : 1;
+}
