@@ -145,7 +145,7 @@ public:
     bool ClosePermitted() const { return m_closePermitted; }
     const std::string& ProgramDir() const { return m_options.programDir; }
 
-    // ---- handlers, named as the design names them
+    // ---- handlers, named after their component and event
     void FormResize();
     void FormActivate();
     void FormDeactivate();
