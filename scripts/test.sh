@@ -30,9 +30,9 @@ ctest --test-dir build/normal --output-on-failure -j "$jobs"
 ./scripts/e2e-demo.sh build/normal
 ./scripts/e2e-velomar.sh build/normal
 
-# A plain optimised build, as packagers make it: it must build without
-# warnings too (nothing is run from it).
-run_suite release velomar zek_module kestrava-results -- -DCMAKE_BUILD_TYPE=Release -DKESTRAVA_BENCH=OFF -DKESTRAVA_WERROR=ON
+# A plain optimised build of the program, as packagers and users type it
+# (warnings are not errors there); nothing is run from it.
+run_suite release velomar zek_module kestrava-results -- -DCMAKE_BUILD_TYPE=Release -DKESTRAVA_BENCH=OFF -DKESTRAVA_WERROR=OFF
 
 run_suite asan -- -DCMAKE_BUILD_TYPE=Debug -DKESTRAVA_SANITIZE=ON -DKESTRAVA_BENCH=OFF -DKESTRAVA_WERROR=ON
 ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 UBSAN_OPTIONS=print_stacktrace=1 \

@@ -84,8 +84,11 @@ CivilDate CivilDateOfDay(int64_t day)
 HoursMinutesTexts SplitHoursMinutes(int64_t ms)
 {
     const HoursMinutes hm = CountHoursMinutes(ms);
-    return {(hm.negative ? "-" : "") + PadLeftZeros(std::to_string(hm.hours), 2),
-            PadLeftZeros(std::to_string(hm.minutes), 2)};
+    // Appended rather than added: GCC 12 warns about "literal" + string
+    // when optimising (-Wrestrict, a false positive).
+    std::string hours = hm.negative ? "-" : "";
+    hours += PadLeftZeros(std::to_string(hm.hours), 2);
+    return {hours, PadLeftZeros(std::to_string(hm.minutes), 2)};
 }
 
 std::string FormatHoursMinutes(int64_t ms)

@@ -109,10 +109,9 @@ bool WriteAllAt(int fd, const std::vector<unsigned char>& bytes, int64_t offset)
 
 bool SyncFolderOf(const std::string& path)
 {
-    std::string folder = ExtractFilePath(path);
-    if (folder.empty())
-        folder = ".";
-    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const std::string folder = ExtractFilePath(path);
+    const char* name = folder.empty() ? "." : folder.c_str();
+    FileDescriptor dir(::open(name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     return dir.Get() >= 0 && ::fsync(dir.Get()) == 0;
 }
 

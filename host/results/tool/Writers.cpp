@@ -156,8 +156,10 @@ void WriteCsv(std::ostream& out, const Report& report, const Selection& what)
             if (t.state != TestState::Records)
                 continue;
             std::string header = "record,timestamp_days,local_time";
-            for (const std::string& name : t.contents.partNames)
-                header += "," + CsvField(name);
+            for (const std::string& name : t.contents.partNames) {
+                header += ',';
+                header += CsvField(name);
+            }
             tables.Begin("records: " + t.name, header + ",duration_ms,overall\n");
             int64_t index = 0;
             for (const ResultRecord& r : t.contents.records) {
