@@ -55,20 +55,24 @@ export DISPLAY=":$(cat "$work/display")"
 
 shot() { import -window root "$out/$1.png"; }
 
-(cd "$out/program" && exec ./velomar) >"$out/velomar.log" 2>&1 &
-app_pid=$!
-win=$(xdotool search --sync --name Kestrava | head -1)
-xdotool windowfocus --sync "$win" || true
-# The splash stays five seconds; the menu follows. The start button's
-# place is black until the menu is up.
 pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -1 | grep -o '#[0-9A-Fa-f]\{6\}'; }
-for _ in $(seq 300); do
-  kill -0 "$app_pid" 2>/dev/null || fail "the program ended during its start"
-  [[ $(pixel 249 583) != "#000000" ]] && break
-  sleep 0.1
-done
-[[ $(pixel 249 583) != "#000000" ]] || fail "the menu did not come up"
-sleep 0.5
+# Starts the program (its output appended to velomar.log) and waits for the
+# menu: the splash stays five seconds, and the start button's place is
+# black until the menu is up.
+start_program() {
+  (cd "$out/program" && exec ./velomar) >>"$out/velomar.log" 2>&1 &
+  app_pid=$!
+  win=$(xdotool search --sync --name Kestrava | head -1)
+  xdotool windowfocus --sync "$win" || true
+  for _ in $(seq 300); do
+    kill -0 "$app_pid" 2>/dev/null || fail "the program ended during its start"
+    [[ $(pixel 249 583) != "#000000" ]] && break
+    sleep 0.1
+  done
+  [[ $(pixel 249 583) != "#000000" ]] || fail "the menu did not come up"
+  sleep 0.5
+}
+start_program
 shot menu
 
 # On 1024 x 768 the first test line is at (245, 214), the start button at
@@ -185,16 +189,7 @@ kill -0 "$app_pid" 2>/dev/null && fail "the program did not end before the resum
 wait "$app_pid" || fail "the program failed before the resume"
 (( $(stat -c %s "$rlt") == records_before )) || fail "the aborted run wrote a record"
 
-(cd "$out/program" && exec ./velomar) >>"$out/velomar.log" 2>&1 &
-app_pid=$!
-win=$(xdotool search --sync --name Kestrava | head -1)
-xdotool windowfocus --sync "$win" || true
-for _ in $(seq 300); do
-  kill -0 "$app_pid" 2>/dev/null || fail "the program ended during its second start"
-  [[ $(pixel 249 583) != "#000000" ]] && break
-  sleep 0.1
-done
-sleep 0.5
+start_program
 shot menu-with-saved-run
 xdotool mousemove 473 583 click 1
 sleep 1

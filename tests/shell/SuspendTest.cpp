@@ -37,9 +37,7 @@ protected:
     {
         folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, countdownMs);
         StartProgram();
-        ClickLine(haupt->TestListBox(), 0);
-        ClickOn(haupt->GoButton());
-        StartRun("00", "01");
+        StartFirstTests(1, "01");
     }
     // The way a person saves: the mouse to the top, a click on the disk.
     void ClickDisk()
@@ -172,11 +170,7 @@ TEST_F(SuspendTest, TheSecondOfThreeEntriesResumesThereAndTheEndScreenShowsAllTh
         ResultBytes(1, {"Teil"}).Record(45000.5, 20000, 70.0, {71.0}).WriteTo(folder.Dir() + "TESTS/" + name + ".RLT");
     }
     StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
-    ClickLine(haupt->TestListBox(), 1, true);
-    ClickLine(haupt->TestListBox(), 2, true);
-    ClickOn(haupt->GoButton());
-    StartRun("00", "01");
+    StartFirstTests(3, "01");
     ASSERT_EQ(haupt->Run().Size(), 3u);
     const std::vector<TRunEntry> order = haupt->Run().Entries();
     AdvanceUntil([&] { return haupt->Run().CurrentEntry().Saved() == 1 && haupt->Disk().Enabled(); }, 40000);
@@ -232,9 +226,7 @@ TEST_F(SuspendTest, ACatalogueInAnotherOrderStillResumesTheRightModule)
     folder.AddTimed("AA", "Aaron", 1, 1000, 0, 1000, 20000, 0);
     // The menu looks again when it comes back (here after a run of Aaron,
     // aborted).
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
-    StartRun("00", "01");
+    StartFirstTests(1, "01");
     Advance(3000);
     AbortWithJ();
     ASSERT_EQ(haupt->Catalogue().Count(), 3);
@@ -258,9 +250,7 @@ TEST_F(SuspendTest, ZekStateBlockComesBackByteForByte)
 {
     folder.AddZek();
     StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
-    StartRun("00", "01");
+    StartFirstTests(1, "01");
     Advance(2000 + 2000 + 10000);
     Key(VK_PAUSE);
     ClickDisk();
