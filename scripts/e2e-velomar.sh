@@ -4,11 +4,15 @@
 # test in the menu, starts it with 00:01 in the time dialog, asks the abort
 # question with Escape and answers "n", lets the minute run to the end
 # screen, closes it, opens the evaluation and shows its four views, starts a
-# second run and aborts it with Escape and "j", answers the exit question
-# "n" and then "j", ends with the credits, and checks the result file (one
-# record) and the preferences file (FF FF 01 00). Screenshots of the menu,
+# second run and aborts it with Escape and "j", saves a two-minute run after
+# 30 s through the test bar, aborts it, ends the program, starts it again and
+# resumes the run with the load button to its end, answers the exit question
+# "n" and then "j", ends with the credits, and checks the result file (two
+# records, the second of 120 s) and the preferences file (FF FF 01 00).
+# Screenshots of the menu,
 # the time dialog, both questions, the running test, the end screen, the
-# evaluation and the credits stay in BUILD/e2e/ for looking at.
+# evaluation, the saved and the resumed run and the credits stay in
+# BUILD/e2e/ for looking at.
 #
 #   scripts/e2e-velomar.sh [build-dir]      (default: build/normal)
 # Needs: Xvfb, xdotool, ImageMagick (import).
@@ -51,20 +55,24 @@ export DISPLAY=":$(cat "$work/display")"
 
 shot() { import -window root "$out/$1.png"; }
 
-(cd "$out/program" && exec ./velomar) >"$out/velomar.log" 2>&1 &
-app_pid=$!
-win=$(xdotool search --sync --name Kestrava | head -1)
-xdotool windowfocus --sync "$win" || true
-# The splash stays five seconds; the menu follows. The start button's
-# place is black until the menu is up.
 pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -1 | grep -o '#[0-9A-Fa-f]\{6\}'; }
-for _ in $(seq 300); do
-  kill -0 "$app_pid" 2>/dev/null || fail "the program ended during its start"
-  [[ $(pixel 249 583) != "#000000" ]] && break
-  sleep 0.1
-done
-[[ $(pixel 249 583) != "#000000" ]] || fail "the menu did not come up"
-sleep 0.5
+# Starts the program (its output appended to velomar.log) and waits for the
+# menu: the splash stays five seconds, and the start button's place is
+# black until the menu is up.
+start_program() {
+  (cd "$out/program" && exec ./velomar) >>"$out/velomar.log" 2>&1 &
+  app_pid=$!
+  win=$(xdotool search --sync --name Kestrava | head -1)
+  xdotool windowfocus --sync "$win" || true
+  for _ in $(seq 300); do
+    kill -0 "$app_pid" 2>/dev/null || fail "the program ended during its start"
+    [[ $(pixel 249 583) != "#000000" ]] && break
+    sleep 0.1
+  done
+  [[ $(pixel 249 583) != "#000000" ]] || fail "the menu did not come up"
+  sleep 0.5
+}
+start_program
 shot menu
 
 # On 1024 x 768 the first test line is at (245, 214), the start button at
@@ -142,6 +150,68 @@ xdotool key j
 sleep 1
 [[ $(pixel 20 400) == "$menu_pixel" ]] || fail "Escape and j did not return to the menu"
 
+# A two-minute ZEK run saved after about 30 s through the test bar's disk
+# button, aborted with Escape and "j", the program ended through the
+# credits and started again; the menu's load button brings the run back,
+# paused, and after Pause it plays to the end screen. The new record must
+# hold the whole 120 s. The load button is the menu's fifth, at (473, 583);
+# the disk button shows in the bar at (312, 25).
+records_before=$(stat -c %s "$rlt")
+xdotool mousemove 245 214 click 1
+sleep 0.3
+xdotool mousemove 249 583 click 1
+sleep 1
+xdotool type --delay 80 00
+xdotool key Tab
+xdotool type --delay 80 02
+xdotool key Return
+sleep 4
+xdotool mousemove 900 700
+sleep 30
+xdotool mousemove 300 20
+sleep 0.5
+xdotool mousemove 312 25 click 1
+sleep 0.3
+shot saved
+[[ -s $out/program/PROG.SAV ]] || fail "the disk button saved nothing"
+sav_size=$(stat -c %s "$out/program/PROG.SAV")
+(( sav_size == 4 + 40 + 8 + 256 + 4 + 688 )) || fail "PROG.SAV holds $sav_size bytes"
+xdotool key Escape
+sleep 1
+xdotool key j
+sleep 1
+[[ $(pixel 20 400) == "$menu_pixel" ]] || fail "the saved run was not aborted"
+xdotool mousemove 529 583 click 1
+sleep 1
+xdotool key j
+for _ in $(seq 200); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app_pid" 2>/dev/null && fail "the program did not end before the resume"
+wait "$app_pid" || fail "the program failed before the resume"
+(( $(stat -c %s "$rlt") == records_before )) || fail "the aborted run wrote a record"
+
+start_program
+shot menu-with-saved-run
+xdotool mousemove 473 583 click 1
+sleep 1
+xdotool mousemove 300 20
+sleep 0.5
+shot resumed-paused
+[[ $(pixel 20 400) != "$menu_pixel" ]] || fail "the load button did not resume the run"
+xdotool mousemove 900 700
+sleep 0.3
+xdotool key Pause
+sleep 5
+shot resumed-running
+for _ in $(seq 1200); do (( $(stat -c %s "$rlt") > records_before )) && break; sleep 0.1; done
+(( $(stat -c %s "$rlt") == records_before + 56 )) || fail "the resumed run did not add one record"
+sleep 1
+shot end-screen-resumed
+duration=$(od -An -tu4 -j $(( records_before + 40 )) -N4 "$rlt" | tr -d ' ')
+(( duration == 120000 )) || fail "the resumed run's record holds $duration ms, not 120000"
+xdotool key Return
+sleep 1
+[[ -s $out/program/PROG.SAV ]] || fail "loading removed PROG.SAV"
+
 # The exit question: "n" stays, "j" plays the credits.
 xdotool mousemove 529 583 click 1
 sleep 1
@@ -158,10 +228,11 @@ kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after the credit
 wait "$app_pid" || fail "the program failed"
 app_pid=""
 
-# One ZEK record: the header (part count and four names) and one record.
+# Two ZEK records: the header (part count and four names), the minute and
+# the resumed two minutes.
 [[ -f $rlt ]] || fail "no result file"
 size=$(stat -c %s "$rlt")
-(( size == 4 + 4 * 256 + 24 + 4 * 8 )) || fail "the result file holds $size bytes, not one record"
+(( size == 4 + 4 * 256 + 2 * (24 + 4 * 8) )) || fail "the result file holds $size bytes, not two records"
 prefs=$(od -An -tx1 "$out/program/velomar.INI" | tr -d ' \n')
 [[ $prefs == ffff0100 ]] || fail "preferences file holds $prefs"
 echo "e2e-velomar: ok (screenshots in $out)"

@@ -114,7 +114,7 @@ THaupt::~THaupt()
     // ends before any of them goes.
     m_timer1.Shutdown();
     app::EventLoop& loop = m_app.Loop();
-    for (auto id : {m_timer2, m_timer3, m_cursorTimer, m_gapTimer, m_createTimer})
+    for (auto id : {m_timer2, m_timer3, m_cursorTimer, m_gapTimer, m_createTimer, m_savedTimer})
         loop.KillTimer(id);
     if (!m_destroyed && m_created)
         FormDestroy();
@@ -368,13 +368,12 @@ void THaupt::BuildMenu()
     m_frageButton->SetHint("Hilfe");
     m_settingsButton->SetHint("Einstellungen");
     m_detailButton->SetHint("Auswertung");
-    m_loadButton->SetHint("Gespeichertes Testprogramm fortsetzen");
+    m_loadButton->SetHint("Testprogramm laden");
     m_exitButton->SetHint("Programm beenden");
     m_goButton->OnClick = [this] { Go(); };
     m_exitButton->OnClick = [this] { ExitButtonClick(); };
     m_detailButton->OnClick = [this] { DetailButtonClick(); };
-    // Help, settings and resume open their dialogs once those exist; until
-    // then a click does nothing.
+    m_loadButton->OnClick = [this] { LoadButtonClick(); };
 }
 
 void THaupt::BuildTestScreen()
@@ -429,6 +428,7 @@ void THaupt::BuildTestScreen()
     m_zurueck->OnClick = [this] { ZurueckClick(); };
     m_pause->OnClick = [this] { PauseClick(); };
     m_lautstaerke->OnClick = [this] { LautstaerkeClick(); };
+    m_disk->OnClick = [this] { DiskClick(); };
     m_testName = &MakeLabel(*m_leiste, Arial(18, kWhite, true), app::Alignment::Center);
     m_testName->SetAutoSize(true);
     m_time = &MakeLabel(*m_leiste, Arial(20, kWhite, true), app::Alignment::Center);
@@ -815,6 +815,8 @@ void THaupt::FormActivate()
     m_app.MainForm().SetBounds(0, 0, m_app.ScreenWidth(), m_app.ScreenHeight());
     FormResize();
     m_app.GetBackend().SetNumLock(true);
+    // A saved run may have come or gone while the program was away.
+    UpdateSuspendButtons();
 }
 
 void THaupt::FormDeactivate()

@@ -101,6 +101,8 @@ public:
     ui::TThbitbtn& NeinButton() { return *m_neinButton; }
     ui::TThbitbtn& Pause() { return *m_pause; }
     ui::TThbitbtn& Zurueck() { return *m_zurueck; }
+    ui::TThbitbtn& Disk() { return *m_disk; }
+    ui::TThbitbtn& LoadButton() { return *m_loadButton; }
     app::Edit& Stunden() { return *m_stunden; }
     app::Edit& Minuten() { return *m_minuten; }
     ui::TBackWindow& Zeiteinstellung() { return *m_zeit; }
@@ -173,6 +175,9 @@ public:
     void FrageButtonClick();
     void FrageClick();
     void HilfeOkClick();
+    // suspend and resume (HauptSuspend.cpp)
+    void DiskClick();
+    void LoadButtonClick();
 
 private:
     // start-up
@@ -198,6 +203,13 @@ private:
     void ResetAnswered(bool yes);
     HelpIndex HelpIndexLines() const;
     void HelpKey();
+    // suspend and resume (HauptSuspend.cpp)
+    std::string SuspendFilePath() const;
+    bool CanSave() const;
+    void UpdateSuspendButtons();
+    void ShowTestName(const std::string& text);
+    void EndSavedNotice();
+    void RefuseLoad(const std::string& reason);
 
     // menu
     MenuLists Lists();
@@ -278,6 +290,8 @@ private:
     app::EventLoop::TimerId m_cursorTimer = 0;
     app::EventLoop::TimerId m_gapTimer = 0;
     app::EventLoop::TimerId m_createTimer = 0;
+    app::EventLoop::TimerId m_savedTimer = 0; // "Gespeichert" in the bar
+    std::string m_testTitle;                  // the bar's title while it shows the notice
 
     // start-up and shutdown
     uint32_t m_splashCreated = 0;

@@ -41,6 +41,7 @@ void THaupt::RefreshTestList()
 {
     kestrava::RefreshTestList(m_options.programDir + "TESTS/", m_host, m_tests, m_programs, m_run, Lists(), std::cerr);
     LayoutThumbs();
+    UpdateSuspendButtons();
 }
 
 void THaupt::LayoutThumbs()
@@ -55,6 +56,7 @@ void THaupt::EnableMenuControls(bool enabled)
                                                                  m_goButton, m_frageButton, m_settingsButton,
                                                                  m_detailButton, m_exitButton})
         c->SetEnabled(enabled);
+    UpdateSuspendButtons();
 }
 
 // ------------------------------------------------------------ start button
@@ -149,8 +151,9 @@ void THaupt::BeginTest(const std::string& modulePath)
         m_host.SendModuleMessage(MSG_INFO, reinterpret_cast<uintptr_t>(&info));
         title = ShortStringToUtf8(info.Title);
     }
-    m_testName->SetText("  " + title + "  ");
-    LayoutLeiste();
+    EndSavedNotice();
+    m_testTitle = title;
+    ShowTestName(title);
     m_pause->SetPressed(true);
     m_lastWatch = "00:00:00";
     m_tickWatch = m_lastWatch; // no tick runs before StartTicks
@@ -184,6 +187,7 @@ void THaupt::StartTest()
     m_window1->ShowComposed();
     m_testPanel->SetEnabled(false);
     m_timer2 = m_app.Loop().SetTimer(kTitleMs, false, [this] { Timer2Timer(); });
+    UpdateSuspendButtons();
 }
 
 void THaupt::FitOverlayText(app::Label& label)
@@ -199,6 +203,7 @@ void THaupt::Timer2Timer()
 {
     m_app.Loop().KillTimer(m_timer2);
     m_timer2 = 0;
+    UpdateSuspendButtons();
     m_window1->Hide();
     m_window1->SetPosition(m_window1->Left(), (m_app.MainForm().Height() - m_window1->Height()) / 2);
     m_canvas.SetDeviceContext(m_callBack->DeviceContext());
@@ -323,6 +328,7 @@ void THaupt::TestEnded()
     PostToUi([this] {
         ShowBusy(true);
         m_lastTest = !m_run.Advance();
+        UpdateSuspendButtons();
         m_timer3 = m_app.Loop().SetTimer(kAfterEndMs, false, [this] { Timer3Timer(); });
     });
 }
@@ -385,6 +391,8 @@ void THaupt::StopTest()
     m_host.SendModuleMessage(MSG_STOP);
     m_host.Sounds().ReleaseAll();
     m_host.Unbind();
+    EndSavedNotice();
+    UpdateSuspendButtons();
     m_pause->SetPressed(false);
     m_window1->Hide();
     m_countDownPanel->Hide();

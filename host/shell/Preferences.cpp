@@ -1,5 +1,6 @@
 #include "host/shell/Preferences.h"
 
+#include "host/shell/DurableFile.h"
 #include "platform/gdi/Paths.h"
 
 #include <fcntl.h>
@@ -17,11 +18,6 @@ constexpr size_t kFileSize = 4;
 
 uint16_t Uint16At(const unsigned char* bytes) { return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)); }
 
-std::string Reason(const char* what)
-{
-    return std::string(what) + ": " + std::strerror(errno);
-}
-
 // Reads up to size bytes; a read interrupted by a signal is repeated.
 size_t ReadSome(int fd, unsigned char* buffer, size_t size)
 {
@@ -35,20 +31,6 @@ size_t ReadSome(int fd, unsigned char* buffer, size_t size)
         done += static_cast<size_t>(got);
     }
     return done;
-}
-
-bool WriteAll(int fd, const unsigned char* bytes, size_t size)
-{
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t put = write(fd, bytes + done, size - done);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        done += static_cast<size_t>(put);
-    }
-    return true;
 }
 
 } // namespace
@@ -82,43 +64,10 @@ bool WritePreferences(const std::string& path, const Preferences& prefs, std::st
         static_cast<unsigned char>(prefs.volume & 0xFF), static_cast<unsigned char>(prefs.volume >> 8),
         static_cast<unsigned char>(prefs.clockShown & 0xFF), static_cast<unsigned char>(prefs.clockShown >> 8)};
 
-    std::string folder = ExtractFilePath(path);
-    std::string temp = (folder.empty() ? std::string("./") : folder) + "." + ExtractFileName(path) + ".XXXXXX";
-    const int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) {
-        error = Reason("cannot create a temporary file");
+    std::string reason;
+    if (!WriteFileDurably(path, bytes, kFileSize, reason)) {
+        error = "the preferences: " + reason;
         return false;
-    }
-    // mkostemp creates the file for the owner only; the preferences file
-    // gets the usual permissions.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, static_cast<mode_t>(0666) & ~mask);
-
-    bool ok = WriteAll(fd, bytes, kFileSize);
-    if (!ok)
-        error = Reason("cannot write the preferences");
-    if (ok && fsync(fd) != 0) {
-        ok = false;
-        error = Reason("cannot flush the preferences");
-    }
-    if (close(fd) != 0 && ok) {
-        ok = false;
-        error = Reason("cannot close the preferences");
-    }
-    if (ok && rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        error = Reason("cannot rename the preferences into place");
-    }
-    if (!ok) {
-        unlink(temp.c_str());
-        return false;
-    }
-    // The rename itself is on disk only once the folder is.
-    const int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
     }
     return true;
 }

@@ -124,11 +124,7 @@ TEST_F(RunTest, ThreeEntriesWithTwoGaps)
     folder.AddTimed("B", "Beta", 1, 1000, 0, 1000, 20000, 0);
     folder.AddTimed("C", "Gamma", 1, 1000, 0, 1000, 20000, 0);
     StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
-    ClickLine(haupt->TestListBox(), 1, true);
-    ClickLine(haupt->TestListBox(), 2, true);
-    ClickOn(haupt->GoButton());
-    StartRun("00", "01");
+    StartFirstTests(3, "01");
     ASSERT_EQ(haupt->Run().Size(), 3u);
 
     int titles = 0;

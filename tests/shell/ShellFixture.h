@@ -150,6 +150,15 @@ protected:
         backend.PushKey(vk);
         Pump();
     }
+    // Selects the first `lines` lines of the test list (Ctrl+click after the
+    // first), presses start and confirms 00:minutes in the time dialog.
+    void StartFirstTests(int lines, const std::string& minutes)
+    {
+        for (int line = 0; line < lines; ++line)
+            ClickLine(haupt->TestListBox(), line, line > 0);
+        ClickOn(haupt->GoButton());
+        StartRun("00", minutes);
+    }
     // Selects the line with this title, starts, enters the time and
     // confirms.
     void StartRun(const std::string& hours, const std::string& minutes)

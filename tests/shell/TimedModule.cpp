@@ -1,7 +1,9 @@
 // A test module for the runner's tests: its info comes from a text file
 // beside it (see InfoReply.h), it ends its test on the tick where ElapsedMs
 // reaches DurationMs, and it writes what it was sent to "<module>.log": one line per message, ticks
-// counted instead of listed, so a test can read the order of events.
+// counted instead of listed, so a test can read the order of events. Its
+// state block (16 bytes: the tick count and the first tick's ElapsedMs)
+// goes with a saved run, so a resumed test counts on where it stood.
 #include "InfoReply.h"
 
 #include <cstdio>
@@ -10,10 +12,17 @@
 
 namespace {
 
+struct TimedState {
+    int64_t ticks = 0;
+    int64_t firstTick = -1;
+};
+static_assert(sizeof(TimedState) == 16);
+
 TTestStatus* g_status = nullptr;
 std::string g_log;
-long g_ticks = 0;
-long g_firstTick = -1;
+TimedState g_state;
+int64_t& g_ticks = g_state.ticks;
+int64_t& g_firstTick = g_state.firstTick;
 
 void Log(const std::string& line)
 {
@@ -45,7 +54,7 @@ extern "C" __attribute__((visibility("default"))) void DispatchMessage(uint32_t 
         if (!g_status)
             break;
         if (g_firstTick < 0)
-            g_firstTick = static_cast<long>(g_status->ElapsedMs);
+            g_firstTick = static_cast<int64_t>(g_status->ElapsedMs);
         ++g_ticks;
         if (g_status->ElapsedMs == g_status->DurationMs) {
             Log("ticks " + std::to_string(g_ticks) + " first " + std::to_string(g_firstTick) + " last " +
@@ -75,6 +84,15 @@ extern "C" __attribute__((visibility("default"))) void DispatchMessage(uint32_t 
         break;
     case MSG_STOP:
         Log("stop");
+        break;
+    case MSG_SAVESTATE:
+    case MSG_RESTORESTATE:
+        if (cells) {
+            cells[0] = reinterpret_cast<TArgCell>(&g_state);
+            cells[1] = sizeof g_state;
+        }
+        Log(std::string(code == MSG_SAVESTATE ? "save" : "restore") + " at " +
+            std::to_string(g_status ? g_status->ElapsedMs : 0) + " count " + std::to_string(g_ticks));
         break;
     default:
         break;

@@ -1,0 +1,77 @@
+#include "host/shell/DurableFile.h"
+
+#include "platform/gdi/Paths.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace kestrava {
+
+namespace {
+
+std::string Reason(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+
+bool WriteAll(int fd, const uint8_t* bytes, size_t size)
+{
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t put = write(fd, bytes + done, size - done);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return false;
+        done += static_cast<size_t>(put);
+    }
+    return true;
+}
+
+} // namespace
+
+bool WriteFileDurably(const std::string& path, const uint8_t* bytes, size_t size, std::string& error)
+{
+    const std::string folder = ExtractFilePath(path);
+    std::string temp = (folder.empty() ? std::string("./") : folder) + "." + ExtractFileName(path) + ".XXXXXX";
+    const int fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        error = Reason("cannot create a temporary file");
+        return false;
+    }
+    // mkostemp creates the file for the owner only; the file gets the usual
+    // permissions.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, static_cast<mode_t>(0666) & ~mask);
+
+    bool ok = WriteAll(fd, bytes, size);
+    if (!ok)
+        error = Reason("cannot write the file");
+    if (ok && fsync(fd) != 0) {
+        ok = false;
+        error = Reason("cannot flush the file");
+    }
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        error = Reason("cannot close the file");
+    }
+    if (ok && rename(temp.c_str(), path.c_str()) != 0) {
+        ok = false;
+        error = Reason("cannot rename the file into place");
+    }
+    if (!ok) {
+        unlink(temp.c_str());
+        return false;
+    }
+    // The rename itself is on disk only once the folder is.
+    const int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+    return true;
+}
+
+} // namespace kestrava

@@ -1,0 +1,213 @@
+// Saving the running test's run to PROG.SAV (the test bar's Disk) and
+// continuing it later from the menu (LoadButton), at the same test and the
+// same tick, paused.
+#include "host/shell/Haupt.h"
+
+#include "host/core/DLLImport.h"
+#include "host/shell/Suspend.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iostream>
+
+namespace kestrava::shell {
+
+namespace {
+
+constexpr uint32_t kSavedShownMs = 2000;
+constexpr const char* kBoxTitle = "Der Kestrava";
+
+} // namespace
+
+std::string THaupt::SuspendFilePath() const { return m_options.programDir + kSuspendFileName; }
+
+bool THaupt::CanSave() const
+{
+    return BoundDispatchMessage() != nullptr && m_testPanel->Visible() && !m_menuePanel->Visible() &&
+           m_timer2 == 0 && m_gapTimer == 0 && !m_testEnding.load() && m_run.Current() != nullptr;
+}
+
+void THaupt::UpdateSuspendButtons()
+{
+    m_disk->SetEnabled(CanSave());
+    // The menu's other controls say whether the menu takes input; loading
+    // is offered only then, and only when there is a saved run.
+    m_loadButton->SetEnabled(m_goButton->Enabled() && SuspendFileExists(SuspendFilePath()));
+}
+
+void THaupt::ShowTestName(const std::string& text)
+{
+    m_testName->SetText("  " + text + "  ");
+    LayoutLeiste();
+}
+
+void THaupt::EndSavedNotice()
+{
+    if (m_savedTimer == 0)
+        return;
+    m_app.Loop().KillTimer(m_savedTimer);
+    m_savedTimer = 0;
+    ShowTestName(m_testTitle);
+}
+
+void THaupt::DiskClick()
+{
+    if (!CanSave())
+        return;
+    bool wasRunning = false;
+    {
+        // A tick in progress finishes first, so the counter, the module's
+        // state and its ElapsedMs agree; none starts until the file is
+        // written. The end of the test may have come with that tick: then
+        // there is nothing left to save.
+        std::lock_guard<std::mutex> guard(m_tickLock);
+        if (m_testEnding.load())
+            return;
+        wasRunning = m_timer1.Enabled();
+        StopTicks();
+    }
+    SuspendedRun run;
+    run.entries = m_run.Entries();
+    run.currentEntry = m_run.CurrentEntry().Saved();
+    run.tickCount = m_tickCount.load();
+    for (const TRunEntry& entry : run.entries) {
+        const TestCatalogueEntry* test = m_tests.ByIndex(entry.CatalogueIndex);
+        run.titles.push_back(test != nullptr ? StoredTitle(test->title) : std::string());
+    }
+    TArgCell cells[KESTRAVA_ARG_CELLS] = {};
+    m_host.SendModuleMessage(MSG_SAVESTATE, cells);
+    std::string error;
+    bool ok = true;
+    {
+        std::lock_guard<std::mutex> guard(m_canvas.Lock());
+        // The module names its block; a block it does not name (no address)
+        // is saved as empty, and one beyond any sensible size is refused
+        // rather than copied.
+        if (cells[0] != 0 && cells[1] > 0) {
+            if (cells[1] > uintptr_t(kMaxStateBytes)) {
+                ok = false;
+                error = "the module names a state block of " + std::to_string(cells[1]) + " bytes";
+            } else {
+                const auto* block = reinterpret_cast<const uint8_t*>(cells[0]);
+                run.state.assign(block, block + cells[1]);
+            }
+        }
+    }
+    if (ok)
+        ok = WriteSuspendedRun(SuspendFilePath(), run, error);
+    if (wasRunning)
+        StartTicks();
+    if (!ok) {
+        std::cerr << "velomar: the run was not saved: " << error << '\n';
+        // The candidate must know the run is not safe before walking away:
+        // the test waits, paused, behind the message.
+        if (wasRunning) {
+            m_pause->SetPressed(true);
+            PauseTest();
+        }
+        m_app.GetBackend().MessageBox(kBoxTitle, "Der Testlauf konnte nicht gespeichert werden.\n\n(" + error + ")");
+        return;
+    }
+    // A short notice in the bar's title frame; the test goes on meanwhile.
+    EndSavedNotice();
+    ShowTestName("Gespeichert");
+    m_savedTimer = m_app.Loop().SetTimer(kSavedShownMs, false, [this] { EndSavedNotice(); });
+}
+
+void THaupt::RefuseLoad(const std::string& reason)
+{
+    std::cerr << "velomar: the saved run was not loaded: " << reason << '\n';
+    m_app.GetBackend().MessageBox(kBoxTitle, RefusalText(reason));
+}
+
+void THaupt::LoadButtonClick()
+{
+    if (!m_menuePanel->Visible() || !m_loadButton->EnabledInTree() || m_testPanel->Visible())
+        return;
+    // Everything about the file is checked before anything changes: a file
+    // that fails stays where it is and the menu stays as it was.
+    SuspendedRun saved;
+    std::string reason;
+    switch (ReadSuspendedRun(SuspendFilePath(), saved, reason)) {
+    case SuspendRead::Missing:
+        UpdateSuspendButtons();
+        return;
+    case SuspendRead::Refused:
+        RefuseLoad(reason);
+        return;
+    case SuspendRead::Loaded:
+        break;
+    }
+    if (!MatchSuspendedTitles(saved, m_tests, reason) || !CheckSuspendedTimes(saved, reason)) {
+        RefuseLoad(reason);
+        return;
+    }
+    const TRunEntry entry = saved.entries[size_t(saved.currentEntry)];
+    const TestCatalogueEntry test = *m_tests.ByIndex(entry.CatalogueIndex);
+
+    // The module is bound, told its test and asked for its block while the
+    // menu still shows, so a module that does not fit the file leaves it.
+    const int32_t oldTick = m_tickCount.load();
+    const bool oldMode = m_countDownMode.load();
+    const bool oldBlocked = m_host.Blocked();
+    StopTicks();
+    m_app.GetBackend().SetNumLock(true);
+    BeginTest(test.modulePath);
+    auto undo = [&](const std::string& why) {
+        m_host.SendModuleMessage(MSG_STOP);
+        m_host.Sounds().ReleaseAll();
+        m_host.Unbind();
+        m_pause->SetPressed(false);
+        m_tickCount.store(oldTick);
+        m_countDownMode.store(oldMode);
+        m_host.SetBlocked(oldBlocked);
+        RefuseLoad(why);
+    };
+    if (BoundDispatchMessage() == nullptr) {
+        undo("das Testmodul von \xe2\x80\x9e" + test.title + "\xe2\x80\x9c lässt sich nicht laden.");
+        return;
+    }
+    m_tickCount.store(saved.tickCount);
+    m_testDuration.store(entry.PlannedDuration);
+    m_canvas.SetDeviceContext(m_callBack->DeviceContext());
+    m_host.FillTestStatus(test.modulePath, static_cast<uint32_t>(entry.PlannedDuration),
+                          double(m_callBack->Width()) / 800.0);
+    {
+        std::lock_guard<std::mutex> guard(m_canvas.Lock());
+        m_host.Status().ElapsedMs = saved.tickCount > 0 ? static_cast<uint32_t>(saved.tickCount) * 10u : 0u;
+    }
+    m_host.SendModuleMessage(MSG_INIT, reinterpret_cast<uintptr_t>(&m_host.Status()));
+    TArgCell cells[KESTRAVA_ARG_CELLS] = {};
+    m_host.SendModuleMessage(MSG_RESTORESTATE, cells);
+    const uintptr_t named = cells[0] != 0 ? cells[1] : 0;
+    if (named != saved.state.size()) {
+        undo("der gespeicherte Testzustand (" + std::to_string(saved.state.size()) +
+             " Bytes) passt nicht zum Testmodul (" + std::to_string(named) + " Bytes).");
+        return;
+    }
+    if (named > 0) {
+        std::lock_guard<std::mutex> guard(m_canvas.Lock());
+        std::memcpy(reinterpret_cast<void*>(cells[0]), saved.state.data(), saved.state.size());
+    }
+
+    // From here on the run is the saved one.
+    m_run.Replace(std::move(saved.entries), TCurrentEntry::FromSaved(saved.currentEntry));
+    m_holdStart = false;
+    SetWatch();
+    m_tickWatch = m_lastWatch;
+    m_menuePanel->Hide();
+    m_testPanel->Show();
+    m_testPanel->SetEnabled(true);
+    m_host.SendModuleMessage(MSG_PAINT);
+    ShowTicksDrawn();
+    CentreWindow(*m_countDownPanel);
+    if (m_tickCount.load() < 0) {
+        m_countDownLabel->SetText(std::to_string(-m_tickCount.load() / 100));
+        m_countDownPanel->ShowComposed();
+    }
+    m_pause->SetPressed(true);
+    PauseTest();
+    UpdateSuspendButtons();
+}
+
+} // namespace kestrava::shell
