@@ -269,6 +269,7 @@ void THaupt::CreateStep(int step)
         break;
     case 9:
         ShowBusy(false);
+        StartSound();
         m_created = true;
         FormShow();
         break;
@@ -853,11 +854,11 @@ void THaupt::FormDestroy()
     StopTicks();
     m_tests.Clear();
     m_programs.Clear();
-    m_host.Sounds().ReleaseAll();
     if (BoundDispatchMessage() != nullptr) {
         m_host.SendModuleMessage(MSG_STOP);
         m_host.Unbind();
     }
+    StopSound();
     std::string error;
     if (!WritePreferences(PreferencesPath(m_options.programPath), m_prefs, error))
         std::cerr << "velomar: the preferences were not saved: " << error << '\n';

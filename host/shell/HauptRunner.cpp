@@ -130,6 +130,7 @@ void THaupt::HaltTicks()
     std::lock_guard<std::mutex> guard(m_tickLock);
     StopTicks();
     m_host.SetBlocked(true);
+    SoundPaused(true);
 }
 
 bool THaupt::TestRunning() const
@@ -166,6 +167,7 @@ void THaupt::StartTest()
     const TestCatalogueEntry* test = m_tests.ByIndex(entry->CatalogueIndex);
     if (test == nullptr)
         return;
+    SoundPaused(false);
     m_app.GetBackend().SetNumLock(true);
     BeginTest(test->modulePath);
     m_testDuration.store(entry->PlannedDuration);
@@ -383,7 +385,8 @@ void THaupt::GapEnded()
 void THaupt::StopTest()
 {
     m_host.SendModuleMessage(MSG_STOP);
-    m_host.Sounds().ReleaseAll();
+    ReleaseSounds();
+    SoundPaused(true);
     m_host.Unbind();
     m_pause->SetPressed(false);
     m_window1->Hide();
@@ -422,6 +425,7 @@ void THaupt::ResumeTest()
     m_host.SendModuleMessage(MSG_PAINT);
     ShowTicksDrawn();
     m_host.SetBlocked(false);
+    SoundPaused(false);
     StartTicks();
 }
 
