@@ -227,6 +227,9 @@ void THaupt::CreateStep(int step)
         m_splash->Progress(0.05);
         // Preferences.
         m_prefs = ReadPreferences(PreferencesPath(m_options.programPath));
+        // The stored volume scales the modules' sounds from the first test
+        // on, not only after the user has moved a thumb.
+        m_host.Sounds().SetMasterVolume(m_prefs.volume);
         m_pause->SetSchalter(true);
         ApplyClockFlag();
         PlaceVolumeThumb();
