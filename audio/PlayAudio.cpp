@@ -145,6 +145,16 @@ inline double NextSample(TSoundFile& s)
     return v;
 }
 
+// Round to nearest, ties to even, for |x| < 2^51: adding and taking away
+// 1.5 x 2^52 leaves exactly the integer that the default rounding gives,
+// without a library call per sample. (IEEE arithmetic forbids the compiler
+// to fold the two steps away.)
+inline double RoundEven(double x)
+{
+    constexpr double kShift = 6755399441055744.0;
+    return (x + kShift) - kShift;
+}
+
 inline int16_t Limit(double sum, double& gain, double attack)
 {
     if (sum != 0.0) {
@@ -152,38 +162,81 @@ inline int16_t Limit(double sum, double& gain, double attack)
         if (most < gain)
             gain = most;
     }
-    const double out = std::clamp(std::nearbyint(sum * gain), -32768.0, 32767.0);
+    const double out = std::clamp(RoundEven(sum * gain), -32768.0, 32767.0);
     gain = std::min(gain + attack, 1.0);
     return static_cast<int16_t>(out);
 }
 
 } // namespace
 
-uint32_t TPlayAudio::MixFrame()
+// Mixes frames from the slots that play in this buffer into the buffer.
+// Slot by slot, each sound adds its samples to the two sums of every frame
+// it plays in, in slot order, so every frame's sums are the same additions
+// in the same order as when all slots are visited frame by frame; then the
+// limiter runs over the frames, left before right. Balance and volume
+// cannot change while a buffer is mixed (the lock is held), so each side's
+// gain is worked out once.
+void TPlayAudio::MixFrames(const Active* active, size_t count, uint8_t* buffer, uint32_t frames)
 {
-    double left = 0.0;
-    double right = 0.0;
-    for (const auto& slot : m_slots) {
-        if (!slot || !slot->playing || (slot->streamed && !slot->chunkReady))
-            continue;
-        TSoundFile& s = *slot;
-        double v = NextSample(s);
-        if (s.volume > 0) {
-            const double gain = std::min((65535.0 - s.balance) / 32767.0, 1.0);
-            if (gain > 0.0)
-                left += v * gain;
-        }
-        if (s.stereo && s.playing)
-            v = NextSample(s);
-        if (s.volume > 0) {
-            const double gain = std::min(s.balance / 32768.0, 1.0);
-            if (gain > 0.0)
-                right += v * gain;
+    if (m_left.size() < frames) {
+        m_left.resize(frames);
+        m_right.resize(frames);
+    }
+    std::fill_n(m_left.begin(), frames, 0.0);
+    std::fill_n(m_right.begin(), frames, 0.0);
+    double* left = m_left.data();
+    double* right = m_right.data();
+    for (size_t i = 0; i < count; ++i) {
+        const Active& a = active[i];
+        TSoundFile& s = *a.sound;
+        const double volume = double(s.volume);
+        const size_t per = s.stereo ? 2 : 1;
+        uint32_t f = 0;
+        while (f < frames && s.playing) {
+            // As long as the data cannot end within a frame, no end checks.
+            const size_t avail = s.data.size() - std::min(s.position, s.data.size());
+            const uint32_t run = static_cast<uint32_t>(std::min<size_t>(frames - f, avail > 0 ? (avail - 1) / per : 0));
+            // A side that is off adds zeros, which leaves every sum as it was.
+            const int16_t* __restrict d = s.data.data() + s.position;
+            const double lg = a.left ? a.leftGain : 0.0;
+            const double rg = a.right ? a.rightGain : 0.0;
+            double* __restrict l = left + f;
+            double* __restrict r = right + f;
+            if (per == 1) {
+                for (uint32_t k = 0; k < run; ++k) {
+                    const double v = double(d[k]) / 65535.0 * volume;
+                    l[k] += v * lg;
+                    r[k] += v * rg;
+                }
+            } else {
+                for (uint32_t k = 0; k < run; ++k) {
+                    l[k] += double(d[2 * k]) / 65535.0 * volume * lg;
+                    r[k] += double(d[2 * k + 1]) / 65535.0 * volume * rg;
+                }
+            }
+            f += run;
+            s.position += run * per;
+            if (f == frames)
+                break;
+            // The frame at the end of the data: the sound loops or stops.
+            double v = NextSample(s);
+            if (a.left)
+                left[f] += v * a.leftGain;
+            if (s.stereo && s.playing)
+                v = NextSample(s);
+            if (a.right)
+                right[f] += v * a.rightGain;
+            ++f;
         }
     }
-    const uint16_t l = static_cast<uint16_t>(Limit(left, m_leftGain, m_attack));
-    const uint16_t r = static_cast<uint16_t>(Limit(right, m_rightGain, m_attack));
-    return uint32_t(l) | uint32_t(r) << 16;
+    for (uint32_t f = 0; f < frames; ++f) {
+        const uint16_t l = static_cast<uint16_t>(Limit(left[f], m_leftGain, m_attack));
+        const uint16_t r = static_cast<uint16_t>(Limit(right[f], m_rightGain, m_attack));
+        buffer[f * 4 + 0] = static_cast<uint8_t>(l);
+        buffer[f * 4 + 1] = static_cast<uint8_t>(l >> 8);
+        buffer[f * 4 + 2] = static_cast<uint8_t>(r);
+        buffer[f * 4 + 3] = static_cast<uint8_t>(r >> 8);
+    }
 }
 
 bool TPlayAudio::FillHandler(uint8_t* buffer, uint32_t& size)
@@ -215,14 +268,20 @@ bool TPlayAudio::FillHandler(uint8_t* buffer, uint32_t& size)
                 s->position = 0;
                 s->chunkReady = true;
             }
-        const uint32_t frames = size / 4;
-        for (uint32_t f = 0; f < frames; ++f) {
-            const uint32_t frame = MixFrame();
-            buffer[f * 4 + 0] = static_cast<uint8_t>(frame);
-            buffer[f * 4 + 1] = static_cast<uint8_t>(frame >> 8);
-            buffer[f * 4 + 2] = static_cast<uint8_t>(frame >> 16);
-            buffer[f * 4 + 3] = static_cast<uint8_t>(frame >> 24);
+        std::array<Active, kSlots> active;
+        size_t count = 0;
+        for (const auto& slot : m_slots) {
+            if (!slot || !slot->playing || (slot->streamed && !slot->chunkReady))
+                continue;
+            Active& a = active[count++];
+            a.sound = slot.get();
+            a.leftGain = std::min((65535.0 - slot->balance) / 32767.0, 1.0);
+            a.rightGain = std::min(slot->balance / 32768.0, 1.0);
+            a.left = slot->volume > 0 && a.leftGain > 0.0;
+            a.right = slot->volume > 0 && a.rightGain > 0.0;
         }
+        const uint32_t frames = size / 4;
+        MixFrames(active.data(), count, buffer, frames);
         size = frames * 4;
         for (size_t i = 0; i < m_streaming.size(); ++i)
             if (const auto& s = m_streaming[i]) {

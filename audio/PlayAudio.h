@@ -50,14 +50,22 @@ public:
     // The slot's sound's file loaded (false for an empty slot).
     bool SoundLoaded(int32_t slot) const;
 
-    // Mixes one stereo frame from the playing slots (left sample in the low
-    // half). The caller holds the lock; public for the tests and benchmarks
-    // through MixBuffer.
-    uint32_t MixFrame();
-    // Fills a buffer as the device's refill does: size bytes, whole frames.
+    // Fills a buffer as the device's refill does: size bytes, whole frames
+    // of the mix of every playing slot; always true, so the output never
+    // stops by itself. [ui-thread]
     bool FillHandler(uint8_t* buffer, uint32_t& size);
 
 private:
+    struct Active {
+        TSoundFile* sound = nullptr;
+        double leftGain = 0.0;
+        double rightGain = 0.0;
+        bool left = false;
+        bool right = false;
+    };
+    // Mixes whole stereo frames into buffer; the lock is held.
+    void MixFrames(const Active* active, size_t count, uint8_t* buffer, uint32_t frames);
+
     static bool Valid(int32_t slot) { return slot >= 0 && slot < kSlots; }
     void Terminated(uint8_t slot);
 
@@ -69,6 +77,9 @@ private:
     // Per slot: the streamed chunk read ahead of the lock.
     std::array<std::vector<int16_t>, kSlots> m_chunks;
     std::array<std::shared_ptr<TSoundFile>, kSlots> m_streaming;
+    // Each frame's left and right sums, kept from buffer to buffer.
+    std::vector<double> m_left;
+    std::vector<double> m_right;
 };
 
 } // namespace kestrava::audio
