@@ -29,6 +29,9 @@ ctest --test-dir build/normal --output-on-failure -j "$jobs"
 # in build/normal/e2e/).
 ./scripts/e2e-demo.sh build/normal
 ./scripts/e2e-velomar.sh build/normal
+# The real sound device writing to a file: a tone found at its frequency and
+# level (about 2 s).
+./scripts/audio-disk-check.sh build/normal
 
 # A plain optimised build of the program, as packagers and users type it
 # (warnings are not errors there); nothing is run from it.
@@ -39,8 +42,9 @@ ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 UBSAN_OPTIONS=print_stacktrac
   ctest --test-dir build/asan --output-on-failure -j "$jobs"
 
 # The threaded parts: the message gate and canvas lock between the tick
-# thread and the user-interface thread, and the program's runs.
-run_suite tsan core_tests timer_tests app_tests shell_tests -- -DCMAKE_BUILD_TYPE=Debug -DKESTRAVA_TSAN=ON -DKESTRAVA_BENCH=OFF -DKESTRAVA_WERROR=ON
+# thread and the user-interface thread, the program's runs, and the mixer
+# against slot changes from the tick thread.
+run_suite tsan core_tests timer_tests app_tests shell_tests audio_threaded_tests -- -DCMAKE_BUILD_TYPE=Debug -DKESTRAVA_TSAN=ON -DKESTRAVA_BENCH=OFF -DKESTRAVA_WERROR=ON
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure -j "$jobs" -L threaded
 
 echo "=== all suites passed"

@@ -97,6 +97,10 @@ void ScanFolder(const std::string& folder, ModuleHost& host, TestCatalogue& test
         } else if (ext == ".PRG") {
             if (ProgramFileUsable(path))
                 programs.Add({FileNameWithoutExt(entry.name), path});
+        } else if (ext == ".WAV") {
+            // A module's named sounds: every wave file below the test folder,
+            // named by its file name; a later file of the same name wins.
+            host.Sounds().Add(UpperAscii(FileNameWithoutExt(entry.name)), path);
         }
     });
 }

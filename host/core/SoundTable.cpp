@@ -33,18 +33,15 @@ int32_t SoundTable::PlaySound(const std::string& name, uint16_t volume, int16_t 
     if (ValidSlot(slot) && m_player->IsPlaying(slot))
         slot = -1;
     if (!ValidSlot(slot)) {
-        slot = m_player->Load(entry->path);
+        // A new slot is temporary: the player frees it when the sound ends.
+        slot = m_player->AddSound(entry->path);
         if (!ValidSlot(slot))
             return -1;
-        m_temporary[static_cast<size_t>(slot)] = true;
     } else {
-        m_temporary[static_cast<size_t>(slot)] = false;
+        m_player->SetTemporary(slot, false);
     }
-    m_player->SetPan(slot, pan);
-    double scaled = std::nearbyint(double(volume) / 65535.0 * double(m_masterVolume));
-    m_player->SetVolume(slot, static_cast<uint16_t>(scaled));
-    m_player->SetLooping(slot, false);
-    m_player->Play(slot);
+    const double scaled = std::nearbyint(double(volume) / 65535.0 * double(MasterVolume()));
+    m_player->Start(slot, pan, static_cast<uint16_t>(scaled), false);
     return slot;
 }
 
@@ -53,9 +50,12 @@ void SoundTable::LoadSound(const std::string& name)
     SoundEntry* entry = Find(name);
     if (!entry || !m_player || entry->slot != -1)
         return;
-    entry->slot = m_player->Load(entry->path);
-    if (!ValidSlot(entry->slot))
-        entry->slot = -1;
+    const int32_t slot = m_player->AddSound(entry->path);
+    if (!ValidSlot(slot))
+        return;
+    // Loaded ahead of use, the slot stays until unloaded.
+    m_player->SetTemporary(slot, false);
+    entry->slot = slot;
 }
 
 void SoundTable::UnloadSound(const std::string& name)
@@ -64,32 +64,22 @@ void SoundTable::UnloadSound(const std::string& name)
     if (!entry || entry->slot == -1)
         return;
     if (m_player && ValidSlot(entry->slot))
-        m_player->Release(entry->slot);
+        m_player->FreeSound(entry->slot);
     entry->slot = -1;
 }
 
 void SoundTable::StopSound(int32_t slot)
 {
-    if (!m_player || !ValidSlot(slot) || !m_player->HoldsSound(slot))
-        return;
-    m_player->Stop(slot);
-    if (m_temporary[static_cast<size_t>(slot)]) {
-        m_player->Release(slot);
-        m_temporary[static_cast<size_t>(slot)] = false;
-    }
+    // The player frees a temporary slot as it stops it, in one step.
+    if (m_player && ValidSlot(slot))
+        m_player->StopSound(slot);
 }
 
 void SoundTable::ReleaseAll()
 {
-    if (m_player) {
-        for (int32_t slot = 0; slot < SoundPlayer::kSlots; ++slot) {
-            if (m_player->HoldsSound(slot)) {
-                m_player->Stop(slot);
-                m_player->Release(slot);
-            }
-        }
-    }
-    m_temporary.fill(false);
+    if (m_player)
+        for (int32_t slot = 0; slot < SoundPlayer::kSlots; ++slot)
+            m_player->FreeSound(slot);
     for (SoundEntry& entry : m_entries)
         entry.slot = -1;
 }

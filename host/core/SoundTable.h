@@ -2,31 +2,16 @@
 // shared status record.
 #pragma once
 
-#include <array>
+#include "audio/SoundPlayer.h"
+
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace kestrava {
 
-// The sound player's slots as the callbacks need them. The audio engine
-// implements it; until a player is attached every name-based call finds
-// nothing to play.
-class SoundPlayer {
-public:
-    static constexpr int32_t kSlots = 16;
-    virtual ~SoundPlayer() = default;
-    // Loads a sound file into a free slot; the slot, or -1.
-    virtual int32_t Load(const std::string& path) = 0;
-    virtual void Release(int32_t slot) = 0;
-    virtual bool HoldsSound(int32_t slot) const = 0;
-    virtual bool IsPlaying(int32_t slot) const = 0;
-    virtual void Stop(int32_t slot) = 0;
-    virtual void SetPan(int32_t slot, int16_t pan) = 0;
-    virtual void SetVolume(int32_t slot, uint16_t volume) = 0;
-    virtual void SetLooping(int32_t slot, bool looping) = 0;
-    virtual void Play(int32_t slot) = 0;
-};
+using audio::SoundPlayer;
 
 struct SoundEntry {
     std::string name;  // upper case
@@ -36,11 +21,17 @@ struct SoundEntry {
 
 // The table and the player behind it. Names compare in upper case; when a
 // name appears twice the last entry counts.
+//
+// The name-based calls come from the module's callbacks, on whichever
+// thread the module was entered (the tick thread among them), always under
+// the canvas lock; the host's own calls (Clear, ReleaseAll) take that lock
+// too or run while no module can call. The master volume is the user's and
+// changes from the user-interface thread while a test runs.
 class SoundTable {
 public:
     void SetPlayer(SoundPlayer* player) { m_player = player; }
-    void SetMasterVolume(uint16_t volume) { m_masterVolume = volume; }
-    uint16_t MasterVolume() const { return m_masterVolume; }
+    void SetMasterVolume(uint16_t volume) { m_masterVolume.store(volume); }
+    uint16_t MasterVolume() const { return m_masterVolume.load(); }
 
     void Add(const std::string& name, const std::string& path);
     // Emptied by every catalogue scan.
@@ -61,9 +52,8 @@ private:
     static bool ValidSlot(int32_t slot) { return slot >= 0 && slot < SoundPlayer::kSlots; }
 
     std::vector<SoundEntry> m_entries;
-    std::array<bool, SoundPlayer::kSlots> m_temporary{};
     SoundPlayer* m_player = nullptr;
-    uint16_t m_masterVolume = 65535;
+    std::atomic<uint16_t> m_masterVolume{65535};
 };
 
 } // namespace kestrava

@@ -227,6 +227,9 @@ void THaupt::CreateStep(int step)
         m_splash->Progress(0.05);
         // Preferences.
         m_prefs = ReadPreferences(PreferencesPath(m_options.programPath));
+        // The stored volume scales the modules' sounds from the first test
+        // on, not only after the user has moved a thumb.
+        m_host.Sounds().SetMasterVolume(m_prefs.volume);
         m_pause->SetSchalter(true);
         ApplyClockFlag();
         PlaceVolumeThumb();
@@ -269,6 +272,7 @@ void THaupt::CreateStep(int step)
         break;
     case 9:
         ShowBusy(false);
+        StartSound();
         m_created = true;
         FormShow();
         break;
@@ -855,11 +859,11 @@ void THaupt::FormDestroy()
     StopTicks();
     m_tests.Clear();
     m_programs.Clear();
-    m_host.Sounds().ReleaseAll();
     if (BoundDispatchMessage() != nullptr) {
         m_host.SendModuleMessage(MSG_STOP);
         m_host.Unbind();
     }
+    StopSound();
     std::string error;
     if (!WritePreferences(PreferencesPath(m_options.programPath), m_prefs, error))
         std::cerr << "velomar: the preferences were not saved: " << error << '\n';

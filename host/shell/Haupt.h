@@ -10,6 +10,7 @@
 // the joystick fields) are atomics.
 #pragma once
 
+#include "audio/PlayAudio.h"
 #include "host/catalogue/Catalogue.h"
 #include "host/catalogue/RunPlan.h"
 #include "host/core/DXTimer.h"
@@ -64,6 +65,10 @@ public:
         std::string programPath;    // for the preferences file's name
         uint64_t randomSeed = 0;    // 0: from the clock
         bool splashPauses = true;   // the 300 ms pauses and the 5 s minimum
+        // Makes a sound device (the program's player, and a second one for
+        // button sounds when one first plays). Not set, or returning null:
+        // the program runs silent.
+        std::function<std::unique_ptr<app::WaveOutDevice>()> makeWaveOut;
     };
 
     THaupt(app::Application& app, Options options);
@@ -83,6 +88,7 @@ public:
     bool Destroyed() const { return m_destroyed; }
 
     // ---- what tests look at
+    audio::TPlayAudio* PlayAudio1() { return m_playAudio1.get(); }
     app::Panel& MenuePanel() { return *m_menuePanel; }
     app::Panel& TestPanel() { return *m_testPanel; }
     ui::TCallBackPanel& CallBackPanel1() { return *m_callBack; }
@@ -236,6 +242,14 @@ private:
     void FitOverlayText(app::Label& label);
     void PauseTest();
     void ResumeTest();
+
+    // sound (HauptSound.cpp)
+    void StartSound();
+    void SoundPaused(bool paused);
+    void ReleaseSounds();
+    void StopSound();
+    void PlayAudio1Terminate(uint8_t slot);
+    void PlayButtonSound(const std::string& file);
     void KeyDownMessage(uint32_t key);
     void KeyUpMessage(uint32_t key);
     void KeyPressMessage(uint8_t ch);
@@ -269,6 +283,13 @@ private:
     std::unique_ptr<TDXInput> m_joy1;
     std::unique_ptr<TDXInput> m_joy2;
     TDTimer m_timer1;
+
+    // The player runs from start-up to shutdown and only pauses; each
+    // device outlives its player.
+    std::unique_ptr<app::WaveOutDevice> m_waveOut;
+    std::unique_ptr<audio::TPlayAudio> m_playAudio1;
+    std::unique_ptr<app::WaveOutDevice> m_buttonWaveOut;
+    std::unique_ptr<audio::TPlayAudio> m_buttonAudio;
 
     // runner state shared with the tick thread
     std::atomic<int32_t> m_tickCount{0};

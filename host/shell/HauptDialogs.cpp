@@ -170,6 +170,7 @@ void THaupt::NeinButtonClick()
         m_testPanel->SetEnabled(true);
         if (!m_pause->Pressed() && !m_testEnding.load()) {
             m_host.SetBlocked(false);
+            SoundPaused(false);
             StartTicks();
         }
         break;

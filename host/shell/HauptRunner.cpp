@@ -132,6 +132,7 @@ void THaupt::HaltTicks()
     std::lock_guard<std::mutex> guard(m_tickLock);
     StopTicks();
     m_host.SetBlocked(true);
+    SoundPaused(true);
 }
 
 bool THaupt::TestRunning() const
@@ -169,6 +170,7 @@ void THaupt::StartTest()
     const TestCatalogueEntry* test = m_tests.ByIndex(entry->CatalogueIndex);
     if (test == nullptr)
         return;
+    SoundPaused(false);
     m_app.GetBackend().SetNumLock(true);
     BeginTest(test->modulePath);
     m_testDuration.store(entry->PlannedDuration);
@@ -389,7 +391,8 @@ void THaupt::GapEnded()
 void THaupt::StopTest()
 {
     m_host.SendModuleMessage(MSG_STOP);
-    m_host.Sounds().ReleaseAll();
+    ReleaseSounds();
+    SoundPaused(true);
     m_host.Unbind();
     EndSavedNotice();
     UpdateSuspendButtons();
@@ -430,6 +433,7 @@ void THaupt::ResumeTest()
     m_host.SendModuleMessage(MSG_PAINT);
     ShowTicksDrawn();
     m_host.SetBlocked(false);
+    SoundPaused(false);
     StartTicks();
 }
 

@@ -207,6 +207,7 @@ void THaupt::FrageClick()
     // The test stands still while its help is read.
     StopTicks();
     m_host.SetBlocked(true);
+    SoundPaused(true);
     m_testPanel->SetEnabled(false);
     m_volumePanel->Hide();
     m_lautstaerke->SetPressed(false);
@@ -231,6 +232,7 @@ void THaupt::HilfeOkClick()
         m_leiste->SetEnabled(true);
         if (!m_pause->Pressed()) {
             m_host.SetBlocked(false);
+            SoundPaused(false);
             StartTicks();
         }
         m_frage->SetPressed(false);

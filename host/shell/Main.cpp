@@ -4,6 +4,7 @@
 #include "host/shell/ProgramFolder.h"
 #include "platform/app/Application.h"
 #include "platform/sdl/SdlBackend.h"
+#include "platform/sdl/SdlWaveOut.h"
 
 #include <iostream>
 
@@ -25,6 +26,10 @@ int main()
     shell::THaupt::Options options;
     options.programDir = shell::ProgramFolderOf(programPath);
     options.programPath = programPath;
+    options.makeWaveOut = [&application]() -> std::unique_ptr<app::WaveOutDevice> {
+        return std::make_unique<sdl::SdlWaveOut>(
+            [&application](std::function<void()> fn) { application.Loop().Post(std::move(fn)); });
+    };
     shell::THaupt haupt(application, options);
     if (!haupt.Start())
         return 1;

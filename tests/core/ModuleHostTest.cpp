@@ -212,25 +212,35 @@ TEST(CallProgramFileTest, ProgramChoosesTestsAndReturnsItsText)
 // A player that keeps slots in memory, for the sound callbacks.
 class FakePlayer : public SoundPlayer {
 public:
-    int32_t Load(const std::string& path) override
+    int32_t AddSound(const std::string& path) override
     {
         for (int32_t s = 0; s < kSlots; ++s)
             if (loaded[s].empty()) {
                 loaded[s] = path;
+                temporary[s] = true;
                 return s;
             }
         return -1;
     }
-    void Release(int32_t slot) override { loaded[slot].clear(), playing[slot] = false; }
+    void FreeSound(int32_t slot) override { loaded[slot].clear(), playing[slot] = false; }
     bool HoldsSound(int32_t slot) const override { return !loaded[slot].empty(); }
     bool IsPlaying(int32_t slot) const override { return playing[slot]; }
-    void Stop(int32_t slot) override { playing[slot] = false; }
-    void SetPan(int32_t slot, int16_t p) override { pan[slot] = p; }
-    void SetVolume(int32_t slot, uint16_t v) override { volume[slot] = v; }
-    void SetLooping(int32_t, bool) override {}
-    void Play(int32_t slot) override { playing[slot] = true; }
+    void SetTemporary(int32_t slot, bool t) override { temporary[slot] = t; }
+    void StopSound(int32_t slot) override
+    {
+        playing[slot] = false;
+        if (temporary[slot])
+            FreeSound(slot);
+    }
+    void Start(int32_t slot, int16_t p, uint16_t v, bool) override
+    {
+        pan[slot] = p;
+        volume[slot] = v;
+        playing[slot] = true;
+    }
     std::string loaded[kSlots];
     bool playing[kSlots]{};
+    bool temporary[kSlots]{};
     int16_t pan[kSlots]{};
     uint16_t volume[kSlots]{};
 };

@@ -101,6 +101,7 @@ protected:
         options.programDir = folder.Dir();
         options.programPath = (folder.root / "velomar").string();
         options.randomSeed = 7;
+        options.makeWaveOut = makeWaveOut;
         haupt = std::make_unique<THaupt>(app, options);
     }
     // Opens the window and runs the start-up to the menu.
@@ -169,6 +170,8 @@ protected:
         ClickOn(haupt->OkButton());
     }
 
+    // Not set: the program runs without a sound device.
+    std::function<std::unique_ptr<app::WaveOutDevice>()> makeWaveOut;
     ProgramFolder folder;
     app::ManualClock clock{1000};
     app::HeadlessBackend backend;
