@@ -29,6 +29,9 @@ ctest --test-dir build/normal --output-on-failure -j "$jobs"
 # in build/normal/e2e/).
 ./scripts/e2e-demo.sh build/normal
 ./scripts/e2e-velomar.sh build/normal
+# The package: built, unpacked into a scratch root, the installed program
+# run with a scratch home and ended with SIGTERM and SIGINT (about 90 s).
+./scripts/e2e-install.sh build/normal
 
 # A plain optimised build, as packagers make it: it must build without
 # warnings too (nothing is run from it).

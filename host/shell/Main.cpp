@@ -1,8 +1,9 @@
 // The program entry: one full-screen window on the user's display, the
 // splash while the program starts, then the menu.
 #include "host/shell/Haupt.h"
-#include "host/shell/ProgramFolder.h"
 #include "platform/app/Application.h"
+#include "platform/app/TerminationSignals.h"
+#include "platform/folder/ProgramFolder.h"
 #include "platform/sdl/SdlBackend.h"
 
 #include <iostream>
@@ -10,11 +11,13 @@
 int main()
 {
     using namespace kestrava;
-    const std::string programPath = shell::ProgramPath();
-    if (programPath.empty()) {
-        std::cerr << "velomar: cannot find the program's own folder\n";
-        return 1;
-    }
+    // From here on logout and Ctrl+C end the program in order.
+    app::InstallTerminationSignals();
+    folder::Placement placement;
+    std::string placeError;
+    const bool placed = folder::PlaceProgram(folder::ProgramPath(), true, placement, placeError);
+    if (!placed)
+        std::cerr << "velomar: " << placeError << '\n';
     sdl::SdlBackend backend;
     app::Application application(backend, app::SystemClock());
     std::string error;
@@ -22,9 +25,13 @@ int main()
         std::cerr << "velomar: " << error << '\n';
         return 1;
     }
+    if (!placed) {
+        backend.MessageBox("Der Kestrava", "Der Ordner für Ihre Ergebnisse kann nicht angelegt werden:\n" + placeError);
+        return 1;
+    }
     shell::THaupt::Options options;
-    options.programDir = shell::ProgramFolderOf(programPath);
-    options.programPath = programPath;
+    options.programDir = placement.programDir;
+    options.programPath = placement.programPath;
     shell::THaupt haupt(application, options);
     if (!haupt.Start())
         return 1;
