@@ -138,17 +138,17 @@ FolderMode ModeOf(const std::string& programFolder)
 
 std::string UserFolderOf(const char* xdgDataHome, const char* home)
 {
-    std::string base;
+    auto withoutSlashes = [](std::string path) {
+        while (!path.empty() && path.back() == '/')
+            path.pop_back();
+        return path;
+    };
     // The base directory specification ignores a relative value.
     if (xdgDataHome != nullptr && xdgDataHome[0] == '/')
-        base = xdgDataHome;
-    else if (home != nullptr && home[0] == '/')
-        base = std::string(home) + "/.local/share";
-    else
-        return {};
-    while (base.size() > 1 && base.back() == '/')
-        base.pop_back();
-    return (base == "/" ? "" : base) + "/kestrava/";
+        return withoutSlashes(xdgDataHome) + "/kestrava/";
+    if (home != nullptr && home[0] == '/')
+        return withoutSlashes(home) + "/.local/share/kestrava/";
+    return {};
 }
 
 std::string UserFolder()

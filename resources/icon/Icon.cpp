@@ -8,6 +8,8 @@
 // Writes ICON_FOLDER/hicolor/NxN/apps/kestrava.png for N in kSizes.
 #include "resources/skin/Draw.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>

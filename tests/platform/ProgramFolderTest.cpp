@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -53,8 +54,15 @@ protected:
     }
     static std::string Read(const fs::path& p)
     {
-        std::ifstream in(p);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+        std::string text;
+        if (std::FILE* f = std::fopen(p.c_str(), "rb")) {
+            char buffer[256];
+            size_t n = 0;
+            while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+                text.append(buffer, n);
+            std::fclose(f);
+        }
+        return text;
     }
 
     fs::path root, installed, user;
