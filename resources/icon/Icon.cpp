@@ -34,10 +34,13 @@ Layer DrawIcon(int32_t size)
     icon.Fill(Subtract(tile, Grown(tile, -std::max(1.0, 3 * k))), Grey(90), 0.9);
     if (size >= 32)
         icon.Fill(Ring(s / 2, s / 2, 86 * k, std::max(1.2, 7 * k)), colour::Green, 0.85);
-    const Sdf plane = Aircraft(s / 2, s / 2 + 2 * k, 1.38 * k);
+    // Without the ring the small sizes give the aircraft all the room.
+    const Sdf plane = size <= 24 ? Aircraft(s / 2, s / 2 + 4 * k, 1.5 * k) : Aircraft(s / 2, s / 2 + 6 * k, 1.18 * k);
     if (size >= 48)
         icon.Fill(Shifted(plane, 5 * k, 7 * k), Grey(0), 0.35);
-    icon.Fill(plane, VGradient(Mix(colour::Blue, Grey(255), 0.45), colour::Blue, s * 0.2, s * 0.8));
+    const double light = size <= 24 ? 0.3 : 0.0; // small sizes need the contrast
+    icon.Fill(plane, VGradient(Mix(colour::Blue, Grey(255), 0.45 + light), Mix(colour::Blue, Grey(255), light), s * 0.2,
+                               s * 0.8));
     return icon;
 }
 
