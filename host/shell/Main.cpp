@@ -13,9 +13,14 @@ int main()
     using namespace kestrava;
     // From here on logout and Ctrl+C end the program in order.
     app::InstallTerminationSignals();
+    const std::string programPath = folder::ProgramPath();
+    if (programPath.empty()) {
+        std::cerr << "velomar: cannot find the program's own folder\n";
+        return 1;
+    }
     folder::Placement placement;
     std::string placeError;
-    const bool placed = folder::PlaceProgram(folder::ProgramPath(), true, placement, placeError);
+    const bool placed = folder::PlaceProgram(programPath, true, placement, placeError);
     if (!placed)
         std::cerr << "velomar: " << placeError << '\n';
     sdl::SdlBackend backend;
@@ -26,7 +31,12 @@ int main()
         return 1;
     }
     if (!placed) {
-        backend.MessageBox("Der Kestrava", "Der Ordner für Ihre Ergebnisse kann nicht angelegt werden:\n" + placeError);
+        // The reason in detail went to standard error; the user learns
+        // which folder it is about.
+        backend.MessageBox("Der Kestrava", placement.programDir.empty()
+                                               ? "Für Ihre Ergebnisse fehlt ein persönlicher Ordner\n(HOME ist nicht gesetzt)."
+                                               : "Der Ordner für Ihre Ergebnisse kann nicht angelegt werden:\n" +
+                                                     placement.programDir);
         return 1;
     }
     shell::THaupt::Options options;

@@ -31,14 +31,6 @@ protected:
         EXPECT_FALSE(haupt->Abspann().Visible()) << "no credits at the session's end";
         EXPECT_FALSE(haupt->TicksRunning());
     }
-    void StartAlpha()
-    {
-        folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);
-        StartProgram();
-        ClickLine(haupt->TestListBox(), 0);
-        ClickOn(haupt->GoButton());
-        StartRun("00", "01");
-    }
 };
 
 TEST_F(SessionEndTest, InTheMenuTheProgramEndsAndWritesThePreferences)
@@ -76,7 +68,7 @@ class SessionEndStageTest : public SessionEndTest, public ::testing::WithParamIn
 TEST_P(SessionEndStageTest, TheModuleIsStoppedBeforeItsEndAndWritesNoResult)
 {
     const int stage = GetParam();
-    StartAlpha();
+    StartOneMinuteOfAlpha();
     Advance(stage == 0 ? 500 : 2500);
     if (stage == 2)
         ClickOn(haupt->Pause());

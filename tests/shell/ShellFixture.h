@@ -160,6 +160,16 @@ protected:
         ClickOn(haupt->OkButton());
     }
 
+    // A timed fake test alone, for one minute, through the menu.
+    void StartOneMinuteOfAlpha()
+    {
+        folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);
+        StartProgram();
+        ClickLine(haupt->TestListBox(), 0);
+        ClickOn(haupt->GoButton());
+        StartRun("00", "01");
+    }
+
     ProgramFolder folder;
     app::ManualClock clock{1000};
     app::HeadlessBackend backend;
