@@ -19,6 +19,9 @@ packages=(
   xvfb xdotool imagemagick x11-utils
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # the Debian package: dpkg-shlibdeps for its library dependencies, file
+  # (which CPack uses to find the binaries), the desktop entry's validator
+  dpkg-dev file desktop-file-utils
 )
 
 missing=()

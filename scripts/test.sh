@@ -32,6 +32,9 @@ ctest --test-dir build/normal --output-on-failure -j "$jobs"
 # The real sound device writing to a file: a tone found at its frequency and
 # level (about 2 s).
 ./scripts/audio-disk-check.sh build/normal
+# The package: built, unpacked into a scratch root, the installed program
+# run with a scratch home and ended with SIGTERM and SIGINT (about 90 s).
+./scripts/e2e-install.sh build/normal
 
 # A plain optimised build of the program, as packagers and users type it
 # (warnings are not errors there); nothing is run from it.

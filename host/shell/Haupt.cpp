@@ -302,6 +302,7 @@ void THaupt::BuildControls()
 {
     app::Form& form = m_app.MainForm();
     form.OnCloseQuery = [this](bool& canClose) { canClose = m_closePermitted; };
+    form.OnTerminate = [this] { FormTerminate(); };
     form.OnActivate = [this] { FormActivate(); };
     form.OnDeactivate = [this] { FormDeactivate(); };
     form.OnKeyDown = [this](uint32_t& key, app::Modifiers) { KeyDownMessage(key); };

@@ -169,6 +169,10 @@ public:
     void JaButtonClick();
     void NeinButtonClick();
     void MediaPlayer1Notify();
+    // The session ends the program (SIGTERM, SIGINT): a test in progress is
+    // aborted without a result, the preferences are written, the program
+    // ends without the credits (HauptSession.cpp).
+    void FormTerminate();
     // The tick handler, on the tick thread; a tick that finds the timer off
     // does nothing at all.
     void Timer1Timer();

@@ -1,8 +1,9 @@
 // The program entry: one full-screen window on the user's display, the
 // splash while the program starts, then the menu.
 #include "host/shell/Haupt.h"
-#include "host/shell/ProgramFolder.h"
 #include "platform/app/Application.h"
+#include "platform/app/TerminationSignals.h"
+#include "platform/folder/ProgramFolder.h"
 #include "platform/sdl/SdlBackend.h"
 #include "platform/sdl/SdlWaveOut.h"
 
@@ -11,11 +12,18 @@
 int main()
 {
     using namespace kestrava;
-    const std::string programPath = shell::ProgramPath();
+    // From here on logout and Ctrl+C end the program in order.
+    app::InstallTerminationSignals();
+    const std::string programPath = folder::ProgramPath();
     if (programPath.empty()) {
         std::cerr << "velomar: cannot find the program's own folder\n";
         return 1;
     }
+    folder::Placement placement;
+    std::string placeError;
+    const bool placed = folder::PlaceProgram(programPath, true, placement, placeError);
+    if (!placed)
+        std::cerr << "velomar: " << placeError << '\n';
     sdl::SdlBackend backend;
     app::Application application(backend, app::SystemClock());
     std::string error;
@@ -23,9 +31,18 @@ int main()
         std::cerr << "velomar: " << error << '\n';
         return 1;
     }
+    if (!placed) {
+        // The reason in detail went to standard error; the user learns
+        // which folder it is about.
+        backend.MessageBox("Der Kestrava", placement.programDir.empty()
+                                               ? "Für Ihre Ergebnisse fehlt ein persönlicher Ordner\n(HOME ist nicht gesetzt)."
+                                               : "Der Ordner für Ihre Ergebnisse kann nicht angelegt werden:\n" +
+                                                     placement.programDir);
+        return 1;
+    }
     shell::THaupt::Options options;
-    options.programDir = shell::ProgramFolderOf(programPath);
-    options.programPath = programPath;
+    options.programDir = placement.programDir;
+    options.programPath = placement.programPath;
     options.makeWaveOut = [&application]() -> std::unique_ptr<app::WaveOutDevice> {
         return std::make_unique<sdl::SdlWaveOut>(
             [&application](std::function<void()> fn) { application.Loop().Post(std::move(fn)); });

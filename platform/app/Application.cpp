@@ -143,6 +143,12 @@ void Application::HandleEvent(const Event& e)
             m_loop.Quit();
         break;
     }
+    case Event::Type::Terminate:
+        if (m_form.OnTerminate)
+            m_form.OnTerminate();
+        else
+            m_loop.Quit();
+        break;
     }
 }
 

@@ -33,6 +33,7 @@ struct Event {
         Restored,
         Expose,       // the window's content was lost: present everything again
         Quit,         // the system asks the program to close
+        Terminate,    // the session ends the program (SIGTERM, SIGINT): no question, no refusal
     };
     Type type = Type::Quit;
     uint32_t key = 0;

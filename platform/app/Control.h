@@ -194,6 +194,10 @@ public:
     // The system asks to close; leave canClose false to refuse. Without a
     // handler the program quits.
     std::function<void(bool& canClose)> OnCloseQuery;
+    // The session ends the program (logout, SIGTERM, Ctrl+C): the handler
+    // winds down and quits the loop itself; it cannot refuse. Without a
+    // handler the program quits.
+    NotifyHandler OnTerminate;
     // Background colour of the form itself.
     gdi::ColorRef color = gdi::Rgb(0, 0, 0);
 

@@ -187,6 +187,13 @@ void HeadlessBackend::PushQuit()
     Push(e);
 }
 
+void HeadlessBackend::PushTerminate()
+{
+    Event e;
+    e.type = Event::Type::Terminate;
+    Push(e);
+}
+
 size_t HeadlessBackend::PendingEvents() const
 {
     std::lock_guard<std::mutex> guard(m_lock);

@@ -76,6 +76,8 @@ public:
     // Losing or gaining the window focus.
     void PushFocus(bool gained);
     void PushQuit();
+    // What a SIGTERM or SIGINT becomes on the real backend.
+    void PushTerminate();
     size_t PendingEvents() const;
     // Joystick n (0 or 1) as the tick thread will read it.
     void SetJoystick(int32_t n, const JoystickState& state);

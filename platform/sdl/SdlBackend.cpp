@@ -3,6 +3,7 @@
 
 #include "platform/sdl/KeyTable.h"
 #include "platform/sdl/NumLock.h"
+#include "platform/app/TerminationSignals.h"
 #include "protocol/MyMessages.h"
 
 #include <algorithm>
@@ -52,6 +53,9 @@ bool SdlBackend::Open(std::string& error)
     // Joysticks are read by polling, as the system's joystick calls do,
     // whichever window has the focus.
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    // SIGTERM and SIGINT are the program's own (TerminationSignals): SDL
+    // would make them a close request, which the main window refuses.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (m_path == PresentPath::WindowSurface)
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     else
@@ -143,6 +147,15 @@ std::optional<Event> SdlBackend::WaitEvent(int32_t timeoutMs)
     const uint64_t start = SDL_GetTicks64();
     const uint64_t deadline = start + uint64_t(std::max(timeoutMs, 0));
     for (;;) {
+        // A termination signal only leaves a note (a handler may not touch
+        // SDL's queue), so the wait below is cut into short slices that
+        // look at it: the program hears of the signal within 50 ms.
+        if (!m_terminateSent && app::TerminationSignal() != 0) {
+            m_terminateSent = true;
+            Event out;
+            out.type = Event::Type::Terminate;
+            return out;
+        }
         uint64_t now = SDL_GetTicks64();
         AnimateCursor(now);
         // Wait until the caller's deadline or the next cursor frame, whichever
@@ -153,6 +166,8 @@ std::optional<Event> SdlBackend::WaitEvent(int32_t timeoutMs)
             auto untilFrame = int64_t(ends > now ? ends - now : 0);
             wait = wait < 0 ? untilFrame : std::min(wait, untilFrame);
         }
+        constexpr int64_t kSignalSliceMs = 50;
+        wait = wait < 0 ? kSignalSliceMs : std::min(wait, kSignalSliceMs);
         SDL_Event e;
         int got = wait < 0 ? SDL_WaitEvent(&e) : wait == 0 ? SDL_PollEvent(&e) : SDL_WaitEventTimeout(&e, int(wait));
         if (got) {

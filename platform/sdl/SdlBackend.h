@@ -85,6 +85,7 @@ private:
 
     std::atomic<uint32_t> m_wakeType{0};
     std::atomic<bool> m_wakePending{false};
+    bool m_terminateSent = false; // the Terminate event for the noted signal went out
     std::deque<app::Event> m_pending;
     std::array<bool, SDL_NUM_SCANCODES> m_down{};
 

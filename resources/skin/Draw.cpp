@@ -109,6 +109,17 @@ Sdf Shifted(Sdf s, double dx, double dy)
     return [s = std::move(s), dx, dy](double x, double y) { return s(x - dx, y - dy); };
 }
 
+Sdf Aircraft(double cx, double cy, double k)
+{
+    Sdf plane = RoundRect(cx - 7 * k, cy - 62 * k, cx + 7 * k, cy + 54 * k, 7 * k);
+    plane = Union(plane, Polygon({{cx - 78 * k, cy + 6 * k}, {cx - 6 * k, cy - 20 * k}, {cx + 6 * k, cy - 20 * k},
+                                  {cx + 78 * k, cy + 6 * k}, {cx + 78 * k, cy + 14 * k}, {cx + 6 * k, cy + 4 * k},
+                                  {cx - 6 * k, cy + 4 * k}, {cx - 78 * k, cy + 14 * k}}));
+    plane = Union(plane, Polygon({{cx - 28 * k, cy + 52 * k}, {cx - 4 * k, cy + 38 * k}, {cx + 4 * k, cy + 38 * k},
+                                  {cx + 28 * k, cy + 52 * k}, {cx + 28 * k, cy + 58 * k}, {cx - 28 * k, cy + 58 * k}}));
+    return Rotated(plane, cx, cy, -0.18);
+}
+
 Sdf Rotated(Sdf s, double cx, double cy, double angle)
 {
     const double c = std::cos(-angle), sn = std::sin(-angle);

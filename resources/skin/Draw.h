@@ -61,6 +61,11 @@ Sdf Shifted(Sdf s, double dx, double dy);
 Sdf Rotated(Sdf s, double cx, double cy, double angle);
 Sdf Grown(Sdf s, double by); // positive grows, negative shrinks
 
+// The aircraft of the splash and the icon, seen from above with its nose
+// up and slightly banked, centred on (cx, cy); at scale 1 its wings span
+// 156 px.
+Sdf Aircraft(double cx, double cy, double scale);
+
 Paint Solid(Rgbf c);
 Paint VGradient(Rgbf top, Rgbf bottom, double y0, double y1);
 Paint HGradient(Rgbf left, Rgbf right, double x0, double x1);

@@ -271,12 +271,7 @@ void DrawSplash(Output& out)
 
     // Aircraft from above, nose up, slightly banked.
     const double cx = 250, cy = 128;
-    Sdf plane = RoundRect(cx - 7, cy - 62, cx + 7, cy + 54, 7);
-    plane = Union(plane, Polygon({{cx - 78, cy + 6}, {cx - 6, cy - 20}, {cx + 6, cy - 20}, {cx + 78, cy + 6},
-                                  {cx + 78, cy + 14}, {cx + 6, cy + 4}, {cx - 6, cy + 4}, {cx - 78, cy + 14}}));
-    plane = Union(plane, Polygon({{cx - 28, cy + 52}, {cx - 4, cy + 38}, {cx + 4, cy + 38}, {cx + 28, cy + 52},
-                                  {cx + 28, cy + 58}, {cx - 28, cy + 58}}));
-    plane = Rotated(plane, cx, cy, -0.18);
+    const Sdf plane = Aircraft(cx, cy, 1);
     m.Fill(Shifted(plane, 5, 7), Grey(0), 0.35);
     m.Fill(plane, VGradient(Mix(colour::Blue, Grey(255), 0.35), colour::Blue, cy - 62, cy + 58));
     m.Fill(Subtract(Grown(plane, 0), Grown(plane, -1.2)), Grey(255), 0.25);

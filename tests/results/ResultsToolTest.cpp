@@ -12,6 +12,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -44,10 +45,14 @@ std::string ReadText(const std::string& path)
     return text.str();
 }
 
-ToolRun RunTool(const std::vector<std::string>& args)
+// Runs the tool (the built one unless another copy is named), with a home
+// folder when one is given.
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& tool = KESTRAVA_RESULTS_TOOL,
+                const std::string& home = "")
 {
     TempFolder capture;
-    std::string command = Quote(KESTRAVA_RESULTS_TOOL);
+    std::string command = home.empty() ? "" : "env -u XDG_DATA_HOME HOME=" + Quote(home) + " ";
+    command += Quote(tool);
     for (const std::string& arg : args)
         command += " " + Quote(arg);
     command += " >" + Quote(capture / "out") + " 2>" + Quote(capture / "err");
@@ -165,7 +170,7 @@ TEST(ResultsTool, BadInputGivesOneLineAndStatus2)
     EXPECT_TRUE(OneLine(folder.err)) << folder.err;
 
     const std::vector<std::vector<std::string>> commandLines = {
-        {}, {"--bogus", dir / "TORN.RLT"}, {"--what", "nothing", dir / "TORN.RLT"}, {"--what"}, {"a.RLT", "b.RLT"}};
+        {""}, {"--bogus", dir / "TORN.RLT"}, {"--what", "nothing", dir / "TORN.RLT"}, {"--what"}, {"a.RLT", "b.RLT"}};
     for (const auto& args : commandLines) {
         ToolRun run = RunTool(args);
         EXPECT_EQ(run.status, 2);
@@ -319,6 +324,40 @@ TEST(ResultsTool, FolderOfModules)
     EXPECT_EQ(none.status, 0);
     EXPECT_NE(none.out.find("\"tests\": []"), std::string::npos);
     EXPECT_EQ(JsonNumber(none.out, "\"overall\"", "tests_not_passed"), 0.0);
+}
+
+TEST(ResultsTool, WithoutAPathItReadsTheProgramFolderOrTheUsersOwnForAnInstalledOne)
+{
+    // A copy of the tool in a program folder of its own, with one test.
+    TempFolder program;
+    const std::string tool = program / "kestrava-results";
+    std::filesystem::copy_file(KESTRAVA_RESULTS_TOOL, tool);
+    std::filesystem::copy_file(std::filesystem::path(KESTRAVA_RESULTS_TOOL).parent_path() / "libvgdi.so",
+                               program / "libvgdi.so");
+    mkdir((program / "TESTS").c_str(), 0755);
+    ResultBytes::WriteFileBytes(program / "TESTS/A.TST", "module");
+    ResultBytes(4).Record(45000.5, 60000, 90).WriteTo(program / "TESTS/A.RLT");
+    TempFolder home;
+
+    ToolRun portable = RunTool({"--what", "records"}, tool, home.Path());
+    ASSERT_EQ(portable.status, 0) << portable.err;
+    EXPECT_NE(portable.out.find(",90"), std::string::npos) << portable.out;
+
+    // Installed: the user's folder, which does not exist before the first start.
+    ResultBytes::WriteFileBytes(program / "kestrava.installed", "");
+    ToolRun none = RunTool({"--what", "records"}, tool, home.Path());
+    EXPECT_EQ(none.status, 2);
+    EXPECT_TRUE(OneLine(none.err)) << none.err;
+    EXPECT_NE(none.err.find(home / ".local/share/kestrava/TESTS/"), std::string::npos) << none.err;
+
+    const std::string user = home / ".local/share/kestrava/";
+    std::filesystem::create_directories(user + "TESTS");
+    ResultBytes::WriteFileBytes(user + "TESTS/A.TST", "module");
+    ResultBytes(4).Record(45000.5, 60000, 55).WriteTo(user + "TESTS/A.RLT");
+    ToolRun installed = RunTool({"--what", "records"}, tool, home.Path());
+    ASSERT_EQ(installed.status, 0) << installed.err;
+    EXPECT_NE(installed.out.find(",55"), std::string::npos) << installed.out;
+    EXPECT_EQ(installed.out.find(",90"), std::string::npos) << "not the installed folder's results";
 }
 
 TEST(ResultsTool, Help)

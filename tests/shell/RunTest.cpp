@@ -16,18 +16,7 @@ using app::VK_ESCAPE;
 using app::VK_PAUSE;
 using app::VK_TAB;
 
-class RunTest : public ShellTest {
-protected:
-    // A timed fake test alone, for one minute, through the menu.
-    void StartOneMinuteOfAlpha()
-    {
-        folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);
-        StartProgram();
-        ClickLine(haupt->TestListBox(), 0);
-        ClickOn(haupt->GoButton());
-        StartRun("00", "01");
-    }
-};
+class RunTest : public ShellTest {};
 
 TEST_F(RunTest, OneZekMinuteFromTheStartButtonToTheRefreshedMenu)
 {

@@ -170,6 +170,14 @@ protected:
         ClickOn(haupt->OkButton());
     }
 
+    // A timed fake test alone, for one minute, through the menu.
+    void StartOneMinuteOfAlpha()
+    {
+        folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);
+        StartProgram();
+        StartFirstTests(1, "01");
+    }
+
     // Not set: the program runs without a sound device.
     std::function<std::unique_ptr<app::WaveOutDevice>()> makeWaveOut;
     ProgramFolder folder;

@@ -4,24 +4,28 @@
 // or a bad command line, with one line on standard error.
 #include "host/results/tool/Report.h"
 #include "host/results/tool/Writers.h"
+#include "platform/folder/ProgramFolder.h"
 
 #include <cstdio>
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 
 namespace {
 
 constexpr const char* kProgram = "kestrava-results";
 
-constexpr const char* kUsage = R"(Usage: kestrava-results [OPTIONS] PATH
+constexpr const char* kUsage = R"(Usage: kestrava-results [OPTIONS] [PATH]
 
 Prints the results kept in a result file (.RLT) or, for a folder, in the
 result files of every test module (.TST) in it and its subfolders: the
 records and every summary the program shows.
 
 PATH      a result file, or a folder of test modules such as TESTS
-          (a test without a result file counts as never practised)
+          (a test without a result file counts as never practised);
+          without PATH, the TESTS folder of the program's folder: for an
+          installed program the user's own, ~/.local/share/kestrava/TESTS
 
 Options:
   --csv          CSV output (the default)
@@ -136,8 +140,19 @@ int main(int argc, char** argv)
         path = arg;
         havePath = true;
     }
-    if (!havePath || path.empty())
-        return Fail("no result file or folder given (see --help)");
+    if (havePath && path.empty())
+        return Fail("an empty path was given (see --help)");
+    if (!havePath) {
+        // The folder velomar of this installation reads and writes; the
+        // tool only reads, so it sets nothing up.
+        kestrava::folder::Placement placement;
+        std::string error;
+        if (!kestrava::folder::PlaceProgram(kestrava::folder::ProgramPath(), false, placement, error))
+            return Fail(error);
+        path = placement.programDir + "TESTS/";
+        if (::access(path.c_str(), F_OK) != 0)
+            return Fail("no results yet: " + path + " does not exist (velomar makes it at its first start)");
+    }
 
     kestrava::tool::GatherOutcome outcome = kestrava::tool::GatherReport(path, lenient);
     if (!outcome.report)
