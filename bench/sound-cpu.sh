@@ -20,12 +20,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [[ -s $work/display ]] && break; sleep 0.1; done
-exec 3>&-
-export DISPLAY=":$(cat "$work/display")"
+fail() { echo "sound-cpu: $*" >&2; exit 1; }
+. "$here/scripts/lib/display.sh"
+start_display 1024 768
 hz=$(getconf CLK_TCK)
 
 # cpu_ticks PID: user + system time of the process so far, in clock ticks.
@@ -37,9 +34,7 @@ measure() { # driver
   rm -f "$work/program/velomar.INI" "$work/program/TESTS/"*.RLT
   (cd "$work/program" && SDL_AUDIODRIVER=$1 SDL_DISKAUDIOFILE=/dev/null exec ./velomar) >"$work/velomar.log" 2>&1 &
   app_pid=$!
-  win=$(xdotool search --sync --name Kestrava | head -1)
-  xdotool windowfocus --sync "$win" || true
-  sleep 7 # the splash
+  wait_for_menu
   xdotool mousemove 245 214 click 1
   sleep 0.3
   xdotool mousemove 249 583 click 1

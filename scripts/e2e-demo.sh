@@ -30,14 +30,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A free display number: Xvfb writes the one it took to the descriptor.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [[ -s $work/display ]] && break; sleep 0.1; done
-exec 3>&-
-[[ -s $work/display ]] || { echo "e2e-demo: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
-export DISPLAY=":$(cat "$work/display")"
+fail() { echo "e2e-demo: $*" >&2; exit 1; }
+. "$here/scripts/lib/display.sh"
+start_display 1280 800
 
 "$demo" --echo >"$work/out" 2>"$work/err" &
 demo_pid=$!

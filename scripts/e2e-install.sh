@@ -76,30 +76,16 @@ snapshot >"$work/prefix-before"
 home=$work/home
 mkdir -p "$home"
 user=$home/.local/share/kestrava
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [[ -s $work/display ]] && break; sleep 0.1; done
-exec 3>&-
-[[ -s $work/display ]] || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
-export DISPLAY=":$(cat "$work/display")"
+. "$here/scripts/lib/display.sh"
+start_display 1024 768
 
 shot() { import -window root "$out/$1.png"; }
-pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -1 | grep -o '#[0-9A-Fa-f]\{6\}'; }
 # Starts the installed program through its command on the PATH and waits
 # for the menu (the start button's place is black until then).
 start() {
   (cd "$work" && HOME=$home PATH=$prefix/bin:$PATH exec env -u XDG_DATA_HOME kestrava) >>"$out/velomar.log" 2>&1 &
   app_pid=$!
-  win=$(xdotool search --sync --name Kestrava | head -1)
-  xdotool windowfocus --sync "$win" || true
-  for _ in $(seq 300); do
-    kill -0 "$app_pid" 2>/dev/null || fail "the program ended during its start"
-    [[ $(pixel 249 583) != "#000000" ]] && break
-    sleep 0.1
-  done
-  [[ $(pixel 249 583) != "#000000" ]] || fail "the menu did not come up"
-  sleep 0.5
+  wait_for_menu
 }
 # ZEK selected, started for one minute; returns when its ticks run.
 start_zek() {

@@ -45,32 +45,17 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "e2e-velomar: $*" >&2; cat "$out/velomar.log" >&2 || true; exit 1; }
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [[ -s $work/display ]] && break; sleep 0.1; done
-exec 3>&-
-[[ -s $work/display ]] || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
-export DISPLAY=":$(cat "$work/display")"
+. "$here/scripts/lib/display.sh"
+start_display 1024 768
 
 shot() { import -window root "$out/$1.png"; }
 
-pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -1 | grep -o '#[0-9A-Fa-f]\{6\}'; }
 # Starts the program (its output appended to velomar.log) and waits for the
-# menu: the splash stays five seconds, and the start button's place is
-# black until the menu is up.
+# menu.
 start_program() {
   (cd "$out/program" && exec ./velomar) >>"$out/velomar.log" 2>&1 &
   app_pid=$!
-  win=$(xdotool search --sync --name Kestrava | head -1)
-  xdotool windowfocus --sync "$win" || true
-  for _ in $(seq 300); do
-    kill -0 "$app_pid" 2>/dev/null || fail "the program ended during its start"
-    [[ $(pixel 249 583) != "#000000" ]] && break
-    sleep 0.1
-  done
-  [[ $(pixel 249 583) != "#000000" ]] || fail "the menu did not come up"
-  sleep 0.5
+  wait_for_menu
 }
 start_program
 shot menu
@@ -244,17 +229,6 @@ echo "e2e-velomar: ok (screenshots in $out)"
 # running test; the test aborted; the results reset with "J"; the exit. Then
 # ZEK.RLT is gone and velomar.INI holds volume 34217 and the clock off.
 cp "$rlt" "$work/ZEK.RLT"
-start_display() {
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null || true
-  rm -f "$work/display"
-  exec 3>"$work/display"
-  Xvfb -displayfd 3 -screen 0 "$1x$2x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 50); do [[ -s $work/display ]] && break; sleep 0.1; done
-  exec 3>&-
-  [[ -s $work/display ]] || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start at $1x$2"; }
-  export DISPLAY=":$(cat "$work/display")"
-}
 click() { xdotool mousemove "$1" "$2"; sleep 0.15; xdotool click 1; sleep "${3:-0.4}"; }
 # The mean brightness of a screen rectangle (w h x y), 0 for black.
 brightness() { import -window root -crop "$1x$2+$3+$4" -colorspace gray -format '%[fx:mean]' info:; }
@@ -275,14 +249,7 @@ tour() {
 
   (cd "$out/program" && exec ./velomar) >"$out/velomar-$tag.log" 2>&1 &
   app_pid=$!
-  win=$(xdotool search --sync --name Kestrava | head -1)
-  xdotool windowfocus --sync "$win" || true
-  for _ in $(seq 300); do
-    kill -0 "$app_pid" 2>/dev/null || fail "the program ended during its start ($tag)"
-    [[ $(pixel "$bgo" "$by") != "#000000" ]] && break
-    sleep 0.1
-  done
-  sleep 0.5
+  wait_for_menu "$bgo" "$by"
 
   # Settings: clock off, the pop-up, a click on its bar at x = 60.
   click "$bset" "$by" 0.8

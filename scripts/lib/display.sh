@@ -1,0 +1,38 @@
+# Shared by the scripts that drive the program on a virtual X display.
+# The caller has a scratch folder in $work, keeps the Xvfb process in
+# $xvfb_pid and the program in $app_pid, and defines fail().
+
+# start_display WIDTH HEIGHT: a fresh Xvfb on a free display number (Xvfb
+# writes the one it took to the descriptor), an earlier one ended first.
+start_display() {
+  if [[ -n ${xvfb_pid:-} ]]; then
+    kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null || true
+  fi
+  rm -f "$work/display"
+  exec 3>"$work/display"
+  Xvfb -displayfd 3 -screen 0 "$1x$2x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do [[ -s $work/display ]] && break; sleep 0.1; done
+  exec 3>&-
+  [[ -s $work/display ]] || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start at $1x$2"; }
+  export DISPLAY=":$(cat "$work/display")"
+}
+
+# The colour of one screen pixel as #RRGGBB.
+pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -1 | grep -o '#[0-9A-Fa-f]\{6\}'; }
+
+# wait_for_menu [X Y]: after the program was started as $app_pid, focuses
+# its window and waits for the menu. The splash stays five seconds; the
+# start button's place (249, 583 at 1024 x 768) is black until the menu is up.
+wait_for_menu() {
+  local x=${1:-249} y=${2:-583}
+  win=$(xdotool search --sync --name Kestrava | head -1)
+  xdotool windowfocus --sync "$win" || true
+  for _ in $(seq 300); do
+    kill -0 "$app_pid" 2>/dev/null || fail "the program ended during its start"
+    [[ $(pixel "$x" "$y") != "#000000" ]] && break
+    sleep 0.1
+  done
+  [[ $(pixel "$x" "$y") != "#000000" ]] || fail "the menu did not come up"
+  sleep 0.5
+}
