@@ -77,17 +77,7 @@ THilfe::THilfe(std::string programFolder) : m_programFolder(std::move(programFol
     };
 
     m_ok = &MakeButton<ui::TThbitbtn>(*this, "HilfeOk", 280, 351);
-    m_ok->OnClick = [this] {
-        if (OnOk)
-            OnOk();
-    };
-    OnKeyPress = [this](uint8_t& ch) {
-        if (IsCloseKey(ch)) {
-            ch = 0;
-            if (OnOk)
-                OnOk();
-        }
-    };
+    CloseThroughOk(*this, *m_ok, OnOk);
 }
 
 void THilfe::SetCursors(std::shared_ptr<app::Cursor> arrow, std::shared_ptr<app::Cursor> hand)

@@ -44,17 +44,7 @@ TSettings::TSettings()
         if (OnReset)
             OnReset();
     };
-    m_ok->OnClick = [this] {
-        if (OnOk)
-            OnOk();
-    };
-    OnKeyPress = [this](uint8_t& ch) {
-        if (IsCloseKey(ch)) {
-            ch = 0;
-            if (OnOk)
-                OnOk();
-        }
-    };
+    CloseThroughOk(*this, *m_ok, OnOk);
 }
 
 void TSettings::SetHandCursor(const std::shared_ptr<app::Cursor>& hand)
