@@ -165,9 +165,13 @@ bool TSoundFile::LoadWave(const std::string& fileName)
                 for (size_t i = 0; i < got; ++i)
                     samples.push_back(Convert8Bit(bytes[i]));
             } else {
+                // A data chunk of one byte holds no 16-bit sample (and an
+                // empty vector has no storage to copy into).
                 const size_t first = samples.size();
-                samples.resize(first + got / 2);
-                std::memcpy(samples.data() + first, bytes.data(), got / 2 * 2);
+                if (got >= 2) {
+                    samples.resize(first + got / 2);
+                    std::memcpy(samples.data() + first, bytes.data(), got / 2 * 2);
+                }
             }
         }
         pos += size;

@@ -19,6 +19,8 @@ packages=(
   xvfb xdotool imagemagick x11-utils
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # the fuzz targets: clang with libFuzzer and its sanitizer runtimes
+  clang libclang-rt-14-dev
   # the Debian package: dpkg-shlibdeps for its library dependencies, file
   # (which CPack uses to find the binaries), the desktop entry's validator
   dpkg-dev file desktop-file-utils

@@ -36,6 +36,11 @@ ctest --test-dir build/normal --output-on-failure -j "$jobs"
 # run with a scratch home and ended with SIGTERM and SIGINT (about 90 s).
 ./scripts/e2e-install.sh build/normal
 
+# Every reader of files the program or a module opens, fuzzed from its seed
+# corpus for 20 s each (clang, libFuzzer, ASan and UBSan; about 4 minutes).
+run_suite fuzz fuzz_targets -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DKESTRAVA_FUZZ=ON -DKESTRAVA_BENCH=OFF
+./scripts/fuzz.sh build/fuzz 20
+
 # A plain optimised build of the program, as packagers and users type it
 # (warnings are not errors there); nothing is run from it.
 run_suite release velomar zek_module kestrava-results -- -DCMAKE_BUILD_TYPE=Release -DKESTRAVA_BENCH=OFF -DKESTRAVA_WERROR=OFF

@@ -83,6 +83,20 @@ TEST(SoundFileTest, DamagedFilesAreRefusedOrTakenAsFarAsValid)
         EXPECT_FALSE(TSoundFile((dir.root / "missing.wav").string()).Loaded());
     }
     {
+        // A 16-bit data chunk without one whole sample is a silent sound
+        // (found by fuzzing: the empty copy was undefined behaviour).
+        for (uint32_t size : {0u, 1u}) {
+            WaveBytes w;
+            w.Header();
+            w.Format(1, 22050, 16);
+            w.Id("data"), w.U32(size);
+            w.bytes.insert(w.bytes.end(), size + (size & 1), 0);
+            const auto sound = load(w, "nosample.wav");
+            EXPECT_TRUE(sound->Loaded()) << size;
+            EXPECT_TRUE(sound->data.empty()) << size;
+        }
+    }
+    {
         // An odd-sized chunk is followed by its pad byte; an odd-length
         // 16-bit chunk loses its half sample; a chunk claiming more than the
         // file holds is read as far as the file goes.

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Runs every fuzz target of a KESTRAVA_FUZZ build for a bounded time from
+# its seed corpus (tests/fuzz/corpus/<kind>/). New inputs go to a scratch
+# copy of the corpus; a crash, a leak or a timeout stops the run, and the
+# input that caused it is kept in <build>/fuzz-findings/ (add it to the
+# seed corpus together with the mend and a regression test).
+#
+# Usage: scripts/fuzz.sh [build dir, default build/fuzz] [seconds per target, default 20]
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$here/build/fuzz}" && pwd)
+seconds=${2:-20}
+findings=$build/fuzz-findings
+mkdir -p "$findings"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+kinds=(bmp cursor results results_tool suspend preferences settings help_links wave video)
+failed=()
+for kind in "${kinds[@]}"; do
+  target=$build/tests/fuzz/fuzz_$kind
+  [[ -x $target ]] || { echo "fuzz: $target missing" >&2; exit 2; }
+  cp -r "$here/tests/fuzz/corpus/$kind" "$work/$kind"
+  log=$work/$kind.log
+  if ASAN_OPTIONS=detect_leaks=1 TMPDIR=$work "$target" "$work/$kind" \
+       -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+       -artifact_prefix="$findings/$kind-" -print_final_stats=1 >"$log" 2>&1; then
+    runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo "?")
+    cov=$(grep -o 'cov: [0-9]* ft: [0-9]*' "$log" | tail -1 || echo "cov: ?")
+    echo "fuzz: $kind: $runs runs, $cov, corpus $(ls "$work/$kind" | wc -l) inputs"
+  else
+    echo "fuzz: $kind: FAILED (the input is in $findings/)" >&2
+    grep -E 'ERROR|SUMMARY|==[0-9]+==' "$log" | head -20 >&2 || tail -30 "$log" >&2
+    failed+=("$kind")
+  fi
+done
+((${#failed[@]} == 0)) || { echo "fuzz: findings in ${failed[*]}" >&2; exit 1; }
+echo "fuzz: all ${#kinds[@]} targets ran ${seconds} s each without a finding"
