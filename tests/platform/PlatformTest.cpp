@@ -4,12 +4,15 @@
 #include "platform/gdi/IniFile.h"
 #include "platform/gdi/Paths.h"
 #include "protocol/MyMessages.h"
+#include "tests/support/Fifo.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
+#include <climits>
 #include <filesystem>
 #include <fstream>
 
@@ -46,6 +49,40 @@ TEST(IniFileTest, LooksUpIntegersWithoutRegardToCase)
     IniFile missing((dir / "none.ini").string());
     EXPECT_FALSE(missing.Loaded());
     EXPECT_EQ(missing.ReadInteger("GLOBAL", "MIN", 60000), 60000);
+    fs::remove_all(dir);
+}
+
+TEST(IniFileTest, OneSignAtMost)
+{
+    int32_t value = 99;
+    EXPECT_TRUE(ParseInt32("+3", value));
+    EXPECT_EQ(value, 3);
+    EXPECT_TRUE(ParseInt32(" -2147483648 ", value));
+    EXPECT_EQ(value, INT32_MIN);
+    value = 99;
+    for (const char* text : {"+-3", "++3", "-+3", "--3", "+ 3", "- 3", "+", "-"})
+        EXPECT_FALSE(ParseInt32(text, value)) << text;
+    EXPECT_EQ(value, 99) << "a refused text leaves the value alone";
+
+    fs::path dir = TempFolder("ini-sign");
+    std::ofstream(dir / "ZEK.ini") << "[Global]\nCountdown=+-3\nMin=+120\n";
+    IniFile ini((dir / "ZEK.ini").string());
+    EXPECT_EQ(ini.ReadInteger("GLOBAL", "COUNTDOWN", 2000), 2000);
+    EXPECT_EQ(ini.ReadInteger("GLOBAL", "MIN", 60), 120);
+    fs::remove_all(dir);
+}
+
+TEST(IniFileTest, ASettingsFileThatIsAFifoReadsAsMissingAtOnce)
+{
+    fs::path dir = TempFolder("ini-fifo");
+    kestrava::testing::FifoInPlace fifo((dir / "ZEK.ini").string());
+    ASSERT_TRUE(fifo.Made());
+    const auto start = std::chrono::steady_clock::now();
+    IniFile ini((dir / "ZEK.ini").string());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, kestrava::testing::FifoInPlace::kRelease);
+    EXPECT_FALSE(fifo.ReleasedAReader());
+    EXPECT_FALSE(ini.Loaded());
+    EXPECT_EQ(ini.ReadInteger("GLOBAL", "MIN", 60000), 60000);
     fs::remove_all(dir);
 }
 
