@@ -27,6 +27,31 @@ int main()
     if (!placed)
         std::cerr << "velomar: " << placeError << '\n';
     sdl::SdlBackend backend;
+    // One program per folder; the lock lasts until the process ends. A
+    // folder that could not be placed is named in a message box below.
+    shell::InstanceLock instance;
+    if (placed) {
+        std::string lockError;
+        switch (instance.Take(placement.programDir, lockError)) {
+        case shell::InstanceLock::Outcome::Held:
+            for (const std::string& path :
+                 shell::RemoveStaleTemporaries(placement.programDir, PreferencesPath(placement.programPath)))
+                std::cerr << "velomar: removed " << path << ", left by a writer that was ended\n";
+            break;
+        case shell::InstanceLock::Outcome::Busy:
+            // Before the window is made: a second full-screen window would
+            // cover the program that already runs.
+            backend.MessageBox("Der Kestrava",
+                               "Der Kestrava läuft bereits aus diesem Ordner:\n" + placement.programDir +
+                                   "\n\nBitte arbeiten Sie in dem Fenster weiter, das schon geöffnet ist.");
+            return 1;
+        case shell::InstanceLock::Outcome::Failed:
+            // Nothing can be written in a folder that cannot even hold the
+            // lock file, so no result can be lost either; the program runs.
+            std::cerr << "velomar: " << lockError << '\n';
+            break;
+        }
+    }
     app::Application application(backend, app::SystemClock());
     std::string error;
     if (!application.Open(error)) {
@@ -41,25 +66,6 @@ int main()
                                                : "Der Ordner für Ihre Ergebnisse kann nicht angelegt werden:\n" +
                                                      placement.programDir);
         return 1;
-    }
-    // One program per folder; the lock lasts until the process ends.
-    shell::InstanceLock instance;
-    std::string lockError;
-    switch (instance.Take(placement.programDir, lockError)) {
-    case shell::InstanceLock::Outcome::Held:
-        for (const std::string& path : shell::RemoveStaleTemporaries(placement.programDir,
-                                                                     PreferencesPath(placement.programPath)))
-            std::cerr << "velomar: removed " << path << ", left by a writer that was ended\n";
-        break;
-    case shell::InstanceLock::Outcome::Busy:
-        backend.MessageBox("Der Kestrava", "Der Kestrava läuft bereits aus diesem Ordner:\n" + placement.programDir +
-                                               "\n\nBitte arbeiten Sie in dem Fenster weiter, das schon geöffnet ist.");
-        return 1;
-    case shell::InstanceLock::Outcome::Failed:
-        // Nothing can be written in a folder that cannot even hold the lock
-        // file, so no result can be lost either; the program still runs.
-        std::cerr << "velomar: " << lockError << '\n';
-        break;
     }
     shell::THaupt::Options options;
     options.programDir = placement.programDir;

@@ -1,7 +1,6 @@
 // The checked file access shared by host and modules: only regular files
 // are read, a bound is kept before anything is allocated, temporary names
 // are recognised, and the folder lock keeps a second holder waiting.
-#include "platform/gdi/Bitmap.h"
 #include "platform/gdi/FileAccess.h"
 #include "tests/support/Fifo.h"
 
@@ -81,19 +80,6 @@ TEST_F(FileAccessTest, ReadingKeepsItsBoundBeforeAllocating)
     const auto start = Clock::now();
     EXPECT_FALSE(ReadRegularFile(dir + "huge", uint64_t{1} << 31, bytes, error));
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
-}
-
-TEST_F(FileAccessTest, APictureThatIsAFifoIsRefusedAtOnce)
-{
-    kestrava::testing::FifoInPlace fifo(dir + "Button.bmp");
-    ASSERT_TRUE(fifo.Made());
-    gdi::Bitmap picture;
-    std::string error;
-    const auto start = Clock::now();
-    EXPECT_FALSE(gdi::LoadBmp(dir + "Button.bmp", picture, &error));
-    EXPECT_LT(Clock::now() - start, kestrava::testing::FifoInPlace::kRelease);
-    EXPECT_FALSE(fifo.ReleasedAReader());
-    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
 }
 
 TEST(TemporaryNames, OnlyTheWritersOwnFormIsRecognised)

@@ -4,14 +4,12 @@
 #include "platform/gdi/IniFile.h"
 #include "platform/gdi/Paths.h"
 #include "protocol/MyMessages.h"
-#include "tests/support/Fifo.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <chrono>
 #include <climits>
 #include <filesystem>
 #include <fstream>
@@ -69,20 +67,6 @@ TEST(IniFileTest, OneSignAtMost)
     IniFile ini((dir / "ZEK.ini").string());
     EXPECT_EQ(ini.ReadInteger("GLOBAL", "COUNTDOWN", 2000), 2000);
     EXPECT_EQ(ini.ReadInteger("GLOBAL", "MIN", 60), 120);
-    fs::remove_all(dir);
-}
-
-TEST(IniFileTest, ASettingsFileThatIsAFifoReadsAsMissingAtOnce)
-{
-    fs::path dir = TempFolder("ini-fifo");
-    kestrava::testing::FifoInPlace fifo((dir / "ZEK.ini").string());
-    ASSERT_TRUE(fifo.Made());
-    const auto start = std::chrono::steady_clock::now();
-    IniFile ini((dir / "ZEK.ini").string());
-    EXPECT_LT(std::chrono::steady_clock::now() - start, kestrava::testing::FifoInPlace::kRelease);
-    EXPECT_FALSE(fifo.ReleasedAReader());
-    EXPECT_FALSE(ini.Loaded());
-    EXPECT_EQ(ini.ReadInteger("GLOBAL", "MIN", 60000), 60000);
     fs::remove_all(dir);
 }
 
