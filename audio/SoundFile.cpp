@@ -1,5 +1,7 @@
 #include "audio/SoundFile.h"
 
+#include "platform/gdi/FileAccess.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -89,9 +91,10 @@ void TSoundFile::SetPlaying(bool on)
 bool TSoundFile::LoadWave(const std::string& fileName)
 {
     File file;
-    file.f = std::fopen(fileName.c_str(), "rb");
+    // Only a regular file: a FIFO named like a sound would block the reader.
+    file.f = OpenRegularFileStream(fileName);
     if (!file.f) {
-        m_error = "cannot open the file";
+        m_error = "cannot open the file (missing, unreadable or not a regular file)";
         return false;
     }
     if (std::fseek(file.f, 0, SEEK_END) != 0) {
@@ -146,7 +149,7 @@ bool TSoundFile::LoadWave(const std::string& fileName)
             if (bits == 16 && rate == 44100 && size > kStreamThreshold) {
                 std::fclose(file.f);
                 file.f = nullptr;
-                m_stream = std::fopen(fileName.c_str(), "rb");
+                m_stream = OpenRegularFileStream(fileName);
                 if (!m_stream) {
                     m_error = "cannot open the file again";
                     return false;

@@ -1,5 +1,6 @@
 #include "host/results/ResetResults.h"
 
+#include "platform/gdi/FileAccess.h"
 #include "platform/gdi/Folders.h"
 #include "platform/gdi/Paths.h"
 
@@ -65,7 +66,14 @@ void ResetFolder(const std::string& folder, std::vector<std::string>& failures)
     for (const std::string& name : results)
         if (modules.count(name.substr(0, name.size() - 4)) != 0)
             files.push_back(folder + name);
+    // Under the same lock as a module's append, so that a file is never
+    // judged and deleted while another process writes to it.
+    const FolderLock lock(folder);
     for (const std::string& path : files) {
+        if (!lock.Held()) {
+            failures.push_back(path);
+            continue;
+        }
         switch (Judge(path)) {
         case Verdict::Keep:
             break;

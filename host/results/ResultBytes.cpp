@@ -1,5 +1,6 @@
 #include "host/results/ResultBytes.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,38 +10,56 @@ namespace kestrava::results_detail {
 
 namespace {
 
+enum class ReadOutcome { Read, Failed, TooLarge };
+
 // Reads until the end of the file rather than trusting the size fstat gave:
-// a module appending at the same moment may have grown the file since.
-bool ReadAll(int fd, std::vector<unsigned char>& bytes, int& errorNumber, bool& notRegularFile)
+// a module appending at the same moment may have grown the file since. What
+// is read never exceeds kMaxResultFileSize, whatever the file grows to.
+ReadOutcome ReadAll(int fd, RawResultFile& file)
 {
     struct stat info {};
     if (fstat(fd, &info) != 0) {
-        errorNumber = errno;
-        return false;
+        file.errorNumber = errno;
+        return ReadOutcome::Failed;
     }
     if (!S_ISREG(info.st_mode)) {
-        notRegularFile = true;
-        return false;
+        file.notRegularFile = true;
+        return ReadOutcome::Failed;
     }
-    size_t capacity = static_cast<size_t>(info.st_size) + 1;
-    bytes.resize(capacity);
+    if (info.st_size > kMaxResultFileSize) {
+        file.largeSize = info.st_size;
+        return ReadOutcome::TooLarge;
+    }
+    // One byte more than the limit tells a file that grew past it.
+    constexpr size_t kReadLimit = static_cast<size_t>(kMaxResultFileSize) + 1;
+    std::vector<unsigned char>& bytes = file.bytes;
+    bytes.resize(static_cast<size_t>(info.st_size) + 1);
     size_t used = 0;
     for (;;) {
-        if (used == bytes.size())
-            bytes.resize(bytes.size() * 2);
+        if (used == bytes.size()) {
+            if (bytes.size() >= kReadLimit) {
+                file.largeSize = static_cast<int64_t>(used);
+                return ReadOutcome::TooLarge;
+            }
+            bytes.resize(std::min(bytes.size() * 2, kReadLimit));
+        }
         ssize_t got = read(fd, bytes.data() + used, bytes.size() - used);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            errorNumber = errno;
-            return false;
+            file.errorNumber = errno;
+            return ReadOutcome::Failed;
         }
         if (got == 0)
             break;
         used += static_cast<size_t>(got);
     }
+    if (used > static_cast<size_t>(kMaxResultFileSize)) {
+        file.largeSize = static_cast<int64_t>(used);
+        return ReadOutcome::TooLarge;
+    }
     bytes.resize(used);
-    return true;
+    return ReadOutcome::Read;
 }
 
 } // namespace
@@ -55,10 +74,12 @@ RawResultFile ReadRawResultFile(const std::string& path)
         file.errorNumber = errno;
         return file;
     }
-    bool ok = ReadAll(fd, file.bytes, file.errorNumber, file.notRegularFile);
+    const ReadOutcome outcome = ReadAll(fd, file);
     close(fd);
-    if (!ok) {
-        file.bytes.clear();
+    if (outcome != ReadOutcome::Read) {
+        std::vector<unsigned char>().swap(file.bytes);
+        if (outcome == ReadOutcome::TooLarge)
+            file.state = FileState::TooLarge;
         return file;
     }
 

@@ -13,8 +13,15 @@
 
 namespace kestrava::results_detail {
 
+// The largest result file the readers load. A module appends 56 bytes a
+// run, so this is over a million runs; a larger file is damaged or not a
+// result file at all, and loading it (with the records built from it) could
+// exhaust the memory.
+inline constexpr int64_t kMaxResultFileSize = int64_t{64} << 20;
+
 enum class FileState {
     Missing,   // absent, unreadable, or not a regular file
+    TooLarge,  // larger than kMaxResultFileSize; nothing of it is loaded
     TooShort,  // fewer than the 4 bytes of the part count
     NegativeParts,
     HeaderTooLarge,  // 4 + 256 * n exceeds the file size
@@ -22,7 +29,7 @@ enum class FileState {
     Records,         // part count > 0 and a header that fits
 };
 
-// A result file read in one go. Reading everything at once gives a
+// A result file read in one go (up to kMaxResultFileSize). Reading everything at once gives a
 // consistent picture of a file a module might be appending to, and lets every
 // access below be checked against the size actually read, so no field is
 // ever read past the end, whatever the header claims.
@@ -31,6 +38,7 @@ struct RawResultFile {
     int errorNumber = 0;  // errno of the failed open or read when Missing
     bool notRegularFile = false;  // Missing because it is a folder, FIFO or device
     std::vector<unsigned char> bytes;
+    int64_t largeSize = 0;     // the size seen when TooLarge
     int32_t partCount = 0;     // as stored; meaningful from TooShort on
     int64_t recordCount = 0;   // whole records only (state Records)
     int64_t tailBytes = 0;     // bytes of a record cut short at the end

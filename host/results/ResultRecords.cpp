@@ -24,6 +24,11 @@ void DescribeProblem(const RawResultFile& raw, ResultFileLoad& load)
         load.message = raw.notRegularFile ? "not a regular file"
                                           : "cannot read the file: " + std::generic_category().message(raw.errorNumber);
         return;
+    case FileState::TooLarge:
+        load.problem = ResultFileProblem::TooLarge;
+        load.message = "a file of " + Bytes(raw.largeSize) + " is too large for a result file (at most " +
+                       Bytes(results_detail::kMaxResultFileSize) + ")";
+        return;
     case FileState::TooShort:
         load.problem = ResultFileProblem::TooShort;
         load.message = "a file of " + Bytes(raw.Size()) + " is too short to hold the 4-byte part count";

@@ -20,6 +20,7 @@ struct ResultRecord {
 enum class ResultFileProblem {
     None,
     Unreadable,      // missing, not a regular file, or not readable
+    TooLarge,        // larger than the readers load; nothing of it is read
     TooShort,        // cannot even hold the part count
     NegativeParts,
     HeaderTooLarge,  // the part count does not fit the file size

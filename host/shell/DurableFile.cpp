@@ -1,5 +1,6 @@
 #include "host/shell/DurableFile.h"
 
+#include "platform/gdi/FileAccess.h"
 #include "platform/gdi/Paths.h"
 
 #include <fcntl.h>
@@ -34,17 +35,19 @@ bool WriteAll(int fd, const uint8_t* bytes, size_t size)
 bool WriteFileDurably(const std::string& path, const uint8_t* bytes, size_t size, std::string& error)
 {
     const std::string folder = ExtractFilePath(path);
-    std::string temp = (folder.empty() ? std::string("./") : folder) + "." + ExtractFileName(path) + ".XXXXXX";
-    const int fd = mkostemp(temp.data(), O_CLOEXEC);
+    // Named after the target and this process, so that the start-up can tell
+    // a temporary file left by a killed writer from one still being written.
+    const std::string temp = TemporaryPathFor(path);
+    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST) {
+        // Left by an earlier process that had this process's id.
+        unlink(temp.c_str());
+        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    }
     if (fd < 0) {
         error = Reason("cannot create a temporary file");
         return false;
     }
-    // mkostemp creates the file for the owner only; the file gets the usual
-    // permissions.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, static_cast<mode_t>(0666) & ~mask);
 
     bool ok = WriteAll(fd, bytes, size);
     if (!ok)

@@ -1,6 +1,8 @@
 // The program entry: one full-screen window on the user's display, the
 // splash while the program starts, then the menu.
+#include "host/shell/FolderGuard.h"
 #include "host/shell/Haupt.h"
+#include "host/shell/Preferences.h"
 #include "platform/app/Application.h"
 #include "platform/app/TerminationSignals.h"
 #include "platform/folder/ProgramFolder.h"
@@ -25,6 +27,31 @@ int main()
     if (!placed)
         std::cerr << "velomar: " << placeError << '\n';
     sdl::SdlBackend backend;
+    // One program per folder; the lock lasts until the process ends. A
+    // folder that could not be placed is named in a message box below.
+    shell::InstanceLock instance;
+    if (placed) {
+        std::string lockError;
+        switch (instance.Take(placement.programDir, lockError)) {
+        case shell::InstanceLock::Outcome::Held:
+            for (const std::string& path :
+                 shell::RemoveStaleTemporaries(placement.programDir, PreferencesPath(placement.programPath)))
+                std::cerr << "velomar: removed " << path << ", left by a writer that was ended\n";
+            break;
+        case shell::InstanceLock::Outcome::Busy:
+            // Before the window is made: a second full-screen window would
+            // cover the program that already runs.
+            backend.MessageBox("Der Kestrava",
+                               "Der Kestrava läuft bereits aus diesem Ordner:\n" + placement.programDir +
+                                   "\n\nBitte arbeiten Sie in dem Fenster weiter, das schon geöffnet ist.");
+            return 1;
+        case shell::InstanceLock::Outcome::Failed:
+            // Nothing can be written in a folder that cannot even hold the
+            // lock file, so no result can be lost either; the program runs.
+            std::cerr << "velomar: " << lockError << '\n';
+            break;
+        }
+    }
     app::Application application(backend, app::SystemClock());
     std::string error;
     if (!application.Open(error)) {

@@ -1,5 +1,6 @@
 #include "modules/zek/ZekResult.h"
 
+#include "platform/gdi/FileAccess.h"
 #include "platform/gdi/Paths.h"
 #include "protocol/ResultFile.h"
 
@@ -120,7 +121,7 @@ bool SyncFolderOf(const std::string& path)
 // rename itself survives a power loss.
 AppendReport CreateWhole(const std::string& path, const std::vector<unsigned char>& record)
 {
-    const std::string temporary = path + ".tmp-" + std::to_string(::getpid());
+    const std::string temporary = TemporaryPathFor(path);
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno == EEXIST) {
         // Left behind by an earlier process of the same id that died
@@ -216,6 +217,15 @@ AppendReport WriteResultRecord(const std::string& path, const ResultRecord& reco
 {
     const std::vector<unsigned char> bytes = EncodeRecord(record);
     static_assert(resultfile::RecordSize(kPartCount) == 56);
+
+    // Another process appending to the same file at the same moment would
+    // find the same end and write over this record; the folder lock makes
+    // the two appends one after the other.
+    const FolderLock lock(path);
+    if (!lock.Held())
+        return {AppendStatus::Failed, lock.ErrorNumber() == EWOULDBLOCK
+                                          ? std::string("another writer holds the result folder")
+                                          : std::string("cannot lock the result folder: ") + std::strerror(lock.ErrorNumber())};
 
     FileDescriptor file(::open(path.c_str(), O_RDWR | O_CLOEXEC));
     if (file.Get() < 0) {

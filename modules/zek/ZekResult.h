@@ -56,7 +56,9 @@ struct AppendReport {
 // record goes right after the last whole one and the rest is cut off. A new
 // file is written under a temporary name and renamed into place, so no reader
 // ever sees a half-written header. A file whose part count is not 4 (the
-// "keeps no results" marker has 0) is not ours to change.
+// "keeps no results" marker has 0) is not ours to change. The whole change
+// happens under the advisory lock of the file's folder (FolderLock), so a
+// second process appending at once waits instead of writing over this record.
 AppendReport WriteResultRecord(const std::string& path, const ResultRecord& record);
 
 // Writes the record, reports a record that could not be written with one

@@ -6,6 +6,7 @@
 // the bytes at hand in 64-bit arithmetic before anything is read, and
 // pictures too large to hold are refused before anything is allocated.
 #include "platform/gdi/Bitmap.h"
+#include "platform/gdi/FileAccess.h"
 #include "platform/gdi/Internal.h"
 
 #include <fcntl.h>
@@ -15,7 +16,6 @@
 #include <bit>
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <system_error>
 #include <unordered_map>
 
@@ -35,7 +35,7 @@ constexpr uint32_t kBiAlphaBitfields = 6;
 constexpr int64_t kMaxSide = 32768;
 constexpr int64_t kMaxPixels = int64_t(1) << 28;
 // A file that large is no picture of ours; reading it would only waste memory.
-constexpr std::streamoff kMaxFileSize = std::streamoff(1) << 31;
+constexpr uint64_t kMaxFileSize = uint64_t{1} << 31;
 
 bool Fail(std::string* error, std::string message)
 {
@@ -246,16 +246,10 @@ bool DecodeBmp(const std::vector<uint8_t>& bytes, Bitmap& bitmap, std::string* e
 
 bool LoadBmp(const std::string& path, Bitmap& bitmap, std::string* error)
 {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
-        return Fail(error, "BMP: cannot open " + path);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || size > kMaxFileSize)
-        return Fail(error, "BMP: " + path + " is too large to be a picture");
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
-        return Fail(error, "BMP: cannot read " + path);
+    std::vector<uint8_t> bytes;
+    std::string why;
+    if (!ReadRegularFile(path, kMaxFileSize, bytes, why))
+        return Fail(error, "BMP: " + path + ": " + why);
     if (!DecodeBmp(bytes, bitmap, error)) {
         if (error != nullptr)
             *error += " (" + path + ")";

@@ -1,9 +1,12 @@
 #include "platform/gdi/IniFile.h"
 
+#include "platform/gdi/FileAccess.h"
+
 #include <ini.h>
 
 #include <cctype>
 #include <charconv>
+#include <cstdio>
 
 namespace kestrava {
 
@@ -14,9 +17,15 @@ IniFile::IniFile(const std::string& path)
         self->m_values.emplace(std::make_pair(Lower(section), Lower(name)), value);
         return 1;
     };
+    // Only a regular file is read: a FIFO in place of a settings file would
+    // otherwise block the reader until someone writes to it.
+    std::FILE* file = OpenRegularFileStream(path);
+    if (file == nullptr)
+        return;
     // inih reports a line it could not parse with a positive line number but
-    // still reads the rest; only a file that cannot be opened is a failure.
-    m_loaded = ini_parse(path.c_str(), handler, this) >= 0;
+    // still reads the rest; only a file that cannot be read is a failure.
+    m_loaded = ini_parse_file(file, handler, this) >= 0;
+    std::fclose(file);
 }
 
 std::string IniFile::Lower(std::string_view text)
@@ -42,8 +51,13 @@ bool ParseInt32(std::string_view text, int32_t& value)
         text.remove_prefix(1);
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
         text.remove_suffix(1);
-    if (!text.empty() && text.front() == '+')
+    // One sign at most: from_chars takes a '-' itself, so after a '+' a
+    // second sign must be refused here, or "+-3" would read as -3.
+    if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
+        if (!text.empty() && (text.front() == '-' || text.front() == '+'))
+            return false;
+    }
     if (text.empty())
         return false;
     int32_t parsed = 0;

@@ -1,5 +1,7 @@
 #include "platform/headless/HeadlessBackend.h"
 
+#include "platform/gdi/FileAccess.h"
+
 #include <algorithm>
 #include <chrono>
 #include <fstream>
@@ -265,8 +267,7 @@ std::shared_ptr<Cursor> HeadlessBackend::LoadStandardCursor(StandardCursor which
 
 std::shared_ptr<Cursor> HeadlessBackend::LoadCursorFile(const std::string& path)
 {
-    std::ifstream probe(path, std::ios::binary);
-    if (!probe)
+    if (!IsReadableRegularFile(path))
         return nullptr;
     return std::make_shared<HeadlessCursor>(path);
 }

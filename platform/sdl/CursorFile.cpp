@@ -1,10 +1,10 @@
 // The cursor file decoder; see CursorFile.h for what it covers and lacks.
 #include "platform/sdl/CursorFile.h"
 
+#include "platform/gdi/FileAccess.h"
+
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <span>
 
 namespace kestrava::sdl {
@@ -301,10 +301,15 @@ bool CursorAnimation::Advance(uint64_t nowMs)
 bool LoadCursor(const std::string& path, CursorImage& image, std::string& error)
 {
     image = {};
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return Fail(error, "cannot open the cursor file");
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Cursors are small; a file beyond this bound is refused before
+    // anything is allocated for it.
+    constexpr uint64_t kMaxCursorFileSize = uint64_t{16} << 20;
+    std::vector<uint8_t> bytes;
+    std::string why;
+    if (!ReadRegularFile(path, kMaxCursorFileSize, bytes, why)) {
+        error = "cannot read the cursor file: " + why;
+        return false;
+    }
     return DecodeCursor(bytes, image, error);
 }
 

@@ -2,8 +2,11 @@
 // 44100 Hz, and damaged or hostile files refused or taken as far as valid.
 #include "WaveBuilder.h"
 #include "audio/SoundFile.h"
+#include "tests/support/Fifo.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
 
 namespace kestrava::audio {
 namespace {
@@ -120,6 +123,19 @@ TEST(SoundFileTest, DamagedFilesAreRefusedOrTakenAsFarAsValid)
         ASSERT_TRUE(s->Loaded());
         EXPECT_EQ(s->data.size(), 6u);
     }
+}
+
+TEST(SoundFileTest, ASoundThatIsAFifoIsRefusedAtOnce)
+{
+    TempFolder dir;
+    kestrava::testing::FifoInPlace fifo((dir.root / "KLICK.WAV").string());
+    ASSERT_TRUE(fifo.Made());
+    const auto start = std::chrono::steady_clock::now();
+    TSoundFile s((dir.root / "KLICK.WAV").string());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, kestrava::testing::FifoInPlace::kRelease);
+    EXPECT_FALSE(fifo.ReleasedAReader());
+    EXPECT_FALSE(s.Loaded());
+    EXPECT_NE(s.Error().find("not a regular file"), std::string::npos) << s.Error();
 }
 
 TEST(SoundFileTest, LongFilesStreamAndSurviveShrinkingWhilePlaying)

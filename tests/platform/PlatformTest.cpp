@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <fstream>
 
@@ -46,6 +47,26 @@ TEST(IniFileTest, LooksUpIntegersWithoutRegardToCase)
     IniFile missing((dir / "none.ini").string());
     EXPECT_FALSE(missing.Loaded());
     EXPECT_EQ(missing.ReadInteger("GLOBAL", "MIN", 60000), 60000);
+    fs::remove_all(dir);
+}
+
+TEST(IniFileTest, OneSignAtMost)
+{
+    int32_t value = 99;
+    EXPECT_TRUE(ParseInt32("+3", value));
+    EXPECT_EQ(value, 3);
+    EXPECT_TRUE(ParseInt32(" -2147483648 ", value));
+    EXPECT_EQ(value, INT32_MIN);
+    value = 99;
+    for (const char* text : {"+-3", "++3", "-+3", "--3", "+ 3", "- 3", "+", "-"})
+        EXPECT_FALSE(ParseInt32(text, value)) << text;
+    EXPECT_EQ(value, 99) << "a refused text leaves the value alone";
+
+    fs::path dir = TempFolder("ini-sign");
+    std::ofstream(dir / "ZEK.ini") << "[Global]\nCountdown=+-3\nMin=+120\n";
+    IniFile ini((dir / "ZEK.ini").string());
+    EXPECT_EQ(ini.ReadInteger("GLOBAL", "COUNTDOWN", 2000), 2000);
+    EXPECT_EQ(ini.ReadInteger("GLOBAL", "MIN", 60), 120);
     fs::remove_all(dir);
 }
 

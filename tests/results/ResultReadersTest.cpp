@@ -1,10 +1,15 @@
 #include "host/results/ResultReaders.h"
 
+#include "host/results/ResultBytes.h"
+#include "host/results/ResultRecords.h"
+#include "tests/support/ChildProcess.h"
+
 #include "ResultFileBuilder.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
@@ -317,6 +322,62 @@ TEST(ResultReaders, NoResultsMarker)
 
     // Missing: zeros, and the daily count 0 (not -1).
     EXPECT_EQ(ReadDailyResults(dir / "MISSING.RLT").count, 0);
+}
+
+// A result file that starts with a real header and record and is then
+// stretched to size with a hole, so that even gigabytes cost no disk.
+void WriteStretchedFile(const std::string& path, int64_t size)
+{
+    ResultBytes(4, {"A", "B", "C", "D"}).Record(45000.5, 60000, 90.0, {90, 90, 90, 90}).WriteTo(path);
+    ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(size)), 0);
+}
+
+TEST(ResultReaders, AFileOfGigabytesReadsLikeADamagedOneWithoutLoadingIt)
+{
+    TempFolder dir;
+    const std::string path = dir / "ZEK.RLT";
+    WriteStretchedFile(path, int64_t{3} << 30);
+    // Under a bound on the address space far below the file's size, where
+    // the build allows one: a reader that loads the file ends the child.
+    const int status = testing::RunInChild(
+        [&] {
+            if (ReadTestSummary(path).totalMs != 0)
+                return 1;
+            const TestTotals totals = ReadTestTotals(path);
+            if (totals.totalMs != 0 || totals.passed)
+                return 2;
+            if (ReadDetailSummary(path).recordCount != 0)
+                return 3;
+            if (ReadDailyResults(path).count != 0)
+                return 4;
+            if (ReadLastRecord(path).present)
+                return 5;
+            if (BuildHourProfile({path})[12] != kNoHourData || ReadOverallTotals({path}).totalMs != 0)
+                return 6;
+            const ResultFileLoad load = LoadResultFile(path);
+            if (load.problem != ResultFileProblem::TooLarge || load.Usable() || !load.contents.records.empty() ||
+                load.message != "a file of 3221225472 bytes is too large for a result file (at most 67108864 bytes)")
+                return 7;
+            return 0;
+        },
+        120, testing::kAddressSpaceLimitUsable ? uint64_t{256} << 20 : 0);
+    EXPECT_EQ(status, 0);
+}
+
+TEST(ResultReaders, AFileAtTheSizeLimitIsReadAndOneByteMoreIsNot)
+{
+    TempFolder dir;
+    const std::string path = dir / "ZEK.RLT";
+    // The stretch reads as records of zeros and a cut-off tail; only the
+    // first record has a duration.
+    WriteStretchedFile(path, results_detail::kMaxResultFileSize);
+    EXPECT_EQ(ReadTestSummary(path).totalMs, 60000);
+    EXPECT_EQ(ReadDetailSummary(path).recordCount, (results_detail::kMaxResultFileSize - 1028) / 56);
+
+    ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(results_detail::kMaxResultFileSize + 1)), 0);
+    EXPECT_EQ(ReadTestSummary(path).totalMs, 0);
+    EXPECT_EQ(ReadDetailSummary(path).recordCount, 0);
+    EXPECT_EQ(LoadResultFile(path).problem, ResultFileProblem::TooLarge);
 }
 
 } // namespace

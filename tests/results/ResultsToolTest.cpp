@@ -3,13 +3,17 @@
 #include "host/results/ResultReaders.h"
 #include "host/results/ResultTexts.h"
 
+#include "tests/support/ChildProcess.h"
+
 #include "ResultFileBuilder.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
@@ -46,12 +50,14 @@ std::string ReadText(const std::string& path)
 }
 
 // Runs the tool (the built one unless another copy is named), with a home
-// folder when one is given.
+// folder when one is given, and with at most memoryKiB of address space
+// when a bound is given.
 ToolRun RunTool(const std::vector<std::string>& args, const std::string& tool = KESTRAVA_RESULTS_TOOL,
-                const std::string& home = "")
+                const std::string& home = "", uint64_t memoryKiB = 0)
 {
     TempFolder capture;
-    std::string command = home.empty() ? "" : "env -u XDG_DATA_HOME HOME=" + Quote(home) + " ";
+    std::string command = memoryKiB == 0 ? "" : "ulimit -v " + std::to_string(memoryKiB) + "; ";
+    command += home.empty() ? "" : "env -u XDG_DATA_HOME HOME=" + Quote(home) + " ";
     command += Quote(tool);
     for (const std::string& arg : args)
         command += " " + Quote(arg);
@@ -177,6 +183,56 @@ TEST(ResultsTool, BadInputGivesOneLineAndStatus2)
         EXPECT_TRUE(run.out.empty());
         EXPECT_TRUE(OneLine(run.err)) << run.err;
     }
+}
+
+TEST(ResultsTool, AFileOfGigabytesGivesOneLineAndStatus2WithinBoundedMemory)
+{
+    TempFolder dir;
+    ResultBytes(4).Record(45000.5, 60000, 90).WriteTo(dir / "ZEK.RLT");
+    ASSERT_EQ(::truncate((dir / "ZEK.RLT").c_str(), off_t{3} << 30), 0);  // a hole: no disk used
+    ResultBytes::WriteFileBytes(dir / "ZEK.TST", "module");
+
+    // A gigabyte of address space, where the build allows a bound: loading
+    // the file would end the tool with an uncaught std::bad_alloc.
+    const uint64_t bound = testing::kAddressSpaceLimitUsable ? uint64_t{1} << 20 : 0;
+    for (const std::string& input : {dir / "ZEK.RLT", dir.Path()}) {
+        SCOPED_TRACE(input);
+        const ToolRun run = RunTool({input}, KESTRAVA_RESULTS_TOOL, "", bound);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(run.out.empty());
+        EXPECT_TRUE(OneLine(run.err)) << run.err;
+        EXPECT_NE(run.err.find("a file of 3221225472 bytes is too large for a result file"), std::string::npos)
+            << run.err;
+    }
+}
+
+TEST(ResultsTool, NamesThatLookLikeFormulasAreWrittenAsText)
+{
+    TempFolder tests;
+    for (const char* module : {"=SUM.TST", "+A.TST", "-B.TST", "@C.TST", "Plain.TST"})
+        ResultBytes::WriteFileBytes(tests / module, "module");
+    ResultBytes(4, {"=1+2", "+cmd|' /C calc'!A0", "-3", "@SUM(A1)"}).Record(45000.5, 60000, 90, {1, 2, 3, -1234}).WriteTo(tests / "=SUM.RLT");
+
+    const ToolRun records = RunTool({"--what", "records", tests / "=SUM.RLT"});
+    ASSERT_EQ(records.status, 0) << records.err;
+    const std::string header = records.out.substr(0, records.out.find('\n'));
+    EXPECT_EQ(header, "record,timestamp_days,local_time,'=1+2,'+cmd|' /C calc'!A0,'-3,'@SUM(A1),duration_ms,overall");
+    // A negative number stays a number: a time result of 1234 ms.
+    EXPECT_NE(records.out.find(",1,2,3,-1234,60000,90\n"), std::string::npos) << records.out;
+
+    const ToolRun summary = RunTool({"--what", "summary", tests.Path()});
+    ASSERT_EQ(summary.status, 0) << summary.err;
+    const std::map<std::string, Table> tables = ParseCsvTables(summary.out);
+    std::vector<std::string> names;
+    const Table& totals = tables.at("totals");
+    for (size_t row = 1; row < totals.size(); ++row)
+        names.push_back(Field(totals, row, "test"));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"'+A", "'-B", "'=SUM", "'@C", "Plain"}));
+
+    // JSON has no formulas: the names are left as they are.
+    const ToolRun json = RunTool({"--json", "--what", "records", tests / "=SUM.RLT"});
+    EXPECT_NE(json.out.find("\"=1+2\""), std::string::npos) << json.out;
 }
 
 TEST(ResultsTool, LenientUsesTheWholeRecordsWithAWarning)

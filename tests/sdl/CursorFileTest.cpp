@@ -4,8 +4,13 @@
 #include "platform/sdl/CursorFile.h"
 
 #include "tests/sdl/CursorBytes.h"
+#include "tests/support/Fifo.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <unistd.h>
 
 namespace kestrava::sdl {
 namespace {
@@ -271,6 +276,21 @@ TEST(CursorAnimation, StillCursorsAndRepeatedFramesNeverChange)
     CursorAnimation none;
     EXPECT_FALSE(none.Advance(5));
     EXPECT_EQ(none.Frame(), 0u);
+}
+
+TEST(CursorFile, ACursorThatIsAFifoIsRefusedAtOnce)
+{
+    const std::string path = (std::filesystem::temp_directory_path() /
+                               ("kestrava-cursor-" + std::to_string(::getpid()) + ".CUR")).string();
+    kestrava::testing::FifoInPlace fifo(path);
+    ASSERT_TRUE(fifo.Made());
+    CursorImage image;
+    std::string error;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(LoadCursor(path, image, error));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, kestrava::testing::FifoInPlace::kRelease);
+    EXPECT_FALSE(fifo.ReleasedAReader());
+    EXPECT_EQ(error, "cannot read the cursor file: not a regular file");
 }
 
 } // namespace

@@ -4,6 +4,9 @@
 #include "ShellFixture.h"
 
 #include "platform/app/Keys.h"
+#include "tests/support/Fifo.h"
+
+#include <chrono>
 
 
 namespace kestrava::shell::testing {
@@ -87,6 +90,52 @@ TEST_F(StartTest, MissingArtworkStopsTheStartNamingTheFile)
     ASSERT_EQ(backend.MessageBoxes().size(), 1u);
     EXPECT_NE(backend.MessageBoxes()[0].text.find("GoButton_Down.bmp"), std::string::npos)
         << backend.MessageBoxes()[0].text;
+}
+
+TEST_F(StartTest, AFifoInPlaceOfASkinPictureStopsTheStartAtOnceNamingTheFile)
+{
+    kestrava::testing::FifoInPlace fifo((folder.root / "skin" / "GoButton_Down.bmp").string());
+    ASSERT_TRUE(fifo.Made());
+    const auto start = std::chrono::steady_clock::now();
+    MakeProgram();
+    EXPECT_FALSE(haupt->Start());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, kestrava::testing::FifoInPlace::kRelease);
+    EXPECT_FALSE(fifo.ReleasedAReader());
+    ASSERT_EQ(backend.MessageBoxes().size(), 1u);
+    EXPECT_NE(backend.MessageBoxes()[0].text.find("GoButton_Down.bmp"), std::string::npos)
+        << backend.MessageBoxes()[0].text;
+}
+
+TEST_F(StartTest, FifosInPlaceOfTheModuleSettingsAndTheCursorsDoNotHoldTheStart)
+{
+    folder.AddZek();
+    kestrava::testing::FifoInPlace settings((folder.root / "TESTS" / "ZEK.ini").string());
+    kestrava::testing::FifoInPlace hand((folder.root / "HAND.CUR").string());
+    kestrava::testing::FifoInPlace busy((folder.root / "FLIEGE.ANI").string());
+    ASSERT_TRUE(settings.Made() && hand.Made() && busy.Made());
+    const auto start = std::chrono::steady_clock::now();
+    StartProgram();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, kestrava::testing::FifoInPlace::kRelease);
+    EXPECT_FALSE(settings.ReleasedAReader() || hand.ReleasedAReader() || busy.ReleasedAReader());
+    EXPECT_EQ(haupt->TestListBox().Lines(), std::vector<std::string>{"ZEK-Test"});
+}
+
+TEST_F(StartTest, AResultFileOfGigabytesReadsLikeADamagedOneAndTheMenuOpens)
+{
+    folder.AddZek();
+    const fs::path results = folder.root / "TESTS" / "ZEK.RLT";
+    {
+        // A header of four parts and a record of zeros, then a hole.
+        std::string bytes(4 + 4 * 256 + 56, '\0');
+        bytes[0] = 4;
+        std::ofstream(results, std::ios::binary) << bytes;
+    }
+    fs::resize_file(results, uint64_t{3} << 30);
+    StartProgram();
+    EXPECT_EQ(haupt->TestListBox().Lines(), std::vector<std::string>{"ZEK-Test"});
+    EXPECT_EQ(haupt->DauerListBox().Lines().at(0), "00:00");
+    EXPECT_EQ(haupt->PunkteListBox().Lines().at(0), "0%");
+    EXPECT_EQ(fs::file_size(results), uint64_t{3} << 30) << "a damaged file is left as it is";
 }
 
 TEST_F(StartTest, PreferencesFromTheFileSetTheClockAndTheVolumeThumb)

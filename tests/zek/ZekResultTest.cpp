@@ -4,8 +4,15 @@
 
 #include "modules/zek/ZekResult.h"
 
+#include "platform/gdi/FileAccess.h"
+
+#include <algorithm>
 #include <bit>
+#include <chrono>
 #include <iterator>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace kestrava::zek {
 namespace {
@@ -143,6 +150,83 @@ TEST_F(ZekResultFile, ForeignFileOrFailedWriteStillEndsTheTest)
     AppendResult(m_path, Record(1.0), onTestEnd);
     EXPECT_EQ(Read().size(), 1028u + 56u);
     EXPECT_EQ(g_testEnds, 3);
+}
+
+TEST_F(ZekResultFile, AnAppendWaitsWhileAnotherProcessHoldsTheFolder)
+{
+    ASSERT_EQ(WriteResultRecord(m_path, Record(1.0)).Status, AppendStatus::Created);
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = ::fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        // Another writer: holds the lock for 300 ms, then appends itself.
+        ::close(ready[0]);
+        {
+            const FolderLock lock(m_path);
+            const char held = lock.Held() ? 'y' : 'n';
+            (void)!::write(ready[1], &held, 1);
+            ::usleep(300'000);
+        }
+        ::_exit(WriteResultRecord(m_path, Record(2.0)).Status == AppendStatus::Appended ? 0 : 1);
+    }
+    ::close(ready[1]);
+    char held = 0;
+    ASSERT_EQ(::read(ready[0], &held, 1), 1);
+    ::close(ready[0]);
+    ASSERT_EQ(held, 'y');
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(WriteResultRecord(m_path, Record(3.0)).Status, AppendStatus::Appended);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200)) << "the append waited";
+    int status = 0;
+    ASSERT_EQ(::waitpid(holder, &status, 0), holder);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    // Both appends are kept whole, in the order the lock allowed.
+    const Bytes b = Read();
+    ASSERT_EQ(b.size(), 1028u + 3 * 56u);
+    ExpectRecordAt(b, 1028, 1.0);
+    std::vector<double> later = {DoubleAt(b, 1084), DoubleAt(b, 1140)};
+    std::sort(later.begin(), later.end());
+    EXPECT_EQ(later, (std::vector<double>{2.0, 3.0}));
+}
+
+TEST_F(ZekResultFile, WritersInSeveralProcessesLoseNoRecord)
+{
+    // The file does not exist yet: creating it is raced as well.
+    constexpr int kWriters = 4;
+    constexpr int kEach = 100;
+    std::vector<pid_t> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            int failures = 0;
+            for (int i = 0; i < kEach; ++i) {
+                const AppendStatus status = WriteResultRecord(m_path, Record(w * 1000.0 + i)).Status;
+                failures += status == AppendStatus::Appended || status == AppendStatus::Created ? 0 : 1;
+            }
+            ::_exit(failures == 0 ? 0 : 1);
+        }
+        writers.push_back(pid);
+    }
+    for (pid_t pid : writers) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const Bytes b = Read();
+    ASSERT_EQ(b.size(), 1028u + kWriters * kEach * 56u);
+    std::vector<double> stamps;
+    for (size_t at = 1028; at < b.size(); at += 56)
+        stamps.push_back(DoubleAt(b, at));
+    std::sort(stamps.begin(), stamps.end());
+    std::vector<double> expected;
+    for (int w = 0; w < kWriters; ++w)
+        for (int i = 0; i < kEach; ++i)
+            expected.push_back(w * 1000.0 + i);
+    EXPECT_EQ(stamps, expected);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1) << "no temporary left";
 }
 
 TEST(ZekResult, PartResultsInFileOrderWithZeroForNothingCounted)

@@ -43,7 +43,10 @@ Options:
   -h, --help     print this text
 
 CSV: UTF-8, ',' between fields, '.' as the decimal separator, numbers with
-enough digits to read back exactly. Every table starts with a header row.
+enough digits to read back exactly. A test or part name that begins with
+'=', '+', '-' or '@' is written with a leading apostrophe, so that a
+spreadsheet shows it as text and never runs it as a formula. Every table
+starts with a header row.
 When more than one table is printed, each is preceded by a line "# NAME"
 and separated from the previous one by a blank line. A single table (such
 as --what daily, --what hours, or --what records for one file) is printed
@@ -62,6 +65,8 @@ Timestamps are days since 1899-12-30 with the time of day as the fraction
 (timestamp_days), and the same local date and time as YYYY-MM-DDTHH:MM:SS.mmm.
 A part result below 0 is a time of -value milliseconds. state is missing,
 no-results (a test that keeps no results) or records.
+
+A result file larger than 64 MiB is taken as damaged and not read.
 
 Exit status: 0 on success, 2 when the input or the command line is bad,
 1 when the output cannot be written.

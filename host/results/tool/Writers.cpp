@@ -14,6 +14,7 @@ constexpr int64_t kMsPerDay = 86'400'000;
 // The calendar's range: 0001-01-01 and 9999-12-31 as days since 1899-12-30.
 constexpr int64_t kFirstDay = -693'593;
 constexpr int64_t kLastDay = 2'958'465;
+// Quotes a field that holds a separator, a quote or a line break.
 std::string CsvField(const std::string& text)
 {
     if (text.find_first_of(",\"\r\n") == std::string::npos)
@@ -25,6 +26,18 @@ std::string CsvField(const std::string& text)
         out += c;
     }
     return out + "\"";
+}
+
+// A name (of a test or a part) as a CSV field. Spreadsheets take a cell
+// that begins with '=', '+', '-' or '@' (or a tab or carriage return before
+// one) for a formula; a leading apostrophe makes it plain text, which the
+// spreadsheet shows without the apostrophe. Numbers are not passed through
+// here: a negative number must stay a number.
+std::string CsvName(const std::string& text)
+{
+    if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos)
+        return CsvField("'" + text);
+    return CsvField(text);
 }
 
 std::string JsonString(const std::string& text)
@@ -79,6 +92,17 @@ std::string Row(std::initializer_list<std::string> fields)
         if (!first)
             line += ',';
         first = false;
+        line += CsvField(f);
+    }
+    return line + "\n";
+}
+
+// A line whose first field names a test.
+std::string NamedRow(const std::string& name, std::initializer_list<std::string> fields)
+{
+    std::string line = CsvName(name);
+    for (const std::string& f : fields) {
+        line += ',';
         line += CsvField(f);
     }
     return line + "\n";
@@ -158,7 +182,7 @@ void WriteCsv(std::ostream& out, const Report& report, const Selection& what)
             std::string header = "record,timestamp_days,local_time";
             for (const std::string& name : t.contents.partNames) {
                 header += ',';
-                header += CsvField(name);
+                header += CsvName(name);
             }
             tables.Begin("records: " + t.name, header + ",duration_ms,overall\n");
             int64_t index = 0;
@@ -182,13 +206,13 @@ void WriteCsv(std::ostream& out, const Report& report, const Selection& what)
     if (what.summary) {
         tables.Begin("test_summary", "test,state,total_ms,total_hours_minutes,recent_mean,list_duration,list_points\n");
         for (const TestReport& t : report.tests)
-            out << Row({t.name, StateText(t.state), std::to_string(t.summary.totalMs),
+            out << NamedRow(t.name, {StateText(t.state), std::to_string(t.summary.totalMs),
                         FormatHoursMinutes(t.summary.totalMs), NumberText(t.summary.recentMean), t.listTexts.duration,
                         t.listTexts.points});
 
         tables.Begin("totals", "test,total_ms,total_hours_minutes,mean,passed\n");
         for (const TestReport& t : report.tests)
-            out << Row({t.name, std::to_string(t.totals.totalMs), FormatHoursMinutes(t.totals.totalMs),
+            out << NamedRow(t.name, {std::to_string(t.totals.totalMs), FormatHoursMinutes(t.totals.totalMs),
                         NumberText(t.totals.mean), Bool(t.totals.passed)});
 
         tables.Begin("details", "test,record_count,first_timestamp_days,first_local_time,total_ms,"
@@ -198,9 +222,9 @@ void WriteCsv(std::ostream& out, const Report& report, const Selection& what)
             // A test never done has only its count; the evaluation shows
             // nothing else for it.
             if (d.recordCount == 0)
-                out << Row({t.name, "0", "", "", "", "", "", "", ""});
+                out << NamedRow(t.name, {"0", "", "", "", "", "", "", ""});
             else
-                out << Row({t.name, std::to_string(d.recordCount), NumberText(d.firstTimestamp),
+                out << NamedRow(t.name, {std::to_string(d.recordCount), NumberText(d.firstTimestamp),
                             LocalDateTimeText(d.firstTimestamp), std::to_string(d.totalMs),
                             FormatHoursMinutes(d.totalMs), NumberText(d.mean), NumberText(d.best),
                             NumberText(d.worst)});
@@ -218,7 +242,7 @@ void WriteCsv(std::ostream& out, const Report& report, const Selection& what)
         tables.Begin("daily", "test,day_days,date,seconds,mean\n");
         for (const TestReport& t : report.tests)
             for (const DailyGroup& g : t.daily.groups)
-                out << Row({t.name, NumberText(g.day), DateText(g.day), std::to_string(g.seconds), NumberText(g.mean)});
+                out << NamedRow(t.name, {NumberText(g.day), DateText(g.day), std::to_string(g.seconds), NumberText(g.mean)});
     }
 
     if (what.hours) {
