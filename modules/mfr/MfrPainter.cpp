@@ -69,6 +69,7 @@ void MfrPainter::LoadImages()
     const std::string folder = ShortStringToUtf8(m_status->ModuleDir);
     const int32_t size = std::max(1, Trunc(kLampSize * Scale()));
     m_missing = 0;
+    m_drawnLit.fill(-1);
     for (size_t n = 0; n < 4; ++n) {
         m_lampOn[n] = LoadPicture(folder + kPictureFiles[n], size, m_missing);
         m_lampOff[n] = LoadPicture(folder + kPictureFiles[4 + n], size, m_missing);
@@ -98,6 +99,7 @@ void MfrPainter::PaintAll(const MfrState& state)
     const double s = Scale();
     m_canvas.brush = {kBackground, gdi::BrushStyle::Solid};
     m_canvas.FillRect({0, 0, Trunc(800 * s), Trunc(600 * s)});
+    m_drawnLit.fill(-1);
 
     m_canvas.brush.style = gdi::BrushStyle::Clear;
     m_canvas.font.family = "Arial";
@@ -122,6 +124,11 @@ void MfrPainter::PaintAll(const MfrState& state)
     m_canvas.font.color = gdi::Rgb(230, 230, 230);
     CentredText("Strg: tiefer Ton", 265, 360);
     CentredText("Leertaste: hoher Ton", 535, 360);
+
+    m_canvas.font.color = kLabelColor;
+    const gdi::Size extent = m_canvas.TextExtent("Tempo");
+    const gdi::Rect bar = Pixels(kPaceBar);
+    m_canvas.TextOut(bar.left - Trunc(15 * s) - extent.cx, (bar.top + bar.bottom) / 2 - extent.cy / 2, "Tempo");
     End();
 
     PaintLamps(state);
@@ -136,9 +143,12 @@ void MfrPainter::PaintLamps(const MfrState& state)
     const bool lampShown = (state.Answered & kAnsweredLamp) == 0;
     for (size_t n = 0; n < 4; ++n) {
         const bool lit = lampShown && state.Lamp == static_cast<int32_t>(n + 1);
+        if (m_drawnLit[n] == (lit ? 1 : 0))
+            continue;
         const std::optional<gdi::Bitmap>& image = lit ? m_lampOn[n] : m_lampOff[n];
         if (image)
             m_canvas.Draw(Trunc((kLampCentres[n] - kLampSize / 2) * s), Trunc(kLampTop * s), *image);
+        m_drawnLit[n] = lit ? 1 : 0;
     }
     End();
 }
@@ -147,9 +157,8 @@ void MfrPainter::PaintStatus(const MfrState& state)
 {
     if (!Begin())
         return;
-    const double s = Scale();
     m_canvas.brush = {kBackground, gdi::BrushStyle::Solid};
-    m_canvas.FillRect(Pixels(kStatusBand));
+    m_canvas.FillRect(Pixels(kOutcomeWord));
 
     const char* word = nullptr;
     gdi::ColorRef colour = kMissedColor;
@@ -164,18 +173,12 @@ void MfrPainter::PaintStatus(const MfrState& state)
         m_canvas.font.family = "Arial";
         m_canvas.font.bold = true;
         m_canvas.font.underline = false;
-        m_canvas.font.height = Trunc(34 * s);
+        m_canvas.font.height = Trunc(34 * Scale());
         m_canvas.font.color = colour;
         CentredText(word, 400, 465);
     }
 
-    m_canvas.font.family = "Arial";
-    m_canvas.font.bold = false;
-    m_canvas.font.height = Trunc(22 * s);
-    m_canvas.font.color = kLabelColor;
-    const gdi::Size extent = m_canvas.TextExtent("Tempo");
     const gdi::Rect bar = Pixels(kPaceBar);
-    m_canvas.TextOut(bar.left - Trunc(15 * s) - extent.cx, (bar.top + bar.bottom) / 2 - extent.cy / 2, "Tempo");
     m_canvas.pen = {kFrameColor, 1, gdi::PenStyle::Solid};
     m_canvas.brush = {gdi::Rgb(24, 24, 24), gdi::BrushStyle::Solid};
     m_canvas.Rectangle(bar.left, bar.top, bar.right, bar.bottom);

@@ -3,8 +3,9 @@
 // Laid out in logical units of 800 x 600 and multiplied by the host's Scale:
 // four lamps in a row with their keys beneath, the two tone keys, and a
 // status band with the outcome of the last stimulus and the pace. Nothing
-// is drawn on a tick unless a lamp, the outcome or the pace changed; the
-// tones are not shown at all.
+// is drawn on a tick unless a lamp, the outcome or the pace changed, and
+// then only the lamps whose light changed, the word and the bar; the tones
+// are not shown at all.
 //
 // [message thread] Every call comes from inside one DispatchMessage call,
 // under the host's canvas lock.
@@ -39,7 +40,8 @@ inline constexpr gdi::ColorRef kPaceColor = gdi::Rgb(70, 130, 200);
 inline constexpr int32_t kLampSize = 110;
 inline constexpr int32_t kLampTop = 140;
 inline constexpr std::array<int32_t, 4> kLampCentres = {175, 325, 475, 625};
-inline constexpr gdi::Rect kStatusBand = {100, 430, 700, 560};
+inline constexpr gdi::Rect kStatusBand = {100, 430, 700, 560};  // the word, the label and the bar
+inline constexpr gdi::Rect kOutcomeWord = {250, 440, 550, 495};
 inline constexpr gdi::Rect kPaceBar = {250, 510, 650, 540};
 
 class MfrPainter : public MfrView {
@@ -75,6 +77,9 @@ private:
     gdi::Canvas m_canvas;
     std::array<std::optional<gdi::Bitmap>, 4> m_lampOn;
     std::array<std::optional<gdi::Bitmap>, 4> m_lampOff;
+    // Whether each lamp was last drawn lit (1) or dark (0); -1 when the
+    // screen was cleared or the pictures changed since.
+    std::array<int8_t, 4> m_drawnLit{-1, -1, -1, -1};
     int32_t m_missing = 0;
 };
 

@@ -116,7 +116,7 @@ TEST_F(MfrPainterTest, PartialPaintsStayInTheirAreas)
     state.LastOutcome = kOutcomeMissed;
     state.Interval = 1000;
     painter.PaintStatus(state);
-    EXPECT_TRUE(UntouchedOutside({kStatusBand}, marker));
+    EXPECT_TRUE(UntouchedOutside({kOutcomeWord, kPaceBar}, marker));
     std::vector<gdi::Rect> lamps;
     for (int32_t c : kLampCentres)
         lamps.push_back({c - kLampSize / 2, kLampTop, c - kLampSize / 2 + kLampSize + 1, kLampTop + kLampSize + 1});
@@ -124,6 +124,23 @@ TEST_F(MfrPainterTest, PartialPaintsStayInTheirAreas)
     painter.PaintLamps(state);
     EXPECT_TRUE(UntouchedOutside(lamps, marker));
     EXPECT_FALSE(UntouchedOutside({}, marker)) << "the lamps were drawn";
+
+    // Lamp 4 goes out and lamp 1 comes on: only those two are drawn again,
+    // and nothing at all when nothing changed.
+    screen->Fill(gdi::PixelOf(marker));
+    state.Lamp = 1;
+    painter.PaintLamps(state);
+    EXPECT_TRUE(UntouchedOutside({lamps[0], lamps[3]}, marker));
+    EXPECT_FALSE(UntouchedOutside({lamps[0]}, marker));
+    EXPECT_FALSE(UntouchedOutside({lamps[3]}, marker));
+    screen->Fill(gdi::PixelOf(marker));
+    painter.PaintLamps(state);
+    EXPECT_TRUE(UntouchedOutside({}, marker));
+    // A full paint clears the screen and so draws every lamp again.
+    painter.PaintAll(state);
+    EXPECT_TRUE(Bright(At(kLampCentres[0], kLampTop + kLampSize / 2.0)));
+    EXPECT_TRUE(Dark(At(kLampCentres[3], kLampTop + kLampSize / 2.0)));
+    EXPECT_NE(At(kLampCentres[3], kLampTop + kLampSize / 2.0), marker);
 }
 
 TEST_F(MfrPainterTest, AFullHdAreaScalesEveryPlace)
