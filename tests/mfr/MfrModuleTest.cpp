@@ -1,14 +1,13 @@
 // The built MFR.TST, loaded the way the host loads it and driven through its
 // one export: its info, its tones by name through the callbacks, the sound
-// end, the state block, a short run with its record, and the replay of a
-// seeded sequence.
+// end and the state block. Whole runs with their records are played by the
+// host's own code in the integration and program tests.
 #include "MfrTestSupport.h"
 
 #include "modules/mfr/MfrState.h"
 #include "protocol/MyMessages.h"
 
 #include <cstring>
-#include <filesystem>
 
 #include <dlfcn.h>
 
@@ -166,53 +165,6 @@ TEST_F(MfrModule, StateMessagesNameOneBlockAndNullArgumentsAreIgnored)
     }
     Send(MSG_SOUNDEND, ~TArgCell{0});
     EXPECT_EQ(g_host.ends, 0);
-}
-
-TEST_F(MfrModule, ShortRunWritesOneRecordAndEndsTheTestOnce)
-{
-    Init(3000);
-    MfrState* s = Block();
-    for (uint32_t e = 0; e < 3000; e += 10) {
-        m_status.ElapsedMs = e;
-        Send(MSG_TICK);
-        if (s->Lamp != 0 && !(s->Answered & kAnsweredLamp) && e - s->Onset == 300)
-            Send(MSG_KEYDOWN, 111 + static_cast<TArgCell>(s->Lamp));
-        if (s->Tone != kToneNone && !(s->Answered & kAnsweredTone) && e - s->Onset == 400)
-            Send(MSG_KEYDOWN, s->Tone == kToneHigh ? 32 : 17);
-    }
-    EXPECT_EQ(g_host.ends, 0);
-    EXPECT_GE(s->Correct, 1);
-    const std::string result = m_folder.File("MFR.RLT");
-    EXPECT_FALSE(std::filesystem::exists(result));
-    m_status.ElapsedMs = 3000;
-    Send(MSG_TICK);
-    m_status.ElapsedMs = 3010;
-    Send(MSG_TICK);
-    EXPECT_EQ(g_host.ends, 1);
-    EXPECT_EQ(std::filesystem::file_size(result), 1028u + 56u);
-}
-
-TEST_F(MfrModule, ASeedInTheSettingsReplaysTheSameStimuli)
-{
-    m_folder.WriteFile("MFR.ini", "[GLOBAL]\nSEED=2026\n[PACE]\nSTART=700\nGAP=0\n");
-    auto sequence = [&] {
-        Init(600000);
-        MfrState* s = Block();
-        std::vector<int32_t> seen;
-        for (uint32_t e = 0; e < 30000; e += 10) {
-            m_status.ElapsedMs = e;
-            Send(MSG_TICK);
-            if (s->Onset == e && (s->Lamp != 0 || s->Tone != kToneNone))
-                seen.push_back(s->Lamp * 10 + s->Tone);
-        }
-        return seen;
-    };
-    const std::vector<int32_t> one = sequence();
-    const std::vector<int32_t> two = sequence();
-    EXPECT_GT(one.size(), 10u);
-    EXPECT_EQ(one, two);
-    m_folder.WriteFile("MFR.ini", "[GLOBAL]\nSEED=2027\n[PACE]\nSTART=700\nGAP=0\n");
-    EXPECT_NE(sequence(), one);
 }
 
 } // namespace

@@ -217,16 +217,6 @@ TEST_F(MfrSimulationTest, TheDurationEndsTheTestOnceAndAnOpenStimulusIsNotCounte
     EXPECT_EQ(sim.Tick(0, 1500), TickOutcome::Running);
 }
 
-TEST_F(MfrSimulationTest, StopReleasesThePictures)
-{
-    sim.Resize();
-    sim.Paint();
-    sim.Stop();
-    EXPECT_EQ(view.loads, 2);
-    EXPECT_EQ(view.all, 2);
-    EXPECT_EQ(view.releases, 1);
-}
-
 // A candidate who reads the screen: lamps after 300 ms, tones after 450 ms,
 // every fifth stimulus answered with the wrong lamp, every seventh left.
 void Answer(MfrSimulation& sim, uint32_t e, int& seen, uint32_t& lastOnset)
