@@ -248,8 +248,8 @@ echo "e2e-velomar: ok (screenshots in $out)"
 # x = 251, 424, 598 and 771. The script
 # answers a lamp with its F key as soon as it sees it lit; the tones it
 # cannot hear, so they go by as misses. Its help page (the first test line
-# of the index), its screen after 25 s and its end screen are kept, and its
-# record is checked.
+# of the index), its screen with a lamp lit and its end screen are kept,
+# and its record is checked.
 mfr_rlt=$out/program/TESTS/MFR/MFR.RLT
 printf '[GLOBAL]\r\nSEED=4711\r\n' >"$out/program/TESTS/MFR/MFR.ini"
 start_program
@@ -292,16 +292,18 @@ mfr_start=$SECONDS
 while [[ ! -s $mfr_rlt ]] && (( SECONDS - mfr_start < 90 )); do
   lamp=$(lit_lamp)
   if [[ -n $lamp ]]; then
+    # The screen with a lamp lit, once, from 20 s on.
+    if (( mfr_shot == 0 && SECONDS - mfr_start >= 20 )); then
+      shot mfr-test
+      mfr_shot=1
+    fi
     xdotool key "F$lamp"
     answered=$(( answered + 1 ))
     # The lamp goes dark with the key; look again once it has.
     sleep 0.2
   fi
-  if (( mfr_shot == 0 && SECONDS - mfr_start >= 25 )); then
-    shot mfr-test
-    mfr_shot=1
-  fi
 done
+(( mfr_shot == 1 )) || fail "no lamp was seen lit after 20 s"
 [[ -s $mfr_rlt ]] || fail "Mehrfachreaktion did not end"
 sleep 1
 shot mfr-end-screen
