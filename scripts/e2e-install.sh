@@ -53,6 +53,7 @@ for lib in libsdl2 libfreetype6 libfontconfig1 libavcodec libinih fonts-liberati
 done
 dpkg-deb -c "$deb" >"$out/contents.txt"
 for path in ./usr/lib/kestrava/velomar ./usr/lib/kestrava/kestrava.installed ./usr/lib/kestrava/TESTS/ZEK.TST \
+            ./usr/lib/kestrava/TESTS/MFR/MFR.TST ./usr/lib/kestrava/TESTS/MFR/MFRHOCH.WAV \
             ./usr/lib/kestrava/libvgdi.so ./usr/lib/kestrava/skin/SPLASH.bmp ./usr/lib/kestrava/FLIEGE.AVI \
             ./usr/share/applications/kestrava.desktop ./usr/share/icons/hicolor/48x48/apps/kestrava.png \
             ./usr/share/icons/hicolor/256x256/apps/kestrava.png; do
@@ -87,9 +88,10 @@ start() {
   app_pid=$!
   wait_for_menu
 }
-# ZEK selected, started for one minute; returns when its ticks run.
+# ZEK selected (the second test line, below Mehrfachreaktion), started for
+# one minute; returns when its ticks run.
 start_zek() {
-  xdotool mousemove 245 214 click 1
+  xdotool mousemove 245 230 click 1
   sleep 0.3
   xdotool mousemove 249 583 click 1
   sleep 1
@@ -122,6 +124,8 @@ shot installed-menu
 [[ -L $user/TESTS/ZEK.TST && $(readlink "$user/TESTS/ZEK.TST") == "$prefix/lib/kestrava/TESTS/ZEK.TST" ]] ||
   fail "ZEK.TST is not linked into the user's folder"
 [[ -d $user/TESTS/graphics && ! -L $user/TESTS/graphics ]] || fail "no real graphics folder in $user"
+[[ -d $user/TESTS/MFR && ! -L $user/TESTS/MFR && -L $user/TESTS/MFR/MFR.TST ]] ||
+  fail "Mehrfachreaktion's folder is not mirrored in $user"
 
 # A whole minute: the result file appears in the user's folder.
 start_zek

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end run of the program on a real (virtual) X display: starts the
 # built program from a fresh copy of its folder under Xvfb, picks the ZEK
-# test in the menu, starts it with 00:01 in the time dialog, asks the abort
-# question with Escape and answers "n", lets the minute run to the end
+# test in the menu (the second line, below Mehrfachreaktion), starts it
+# with 00:01 in the time dialog, asks the abort question with Escape and answers "n", lets the minute run to the end
 # screen, closes it, opens the evaluation and shows its four views, starts a
 # second run and aborts it with Escape and "j", saves a two-minute run after
 # 30 s through the test bar, aborts it, ends the program, starts it again and
@@ -10,8 +10,10 @@
 # "n" and then "j", ends with the credits, and checks the result file (two
 # records, the second of 120 s) and the preferences file (FF FF 01 00). A
 # second start in the same folder, made while the menu shows, must show its
-# message box and end. Screenshots of the menu, the second start's message,
-# the time dialog, both questions, the running test, the end screen, the
+# message box and end. Then a minute of Mehrfachreaktion with the lamps
+# answered as the script sees them light, its help page, its screen and its
+# end screen, and its record checked. Screenshots of the menu, the second
+# start's message, the time dialog, both questions, the running test, the end screen, the
 # evaluation, the saved and the resumed run and the credits stay in
 # BUILD/e2e/ for looking at.
 #
@@ -33,7 +35,7 @@ rm -rf "$out"
 mkdir -p "$out"
 # A fresh program folder: no results, no preferences yet.
 cp -a "$program" "$out/program"
-rm -f "$out/program/velomar.INI" "$out/program/TESTS/"*.RLT
+rm -f "$out/program/velomar.INI" "$out/program/TESTS/"*.RLT "$out/program/TESTS/MFR/"*.RLT
 
 work=$(mktemp -d)
 xvfb_pid=""
@@ -93,9 +95,11 @@ kill -0 "$app_pid" 2>/dev/null || fail "the first program ended with the second 
 xdotool windowfocus --sync "$win" || true
 sleep 0.3
 
-# On 1024 x 768 the first test line is at (245, 214), the start button at
-# (249, 583) and the exit button at (529, 583).
-xdotool mousemove 245 214 click 1
+# On 1024 x 768 the first test line is at (245, 214) and each further one
+# 16 pixels below: Mehrfachreaktion first, ZEK at (245, 230). The start
+# button is at (249, 583) and the exit button at (529, 583).
+zek_line=230
+xdotool mousemove 245 $zek_line click 1
 sleep 0.3
 xdotool mousemove 249 583 click 1
 sleep 1
@@ -136,7 +140,7 @@ shot menu-after
 cp "$rlt" "$work/zek.rlt"
 tail -c 48 "$rlt" >"$work/record-tail"
 { printf '\x00\x00\x00\x00\x10\xf9\xe5\x40'; cat "$work/record-tail"; } >>"$rlt"
-xdotool mousemove 245 214 click 1
+xdotool mousemove 245 $zek_line click 1
 sleep 0.3
 xdotool mousemove 417 583 click 1
 sleep 1
@@ -155,7 +159,7 @@ menu_pixel=$(pixel 20 400)
 
 # A second run, aborted with Escape and "j": back to the menu, and no
 # record for it.
-xdotool mousemove 245 214 click 1
+xdotool mousemove 245 $zek_line click 1
 sleep 0.3
 xdotool mousemove 249 583 click 1
 sleep 1
@@ -175,7 +179,7 @@ sleep 1
 # hold the whole 120 s. The load button is the menu's fifth, at (473, 583);
 # the disk button shows in the bar at (312, 25).
 records_before=$(stat -c %s "$rlt")
-xdotool mousemove 245 214 click 1
+xdotool mousemove 245 $zek_line click 1
 sleep 0.3
 xdotool mousemove 249 583 click 1
 sleep 1
@@ -256,6 +260,97 @@ prefs=$(od -An -tx1 "$out/program/velomar.INI" | tr -d ' \n')
 echo "e2e-velomar: ok (screenshots in $out)"
 
 # ---------------------------------------------------------------------------
+# A minute of Mehrfachreaktion at 1024 x 768 with its stimuli in a fixed
+# order (SEED). The test area is 924 pixels wide here (scale 1.155) and
+# starts 50 pixels in, so the lamps' lenses are centred on y = 274 at
+# x = 251, 424, 598 and 771. The script
+# answers a lamp with its F key as soon as it sees it lit; the tones it
+# cannot hear, so they go by as misses. Its help page (the first test line
+# of the index), its screen with a lamp lit and its end screen are kept,
+# and its record is checked.
+mfr_rlt=$out/program/TESTS/MFR/MFR.RLT
+printf '[GLOBAL]\r\nSEED=4711\r\n' >"$out/program/TESTS/MFR/MFR.ini"
+start_program
+help_top=$(identify -format '%h' "$out/program/HELP.BMP")
+xdotool mousemove 304 583 click 1
+sleep 1
+xdotool mousemove $(( 312 + 5 + 40 )) $(( 184 + 37 + help_top + 30 + 2 * 23 + 11 )) click 1
+sleep 1
+shot mfr-help
+xdotool key Escape
+sleep 0.5
+xdotool mousemove 245 214 click 1
+sleep 0.3
+xdotool mousemove 249 583 click 1
+sleep 1
+xdotool type --delay 80 00
+xdotool key Tab
+xdotool type --delay 80 01
+xdotool key Return
+# The title for 2 s, the module's countdown of 3 s.
+sleep 4.5
+xdotool mousemove 900 700
+lens_x=(251 424 598 771)
+# The number (1-4) of the lamp that is lit, nothing when none is.
+lit_lamp() {
+  local row i hex
+  row=$(import -window root -crop 1024x1+0+274 -depth 8 txt:-)
+  for i in 0 1 2 3; do
+    hex=$(grep -m1 "^${lens_x[i]},0:" <<<"$row" | grep -o '#[0-9A-Fa-f]\{6\}' || true)
+    [[ -n $hex ]] || continue
+    if (( 16#${hex:1:2} + 16#${hex:3:2} + 16#${hex:5:2} > 300 )); then
+      echo $(( i + 1 ))
+      return
+    fi
+  done
+}
+answered=0
+mfr_shot=0
+mfr_start=$SECONDS
+while [[ ! -s $mfr_rlt ]] && (( SECONDS - mfr_start < 90 )); do
+  lamp=$(lit_lamp)
+  if [[ -n $lamp ]]; then
+    # The screen with a lamp lit, once, from 20 s on.
+    if (( mfr_shot == 0 && SECONDS - mfr_start >= 20 )); then
+      shot mfr-test
+      mfr_shot=1
+    fi
+    xdotool key "F$lamp"
+    answered=$(( answered + 1 ))
+    # The lamp goes dark with the key; look again once it has.
+    sleep 0.2
+  fi
+done
+(( mfr_shot == 1 )) || fail "no lamp was seen lit after 20 s"
+[[ -s $mfr_rlt ]] || fail "Mehrfachreaktion did not end"
+sleep 1
+shot mfr-end-screen
+# One record of the module's four parts: the header names them, the minute
+# is its duration, some lamps were right, the mean reaction time is a time
+# (negative) of less than the longest window of 3 s.
+mfr_size=$(stat -c %s "$mfr_rlt")
+(( mfr_size == 4 + 4 * 256 + 24 + 4 * 8 )) || fail "MFR.RLT holds $mfr_size bytes, not one record"
+head -c 1028 "$mfr_rlt" | grep -aq "Mittlere Reaktionszeit" || fail "MFR.RLT does not name its parts"
+mfr_ms=$(od -An -tu4 -j $(( 1028 + 40 )) -N4 "$mfr_rlt" | tr -d ' ')
+(( mfr_ms == 60000 )) || fail "the Mehrfachreaktion record holds $mfr_ms ms, not 60000"
+mfr_right=$(od -An -tf8 -j $(( 1028 + 8 )) -N8 "$mfr_rlt" | tr -d ' ')
+mfr_time=$(od -An -tf8 -j $(( 1028 + 32 )) -N8 "$mfr_rlt" | tr -d ' ')
+mfr_all=$(od -An -tf8 -j $(( 1028 + 48 )) -N8 "$mfr_rlt" | tr -d ' ')
+awk -v r="$mfr_right" -v t="$mfr_time" 'BEGIN { exit !(r > 0 && r <= 100 && t < 0 && t > -3000) }' ||
+  fail "the Mehrfachreaktion record holds right $mfr_right %, reaction time $mfr_time"
+(( answered >= 5 )) || fail "only $answered lamps were seen lit"
+echo "e2e-velomar: Mehrfachreaktion ok: $answered lamps answered; right $mfr_right %, mean reaction $mfr_time ms, overall $mfr_all %"
+xdotool key Return
+sleep 1
+xdotool mousemove 529 583 click 1
+sleep 1
+xdotool key j
+for _ in $(seq 200); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after Mehrfachreaktion"
+wait "$app_pid" || fail "the program failed after Mehrfachreaktion"
+app_pid=""
+
+# ---------------------------------------------------------------------------
 # Settings, help and the reset of the results, at 1024 x 768 and 1920 x 1080:
 # the clock switched off and the volume bar clicked at x = 60 in the settings;
 # the help from the menu, into the ZEK pages and scrolled; F10 over the
@@ -293,13 +388,13 @@ tour() {
   xdotool key Escape
   sleep 0.5
 
-  # The help from the menu: the index, the ZEK line (the first test below
+  # The help from the menu: the index, the ZEK line (the second test below
   # "Allgemeine Bedienung"), a drag of the thumb.
   click "$bhelp" "$by" 1
   shot "help-index-$tag"
   local top
   top=$(identify -format '%h' "$out/program/HELP.BMP")
-  click $(( hl + 5 + 40 )) $(( ht + 37 + top + 30 + 2 * 23 + 11 )) 1
+  click $(( hl + 5 + 40 )) $(( ht + 37 + top + 30 + 3 * 23 + 11 )) 1
   shot "help-zek-$tag"
   xdotool mousemove $(( hl + 386 )) $(( ht + 50 )) mousedown 1
   sleep 0.2
@@ -312,7 +407,7 @@ tour() {
   sleep 0.5
 
   # The ZEK test for a minute; F10 while it runs shows its help over it.
-  click $(( col + 51 )) $(( oben + 55 + 9 + 9 )) 0.3
+  click $(( col + 51 )) $(( oben + 55 + 9 + 9 + 16 )) 0.3
   click "$bgo" "$by" 1
   xdotool type --delay 80 00
   xdotool key Tab

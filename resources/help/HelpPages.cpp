@@ -1,6 +1,6 @@
 // Draws the help pages: the top of the index page (HELP.BMP), the general
-// pages of the program (HELP1, HELP2 in the program folder), the ZEK test's
-// pages beside its module and the page of the "Alle Tests" program beside
+// pages of the program (HELP1, HELP2 in the program folder), the pages of
+// ZEK and of Mehrfachreaktion beside their modules and the page of the "Alle Tests" program beside
 // its program file, each picture with its link file NAME.INI.
 //
 // Usage: make-help-pages PROGRAM_FOLDER [LOOK_FOLDER]
@@ -305,6 +305,74 @@ void Zek(Writer& out)
     out.Write(folder, "HELP2", score);
 }
 
+void Mehrfachreaktion(Writer& out)
+{
+    const std::string folder = "TESTS/MFR/";
+    Page page("HELP1", "Mehrfachreaktion", "Lampen und Töne unter Zeitdruck");
+    page.Para("Der Test prüft, wie schnell und sicher Sie auf Licht- und Tonsignale reagieren, auch wenn "
+              "beide zugleich kommen und das Tempo steigt.");
+    page.Contents({{"Die Aufgabe", "task"}, {"Die Tasten", "keys"}, {"Das Tempo", "pace"}});
+    page.Link("Bewertung und Ergebnis", "HELP2");
+
+    page.Heading("Die Aufgabe", "task");
+    page.Para("Nacheinander erscheint ein Reiz: Eine der vier Lampen leuchtet auf, ein hoher oder ein tiefer "
+              "Ton erklingt, oder eine Lampe und ein Ton kommen zusammen. Antworten Sie so schnell wie möglich "
+              "mit der passenden Taste. Kommen Lampe und Ton zusammen, braucht es beide Tasten, in beliebiger "
+              "Reihenfolge; die Lampe erlischt, sobald ihre Taste gedrückt ist.");
+    page.Bullets({"Eine falsche Taste beendet den Reiz sofort als Fehler.",
+                  "Ist die Zeit für einen Reiz um, bevor Sie geantwortet haben, gilt er als verpasst.",
+                  "Eine Taste, während weder Lampe noch Ton da ist, zählt ebenfalls als Fehler.",
+                  "Unter den Lampen zeigt der Test, wie der letzte Reiz ausging: Richtig, Fehler oder "
+                  "Verpasst."});
+    page.LinkToAnchor("Nach oben", "top");
+
+    page.Heading("Die Tasten", "keys");
+    page.Keys({"F1"}, "rote Lampe");
+    page.Keys({"F2"}, "gelbe Lampe");
+    page.Keys({"F3"}, "grüne Lampe");
+    page.Keys({"F4"}, "blaue Lampe");
+    page.Keys({"Strg"}, "tiefer Ton, linke oder rechte Strg-Taste");
+    page.Keys({"Leertaste"}, "hoher Ton");
+    page.Para("Beide Strg-Tasten melden denselben Tastencode, und manchem Laptop fehlt die rechte. Darum "
+              "unterscheidet nicht links und rechts die Töne, sondern Strg und Leertaste: Die linke Hand "
+              "liegt an F1 bis F4, der rechte Daumen auf der Leertaste, ein Finger der rechten Hand auf Strg "
+              "(am Laptop geht auch die linke Strg-Taste).");
+    page.Note("Stellen Sie die Lautstärke vor dem Test ein: Die Töne sind Teil der Aufgabe.");
+    page.LinkToAnchor("Nach oben", "top");
+
+    page.Heading("Das Tempo", "pace");
+    page.Para("Nach jeder richtigen Antwort bleibt für den nächsten Reiz etwas weniger Zeit, nach einem Fehler "
+              "oder einem verpassten Reiz etwas mehr. Zu Beginn sind es 2 Sekunden, schneller als 0,7 und "
+              "langsamer als 3 Sekunden wird es nicht. Der Balken „Tempo“ unten zeigt, wie schnell es gerade "
+              "geht: Je voller er ist, desto weniger Zeit bleibt.");
+    page.LinkToAnchor("Nach oben", "top");
+    page.Link("Bewertung und Ergebnis", "HELP2");
+    page.Link("Allgemeine Bedienung", "./HELP1");
+    page.Link("Zurück zur Übersicht", "\\");
+    out.Write(folder, "HELP1", page);
+
+    Page score("HELP2", "Mehrfachreaktion: Bewertung", "Wie Ihr Ergebnis entsteht");
+    score.Para("Das Ergebnis hat vier Teile:");
+    score.Bullets({"Richtige Reaktionen: der Anteil der Reize, die Sie vollständig und richtig beantwortet "
+                   "haben.",
+                   "Fehlerfrei: der Anteil der Reize ohne falsche Taste; jede Taste ohne Reiz zählt als "
+                   "weiterer Fehler.",
+                   "Nichts verpasst: der Anteil der Reize, die Sie nicht verstreichen ließen.",
+                   "Mittlere Reaktionszeit: die durchschnittliche Zeit bis zur letzten richtigen Taste, in "
+                   "Sekunden. Ohne eine richtige Antwort gilt die längste Zeit, 3 Sekunden."});
+    score.Para("Das Gesamtergebnis gewichtet die richtigen Reaktionen mit 40 %, die drei übrigen Teile mit "
+               "je 20 %. Die Reaktionszeit zählt dabei voll bis 0,25 Sekunden; jede 10 Millisekunden mehr "
+               "kosten einen Punkt, ab 1,25 Sekunden zählt sie nichts.");
+    score.SubHeading("Was das Ergebnis bedeutet");
+    score.Bullets({"Bis 82 % steht ein Ergebnis rot, ab 83 % grün; ein solcher Durchgang gilt in der "
+                   "Auswertung als bestanden.",
+                   "Ein Reiz, der beim Ende der Testzeit noch offen ist, zählt nicht."});
+    score.Note("Gespeichert wird ein Ergebnis nur, wenn der Test bis zum Ende läuft.");
+    score.Link("Aufgabe und Tasten", "HELP1");
+    score.Link("Zurück zur Übersicht", "\\");
+    out.Write(folder, "HELP2", score);
+}
+
 void AlleTests(Writer& out)
 {
     Page page("HELP1", "Alle Tests", "Das Trainingsprogramm");
@@ -342,6 +410,7 @@ int main(int argc, char** argv)
     General(out);
     Keys(out);
     Zek(out);
+    Mehrfachreaktion(out);
     AlleTests(out);
     return out.ok ? 0 : 1;
 }

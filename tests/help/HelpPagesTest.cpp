@@ -17,7 +17,8 @@ struct PageFile {
     std::string name;
 };
 
-const PageFile kPages[] = {{"", "HELP1"}, {"", "HELP2"}, {"TESTS/", "HELP1"}, {"TESTS/", "HELP2"},
+const PageFile kPages[] = {{"", "HELP1"},         {"", "HELP2"},          {"TESTS/", "HELP1"},
+                           {"TESTS/", "HELP2"},    {"TESTS/MFR/", "HELP1"}, {"TESTS/MFR/", "HELP2"},
                            {"TESTS/Programme/", "HELP1"}};
 
 bool IsLinkInk(gdi::ColorRef c) { return gdi::RedOf(c) < 70 && gdi::GreenOf(c) < 70 && gdi::BlueOf(c) > 100; }
@@ -86,6 +87,8 @@ TEST(HelpPages, TheIndexTopAndTheFoldersFitTheViewer)
     EXPECT_TRUE(std::filesystem::exists(kProgram + "TESTS/ZEK.TST"));
     EXPECT_TRUE(std::filesystem::exists(kProgram + "TESTS/Programme/Alle Tests.PRG"));
     EXPECT_FALSE(std::filesystem::exists(kProgram + "TESTS/Programme/ZEK.TST"));
+    EXPECT_TRUE(std::filesystem::exists(kProgram + "TESTS/MFR/MFR.TST"));
+    EXPECT_TRUE(std::filesystem::exists(kProgram + "TESTS/MFR/HELP1.BMP"));
 }
 
 } // namespace

@@ -61,6 +61,19 @@ public:
         fs::copy_file(built / "ZEK.ini", root / "TESTS" / "ZEK.ini");
         fs::copy(built / "graphics", root / "TESTS" / "graphics", fs::copy_options::recursive);
     }
+    // The Mehrfachreaktion module in its own folder, its stimuli in the
+    // order the seed gives.
+    void AddMfr(int seed)
+    {
+        const fs::path built = fs::path(KESTRAVA_PROGRAM_DIR) / "TESTS" / "MFR";
+        fs::create_directories(root / "TESTS" / "MFR");
+        for (const char* file : {"MFR.TST", "MFRHOCH.WAV", "MFRTIEF.WAV", "HELP1.BMP", "HELP1.INI", "HELP2.BMP",
+                                 "HELP2.INI"})
+            if (fs::exists(built / file))
+                fs::copy_file(built / file, root / "TESTS" / "MFR" / file);
+        fs::copy(built / "graphics", root / "TESTS" / "MFR" / "graphics", fs::copy_options::recursive);
+        std::ofstream(root / "TESTS" / "MFR" / "MFR.ini") << "[GLOBAL]\nSEED=" << seed << "\n";
+    }
     // A timed fake test: name.TST with its info file.
     void AddTimed(const std::string& name, const std::string& title, int keepsResults, int minMs, int maxMs,
                   int stepMs, int defaultMs, int countdownMs)

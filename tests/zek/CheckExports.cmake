@@ -18,6 +18,6 @@ foreach(line IN LISTS lines)
 endforeach()
 
 if(NOT exported STREQUAL "T DispatchMessage")
-  message(FATAL_ERROR "ZEK.TST must export exactly the function DispatchMessage; it defines: ${exported}")
+  message(FATAL_ERROR "${MODULE} must export exactly the function DispatchMessage; it defines: ${exported}")
 endif()
 message(STATUS "exports: ${exported}")
