@@ -1,5 +1,6 @@
 #include "modules/mfr/MfrResult.h"
 
+#include "platform/gdi/FileAccess.h"
 #include "platform/gdi/Paths.h"
 #include "protocol/ResultFile.h"
 
@@ -225,6 +226,14 @@ AppendReport WriteResultRecord(const std::string& path, const ResultRecord& reco
 {
     const std::vector<unsigned char> bytes = EncodeRecord(record);
     static_assert(resultfile::RecordSize(kPartCount) == 56);
+
+    // Everyone who changes the result files of a folder (the host's reset,
+    // another program appending) takes the folder's lock first.
+    const FolderLock lock(path);
+    if (!lock.Held())
+        return {AppendStatus::Failed, lock.ErrorNumber() == EWOULDBLOCK
+                                          ? std::string("another writer holds the result folder")
+                                          : std::string("cannot lock the result folder: ") + std::strerror(lock.ErrorNumber())};
 
     FileDescriptor file(::open(path.c_str(), O_RDWR | O_CLOEXEC));
     if (file.Get() < 0) {
