@@ -382,15 +382,18 @@ protected:
     void MenuAction()
     {
         const int r = Pick(100);
-        if (r < 30)
+        if (r < 28)
             StartARun();
-        else if (r < 40)
+        else if (r < 43) {
             Act("load button", [&] { Click(haupt->LoadButton()); });
-        else if (r < 48)
+            if (haupt->TestPanel().Visible())
+                ++resumes;
+        }
+        else if (r < 50)
             ClickListLine(haupt->TestListBox(), "the test list");
-        else if (r < 51)
+        else if (r < 53)
             ClickListLine(haupt->ProgrammListBox(), "the program list");
-        else if (r < 55)
+        else if (r < 56)
             Act("start button", [&] { Click(haupt->GoButton()); });
         else if (r < 61)
             Act("help button", [&] { Click(haupt->FrageButton()); });
@@ -479,8 +482,11 @@ protected:
             Act("pause button", [&] { ClickInBar(haupt->Pause()); });
         else if (r < 52)
             Act("back button", [&] { ClickInBar(haupt->Zurueck()); });
-        else if (r < 58)
+        else if (r < 58) {
             Act("disk button", [&] { ClickInBar(haupt->Disk()); });
+            if (haupt->TestName().Text().find("Gespeichert") != std::string::npos)
+                ++saves;
+        }
         else if (r < 61)
             Act("volume button", [&] { ClickInBar(haupt->Lautstaerke()); });
         else if (r < 64)
@@ -583,6 +589,8 @@ protected:
     int runsStarted = 0;
     int runsCompleted = 0;
     int runsAborted = 0;
+    int saves = 0;
+    int resumes = 0;
     std::deque<std::string> recent;
 };
 
@@ -600,6 +608,8 @@ TEST_F(SoakTest, TwoHoursOfRandomUseKeepTheInvariants)
     const auto wallStart = std::chrono::steady_clock::now();
     const uint64_t rssStart = ResidentBytes();
     uint64_t rssPeak = rssStart;
+    uint64_t nextSampleMs = 30 * 60'000;
+    std::string samples;
     ASSERT_NO_FATAL_FAILURE(CheckInvariants(" at the start"));
     ASSERT_TRUE(MenuUsable());
 
@@ -609,8 +619,15 @@ TEST_F(SoakTest, TwoHoursOfRandomUseKeepTheInvariants)
             runEnded = false;
             ASSERT_NO_FATAL_FAILURE(ReachMenu());
         }
-        if (actions % 256 == 0)
-            rssPeak = std::max(rssPeak, ResidentBytes());
+        if (VirtualMs() >= nextSampleMs) {
+            // Every half hour of virtual time: the course of the memory.
+            const uint64_t rss = ResidentBytes();
+            rssPeak = std::max(rssPeak, rss);
+            char mib[32];
+            std::snprintf(mib, sizeof mib, " %.1f", double(rss) / (1024.0 * 1024.0));
+            samples += mib;
+            nextSampleMs += 30 * 60'000;
+        }
     }
     // The end: whatever is open, the menu comes back.
     ASSERT_NO_FATAL_FAILURE(ReachMenu());
@@ -621,11 +638,13 @@ TEST_F(SoakTest, TwoHoursOfRandomUseKeepTheInvariants)
         std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
     const double mib = 1024.0 * 1024.0;
     std::printf("soak: seed %llu, %.2f virtual hours, %llu actions, %llu checks, runs: %d started, %d completed, "
-                "%d aborted; resident memory %.1f MiB at start, %.1f MiB at end, %.1f MiB at most; %.1f s wall\n",
+                "%d aborted; %d saved, %d resumed; resident memory %.1f MiB at start, %.1f MiB at end, %.1f MiB at most; %.1f s wall\n",
                 static_cast<unsigned long long>(seed), double(VirtualMs()) / 3'600'000.0,
                 static_cast<unsigned long long>(actions), static_cast<unsigned long long>(checks), runsStarted,
-                runsCompleted, runsAborted, double(rssStart) / mib, double(rssEnd) / mib, double(rssPeak) / mib,
+                runsCompleted, runsAborted, saves, resumes, double(rssStart) / mib, double(rssEnd) / mib, double(rssPeak) / mib,
                 wallSeconds);
+    if (!samples.empty())
+        std::printf("soak: resident MiB every virtual half hour:%s\n", samples.c_str());
     RecordProperty("virtual_ms", std::to_string(VirtualMs()));
     RecordProperty("actions", std::to_string(actions));
     RecordProperty("runs_completed", std::to_string(runsCompleted));
@@ -636,6 +655,10 @@ TEST_F(SoakTest, TwoHoursOfRandomUseKeepTheInvariants)
     // began has ended one way or the other.
     EXPECT_GT(runsCompleted, 0);
     EXPECT_EQ(runsStarted, runsCompleted + runsAborted);
+    if (minutes >= 60) {
+        EXPECT_GT(saves, 0);
+        EXPECT_GT(resumes, 0);
+    }
     EXPECT_LT(rssEnd, rssStart + kGrossGrowth) << "resident memory grew by more than 64 MiB";
 }
 
