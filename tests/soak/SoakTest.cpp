@@ -215,13 +215,12 @@ protected:
     {
         if (!(before.test && haupt->MenuePanel().Visible()))
             return;
-        if (answeredAbort) {
+        if (answeredAbort)
             ++runsAborted;
-        } else {
+        else
             ++runsCompleted;
-            runEnded = true;
-        }
         answeredAbort = false;
+        runEnded = true;
     }
 
     // One action of the person: done, then checked.
@@ -533,13 +532,14 @@ protected:
             TestAction();
         if (HasFatalFailure())
             return;
-        const bool inTest = haupt->TestPanel().Visible() && haupt->JaNein().Visible() == false;
+        const bool inTest = haupt->TestPanel().Visible() && !haupt->JaNein().Visible();
         const uint32_t ms = inTest && Chance(0.5) ? Between(2000, 30000) : Between(0, 1500);
         ASSERT_NO_FATAL_FAILURE(Wait(ms));
     }
 
-    // After a run: the menu is reached with at most a few presses of Escape
-    // (Enter on the abort question), whatever screen the run left.
+    // After every run, completed or aborted: the menu is reached with at
+    // most a few presses of Escape (Enter on the abort question), whatever
+    // screen the run left.
     void ReachMenu()
     {
         if (!focused)
