@@ -313,6 +313,8 @@ protected:
                 backend.PushKeyDown(vk);
                 Pump();
             });
+            if (HasFatalFailure())
+                return;
             ASSERT_NO_FATAL_FAILURE(Wait(held));
             backend.PushKeyUp(vk);
             Pump();
@@ -346,6 +348,8 @@ protected:
             Pump();
             focused = false;
         });
+        if (HasFatalFailure())
+            return;
         ASSERT_NO_FATAL_FAILURE(Wait(Between(0, 8000)));
         Act("focus gained", [&] {
             backend.PushFocus(true);
@@ -363,12 +367,14 @@ protected:
         } else {
             const int n = 1 + Pick(static_cast<int>(std::min<int32_t>(haupt->TestListBox().Count(), 3)));
             const int first = Pick(haupt->TestListBox().Count() - n + 1);
-            for (int i = 0; i < n; ++i)
+            for (int i = 0; i < n && !HasFatalFailure(); ++i)
                 Act("test line " + std::to_string(first + i),
                     [&] { ClickLine(haupt->TestListBox(), first + i, i > 0); });
         }
+        if (HasFatalFailure())
+            return;
         Act("start button", [&] { Click(haupt->GoButton()); });
-        if (!haupt->Zeiteinstellung().Visible())
+        if (HasFatalFailure() || !haupt->Zeiteinstellung().Visible())
             return;
         const std::string minutes = "0" + std::to_string(1 + Pick(4));
         Act("time 00:" + minutes + ", OK", [&] {
@@ -553,11 +559,14 @@ protected:
                 Act("Enter on the abort question", [&] { TypedKey(VK_RETURN, 13); });
             else
                 Act("Escape towards the menu", [&] { TypedKey(VK_ESCAPE, 27); });
+            if (HasFatalFailure())
+                return;
             ASSERT_NO_FATAL_FAILURE(Wait(1000));
         }
         FAIL() << "the menu is not usable after " << kPressesToMenu << " presses: dialogs "
                << Join(VisibleDialogs()) << Trace();
     }
+
     void RegainFocus()
     {
         backend.PushFocus(true);
