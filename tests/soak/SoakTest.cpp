@@ -134,6 +134,10 @@ protected:
         const bool resetQuestion = open.size() == 2 && haupt->Settings().Visible() && JaNeinAsks(1);
         ASSERT_TRUE(open.size() <= 1 || resetQuestion) << "dialogs at once: " << Join(open) << where;
         if (test) {
+            // A pressed pause button always shows why the test stands: its
+            // title, the gap's notice or "Pause".
+            ASSERT_TRUE(!haupt->Pause().Pressed() || haupt->Window1().Visible())
+                << "paused without the overlay" << where;
             for (const std::string& name : open)
                 ASSERT_TRUE(name == "question" || name == "help") << name << " over a test" << where;
             if (haupt->JaNein().Visible()) {
