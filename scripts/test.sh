@@ -51,8 +51,9 @@ ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 UBSAN_OPTIONS=print_stacktrac
 
 # The threaded parts: the message gate and canvas lock between the tick
 # thread and the user-interface thread, the program's runs, and the mixer
-# against slot changes from the tick thread.
-run_suite tsan core_tests timer_tests app_tests shell_tests audio_threaded_tests -- -DCMAKE_BUILD_TYPE=Debug -DKESTRAVA_TSAN=ON -DKESTRAVA_BENCH=OFF -DKESTRAVA_WERROR=ON
+# against slot changes from the tick thread, and ten virtual minutes of the
+# soak.
+run_suite tsan core_tests timer_tests app_tests shell_tests audio_threaded_tests soak_tests -- -DCMAKE_BUILD_TYPE=Debug -DKESTRAVA_TSAN=ON -DKESTRAVA_BENCH=OFF -DKESTRAVA_WERROR=ON
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure -j "$jobs" -L threaded
 
 echo "=== all suites passed"

@@ -109,6 +109,7 @@ public:
     ui::TThbitbtn& Zurueck() { return *m_zurueck; }
     ui::TThbitbtn& Disk() { return *m_disk; }
     ui::TThbitbtn& LoadButton() { return *m_loadButton; }
+    ui::TThbitbtn& DetailButton() { return *m_detailButton; }
     app::Edit& Stunden() { return *m_stunden; }
     app::Edit& Minuten() { return *m_minuten; }
     ui::TBackWindow& Zeiteinstellung() { return *m_zeit; }

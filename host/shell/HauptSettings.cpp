@@ -196,6 +196,13 @@ void THaupt::FrageClick()
     // The click has latched the button already; a release does nothing.
     if (!m_frage->Pressed() || m_hilfe->Visible())
         return;
+    if (m_testEnding.load() || m_timer2 != 0 || m_gapTimer != 0) {
+        // From the module's end to the next test's ticks there is no test
+        // to explain: a help opened now would stay open over the gap and
+        // the next test would start behind it.
+        m_frage->SetPressed(false);
+        return;
+    }
     const TRunEntry* entry = m_run.Current();
     const TestCatalogueEntry* test = entry != nullptr ? m_tests.ByIndex(entry->CatalogueIndex) : nullptr;
     const std::string folder = test != nullptr ? ExtractFilePath(test->modulePath) : std::string();

@@ -1,12 +1,14 @@
 // Runs at their edges: keys typed the way a keyboard types them, the focus
 // lost before the ticks begin, keys in the moment after a module ended, a
 // stray tick after a pause, clicks on the test bar, a countdown below zero,
-// a test split into segments on the end screen, and the end screen after
-// the window was laid out again.
+// a test split into segments on the end screen, the end screen after the
+// window was laid out again, and the test's help asked for just after the
+// end.
 #include "ShellFixture.h"
 
 #include "../results/ResultFileBuilder.h"
 #include "platform/app/Keys.h"
+#include "platform/gdi/Bitmap.h"
 
 #include <limits>
 
@@ -136,6 +138,44 @@ TEST_F(RunEdgeTest, PauseAndEscapeJustAfterTheEndStartNoTicks)
     EXPECT_FALSE(haupt->TicksRunning());
     EXPECT_EQ(haupt->TickCount(), after);
     EXPECT_EQ(Count(folder.Log("A"), "stop"), 1);
+}
+
+TEST_F(RunEdgeTest, TheTestsHelpJustAfterTheEndStaysClosedAndTheNextTestRunsInTheOpen)
+{
+    folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);
+    folder.AddTimed("B", "Beta", 1, 1000, 0, 1000, 20000, 0);
+    gdi::Bitmap page(374, 400);
+    page.SetBitsPerPixel(24);
+    ASSERT_TRUE(gdi::SaveBmp((folder.root / "TESTS/HELP1.BMP").string(), page));
+    StartProgram();
+    ClickLine(haupt->TestListBox(), 0);
+    ClickLine(haupt->TestListBox(), 1, true);
+    ClickOn(haupt->GoButton());
+    StartRun("00", "01");
+    ASSERT_EQ(haupt->Run().Size(), 2u);
+    Advance(2000 + 30000);
+    ASSERT_FALSE(haupt->TicksRunning()) << "the first test ended on its last tick";
+    ASSERT_FALSE(haupt->InGap());
+    // Within the 50 ms before the step after the end: F10, and the bar's
+    // help button.
+    Key(app::VK_F10);
+    EXPECT_FALSE(haupt->Hilfe().Visible()) << "there is no test left to explain";
+    backend.PushMouseMove(500, 10);
+    Pump();
+    if (haupt->Leiste().Visible())
+        ClickOn(haupt->Frage());
+    EXPECT_FALSE(haupt->Hilfe().Visible());
+    EXPECT_FALSE(haupt->Frage().Pressed());
+    Advance(50);
+    ASSERT_TRUE(haupt->InGap());
+    Advance(5000 + 2000);
+    EXPECT_TRUE(haupt->TicksRunning());
+    EXPECT_FALSE(haupt->Hilfe().Visible());
+    EXPECT_TRUE(haupt->TestPanel().Enabled());
+    // The help of the second test opens and stops it as usual.
+    Key(app::VK_F10);
+    EXPECT_TRUE(haupt->Hilfe().Visible());
+    EXPECT_FALSE(haupt->TicksRunning());
 }
 
 TEST_F(RunEdgeTest, ATickThatFindsTheTimerOffDoesNothingAtAll)
