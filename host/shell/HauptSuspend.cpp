@@ -76,6 +76,10 @@ void THaupt::DiskClick()
     }
     TArgCell cells[KESTRAVA_ARG_CELLS] = {};
     m_host.SendModuleMessage(MSG_SAVESTATE, cells);
+    // A module that threw has no state worth saving; the test ends with
+    // the report of its fault, and the ticks stay off.
+    if (m_host.Faulted())
+        return;
     std::string error;
     bool ok = true;
     {
@@ -152,6 +156,7 @@ void THaupt::LoadButtonClick()
     const bool oldBlocked = m_host.Blocked();
     StopTicks();
     m_app.GetBackend().SetNumLock(true);
+    m_moduleTitle = test.title;
     BeginTest(test.modulePath);
     auto undo = [&](const std::string& why) {
         m_host.SendModuleMessage(MSG_STOP);
@@ -179,6 +184,12 @@ void THaupt::LoadButtonClick()
     m_host.SendModuleMessage(MSG_INIT, reinterpret_cast<uintptr_t>(&m_host.Status()));
     TArgCell cells[KESTRAVA_ARG_CELLS] = {};
     m_host.SendModuleMessage(MSG_RESTORESTATE, cells);
+    uint32_t faultCode = 0;
+    std::string fault;
+    if (m_host.TakeFault(faultCode, fault)) {
+        undo("das Testmodul von \xe2\x80\x9e" + test.title + "\xe2\x80\x9c hat einen Fehler gemeldet.");
+        return;
+    }
     const uintptr_t named = cells[0] != 0 ? cells[1] : 0;
     if (named != saved.state.size()) {
         undo("der gespeicherte Testzustand (" + std::to_string(saved.state.size()) +
