@@ -4,6 +4,7 @@
 #include "host/shell/Haupt.h"
 
 #include "host/core/DLLImport.h"
+#include "host/core/MappedRange.h"
 #include "host/shell/Suspend.h"
 
 #include <algorithm>
@@ -85,12 +86,16 @@ void THaupt::DiskClick()
     {
         std::lock_guard<std::mutex> guard(m_canvas.Lock());
         // The module names its block; a block it does not name (no address)
-        // is saved as empty, and one beyond any sensible size is refused
-        // rather than copied.
+        // is saved as empty, and one beyond any sensible size, or one that
+        // runs off the memory the process has, is refused rather than
+        // copied.
         if (cells[0] != 0 && cells[1] > 0) {
             if (cells[1] > uintptr_t(kMaxStateBytes)) {
                 ok = false;
                 error = "the module names a state block of " + std::to_string(cells[1]) + " bytes";
+            } else if (!MappedRange(cells[0], cells[1], false)) {
+                ok = false;
+                error = "the module's state block of " + std::to_string(cells[1]) + " bytes is not all in its memory";
             } else {
                 const auto* block = reinterpret_cast<const uint8_t*>(cells[0]);
                 run.state.assign(block, block + cells[1]);
@@ -194,6 +199,10 @@ void THaupt::LoadButtonClick()
     if (named != saved.state.size()) {
         undo("der gespeicherte Testzustand (" + std::to_string(saved.state.size()) +
              " Bytes) passt nicht zum Testmodul (" + std::to_string(named) + " Bytes).");
+        return;
+    }
+    if (named > 0 && !MappedRange(cells[0], named, true)) {
+        undo("das Testmodul nennt f\xc3\xbcr seinen Zustand Speicher, in den nicht geschrieben werden kann.");
         return;
     }
     if (named > 0) {

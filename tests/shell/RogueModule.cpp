@@ -4,11 +4,12 @@
 // behaves like the timed module: it ends its test on the tick where
 // ElapsedMs reaches DurationMs. What it was sent goes to "<module>.log".
 //
-//   throw-info, throw-init, throw-tick, throw-paint, throw-stop
-//       throw out of that message (the tick one at 1 s)
+//   throw-info, throw-init, throw-tick, throw-paint, throw-stop,
+//   throw-restore     throw out of that message (the tick one at 1 s)
 //   save-null         names a state block of 16 bytes at no address
 //   save-huge         names its block with a length of 2^40 bytes
 //   save-max          names its block with the largest length there is
+//   save-past         names two pages of which only the first is mapped
 //   end-twice         reports its end twice in the tick that ends it
 //   end-at-paint      reports its end from inside MSG_PAINT, never a tick
 //   end-never         never reports its end
@@ -22,6 +23,8 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -79,6 +82,23 @@ void AbuseSounds()
     for (int32_t slot : {-1, 16, INT32_MAX, INT32_MIN})
         g_status->StopSound.Code(g_status->StopSound.Context, slot);
     Log("sounds" + slots);
+}
+
+// Two pages, the second unmapped again: a block that runs off its memory.
+// The first page stays for the module's lifetime.
+void NameHalfMappedBlock(TArgCell* cells)
+{
+    static void* page = nullptr;
+    const size_t size = size_t(::sysconf(_SC_PAGESIZE));
+    if (!page) {
+        void* two = ::mmap(nullptr, 2 * size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (two == MAP_FAILED)
+            return;
+        ::munmap(static_cast<char*>(two) + size, size);
+        page = two;
+    }
+    cells[0] = reinterpret_cast<TArgCell>(page);
+    cells[1] = 2 * size;
 }
 
 } // namespace
@@ -143,6 +163,8 @@ extern "C" __attribute__((visibility("default"))) void DispatchMessage(uint32_t 
     case MSG_RESTORESTATE:
         if (!cells)
             break;
+        if (code == MSG_RESTORESTATE)
+            ThrowAt("restore");
         cells[0] = reinterpret_cast<TArgCell>(&g_state);
         cells[1] = sizeof g_state;
         if (g_mode == "save-null")
@@ -151,6 +173,8 @@ extern "C" __attribute__((visibility("default"))) void DispatchMessage(uint32_t 
             cells[1] = TArgCell(1) << 40;
         else if (g_mode == "save-max")
             cells[1] = ~TArgCell(0);
+        else if (g_mode == "save-past")
+            NameHalfMappedBlock(cells);
         Log(code == MSG_SAVESTATE ? "save" : "restore");
         break;
     default:

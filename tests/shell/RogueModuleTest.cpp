@@ -8,6 +8,7 @@
 
 #include "host/core/DLLImport.h"
 #include "host/results/ResultRecords.h"
+#include "host/shell/Suspend.h"
 #include "platform/app/Keys.h"
 #include "platform/headless/NullWaveOut.h"
 
@@ -240,7 +241,7 @@ TEST_F(RogueModuleTest, AbsurdStateBlocksAreNotSavedAndTheTestCanStillBeAborted)
     AddRogue("save-huge");
     StartProgram();
     const std::string sav = folder.Dir() + "PROG.SAV";
-    for (const char* mode : {"save-huge", "save-max"}) {
+    for (const char* mode : {"save-huge", "save-max", "save-past"}) {
         SCOPED_TRACE(mode);
         SetMode(mode);
         const size_t boxes = Boxes();
@@ -283,6 +284,52 @@ TEST_F(RogueModuleTest, AbsurdStateBlocksAreNotSavedAndTheTestCanStillBeAborted)
     EXPECT_EQ(Count(RogueLog(), "end"), 1);
     Pass(100);
     ExpectMenuUsable();
+    ExpectAlphaRunsItsMinute();
+}
+
+TEST_F(RogueModuleTest, AResumeIsRefusedWhenTheModuleThrowsOrNamesMemoryItDoesNotHave)
+{
+    folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);
+    AddRogue("throw-restore");
+    StartProgram();
+    SuspendedRun run;
+    TRunEntry entry;
+    entry.PlannedDuration = 60000;
+    run.entries = {entry};
+    run.titles = {"Rogue"};
+    run.tickCount = 1000;
+    // The size of the block the module names in "save-past".
+    run.state.assign(2 * size_t(::sysconf(_SC_PAGESIZE)), 0x5A);
+    const std::vector<uint8_t> bytes = EncodeSuspendedRun(run);
+    const std::string sav = folder.Dir() + "PROG.SAV";
+    std::ofstream(sav, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+
+    const struct {
+        const char* mode;
+        const char* reason;
+    } cases[] = {
+        {"throw-restore", "das Testmodul von \xe2\x80\x9eRogue\xe2\x80\x9c hat einen Fehler gemeldet."},
+        {"save-past", "das Testmodul nennt f\xc3\xbcr seinen Zustand Speicher, in den nicht geschrieben werden kann."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        SetMode(c.mode);
+        haupt->FormActivate();
+        ASSERT_TRUE(haupt->LoadButton().Enabled());
+        const size_t boxes = Boxes();
+        ClickOn(haupt->LoadButton());
+        Pass(100);
+        ASSERT_EQ(Boxes(), boxes + 1) << "one message, not a second one for the fault";
+        EXPECT_EQ(LastBox(), std::string("Der gespeicherte Testlauf kann nicht fortgesetzt werden: ") + c.reason);
+        ExpectMenuUsable();
+        EXPECT_TRUE(fs::exists(sav)) << "a refused file stays";
+    }
+    // Both were started; the one that threw heard nothing more, the other
+    // was stopped again.
+    EXPECT_EQ(Count(RogueLog(), "init"), 2);
+    EXPECT_EQ(Count(RogueLog(), "restore"), 1);
+    EXPECT_EQ(Count(RogueLog(), "stop"), 1);
     ExpectAlphaRunsItsMinute();
 }
 
