@@ -40,7 +40,7 @@ bool ModuleHost::Dispatch(TDispatchMessageProc dispatch, uint32_t code, TArgCell
     } catch (const std::exception& e) {
         what = e.what();
     } catch (...) {
-        what = "unbekannte Ausnahme";
+        what = "an exception that is no std::exception";
     }
     m_inTick = false;
     // Whatever the module's data holds now is not to be trusted: it gets
