@@ -297,6 +297,15 @@ inline bool SetShortString(TShortString& s, std::string_view cp1252)
 
 inline std::string ShortStringToUtf8(const TShortString& s) { return Cp1252ToUtf8(ShortStringView(s)); }
 
+/* A text a module wrote, as UTF-8: it ends at the length byte or at the
+ * first NUL, whichever comes first, so a module that wrote a C string with a
+ * length byte larger than its content yields only the text. */
+inline std::string ModuleTextToUtf8(const TShortString& s)
+{
+    const std::string_view view = ShortStringView(s);
+    return Cp1252ToUtf8(view.substr(0, view.find('\0')));
+}
+
 inline bool SetShortStringUtf8(TShortString& s, std::string_view utf8) { return SetShortString(s, Utf8ToCp1252(utf8)); }
 
 } // namespace kestrava

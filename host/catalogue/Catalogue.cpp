@@ -39,16 +39,11 @@ bool FitsShortString(const std::string& utf8)
 
 // Binds the module only for its info query. False when it does not load or
 // lacks its entry.
+// A module that does not load, lacks its entry or throws for its info is
+// not listed.
 bool AskModuleInfo(ModuleHost& host, const std::string& path, TTestInfo& info)
 {
-    if (!SetShortStringUtf8(info.ModulePath, path))
-        return false;
-    host.Bind(path);
-    const bool usable = BoundDispatchMessage() != nullptr;
-    if (usable)
-        host.SendModuleMessage(MSG_INFO, reinterpret_cast<uintptr_t>(&info));
-    host.Unbind();
-    return usable;
+    return host.QueryModuleInfo(path, info);
 }
 
 // A program file is listed only when it loads and exports PROG; it is not
@@ -88,7 +83,7 @@ void ScanFolder(const std::string& folder, ModuleHost& host, TestCatalogue& test
             TTestInfo info{};
             if (!AskModuleInfo(host, path, info))
                 return;
-            std::string title = ShortStringToUtf8(info.Title);
+            std::string title = ModuleTextToUtf8(info.Title);
             // A module that leaves its title empty would be an empty,
             // unnamed line; it is listed under its file name instead.
             if (title.empty())

@@ -3,6 +3,9 @@
 #include "host/core/DLLImport.h"
 #include "platform/gdi/Paths.h"
 
+#include <exception>
+#include <iostream>
+
 namespace kestrava {
 
 ModuleHost::ModuleHost(TestCanvas& canvas)
@@ -19,22 +22,60 @@ void ModuleHost::SendModuleMessage(uint32_t code, TArgCell* cells)
     // Read under the lock that Unbind takes, so the entry cannot be
     // unloaded between this read and the call.
     TDispatchMessageProc dispatch = BoundDispatchMessage();
-    if (!dispatch)
+    if (!dispatch || m_faulted.load())
         return;
     m_status.DC = m_canvas.DeviceContext();
-    dispatch(code, cells);
+    if (!Dispatch(dispatch, code, cells) && m_faultHandler)
+        m_faultHandler();
+}
+
+bool ModuleHost::Dispatch(TDispatchMessageProc dispatch, uint32_t code, TArgCell* cells)
+{
+    std::string what;
+    m_inTick = code == MSG_TICK;
+    try {
+        dispatch(code, cells);
+        m_inTick = false;
+        return true;
+    } catch (const std::exception& e) {
+        what = e.what();
+    } catch (...) {
+        what = "an exception that is no std::exception";
+    }
+    m_inTick = false;
+    // Whatever the module's data holds now is not to be trusted: it gets
+    // no further message, not even MSG_STOP, until it is unloaded.
+    m_faulted.store(true);
+    m_faultPending = true;
+    m_faultCode = code;
+    m_faultWhat = what;
+    std::cerr << "velomar: the module threw out of message " << code << ": " << what << '\n';
+    return false;
+}
+
+bool ModuleHost::TakeFault(uint32_t& code, std::string& what)
+{
+    std::lock_guard<std::mutex> lock(m_canvas.Lock());
+    if (!m_faultPending)
+        return false;
+    m_faultPending = false;
+    code = m_faultCode;
+    what = m_faultWhat;
+    return true;
 }
 
 void ModuleHost::Bind(const std::string& modulePath)
 {
     std::lock_guard<std::mutex> lock(m_canvas.Lock());
     BindModule(modulePath);
+    m_faulted.store(false);
 }
 
 void ModuleHost::Unbind()
 {
     std::lock_guard<std::mutex> lock(m_canvas.Lock());
     UnbindModule();
+    m_faulted.store(false);
 }
 
 void ModuleHost::SendModuleMessage(uint32_t code, uintptr_t cell0, uintptr_t cell1, uintptr_t cell2)
@@ -47,10 +88,24 @@ bool ModuleHost::QueryModuleInfo(const std::string& modulePath, TTestInfo& info)
 {
     if (!SetShortStringUtf8(info.ModulePath, modulePath))
         return false;
-    Bind(modulePath);
-    const bool answered = BoundDispatchMessage() != nullptr;
-    SendModuleMessage(MSG_INFO, reinterpret_cast<uintptr_t>(&info));
-    Unbind();
+    // A module that throws here is left out like one that does not load;
+    // the list it would join is no place to report it.
+    std::lock_guard<std::mutex> lock(m_canvas.Lock());
+    BindModule(modulePath);
+    bool answered = false;
+    if (TDispatchMessageProc dispatch = BoundDispatchMessage()) {
+        const bool pending = m_faultPending;
+        const uint32_t code = m_faultCode;
+        std::string what = m_faultWhat;
+        TArgCell cells[KESTRAVA_ARG_CELLS] = {reinterpret_cast<uintptr_t>(&info)};
+        m_status.DC = m_canvas.DeviceContext();
+        answered = Dispatch(dispatch, MSG_INFO, cells);
+        m_faultPending = pending;
+        m_faultCode = code;
+        m_faultWhat = std::move(what);
+    }
+    UnbindModule();
+    m_faulted.store(false);
     return answered;
 }
 
@@ -68,6 +123,7 @@ bool ModuleHost::FillTestStatus(const std::string& modulePath, uint32_t duration
     m_status.DC = m_canvas.DeviceContext();
     m_status.Scale = scale;
     m_status.DurationMs = durationMs;
+    m_endReported.store(false);
     return true;
 }
 
@@ -77,8 +133,17 @@ bool ModuleHost::FillTestStatus(const std::string& modulePath, uint32_t duration
 void ModuleHost::OnTestEndThunk(void* context)
 {
     auto* host = static_cast<ModuleHost*>(context);
-    if (host && host->m_testEnded)
-        host->m_testEnded();
+    if (!host || !host->m_testEnded)
+        return;
+    if (!host->m_inTick) {
+        std::cerr << "velomar: the module reported its end outside a tick; ignored\n";
+        return;
+    }
+    if (host->m_endReported.exchange(true)) {
+        std::cerr << "velomar: the module reported its end a second time; ignored\n";
+        return;
+    }
+    host->m_testEnded();
 }
 
 int32_t ModuleHost::PlaySoundThunk(void* context, const TShortString* name, uint16_t volume, int16_t pan)
@@ -86,21 +151,21 @@ int32_t ModuleHost::PlaySoundThunk(void* context, const TShortString* name, uint
     auto* host = static_cast<ModuleHost*>(context);
     if (!host || !name)
         return -1;
-    return host->m_sounds.PlaySound(ShortStringToUtf8(*name), volume, pan);
+    return host->m_sounds.PlaySound(ModuleTextToUtf8(*name), volume, pan);
 }
 
 void ModuleHost::LoadSoundThunk(void* context, const TShortString* name)
 {
     auto* host = static_cast<ModuleHost*>(context);
     if (host && name)
-        host->m_sounds.LoadSound(ShortStringToUtf8(*name));
+        host->m_sounds.LoadSound(ModuleTextToUtf8(*name));
 }
 
 void ModuleHost::UnloadSoundThunk(void* context, const TShortString* name)
 {
     auto* host = static_cast<ModuleHost*>(context);
     if (host && name)
-        host->m_sounds.UnloadSound(ShortStringToUtf8(*name));
+        host->m_sounds.UnloadSound(ModuleTextToUtf8(*name));
 }
 
 void ModuleHost::StopSoundThunk(void* context, int32_t slot)

@@ -33,9 +33,12 @@ public:
     bool Blocked() const { return m_blocked.load(); }
 
     // The only way the host calls DispatchMessage: drops the message when no
-    // entry is bound or the gate is shut for it, otherwise holds the canvas
-    // lock for the whole call and puts the canvas's device context into DC
-    // first. [ui-thread, tick-thread]
+    // entry is bound, the gate is shut for it or the bound module has
+    // failed, otherwise holds the canvas lock for the whole call and puts
+    // the canvas's device context into DC first. An exception out of the
+    // module stops at this call: the module counts as failed until the next
+    // Bind or Unbind, and the fault handler hears of it. [ui-thread,
+    // tick-thread]
     void SendModuleMessage(uint32_t code, TArgCell* cells);
     // The same with the cells given by value (zero-extended); unused cells
     // are zero.
@@ -63,7 +66,22 @@ public:
     // What OnTestEnd does: the runner's handler. It runs on the tick thread,
     // inside the module's MSG_TICK, with the canvas lock held, so it may
     // only set flags and post work. [tick-thread]
+    // Only the first OnTestEnd of a test, and only from inside MSG_TICK,
+    // reaches the handler; a module that reports its end twice, or outside a
+    // tick, cannot end two entries of a run or end one from another thread.
     void SetTestEndHandler(std::function<void()> handler) { m_testEnded = std::move(handler); }
+
+    // What a module's exception does: called once per bound module, on the
+    // thread of the message that threw, with the canvas lock held, so it
+    // may only set flags and post work. The fault itself waits in TakeFault.
+    // [ui-thread, tick-thread]
+    void SetFaultHandler(std::function<void()> handler) { m_faultHandler = std::move(handler); }
+    // True while the bound module has thrown: nothing more is sent to it.
+    bool Faulted() const { return m_faulted.load(); }
+    // Hands out a fault not yet reported (which message threw and what it
+    // said) and forgets it; false when there is none. A fault survives the
+    // module's Unbind, so the host can still tell the candidate. [ui-thread]
+    bool TakeFault(uint32_t& code, std::string& what);
 
     SoundTable& Sounds() { return m_sounds; }
 
@@ -74,10 +92,22 @@ private:
     static void UnloadSoundThunk(void* context, const TShortString* name);
     static void StopSoundThunk(void* context, int32_t slot);
 
+    // Calls the bound entry with the canvas lock held; false when it threw.
+    bool Dispatch(TDispatchMessageProc dispatch, uint32_t code, TArgCell* cells);
+
     TestCanvas& m_canvas;
     TTestStatus m_status{};
     std::atomic<bool> m_blocked{false};
     std::function<void()> m_testEnded;
+    std::function<void()> m_faultHandler;
+    // Under the canvas lock: set while a MSG_TICK is inside the module.
+    bool m_inTick = false;
+    std::atomic<bool> m_endReported{false};
+    std::atomic<bool> m_faulted{false};
+    // Under the canvas lock: the fault not yet taken.
+    bool m_faultPending = false;
+    uint32_t m_faultCode = 0;
+    std::string m_faultWhat;
     SoundTable m_sounds;
 };
 

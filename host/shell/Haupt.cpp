@@ -106,6 +106,7 @@ THaupt::THaupt(app::Application& app, Options options)
     m_timer1.SetInterval(10);
     m_timer1.SetOnAsyncTimer([this] { Timer1Timer(); });
     m_host.SetTestEndHandler([this] { TestEnded(); });
+    m_host.SetFaultHandler([this] { ModuleFailed(); });
 }
 
 THaupt::~THaupt()

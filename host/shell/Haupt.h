@@ -154,6 +154,10 @@ public:
     bool ClosePermitted() const { return m_closePermitted; }
     const std::string& ProgramDir() const { return m_options.programDir; }
 
+    // A module that has not reported its end this long after its test's
+    // time ran out has failed: the host ends the test itself, with no result.
+    static constexpr uint32_t kOverrunMs = 5000;
+
     // ---- handlers, named after their component and event
     void FormResize();
     void FormActivate();
@@ -237,6 +241,14 @@ private:
     void Timer3Timer();
     void GapEnded();
     void TestEnded();       // tick thread, inside the module's MSG_TICK
+    // a failing module (HauptFault.cpp)
+    void ModuleFailed(); // thread of the message that threw, canvas lock held
+    void ReportModuleFault();
+    void TestOverran(); // tick thread
+    // Ends the running test and its run, back to the menu; false when no
+    // test screen was showing.
+    bool AbandonTest();
+    void ShowFailure(const std::string& text);
     void StopTest();
     void StartTicks();
     void StopTicks();
@@ -318,6 +330,7 @@ private:
     app::EventLoop::TimerId m_createTimer = 0;
     app::EventLoop::TimerId m_savedTimer = 0; // "Gespeichert" in the bar
     std::string m_testTitle;                  // the bar's title while it shows the notice
+    std::string m_moduleTitle;                // the bound test's catalogue title, for messages
 
     // start-up and shutdown
     uint32_t m_splashCreated = 0;

@@ -150,7 +150,7 @@ void THaupt::BeginTest(const std::string& modulePath)
     std::string title;
     if (SetShortStringUtf8(info.ModulePath, modulePath)) {
         m_host.SendModuleMessage(MSG_INFO, reinterpret_cast<uintptr_t>(&info));
-        title = ShortStringToUtf8(info.Title);
+        title = ModuleTextToUtf8(info.Title);
     }
     EndSavedNotice();
     m_testTitle = title;
@@ -170,6 +170,7 @@ void THaupt::StartTest()
     const TestCatalogueEntry* test = m_tests.ByIndex(entry->CatalogueIndex);
     if (test == nullptr)
         return;
+    m_moduleTitle = test->title;
     SoundPaused(false);
     m_app.GetBackend().SetNumLock(true);
     BeginTest(test->modulePath);
@@ -277,6 +278,11 @@ void THaupt::Timer1Timer()
             });
         }
         m_host.SendModuleMessage(MSG_TICK);
+        if (!m_testEnding.load() && m_timer1.Enabled() &&
+            int64_t(tick) * 10 >= int64_t(m_testDuration.load()) + kOverrunMs) {
+            TestOverran();
+            return;
+        }
         // One request to show what the module drew is enough however many
         // ticks pass before the user-interface thread gets to it.
         if (!m_showPending.exchange(true))

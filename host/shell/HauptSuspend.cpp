@@ -4,6 +4,7 @@
 #include "host/shell/Haupt.h"
 
 #include "host/core/DLLImport.h"
+#include "host/core/MappedRange.h"
 #include "host/shell/Suspend.h"
 
 #include <algorithm>
@@ -76,17 +77,25 @@ void THaupt::DiskClick()
     }
     TArgCell cells[KESTRAVA_ARG_CELLS] = {};
     m_host.SendModuleMessage(MSG_SAVESTATE, cells);
+    // A module that threw has no state worth saving; the test ends with
+    // the report of its fault, and the ticks stay off.
+    if (m_host.Faulted())
+        return;
     std::string error;
     bool ok = true;
     {
         std::lock_guard<std::mutex> guard(m_canvas.Lock());
         // The module names its block; a block it does not name (no address)
-        // is saved as empty, and one beyond any sensible size is refused
-        // rather than copied.
+        // is saved as empty, and one beyond any sensible size, or one that
+        // runs off the memory the process has, is refused rather than
+        // copied.
         if (cells[0] != 0 && cells[1] > 0) {
             if (cells[1] > uintptr_t(kMaxStateBytes)) {
                 ok = false;
                 error = "the module names a state block of " + std::to_string(cells[1]) + " bytes";
+            } else if (!MappedRange(cells[0], cells[1], false)) {
+                ok = false;
+                error = "the module's state block of " + std::to_string(cells[1]) + " bytes is not all in its memory";
             } else {
                 const auto* block = reinterpret_cast<const uint8_t*>(cells[0]);
                 run.state.assign(block, block + cells[1]);
@@ -152,6 +161,7 @@ void THaupt::LoadButtonClick()
     const bool oldBlocked = m_host.Blocked();
     StopTicks();
     m_app.GetBackend().SetNumLock(true);
+    m_moduleTitle = test.title;
     BeginTest(test.modulePath);
     auto undo = [&](const std::string& why) {
         m_host.SendModuleMessage(MSG_STOP);
@@ -179,10 +189,20 @@ void THaupt::LoadButtonClick()
     m_host.SendModuleMessage(MSG_INIT, reinterpret_cast<uintptr_t>(&m_host.Status()));
     TArgCell cells[KESTRAVA_ARG_CELLS] = {};
     m_host.SendModuleMessage(MSG_RESTORESTATE, cells);
+    uint32_t faultCode = 0;
+    std::string fault;
+    if (m_host.TakeFault(faultCode, fault)) {
+        undo("das Testmodul von \xe2\x80\x9e" + test.title + "\xe2\x80\x9c hat einen Fehler gemeldet.");
+        return;
+    }
     const uintptr_t named = cells[0] != 0 ? cells[1] : 0;
     if (named != saved.state.size()) {
         undo("der gespeicherte Testzustand (" + std::to_string(saved.state.size()) +
              " Bytes) passt nicht zum Testmodul (" + std::to_string(named) + " Bytes).");
+        return;
+    }
+    if (named > 0 && !MappedRange(cells[0], named, true)) {
+        undo("das Testmodul nennt f\xc3\xbcr seinen Zustand Speicher, in den nicht geschrieben werden kann.");
         return;
     }
     if (named > 0) {
