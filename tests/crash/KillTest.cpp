@@ -118,8 +118,9 @@ protected:
     {
         std::printf("%s: %d kills, the old file kept %d times, the new one whole %d times\n", kind, kKills, kept,
                     replaced);
-        if (keptRequired)
+        if (keptRequired) {
             EXPECT_GT(kept, 0) << kind;
+        }
         EXPECT_GT(replaced, 0) << kind;
     }
 
