@@ -17,6 +17,7 @@
 
 #include "modules/mfr/MfrSettings.h"
 #include "modules/mfr/MfrState.h"
+#include "platform/gdi/ResultAppend.h"
 #include "protocol/MyMessages.h"
 
 #include <array>
@@ -45,20 +46,11 @@ double MeanReactionMs(const MfrState& state, const MfrSettings& settings);
 double SpeedScore(double meanMs);
 ResultRecord MakeResultRecord(const MfrState& state, const MfrSettings& settings, uint32_t elapsedMs, double timestamp);
 
-// Local time as days since 1899-12-30 00:00, the time of day as fraction.
-double LocalTimestampNow();
-
-enum class AppendStatus {
-    Appended,  // added after the last whole record of an existing file
-    Created,   // the file was new (or too short for a header) and was written whole
-    Kept,      // the file belongs to a test with another part count: left untouched
-    Failed,    // an I/O error; see the message
-};
-
-struct AppendReport {
-    AppendStatus Status = AppendStatus::Failed;
-    std::string Message;
-};
+// The record format, the appending and the local timestamps are the
+// drawing library's, shared by every module.
+using kestrava::AppendReport;
+using kestrava::AppendStatus;
+using kestrava::LocalTimestampNow;
 
 // Writes one record and flushes it to disk before returning. The record goes
 // right after the last whole record (a torn tail from a crash is cut off);
