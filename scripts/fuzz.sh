@@ -1,26 +1,41 @@
 #!/usr/bin/env bash
 # Runs every fuzz target of a KESTRAVA_FUZZ build for a bounded time from
-# its seed corpus (tests/fuzz/corpus/<kind>/). New inputs go to a scratch
+# its seed corpus (tests/fuzz/corpus/<kind>/, and for pictures, cursors and
+# the video the files the build draws: the normal build's program folder,
+# and a clip from make-seed-clip). New inputs go to a scratch
 # copy of the corpus; a crash, a leak or a timeout stops the run, and the
 # input that caused it is kept in <build>/fuzz-findings/ (add it to the
 # seed corpus together with the mend and a regression test).
 #
 # Usage: scripts/fuzz.sh [build dir, default build/fuzz] [seconds per target, default 20]
+#                        [program folder for seeds, default build/normal/program]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$here/build/fuzz}" && pwd)
 seconds=${2:-20}
+program=$(cd "${3:-$here/build/normal/program}" && pwd)
 findings=$build/fuzz-findings
 mkdir -p "$findings"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+
+# Seeds drawn by the build rather than kept in the repository.
+generated() { # kind
+  case $1 in
+    bmp) cp "$program/skin/Regler.bmp" "$program/skin/PORA.bmp" "$program/skin/O.bmp" "$work/$1/" ;;
+    cursor) cp "$program/HAND.CUR" "$program/FLIEGE.ANI" "$work/$1/" ;;
+    video) "$build/tests/fuzz/make-seed-clip" "$work/$1/seed.AVI" ;;
+  esac
+}
 
 kinds=(bmp cursor results results_tool suspend preferences settings help_links wave video)
 failed=()
 for kind in "${kinds[@]}"; do
   target=$build/tests/fuzz/fuzz_$kind
   [[ -x $target ]] || { echo "fuzz: $target missing" >&2; exit 2; }
-  cp -r "$here/tests/fuzz/corpus/$kind" "$work/$kind"
+  mkdir -p "$work/$kind"
+  [[ -d $here/tests/fuzz/corpus/$kind ]] && cp "$here/tests/fuzz/corpus/$kind/"* "$work/$kind/"
+  generated "$kind"
   log=$work/$kind.log
   if ASAN_OPTIONS=detect_leaks=1 TMPDIR=$work "$target" "$work/$kind" \
        -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
