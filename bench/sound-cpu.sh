@@ -22,39 +22,11 @@ trap cleanup EXIT
 
 fail() { echo "sound-cpu: $*" >&2; exit 1; }
 . "$here/scripts/lib/display.sh"
-start_display 1024 768
-hz=$(getconf CLK_TCK)
+W=1024 H=768
+start_display "$W" "$H"
+. "$here/bench/lib/test-cpu.sh"
 
-# cpu_ticks PID: user + system time of the process so far, in clock ticks.
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
-
-measure() { # driver
-  rm -rf "$work/program"
-  cp -a "$build/program" "$work/program"
-  rm -f "$work/program/velomar.INI" "$work/program/TESTS/"*.RLT
-  (cd "$work/program" && SDL_AUDIODRIVER=$1 SDL_DISKAUDIOFILE=/dev/null exec ./velomar) >"$work/velomar.log" 2>&1 &
-  app_pid=$!
-  wait_for_menu
-  xdotool mousemove 245 214 click 1
-  sleep 0.3
-  xdotool mousemove 249 583 click 1
-  sleep 1
-  xdotool type --delay 80 00
-  xdotool key Tab
-  xdotool type --delay 80 05
-  xdotool key Return
-  sleep 5 # title and countdown
-  xdotool mousemove 900 700
-  local before after
-  before=$(cpu_ticks "$app_pid")
-  sleep "$seconds"
-  after=$(cpu_ticks "$app_pid")
-  kill "$app_pid" 2>/dev/null || true
-  wait "$app_pid" 2>/dev/null || true
-  app_pid=""
-  awk -v t=$((after - before)) -v hz="$hz" -v s="$seconds" 'BEGIN { printf "%.2f", 100 * t / hz / s }'
-}
-
-silent=$(measure nosuch)
-sound=$(measure disk)
+# ZEK is the second line of the menu.
+silent=$(test_cpu 1 nosuch)
+sound=$(test_cpu 1 disk)
 echo "ZEK test, ${seconds} s: without sound ${silent} % CPU, with the output running ${sound} % CPU"
