@@ -9,6 +9,8 @@
 #
 # Usage: scripts/fuzz.sh [build dir, default build/fuzz] [seconds per target, default 20]
 #                        [program folder for seeds, default build/normal/program]
+# FUZZ_KINDS="bmp wave" limits the run to those targets (two shells with
+# halves of the list use both cores for long runs).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$here/build/fuzz}" && pwd)
@@ -29,6 +31,7 @@ generated() { # kind
 }
 
 kinds=(bmp cursor results results_tool suspend preferences settings help_links wave video)
+[[ -n ${FUZZ_KINDS:-} ]] && read -ra kinds <<<"$FUZZ_KINDS"
 failed=()
 for kind in "${kinds[@]}"; do
   target=$build/tests/fuzz/fuzz_$kind
