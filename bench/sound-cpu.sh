@@ -10,18 +10,10 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$here/build/normal}" && pwd)
 seconds=${2:-20}
-work=$(mktemp -d)
-xvfb_pid=""
-app_pid=""
-cleanup() {
-  [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null || true
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
 
 fail() { echo "sound-cpu: $*" >&2; exit 1; }
 . "$here/scripts/lib/display.sh"
+open_session
 W=1024 H=768
 start_display "$W" "$H"
 . "$here/bench/lib/test-cpu.sh"

@@ -20,22 +20,13 @@ done
 # file); no effect on a normal build.
 export LSAN_OPTIONS="suppressions=$here/tests/sdl/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 
-work=$(mktemp -d)
-xvfb_pid=""
-demo_pid=""
-cleanup() {
-  [[ -n $demo_pid ]] && kill "$demo_pid" 2>/dev/null || true
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
 fail() { echo "e2e-demo: $*" >&2; exit 1; }
 . "$here/scripts/lib/display.sh"
+open_session
 start_display 1280 800
 
 "$demo" --echo >"$work/out" 2>"$work/err" &
-demo_pid=$!
+app_pid=$!
 for _ in $(seq 100); do grep -q READY "$work/out" 2>/dev/null && break; sleep 0.1; done
 grep -q READY "$work/out" || { echo "e2e-demo: the demo did not come up" >&2; cat "$work/err" >&2; exit 1; }
 
@@ -48,12 +39,12 @@ sleep 0.5
 
 import -window root "$work/shot.png"
 xdotool key Escape
-for _ in $(seq 50); do kill -0 "$demo_pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$demo_pid" 2>/dev/null; then
+for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$app_pid" 2>/dev/null; then
   echo "e2e-demo: Escape did not end the demo" >&2; exit 1
 fi
-wait "$demo_pid" || { echo "e2e-demo: the demo failed" >&2; cat "$work/err" >&2; exit 1; }
-demo_pid=""
+wait "$app_pid" || { echo "e2e-demo: the demo failed" >&2; cat "$work/err" >&2; exit 1; }
+app_pid=""
 
 status=0
 expect() {

@@ -29,16 +29,9 @@ export LSAN_OPTIONS="suppressions=$here/tests/sdl/lsan.supp${LSAN_OPTIONS:+:$LSA
 out=$build/e2e-install
 rm -rf "$out"
 mkdir -p "$out"
-work=$(mktemp -d)
-xvfb_pid=""
-app_pid=""
-cleanup() {
-  [[ -n $app_pid ]] && kill -KILL "$app_pid" 2>/dev/null || true
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
 fail() { echo "e2e-install: $*" >&2; cat "$out/velomar.log" >&2 2>/dev/null || true; exit 1; }
+. "$here/scripts/lib/display.sh"
+open_session
 
 # ---------------------------------------------------------------- the entry
 desktop-file-validate "$here/packaging/kestrava.desktop" || fail "the desktop entry does not validate"
@@ -77,7 +70,6 @@ snapshot >"$work/prefix-before"
 home=$work/home
 mkdir -p "$home"
 user=$home/.local/share/kestrava
-. "$here/scripts/lib/display.sh"
 start_display 1024 768
 
 shot() { import -window root "$out/$1.png"; }

@@ -37,18 +37,10 @@ mkdir -p "$out"
 cp -a "$program" "$out/program"
 rm -f "$out/program/velomar.INI" "$out/program/TESTS/"*.RLT "$out/program/TESTS/MFR/"*.RLT
 
-work=$(mktemp -d)
-xvfb_pid=""
-app_pid=""
-cleanup() {
-  [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null || true
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
 fail() { echo "e2e-velomar: $*" >&2; cat "$out/velomar.log" >&2 || true; exit 1; }
-
 . "$here/scripts/lib/display.sh"
+open_session
+
 start_display 1024 768
 
 shot() { import -window root "$out/$1.png"; }

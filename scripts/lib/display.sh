@@ -1,6 +1,20 @@
 # Shared by the scripts that drive the program on a virtual X display.
-# The caller has a scratch folder in $work, keeps the Xvfb process in
-# $xvfb_pid and the program in $app_pid, and defines fail().
+# The caller defines fail(), calls open_session first and keeps the program
+# it starts in $app_pid.
+
+# open_session: a scratch folder in $work, and on exit the program and Xvfb
+# ended and the folder removed.
+open_session() {
+  work=$(mktemp -d)
+  xvfb_pid=""
+  app_pid=""
+  trap close_session EXIT
+}
+close_session() {
+  [[ -n $app_pid ]] && kill -KILL "$app_pid" 2>/dev/null || true
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
 
 # start_display WIDTH HEIGHT: a fresh Xvfb on a free display number (Xvfb
 # writes the one it took to the descriptor), an earlier one ended first.
