@@ -9,15 +9,9 @@
 # Needs Xvfb and xdotool; about 2 x (15 + seconds) s.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$here/build/normal}" && pwd)
-seconds=${2:-20}
-
 fail() { echo "module-cpu: $*" >&2; exit 1; }
-. "$here/scripts/lib/display.sh"
-open_session
 W=1920 H=1080
-start_display "$W" "$H"
-. "$here/bench/lib/test-cpu.sh"
+. "$here/bench/lib/test-cpu.sh" "$@"
 
 mfr=$(test_cpu 0 disk)
 zek=$(test_cpu 1 disk)

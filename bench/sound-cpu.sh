@@ -8,15 +8,9 @@
 # Needs Xvfb and xdotool; about 2 x (15 + seconds) s.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$here/build/normal}" && pwd)
-seconds=${2:-20}
-
 fail() { echo "sound-cpu: $*" >&2; exit 1; }
-. "$here/scripts/lib/display.sh"
-open_session
 W=1024 H=768
-start_display "$W" "$H"
-. "$here/bench/lib/test-cpu.sh"
+. "$here/bench/lib/test-cpu.sh" "$@"
 
 # ZEK is the second line of the menu.
 silent=$(test_cpu 1 nosuch)

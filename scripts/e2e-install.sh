@@ -71,6 +71,7 @@ home=$work/home
 mkdir -p "$home"
 user=$home/.local/share/kestrava
 start_display 1024 768
+menu_places 1024 768
 
 shot() { import -window root "$out/$1.png"; }
 # Starts the installed program through its command on the PATH and waits
@@ -83,13 +84,7 @@ start() {
 # ZEK selected (the second test line, below Mehrfachreaktion), started for
 # one minute; returns when its ticks run.
 start_zek() {
-  xdotool mousemove 245 230 click 1
-  sleep 0.3
-  xdotool mousemove 249 583 click 1
-  sleep 1
-  xdotool type --delay 80 00
-  xdotool key Tab
-  xdotool type --delay 80 01
+  choose_test 1 01
   xdotool key Return
   sleep 5
   xdotool mousemove 900 700

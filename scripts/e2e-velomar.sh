@@ -90,14 +90,9 @@ sleep 0.3
 # On 1024 x 768 the first test line is at (245, 214) and each further one
 # 16 pixels below: Mehrfachreaktion first, ZEK at (245, 230). The start
 # button is at (249, 583) and the exit button at (529, 583).
+menu_places 1024 768
 zek_line=230
-xdotool mousemove 245 $zek_line click 1
-sleep 0.3
-xdotool mousemove 249 583 click 1
-sleep 1
-xdotool type --delay 80 00
-xdotool key Tab
-xdotool type --delay 80 01
+choose_test 1 01
 sleep 0.3
 shot time-dialog
 xdotool key Return
@@ -171,13 +166,7 @@ sleep 1
 # hold the whole 120 s. The load button is the menu's fifth, at (473, 583);
 # the disk button shows in the bar at (312, 25).
 records_before=$(stat -c %s "$rlt")
-xdotool mousemove 245 $zek_line click 1
-sleep 0.3
-xdotool mousemove 249 583 click 1
-sleep 1
-xdotool type --delay 80 00
-xdotool key Tab
-xdotool type --delay 80 02
+choose_test 1 02
 xdotool key Return
 sleep 4
 xdotool mousemove 900 700
@@ -271,13 +260,7 @@ sleep 1
 shot mfr-help
 xdotool key Escape
 sleep 0.5
-xdotool mousemove 245 214 click 1
-sleep 0.3
-xdotool mousemove 249 583 click 1
-sleep 1
-xdotool type --delay 80 00
-xdotool key Tab
-xdotool type --delay 80 01
+choose_test 0 01
 xdotool key Return
 # The title for 2 s, the module's countdown of 3 s.
 sleep 4.5
@@ -360,9 +343,8 @@ tour() {
   rm -f "$out/program/velomar.INI"
   # The menu column and its buttons (centres), the settings window on the
   # settings button, the help window in the middle.
-  local col=$(( (W - 635) / 2 )) mitte=$(( H - 455 < 300 ? H - 455 : 300 ))
-  local oben=$(( (H - 55 - mitte - 130) / 2 ))
-  local by=$(( oben + 55 + mitte + 59 + 28 ))
+  local col oben by
+  menu_places "$W" "$H"
   local bgo=$(( col + 54 )) bhelp=$(( col + 110 )) bset=$(( col + 166 )) bexit=$(( col + 334 ))
   local sl=$(( col + 166 )) st=$(( by - 340 ))
   local hl=$(( (W - 400) / 2 )) ht=$(( (H - 400) / 2 ))
@@ -399,11 +381,7 @@ tour() {
   sleep 0.5
 
   # The ZEK test for a minute; F10 while it runs shows its help over it.
-  click $(( col + 51 )) $(( oben + 55 + 9 + 9 + 16 )) 0.3
-  click "$bgo" "$by" 1
-  xdotool type --delay 80 00
-  xdotool key Tab
-  xdotool type --delay 80 01
+  choose_test 1 01
   xdotool key Return
   sleep 5
   xdotool mousemove $(( W - 60 )) $(( H - 60 ))

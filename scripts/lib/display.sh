@@ -50,3 +50,26 @@ wait_for_menu() {
   [[ $(pixel "$x" "$y") != "#000000" ]] || fail "the menu did not come up"
   sleep 0.5
 }
+
+# menu_places WIDTH HEIGHT: where the menu lies on a screen of that size, as
+# its layout computes it: the column's left in $col, its top in $oben and
+# the buttons' middle row in $by (the start button's centre at col + 54).
+menu_places() {
+  local mitte=$(( $2 - 455 < 300 ? $2 - 455 : 300 ))
+  col=$(( ($1 - 635) / 2 ))
+  oben=$(( ($2 - 55 - mitte - 130) / 2 ))
+  by=$(( oben + 55 + mitte + 59 + 28 ))
+}
+
+# choose_test LINE MINUTES: after menu_places, selects test line LINE (0
+# first), presses start and types 00:MINUTES into the time dialog, which
+# stays open for the caller to look at or confirm.
+choose_test() {
+  xdotool mousemove $(( col + 51 )) $(( oben + 55 + 18 + 16 * $1 )) click 1
+  sleep 0.3
+  xdotool mousemove $(( col + 54 )) "$by" click 1
+  sleep 1
+  xdotool type --delay 80 00
+  xdotool key Tab
+  xdotool type --delay 80 "$2"
+}

@@ -101,10 +101,7 @@ TEST_F(RunEdgeTest, FocusLostDuringTheGapHoldsTheNextTestPaused)
     folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);
     folder.AddTimed("B", "Beta", 1, 1000, 0, 1000, 20000, 0);
     StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
-    ClickLine(haupt->TestListBox(), 1, true);
-    ClickOn(haupt->GoButton());
-    StartRun("00", "01");
+    StartFirstTests(2, "01");
     ASSERT_EQ(haupt->Run().Size(), 2u);
     for (int step = 0; step < 10000 && !haupt->InGap(); ++step)
         Advance(10);
@@ -148,10 +145,7 @@ TEST_F(RunEdgeTest, TheTestsHelpJustAfterTheEndStaysClosedAndTheNextTestRunsInTh
     page.SetBitsPerPixel(24);
     ASSERT_TRUE(gdi::SaveBmp((folder.root / "TESTS/HELP1.BMP").string(), page));
     StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
-    ClickLine(haupt->TestListBox(), 1, true);
-    ClickOn(haupt->GoButton());
-    StartRun("00", "01");
+    StartFirstTests(2, "01");
     ASSERT_EQ(haupt->Run().Size(), 2u);
     Advance(2000 + 30000);
     ASSERT_FALSE(haupt->TicksRunning()) << "the first test ended on its last tick";
