@@ -1,5 +1,6 @@
 #include "modules/zek/ZekPainter.h"
 
+#include "modules/zek/ZekLayout.h"
 #include "platform/gdi/Resample.h"
 
 #include <algorithm>
@@ -29,12 +30,7 @@ int32_t Trunc(double v) { return ClampToInt32(std::trunc(v)); }
 // Centres of texts: the nearest pixel, ties to the even one.
 int32_t Nearest(double v) { return ClampToInt32(std::nearbyint(v)); }
 
-struct LightPlace {
-    double x, y;
-};
-constexpr std::array<LightPlace, 4> kLightPlaces = {{{20, 20}, {80, 20}, {20, 80}, {80, 80}}};
-
-constexpr double kLightSize = 40.0;
+using namespace layout;
 
 // Loads one picture, or nothing when it cannot be read: a missing picture
 // must not end the test (nor the host), it is simply not drawn.
@@ -134,11 +130,11 @@ void ZekPainter::PaintAll(const ZekState& state)
         return;
     const double s = Scale();
     m_canvas.brush = {gdi::Rgb(0, 0, 0), gdi::BrushStyle::Solid};
-    m_canvas.FillRect({0, 0, Trunc(800 * s), Trunc(600 * s)});
+    m_canvas.FillRect({0, 0, Trunc(kScreenWidth * s), Trunc(kScreenHeight * s)});
     m_canvas.pen = {kFramePenColor, 1, gdi::PenStyle::Solid};
     m_canvas.brush = {kBackgroundColor, gdi::BrushStyle::Solid};
-    m_canvas.Rectangle(Trunc(20 * s), Trunc(150 * s), Trunc(120 * s), Trunc(580 * s));
-    m_canvas.Rectangle(Trunc(140 * s), Trunc(150 * s), Trunc(780 * s), Trunc(580 * s));
+    for (const Box& field : {kVerticalField, kField2D})
+        m_canvas.Rectangle(Trunc(field.left * s), Trunc(field.top * s), Trunc(field.right * s), Trunc(field.bottom * s));
     End();
     PaintTrackingFields(state);
     PaintLights(state);
@@ -167,19 +163,21 @@ void ZekPainter::PaintTrackingFields(const ZekState& state)
 
     const Rect target2D = ObjectBox(state.TargetX, state.TargetY);
     const Rect cursor2D = ObjectBox(state.CursorX, state.CursorY);
-    const int32_t fieldX = Trunc(140 * s);
-    const int32_t fieldY = Trunc(150 * s);
+    const int32_t fieldX = Trunc(kField2D.left * s);
+    const int32_t fieldY = Trunc(kField2D.top * s);
     PaintRegion(*m_work1, gdi::Union(ObjectBox(state.TargetXDrawn, state.TargetYDrawn), target2D), target2D, cursor2D,
                 fieldX, fieldY);
     PaintRegion(*m_work2, gdi::Union(ObjectBox(state.CursorXDrawn, state.CursorYDrawn), cursor2D), target2D, cursor2D,
                 fieldX, fieldY);
 
-    // The vertical field: the same with every object at x = 50.
-    const Rect targetV = ObjectBox(50, state.VTargetY);
-    const Rect cursorV = ObjectBox(50, state.VCursorY);
-    const int32_t verticalX = Trunc(20 * s);
-    PaintRegion(*m_work1, gdi::Union(ObjectBox(50, state.VTargetYDrawn), targetV), targetV, cursorV, verticalX, fieldY);
-    PaintRegion(*m_work2, gdi::Union(ObjectBox(50, state.VCursorYDrawn), cursorV), targetV, cursorV, verticalX, fieldY);
+    // The vertical field: the same with every object at x = 50; both fields
+    // share their top.
+    constexpr double x = kVerticalObjectX;
+    const Rect targetV = ObjectBox(x, state.VTargetY);
+    const Rect cursorV = ObjectBox(x, state.VCursorY);
+    const int32_t verticalX = Trunc(kVerticalField.left * s);
+    PaintRegion(*m_work1, gdi::Union(ObjectBox(x, state.VTargetYDrawn), targetV), targetV, cursorV, verticalX, fieldY);
+    PaintRegion(*m_work2, gdi::Union(ObjectBox(x, state.VCursorYDrawn), cursorV), targetV, cursorV, verticalX, fieldY);
 }
 
 void ZekPainter::PaintLights(const ZekState& state)
@@ -191,7 +189,7 @@ void ZekPainter::PaintLights(const ZekState& state)
         const bool lit = state.Light == static_cast<int32_t>(n + 1);
         const std::optional<Bitmap>& image = lit ? m_lightOn[n] : m_lightOff[n];
         if (image)
-            m_canvas.Draw(Trunc(kLightPlaces[n].x * s), Trunc(kLightPlaces[n].y * s), *image);
+            m_canvas.Draw(Trunc(kLights[n].x * s), Trunc(kLights[n].y * s), *image);
     }
     End();
 }
@@ -203,8 +201,8 @@ void ZekPainter::PaintArithmetic(const ZekState& state)
     const double s = Scale();
     m_canvas.pen = {kFramePenColor, 1, gdi::PenStyle::Solid};
     m_canvas.brush = {kBackgroundColor, gdi::BrushStyle::Solid};
-    m_canvas.Rectangle(Trunc(400 * s), Trunc(20 * s), Trunc(780 * s), Trunc(60 * s));
-    m_canvas.Rectangle(Trunc(400 * s), Trunc(80 * s), Trunc(780 * s), Trunc(120 * s));
+    for (const Box& box : {kTaskBox, kAnswerBox})
+        m_canvas.Rectangle(Trunc(box.left * s), Trunc(box.top * s), Trunc(box.right * s), Trunc(box.bottom * s));
     if (state.TaskText.Length != 0) {
         m_canvas.font.family = "Arial Black";
         m_canvas.font.height = Trunc(40 * s);
@@ -215,10 +213,11 @@ void ZekPainter::PaintArithmetic(const ZekState& state)
         auto centred = [&](const TShortString& text, double centreY) {
             const std::string utf8 = ShortStringToUtf8(text);
             const gdi::Size extent = m_canvas.TextExtent(utf8);
-            m_canvas.TextOut(Nearest(590 * s) - extent.cx / 2, Nearest(centreY * s) - extent.cy / 2, utf8);
+            m_canvas.TextOut(Nearest(kTaskBox.CentreX() * s) - extent.cx / 2, Nearest(centreY * s) - extent.cy / 2,
+                             utf8);
         };
-        centred(state.TaskText, 40);
-        centred(state.AnswerText, 100);
+        centred(state.TaskText, kTaskBox.CentreY());
+        centred(state.AnswerText, kAnswerBox.CentreY());
     }
     End();
 }

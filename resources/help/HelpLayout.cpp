@@ -240,6 +240,35 @@ void Page::Note(const std::string& text)
     m_y += kParaGap + 2;
 }
 
+void DrawBadge(Layer& layer, int32_t number, double cx, double cy)
+{
+    layer.Fill(Circle(cx, cy, kBadgeRadius + 1.5), Grey(25));
+    layer.Fill(Circle(cx, cy, kBadgeRadius), Rgbf{255, 255, 255});
+    layer.TextCentred(Font(12, true), std::to_string(number), cx, cy, Grey(20));
+}
+
+void Page::Figure(const Layer& picture)
+{
+    const int32_t x = (kWidth - picture.Width()) / 2;
+    const int32_t y = m_y + 2;
+    m_ops.push_back([=](Layer& l) {
+        l.Fill(Rect(x - 1, y - 1, x + picture.Width() + 1, y + picture.Height() + 1), Grey(90));
+        l.Draw(picture, x, y);
+    });
+    m_y = y + picture.Height() + 1 + kParaGap + 2;
+}
+
+void Page::Callout(int32_t number, const std::string& name, const std::string& description)
+{
+    constexpr int32_t kColumn = 28;
+    const int32_t top = m_y;
+    m_ops.push_back([=](Layer& l) { DrawBadge(l, number, kMargin + kBadgeRadius + 1.5, top + 9.5); });
+    const int32_t left = kMargin + kColumn;
+    Wrap(name, BoldFont(), left, kRight - left, kHeading);
+    Wrap(description, BodyFont(), left, kRight - left, kInk);
+    m_y = std::max(m_y, top + 22) + 4;
+}
+
 FinishedPage Page::Finish() const
 {
     // The index top stays short: with one test and one program the whole

@@ -6,6 +6,7 @@
 // the page is finished.
 #pragma once
 
+#include "resources/help/Badge.h"
 #include "resources/skin/Draw.h"
 
 #include <functional>
@@ -30,6 +31,8 @@ struct FinishedPage {
     std::vector<PageLink> links;            // offsets resolved
     std::map<std::string, int32_t> anchors; // scroll offset of each heading
 };
+
+void DrawBadge(Layer& layer, int32_t number, double cx, double cy);
 
 class Page {
 public:
@@ -58,6 +61,11 @@ public:
     void Gap(int32_t pixels) { m_y += pixels; }
     // A framed note on a light band.
     void Note(const std::string& text);
+    // A picture centred in the page's width, framed.
+    void Figure(const Layer& picture);
+    // One entry of a figure's legend: its number badge in the left column,
+    // the name in bold and what it is beside it.
+    void Callout(int32_t number, const std::string& name, const std::string& description);
 
     FinishedPage Finish() const;
     const std::string& Name() const { return m_name; }

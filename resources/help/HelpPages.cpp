@@ -9,12 +9,16 @@
 // every page goes there to look at.
 #include "resources/help/HelpLayout.h"
 
+#include "resources/help/ZekFigure.h"
+
+#include "modules/zek/ZekLayout.h"
 #include "platform/gdi/Bitmap.h"
 
 #include <cstdio>
 #include <fstream>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace kestrava::help {
 namespace {
@@ -105,26 +109,29 @@ void General(Writer& out)
     page.Para("Nach dem Start zeigt Kestrava das Menü. Links stehen alle Tests, alphabetisch sortiert, und "
               "neben jedem Test zwei Spalten:");
     page.Bullets({"Dauer: wie lange Sie den Test bisher geübt haben, in Stunden und Minuten.",
-                  "Punkte: Ihr Ergebnis der letzten fünf Durchgänge, nach ihrer Dauer gewichtet. Bis 82 % "
-                  "steht es rot, darüber grün.",
+                  "Punkte: Ihr Ergebnis der letzten fünf Durchgänge, nach ihrer Dauer gewichtet und auf "
+                  "ganze Prozent gerundet. Bis 82 % steht es rot, ab 83 % grün.",
                   "Ein Test, der keine Ergebnisse speichert, zeigt Striche statt Zahlen."});
     page.Para("Rechts stehen die Trainingsprogramme. Passen nicht alle Zeilen in eine Liste, erscheint an "
               "ihrem rechten Rand ein Schieber zum Blättern.");
-    page.Para("Die Knöpfe unter den Listen, von links nach rechts:");
-    page.Button(out.Skin("GoButton_Idle"), "Start", "Startet die gewählten Tests oder das gewählte Programm.");
+    page.Para("Die Knöpfe unter den Listen, von links nach rechts; ihre Namen zeigt Kestrava, wenn die Maus "
+              "auf einem Knopf ruht:");
+    page.Button(out.Skin("GoButton_Idle"), "Test starten",
+                "Startet die gewählten Tests oder das gewählte Programm.");
     page.Button(out.Skin("FrageButton_Idle"), "Hilfe", "Öffnet diese Hilfe, auch mit der Taste F10.");
     page.Button(out.Skin("SettingsButton_Idle"), "Einstellungen", "Joystick, Lautstärke, Uhr und das Löschen "
                                                                   "der Ergebnisse.");
     page.Button(out.Skin("DetailButton_Idle"), "Auswertung", "Ihre Ergebnisse in Zahlen und Kurven.");
-    page.Button(out.Skin("LoadButton_Idle"), "Fortsetzen", "Setzt ein gespeichertes Testprogramm fort.");
-    page.Button(out.Skin("ExitButton_Idle"), "Beenden", "Beendet Kestrava nach einer Rückfrage.");
+    page.Button(out.Skin("LoadButton_Idle"), "Testprogramm laden",
+                "Setzt ein gespeichertes Testprogramm dort fort, wo Sie es gespeichert haben.");
+    page.Button(out.Skin("ExitButton_Idle"), "Programm beenden", "Beendet Kestrava nach einer Rückfrage.");
     page.LinkToAnchor("Nach oben", "top");
 
     page.Heading("2. Tests und Programme wählen", "choose");
     page.Para("Ein Klick auf einen Test wählt ihn aus. Mit gedrückter Strg-Taste nehmen Sie weitere Tests "
               "hinzu oder wieder heraus. Ein Klick auf ein Programm wählt dieses und hebt die Auswahl der "
               "Tests auf: Tests und ein Programm sind nie zugleich gewählt.");
-    page.Para("Drücken Sie dann Start, oder doppelklicken Sie auf die Zeile. Mehrere Tests laufen als "
+    page.Para("Drücken Sie dann „Test starten“, oder doppelklicken Sie auf die Zeile. Mehrere Tests laufen als "
               "Trainingsprogramm nacheinander. Ein Test, der keine Ergebnisse speichert, lässt sich nur "
               "allein üben.");
     page.LinkToAnchor("Nach oben", "top");
@@ -150,33 +157,41 @@ void General(Writer& out)
     page.Para("Führen Sie die Maus an den oberen Rand, erscheint die Testleiste mit dem Namen des Tests, "
               "der Uhr und diesen Knöpfen:");
     page.Button(out.Skin("Zurueck_Idle"), "Test abbrechen", "Fragt, ob Sie den Test beenden wollen.");
-    page.Button(out.Skin("Pause_Idle"), "Pause", "Hält den Test an und lässt ihn weiterlaufen.");
+    page.Button(out.Skin("Pause_Idle"), "Pause", "Hält den Test an. Ein zweiter Druck lässt ihn "
+                                                 "weiterlaufen.");
     page.Button(out.Skin("Lautstaerke_Idle"), "Lautstärke ändern", "Zeigt einen Regler neben dem Knopf.");
-    page.Button(out.Skin("Disk_Idle"), "Testprogramm speichern", "Sichert den Stand des Programms.");
+    page.Button(out.Skin("Disk_Idle"), "Testprogramm speichern", "Sichert den Stand des Laufs, um ihn "
+                                                                  "später fortzusetzen.");
     page.Button(out.Skin("Frage_Idle"), "Hilfe zum Test", "Zeigt die Hilfe des laufenden Tests (auch F10); "
                                                           "der Test steht so lange still.");
-    page.Para("Bewegen Sie die Maus zwei Sekunden lang nicht, verschwindet der Mauszeiger. In einem "
+    page.Para("Bewegen Sie die Maus über der Testfläche zwei Sekunden lang nicht, verschwindet der "
+              "Mauszeiger. In einem "
               "Programm folgt der nächste Test nach fünf Sekunden „Einen Moment bitte...“.");
     page.LinkToAnchor("Nach oben", "top");
 
     page.Heading("5. Pause und Abbruch", "pause");
     page.Para("Die Pause-Taste oder der Pause-Knopf hält den Test an: Die Uhr steht, bis Sie erneut Pause "
-              "drücken. Wechseln Sie zu einem anderen Fenster, pausiert der Test ebenfalls.");
+              "drücken. Wechseln Sie zu einem anderen Fenster, hält der Test ebenfalls an und bleibt "
+              "angehalten, bis Sie zurück sind und Pause drücken.");
     page.Para("Escape oder der Abbruch-Knopf fragen, ob Sie den Test wirklich abbrechen wollen. Mit Ja "
               "(J oder Enter) kehren Sie ins Menü zurück; der abgebrochene Test wird nicht gewertet. Mit "
               "Nein (N oder Escape) geht er weiter, wo er stand.");
     page.LinkToAnchor("Nach oben", "top");
 
     page.Heading("6. Speichern und Fortsetzen", "save");
-    page.Para("Mit dem Disketten-Knopf der Testleiste sichern Sie ein laufendes Programm mitsamt dem Stand "
-              "des aktuellen Tests. Im Menü setzen Sie es mit dem Knopf Fortsetzen später fort, auch nach "
-              "einem Neustart: Es beginnt angehalten an derselben Stelle. Es gibt immer nur einen "
-              "gespeicherten Stand.");
+    page.Para("Mit dem Knopf „Testprogramm speichern“ der Testleiste sichern Sie den laufenden Durchgang, "
+              "einen einzelnen Test ebenso wie ein Programm, mitsamt dem Stand des aktuellen Tests. Der Test "
+              "läuft danach weiter. Im Menü setzen Sie den Durchgang mit dem Knopf „Testprogramm laden“ "
+              "später fort, auch nach einem Neustart: Er beginnt angehalten an derselben Stelle und läuft "
+              "weiter, sobald Sie Pause drücken. Es gibt immer nur einen gespeicherten Stand; jedes "
+              "Speichern ersetzt ihn.");
     page.LinkToAnchor("Nach oben", "top");
 
     page.Heading("7. Das Ergebnis", "end");
     page.Para("Nach dem letzten Test zeigt Kestrava für jeden Test das Gesamtergebnis und darunter die "
-              "Teilaufgaben. Werte bis 82 % stehen rot, bessere grün.");
+              "Teilaufgaben, auf ganze Prozent gerundet. Werte bis 82 % stehen rot, ab 83 % grün. "
+              "Bestanden ist ein Durchgang erst ab einem Gesamtergebnis von 83,0 %: 82,6 % steht grün als "
+              "83 % da und zählt noch nicht.");
     page.Para("Mit den Pfeiltasten oder dem Schieber blättern Sie; OK, Enter, Escape oder die Leertaste "
               "schließen das Fenster. Dauer und Punkte im Menü sind danach auf dem neuen Stand.");
     page.LinkToAnchor("Nach oben", "top");
@@ -184,10 +199,13 @@ void General(Writer& out)
     page.Heading("8. Die Auswertung", "evaluation");
     page.Para("Der Knopf Auswertung zeigt Ihre Ergebnisse in vier Ansichten:");
     page.Bullets({"Allgemein: gesamte Übungszeit, Durchschnitt und bestandene Tests. Bestanden ist ein "
-                  "Test, sobald ein Durchgang 83 % erreicht.",
+                  "Test, sobald ein Durchgang ein Gesamtergebnis von mindestens 83,0 % erreicht.",
                   "Verlauf: Ihre Ergebnisse nach der Tageszeit.",
-                  "Testdetails: Zahlen und Kurve des im Menü gewählten Tests.",
-                  "Lernkurve: Ihr Fortschritt von Tag zu Tag."});
+                  "Testdetails: Zahlen und Kurve des Tests, den Sie vorher im Menü gewählt haben. Der Knopf "
+                  "reagiert nur, wenn genau ein Test gewählt ist.",
+                  "Lernkurve: Ihr Fortschritt von Tag zu Tag. Der Knopf reagiert erst, wenn Sie an zwei "
+                  "verschiedenen Tagen geübt haben."});
+    page.Para("Der fünfte Knopf oder Escape schließt die Auswertung.");
     page.LinkToAnchor("Nach oben", "top");
 
     page.Heading("9. Die Einstellungen", "settings");
@@ -234,51 +252,114 @@ void Keys(Writer& out)
     out.Write("", "HELP2", page);
 }
 
+// When a result counts as passed and how the lists show it, for every
+// test's score page, followed by the test's own remarks.
+std::vector<std::string> WhatTheResultMeans(std::vector<std::string> remarks)
+{
+    std::vector<std::string> bullets = {
+        "Bestanden ist ein Durchgang mit einem Gesamtergebnis von mindestens 83,0 %. Die Auswertung zählt "
+        "den Test als bestanden, sobald ein Durchgang das erreicht.",
+        "Ergebnisbildschirm und Menü runden auf ganze Prozent (genau in der Mitte zur geraden Zahl: 82,5 % "
+        "wird 82 %) und zeigen bis 82 % rot, ab 83 % grün. Ein Durchgang mit 82,6 % steht darum im Ergebnis "
+        "grün als 83 % da, ist aber noch nicht bestanden.",
+        "Die Spalte Punkte im Menü zeigt den Durchschnitt Ihrer letzten fünf Durchgänge, nach ihrer Dauer "
+        "gewichtet."};
+    bullets.insert(bullets.end(), remarks.begin(), remarks.end());
+    return bullets;
+}
+
+// The test screen as ZEK.TST paints it, with numbered badges on its parts.
+Layer ZekScreen(Writer& out)
+{
+    const zek::ZekState state = ZekFigureState();
+    int32_t missing = 0;
+    Layer layer = Layer::FromBitmap(PaintZekScreen(out.program + "TESTS/", state, missing));
+    if (missing != 0) {
+        std::fprintf(stderr, "make-help-pages: %d ZEK pictures missing in %sTESTS/graphics/\n", missing,
+                     out.program.c_str());
+        out.ok = false;
+    }
+    const double s = double(kZekFigureWidth) / zek::layout::kScreenWidth;
+    for (const Badge& b : ZekFigureBadges(zek::ZekSettings{}, state))
+        DrawBadge(layer, b.number, b.x * s, b.y * s);
+    return layer;
+}
+
 void Zek(Writer& out)
 {
     const std::string folder = "TESTS/";
     Page page("HELP1", "ZEK-Test", "Vier Aufgaben zugleich");
     page.Para("Der ZEK-Test prüft, wie gut Sie mehrere Aufgaben gleichzeitig bewältigen. Vier Aufgaben "
               "laufen während der ganzen Testzeit nebeneinander, und jede zählt gleich viel.");
-    page.Contents({{"Die vier Aufgaben", "tasks"}, {"Steuerung", "controls"}, {"Tipps", "tips"}});
+    page.Contents({{"Der Bildschirm", "screen"},
+                   {"Die vier Aufgaben", "tasks"},
+                   {"Steuerung", "controls"},
+                   {"Tipps", "tips"}});
     page.Link("Bewertung und Ergebnis", "HELP2");
 
+    page.Heading("Der Bildschirm", "screen");
+    page.Figure(ZekScreen(out));
+    page.Callout(1, "Lampen F1 bis F4", "Oben F1 und F2, darunter F3 und F4. Hier leuchtet F2.");
+    page.Callout(2, "Rechenaufgabe", "Sie erscheint von Zeit zu Zeit.");
+    page.Callout(3, "Antwortfeld", "Es zeigt die Ziffern, die Sie zur Aufgabe tippen.");
+    page.Callout(4, "Linkes Feld", "Vertikales Trackling: Ziel und Marke bewegen sich nur auf und ab.");
+    page.Callout(5, "Rechtes Feld", "Bidirektionales Trackling: Ziel und Marke bewegen sich frei.");
+    page.Callout(6, "Ziel: orangefarbenes Fadenkreuz im Ring",
+                 "Es wandert von selbst; Sie können es nicht steuern.");
+    page.Callout(7, "Ihre Marke: vier cyanfarbene Ecken",
+                 "Die steuern Sie. Halten Sie sie in jedem Feld auf dem Fadenkreuz.");
+    page.LinkToAnchor("Nach oben", "top");
+
     page.Heading("Die vier Aufgaben", "tasks");
-    page.SubHeading("Vertikales Tracking (links)");
-    page.Para("Im schmalen Feld links bewegt sich eine Zielmarke auf und ab. Halten Sie Ihre Marke mit dem "
-              "zweiten Joystick (vor und zurück) oder den Tasten W und S darauf.");
-    page.SubHeading("Bidirektionales Tracking (rechts)");
-    page.Para("Im großen Feld rechts wandert eine Zielmarke frei umher. Führen Sie Ihr Fadenkreuz mit dem "
-              "ersten Joystick oder den Pfeiltasten nach.");
+    page.Para("Im Ergebnis heißen die Aufgaben so, wie hier die Überschriften lauten.");
+    page.SubHeading("Vertikales Trackling (Links)");
+    page.Para("Im schmalen Feld links bewegt sich das orangefarbene Fadenkreuz auf und ab. Halten Sie Ihre "
+              "Marke, die vier cyanfarbenen Ecken, mit den Tasten W und S oder dem zweiten Joystick darauf.");
+    page.SubHeading("Bidirektionales Trackling (Rechts)");
+    page.Para("Im großen Feld rechts wandert ein zweites Fadenkreuz frei umher. Führen Sie Ihre Marke dort "
+              "mit den Pfeiltasten oder dem ersten Joystick nach. Vorsicht: Nach oben und unten wirken sie "
+              "umgekehrt, siehe Steuerung.");
+    page.Para("In beiden Feldern zählt ein Treffer, solange die Mitte Ihrer Marke weniger als eine "
+              "Symbolbreite von der Mitte des Fadenkreuzes entfernt ist.");
     page.SubHeading("Reaktionsvermögen F-Tasten");
-    page.Para("Ab und zu leuchtet eines von vier Lichtern auf. Drücken Sie sofort die passende Taste F1 bis "
-              "F4. Nach drei Sekunden erlischt ein Licht von selbst und gilt als verpasst; eine falsche "
-              "Taste ändert nichts.");
+    page.Para("Ab und zu leuchtet eine der vier Lampen oben links auf. Drücken Sie sofort ihre Taste: F1 und "
+              "F2 für die obere Reihe, F3 und F4 für die untere. Nach drei Sekunden erlischt eine Lampe von "
+              "selbst und gilt als verpasst; eine falsche F-Taste ändert nichts, die richtige gilt danach "
+              "noch.");
     page.SubHeading("Kopfrechnen");
-    page.Para("Zwischendurch erscheint eine Rechenaufgabe. Tippen Sie das Ergebnis mit den Zifferntasten "
-              "oder dem Ziffernblock; die Rücktaste löscht die letzte Ziffer. Eine Eingabetaste gibt es "
-              "nicht: Die Antwort gilt, sobald Sie drei Sekunden lang nichts mehr tippen. Bleibt eine "
-              "Aufgabe 20 Sekunden unbeantwortet, zählt sie als falsch.");
+    page.Para("Zwischendurch erscheint oben rechts eine Rechenaufgabe; • heißt mal, : geteilt durch. Tippen "
+              "Sie das Ergebnis mit den Zifferntasten oder dem Ziffernblock, höchstens fünf Ziffern; die "
+              "Rücktaste löscht die letzte Ziffer. Eine Eingabetaste gibt es nicht: Die Antwort gilt, "
+              "sobald Sie drei Sekunden lang nichts mehr tippen. Spätestens 20 Sekunden nach ihrem "
+              "Erscheinen wird eine Aufgabe gewertet, mit dem, was im Antwortfeld steht.");
     page.LinkToAnchor("Nach oben", "top");
 
     page.Heading("Steuerung", "controls");
-    page.Keys({"\xE2\x86\x90", "\xE2\x86\x92", "\xE2\x86\x91", "\xE2\x86\x93"},
-              "Fadenkreuz rechts, wie Joystick 1");
-    page.Keys({"W", "S"}, "Marke links hoch und runter, wie Joystick 2");
-    page.Keys({"F1", "F2", "F3", "F4"}, "das leuchtende Licht löschen");
+    page.Keys({"\xE2\x86\x90", "\xE2\x86\x92"}, "Marke rechts nach links und rechts");
+    page.Keys({"\xE2\x86\x91"}, "Marke rechts nach unten, wie Joystick 1 nach vorn");
+    page.Keys({"\xE2\x86\x93"}, "Marke rechts nach oben, wie Joystick 1 zu sich heran");
+    page.Keys({"W"}, "Marke links nach oben, wie Joystick 2 nach vorn");
+    page.Keys({"S"}, "Marke links nach unten, wie Joystick 2 zu sich heran");
+    page.Keys({"F1", "F2", "F3", "F4"}, "die leuchtende Lampe löschen");
     page.Keys({"0 \xE2\x80\x93 9"}, "Ergebnis der Rechenaufgabe, auch am Ziffernblock");
     page.Keys({"\xE2\x86\x90 Rück"}, "letzte Ziffer löschen");
+    page.Note("Rechts ist oben und unten vertauscht, wie beim Steuerhorn eines Flugzeugs: Drücken nach vorn "
+              "senkt die Nase. Die Taste \xE2\x86\x91 und der erste Joystick nach vorn bewegen die Marke "
+              "nach unten, \xE2\x86\x93 und der Joystick zu sich heran nach oben. Links gilt das nicht: W und "
+              "der zweite Joystick nach vorn bewegen die Marke nach oben, S und zu sich heran nach unten.");
     page.Para("Ohne Joysticks lösen Sie den Test ganz mit der Tastatur. Solange eine Taste gedrückt ist, "
               "bewegt sich die Marke mit voller Geschwindigkeit. Joysticks richten Sie im Menü unter "
               "Einstellungen ein.");
     page.LinkToAnchor("Nach oben", "top");
 
     page.Heading("Tipps", "tips");
-    page.Bullets({"Die Zielmarken ändern ständig die Richtung. Korrigieren Sie früh und in kleinen "
+    page.Bullets({"Die Fadenkreuze ändern ständig die Richtung. Korrigieren Sie früh und in kleinen "
                   "Schritten.",
-                  "Werfen Sie regelmäßig einen Blick auf Lichter und Rechenfeld: Ein verpasstes Licht "
+                  "Werfen Sie regelmäßig einen Blick auf Lampen und Rechenfeld: Eine verpasste Lampe "
                   "kostet mehr als ein kurzer Blick weg vom Tracking.",
-                  "Nach 30 Sekunden kommt spätestens das erste Licht, nach 40 Sekunden die erste Aufgabe."});
+                  "Spätestens nach 30 Sekunden leuchtet die erste Lampe, nach 40 Sekunden kommt die erste "
+                  "Aufgabe.",
+                  "Ziffern, die Sie tippen, während keine Aufgabe steht, verfallen."});
     page.Link("Bewertung und Ergebnis", "HELP2");
     page.Link("Allgemeine Bedienung", "./HELP1");
     page.Link("Zurück zur Übersicht", "\\");
@@ -286,18 +367,15 @@ void Zek(Writer& out)
 
     Page score("HELP2", "ZEK-Test: Bewertung", "Wie Ihr Ergebnis entsteht");
     score.Para("Für jede der vier Aufgaben ermittelt der Test einen Prozentwert:");
-    score.Bullets({"Tracking links und rechts: der Anteil der Messungen (50 in der Sekunde), bei denen Ihre "
-                   "Marke weniger als eine Markenbreite vom Ziel entfernt war.",
-                   "Reaktionsvermögen: der Anteil der Lichter, die Sie rechtzeitig mit der richtigen Taste "
-                   "gelöscht haben.",
+    score.Bullets({"Vertikales und Bidirektionales Trackling: der Anteil der Messungen (50 in der Sekunde), "
+                   "bei denen Ihre Marke weniger als eine Symbolbreite vom Fadenkreuz entfernt war.",
+                   "Reaktionsvermögen F-Tasten: der Anteil der Lampen, die Sie rechtzeitig mit der richtigen "
+                   "Taste gelöscht haben.",
                    "Kopfrechnen: der Anteil der richtig gelösten Aufgaben."});
     score.Para("Das Gesamtergebnis ist der einfache Durchschnitt der vier Werte. Keine Aufgabe zählt mehr als "
                "eine andere: Wer eine vernachlässigt, verliert ein Viertel.");
     score.SubHeading("Was das Ergebnis bedeutet");
-    score.Bullets({"Bis 82 % steht ein Ergebnis rot: Hier lohnt weiteres Üben.",
-                   "Ab 83 % steht es grün; ein solcher Durchgang gilt in der Auswertung als bestanden.",
-                   "Die Spalte Punkte im Menü zeigt den Durchschnitt Ihrer letzten fünf Durchgänge, nach "
-                   "ihrer Dauer gewichtet."});
+    score.Bullets(WhatTheResultMeans({}));
     score.Note("Gespeichert wird ein Ergebnis nur, wenn der Test bis zum Ende läuft. Ein abgebrochener Test "
                "zählt nicht.");
     score.Link("Aufgaben und Steuerung", "HELP1");
@@ -321,7 +399,8 @@ void Mehrfachreaktion(Writer& out)
               "Reihenfolge; die Lampe erlischt, sobald ihre Taste gedrückt ist.");
     page.Bullets({"Eine falsche Taste beendet den Reiz sofort als Fehler.",
                   "Ist die Zeit für einen Reiz um, bevor Sie geantwortet haben, gilt er als verpasst.",
-                  "Eine Taste, während weder Lampe noch Ton da ist, zählt ebenfalls als Fehler.",
+                  "Eine Antworttaste (F1 bis F4, Strg, Leertaste), während weder Lampe noch Ton da ist, "
+                  "zählt ebenfalls als Fehler.",
                   "Unter den Lampen zeigt der Test, wie der letzte Reiz ausging: Richtig, Fehler oder "
                   "Verpasst."});
     page.LinkToAnchor("Nach oben", "top");
@@ -333,15 +412,16 @@ void Mehrfachreaktion(Writer& out)
     page.Keys({"F4"}, "blaue Lampe");
     page.Keys({"Strg"}, "tiefer Ton, linke oder rechte Strg-Taste");
     page.Keys({"Leertaste"}, "hoher Ton");
-    page.Para("Beide Strg-Tasten melden denselben Tastencode, und manchem Laptop fehlt die rechte. Darum "
-              "unterscheidet nicht links und rechts die Töne, sondern Strg und Leertaste: Die linke Hand "
-              "liegt an F1 bis F4, der rechte Daumen auf der Leertaste, ein Finger der rechten Hand auf Strg "
-              "(am Laptop geht auch die linke Strg-Taste).");
+    page.Para("Die Töne beantworten Sie mit zwei verschiedenen Tasten, nicht mit links und rechts: Die "
+              "linke und die rechte Strg-Taste sind für den Test dieselbe Taste, und manchem Laptop fehlt die "
+              "rechte. Legen Sie die linke Hand an F1 bis F4, den rechten Daumen auf die Leertaste und einen "
+              "Finger der rechten Hand auf die rechte Strg-Taste (am Laptop nehmen Sie die linke).");
     page.Note("Stellen Sie die Lautstärke vor dem Test ein: Die Töne sind Teil der Aufgabe.");
     page.LinkToAnchor("Nach oben", "top");
 
     page.Heading("Das Tempo", "pace");
-    page.Para("Nach jeder richtigen Antwort bleibt für den nächsten Reiz etwas weniger Zeit, nach einem Fehler "
+    page.Para("Nach jeder richtigen Antwort bleibt für den nächsten Reiz etwas weniger Zeit, nach einem Fehler, "
+              "einer Taste ohne Reiz "
               "oder einem verpassten Reiz etwas mehr. Zu Beginn sind es 2 Sekunden, schneller als 0,7 und "
               "langsamer als 3 Sekunden wird es nicht. Der Balken „Tempo“ unten zeigt, wie schnell es gerade "
               "geht: Je voller er ist, desto weniger Zeit bleibt.");
@@ -364,9 +444,7 @@ void Mehrfachreaktion(Writer& out)
                "je 20 %. Die Reaktionszeit zählt dabei voll bis 0,25 Sekunden; jede 10 Millisekunden mehr "
                "kosten einen Punkt, ab 1,25 Sekunden zählt sie nichts.");
     score.SubHeading("Was das Ergebnis bedeutet");
-    score.Bullets({"Bis 82 % steht ein Ergebnis rot, ab 83 % grün; ein solcher Durchgang gilt in der "
-                   "Auswertung als bestanden.",
-                   "Ein Reiz, der beim Ende der Testzeit noch offen ist, zählt nicht."});
+    score.Bullets(WhatTheResultMeans({"Ein Reiz, der beim Ende der Testzeit noch offen ist, zählt nicht."}));
     score.Note("Gespeichert wird ein Ergebnis nur, wenn der Test bis zum Ende läuft.");
     score.Link("Aufgabe und Tasten", "HELP1");
     score.Link("Zurück zur Übersicht", "\\");
@@ -376,18 +454,19 @@ void Mehrfachreaktion(Writer& out)
 void AlleTests(Writer& out)
 {
     Page page("HELP1", "Alle Tests", "Das Trainingsprogramm");
-    page.Para("Das Programm „Alle Tests“ übt in einem Durchgang jeden Test, der Ergebnisse speichert.");
+    page.Para("Mit dem Programm „Alle Tests“ üben Sie in einem Durchgang jeden Test, der Ergebnisse "
+              "speichert.");
     page.SubHeading("So gehen Sie vor");
     page.Bullets({"Wählen Sie „Alle Tests“ in der Programmliste rechts im Menü.",
-                  "Drücken Sie Start. Kestrava markiert die Tests des Programms und schlägt als Gesamtzeit "
-                  "die Summe ihrer üblichen Dauer vor.",
+                  "Drücken Sie „Test starten“. Kestrava markiert die Tests des Programms und schlägt als "
+                  "Gesamtzeit die Summe ihrer üblichen Dauer vor.",
                   "Ändern Sie die Zeit nach Wunsch und bestätigen Sie mit OK."});
     page.SubHeading("Ablauf");
     page.Para("Die Zeit wird nach der üblichen Dauer der Tests aufgeteilt, die Reihenfolge ausgelost. "
               "Zwischen zwei Tests zeigt Kestrava fünf Sekunden lang „Einen Moment bitte...“. Am Ende "
               "sehen Sie das Ergebnis jedes Tests auf einem gemeinsamen Ergebnisbildschirm.");
-    page.Note("Ein langes Programm können Sie unterwegs mit dem Disketten-Knopf der Testleiste speichern und "
-              "später im Menü fortsetzen.");
+    page.Note("Ein langes Programm können Sie unterwegs mit dem Knopf „Testprogramm speichern“ der "
+              "Testleiste sichern und später im Menü mit „Testprogramm laden“ fortsetzen.");
     page.Link("Mehr zur Zeitaufteilung", "./HELP1", out.Anchor("HELP1", "time"));
     page.Link("Zurück zur Übersicht", "\\");
     out.Write("TESTS/Programme/", "HELP1", page);

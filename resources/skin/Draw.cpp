@@ -166,6 +166,17 @@ Layer::Layer(int32_t width, int32_t height)
 {
 }
 
+Layer Layer::FromBitmap(const gdi::Bitmap& picture)
+{
+    Layer layer(picture.Width(), picture.Height());
+    for (int32_t y = 0; y < layer.m_height; ++y)
+        for (int32_t x = 0; x < layer.m_width; ++x) {
+            const gdi::ColorRef c = gdi::ColorOf(picture.GetPixel(x, y));
+            layer.Blend(layer.Index(x, y), {double(gdi::RedOf(c)), double(gdi::GreenOf(c)), double(gdi::BlueOf(c))}, 1);
+        }
+    return layer;
+}
+
 void Layer::Blend(size_t i, Rgbf c, double a)
 {
     if (a <= 0)

@@ -75,6 +75,7 @@ gdi::FontSpec Font(int32_t height, bool bold = false, const char* family = "Aria
 class Layer {
 public:
     Layer(int32_t width, int32_t height); // fully transparent
+    static Layer FromBitmap(const gdi::Bitmap& picture); // opaque
 
     int32_t Width() const { return m_width; }
     int32_t Height() const { return m_height; }

@@ -2,9 +2,11 @@
 // link text, lies inside its picture and leads to a page that exists.
 #include "host/shell/HelpLinks.h"
 #include "platform/gdi/Bitmap.h"
+#include "resources/help/ZekFigure.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 namespace kestrava::shell {
@@ -89,6 +91,53 @@ TEST(HelpPages, TheIndexTopAndTheFoldersFitTheViewer)
     EXPECT_FALSE(std::filesystem::exists(kProgram + "TESTS/Programme/ZEK.TST"));
     EXPECT_TRUE(std::filesystem::exists(kProgram + "TESTS/MFR/MFR.TST"));
     EXPECT_TRUE(std::filesystem::exists(kProgram + "TESTS/MFR/HELP1.BMP"));
+}
+
+// The ZEK page's picture is the module's own painting of the test screen,
+// pixel for pixel wherever no badge covers it.
+TEST(HelpPages, TheZekPageShowsTheScreenAsTheModulePaintsIt)
+{
+    gdi::Bitmap page;
+    ASSERT_TRUE(gdi::LoadBmp(kProgram + "TESTS/HELP1.BMP", page));
+    const zek::ZekState state = help::ZekFigureState();
+    int32_t missing = -1;
+    const gdi::Bitmap screen = help::PaintZekScreen(kProgram + "TESTS/", state, missing);
+    ASSERT_EQ(missing, 0);
+    const int32_t left = (page.Width() - screen.Width()) / 2;
+    auto rowMatches = [&](int32_t pageY, int32_t screenY) {
+        for (int32_t x = 0; x < screen.Width(); ++x)
+            if (page.GetColor(left + x, pageY) != screen.GetColor(x, screenY))
+                return false;
+        return true;
+    };
+    int32_t top = -1;
+    for (int32_t y = 0; y + screen.Height() <= page.Height() && top < 0; ++y)
+        if (rowMatches(y, 0) && rowMatches(y + screen.Height() - 1, screen.Height() - 1))
+            top = y;
+    ASSERT_GE(top, 0) << "the page holds no picture of the test screen";
+
+    const double s = double(help::kZekFigureWidth) / 800;
+    const std::vector<help::Badge> badges = help::ZekFigureBadges(zek::ZekSettings{}, state);
+    ASSERT_EQ(badges.size(), 9u);
+    int32_t differing = 0;
+    for (int32_t y = 0; y < screen.Height(); ++y)
+        for (int32_t x = 0; x < screen.Width(); ++x) {
+            bool covered = false;
+            for (const help::Badge& b : badges)
+                covered |= std::hypot(x + 0.5 - b.x * s, y + 0.5 - b.y * s) < help::kBadgeRadius + 3;
+            if (!covered)
+                differing += page.GetColor(left + x, top + y) != screen.GetColor(x, y);
+        }
+    EXPECT_EQ(differing, 0);
+    // Every badge lies on the screen, clear of the others.
+    for (size_t i = 0; i < badges.size(); ++i) {
+        EXPECT_GT(badges[i].x * s, help::kBadgeRadius);
+        EXPECT_LT(badges[i].x * s, screen.Width() - help::kBadgeRadius);
+        EXPECT_LT(badges[i].y * s, screen.Height() - help::kBadgeRadius);
+        for (size_t j = 0; j < i; ++j)
+            EXPECT_GT(std::hypot((badges[i].x - badges[j].x) * s, (badges[i].y - badges[j].y) * s),
+                      2 * help::kBadgeRadius);
+    }
 }
 
 } // namespace
