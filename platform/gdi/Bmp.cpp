@@ -93,9 +93,11 @@ struct Channel {
 // Each row is runs of one index (or, with 4 bits, of two alternating ones)
 // and stretches of literal indices padded to 16 bits, ended by an
 // end-of-line code; a delta code skips pixels and rows. Pixels no code
-// writes keep index 0. Decoding stops at the end-of-bitmap code, at the
-// end of the data, and at the first code that would reach past the data or
-// the picture: a damaged run ends the picture there, nothing of it written.
+// writes keep index 0. Runs and stretches are cut at the row's right edge
+// (some writers encode the row's padding too). Decoding stops at the
+// end-of-bitmap code, at the end of the data, and at the first code that
+// would reach past the data or leave the picture: a damaged code ends the
+// picture there, nothing of it written.
 void DecodeRle(const uint8_t* data, uint64_t size, int64_t width, int64_t height, uint32_t bits, uint8_t* indices)
 {
     // The index of pixel k of a run or stretch whose bytes start at p.
@@ -110,12 +112,13 @@ void DecodeRle(const uint8_t* data, uint64_t size, int64_t width, int64_t height
         const uint8_t code = data[at + 1];
         at += 2;
         if (count > 0) {
-            if (row >= height || count > width - x)
+            if (row >= height)
                 return;
+            const int64_t n = std::min<int64_t>(count, width - x);
             uint8_t* out = indices + (height - 1 - row) * width + x;
-            for (uint64_t k = 0; k < count; ++k)
+            for (int64_t k = 0; k < n; ++k)
                 out[k] = bits == 8 ? code : uint8_t(k % 2 == 0 ? code >> 4 : code & 0x0F);
-            x += count;
+            x += n;
         } else if (code == 0) { // end of line
             x = 0;
             ++row;
@@ -129,12 +132,13 @@ void DecodeRle(const uint8_t* data, uint64_t size, int64_t width, int64_t height
             at += 2;
         } else { // a stretch of `code` literal indices
             const uint64_t bytes = bits == 8 ? code : (uint64_t(code) + 1) / 2;
-            if (row >= height || code > width - x || bytes > size - at)
+            if (row >= height || bytes > size - at)
                 return;
+            const int64_t n = std::min<int64_t>(code, width - x);
             uint8_t* out = indices + (height - 1 - row) * width + x;
-            for (uint64_t k = 0; k < code; ++k)
-                out[k] = nibble(data + at, k);
-            x += code;
+            for (int64_t k = 0; k < n; ++k)
+                out[k] = nibble(data + at, uint64_t(k));
+            x += n;
             at += std::min(bytes + bytes % 2, size - at);
         }
     }

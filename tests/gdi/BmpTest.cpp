@@ -381,8 +381,8 @@ TEST(BmpRle, ADamagedCodeEndsThePictureWhereItIs)
 {
     // The bottom row is all 1s; each damaged code in the top row ends the
     // picture, so the run of 2s behind it is never drawn.
-    for (const std::vector<uint8_t>& damage : std::vector<std::vector<uint8_t>>{
-             {4, 2}, {0, 2, 4, 0}, {0, 2, 0, 2}, {0, 0, 0, 0, 3, 2}, {0, 4, 2, 2, 2, 2}, {0, 3, 2}}) {
+    for (const std::vector<uint8_t>& damage :
+         std::vector<std::vector<uint8_t>>{{0, 2, 4, 0}, {0, 2, 0, 2}, {0, 0, 0, 0, 3, 2}, {0, 3, 2}}) {
         BmpFile f;
         f.width = 3, f.height = 2, f.bits = 8, f.compression = 1, f.colorsUsed = 3;
         f.palette = {9, 9, 9, 0, 1, 1, 1, 0, 2, 2, 2, 0};
@@ -391,9 +391,16 @@ TEST(BmpRle, ADamagedCodeEndsThePictureWhereItIs)
         if (damage.size() != 3) // not the stretch cut off by the end of the file
             f.pixels.insert(f.pixels.end(), {3, 2, 0, 1});
         const Bitmap b = Decoded(Prefix(f.Bytes(), f.Bytes().size()));
-        EXPECT_EQ(b.Indices(), (std::vector<uint8_t>{0, 0, 0, 1, 1, 1})) << int(damage[0]) << "," << int(damage[1]);
+        EXPECT_EQ(b.Indices(), (std::vector<uint8_t>{0, 0, 0, 1, 1, 1})) << int(damage[2]);
         EXPECT_EQ(b.GetColor(0, 0), Rgb(9, 9, 9));
     }
+    // A run and a stretch past the row's right edge are cut there (writers
+    // that encode the row's padding write them); the next row goes on.
+    BmpFile f;
+    f.width = 3, f.height = 3, f.bits = 4, f.compression = 2, f.colorsUsed = 6;
+    f.palette.assign(6 * 4, 0);
+    f.pixels = {5, 0x12, 0, 0, 0, 5, 0x34, 0x55, 0x50, 0, 0, 0, 4, 0x33, 0, 1};
+    EXPECT_EQ(Decoded(f.Bytes()).Indices(), (std::vector<uint8_t>{3, 3, 3, 3, 4, 5, 1, 2, 1}));
 }
 
 TEST(BmpRle, EveryTruncationLoadsWhatItHoldsOrIsRefused)
