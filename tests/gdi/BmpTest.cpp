@@ -302,7 +302,7 @@ struct PalettePicture {
             colours.push_back(Rgb(uint8_t(i * 37), uint8_t(i), uint8_t(255 - i)));
         for (int32_t y = 0; y < h; ++y)
             for (int32_t x = 0; x < w; ++x)
-                indices.push_back(y == 1 ? 3 : uint8_t((x / (y % 3 + 1) + y) % int32_t(colours.size())));
+                indices.push_back(uint8_t(y == 1 ? 3 : (x / (y % 3 + 1) + y) % int32_t(colours.size())));
     }
     std::vector<uint8_t> Rle(int bits) const
     {
