@@ -2,10 +2,11 @@
 # Runs every fuzz target of a KESTRAVA_FUZZ build for a bounded time from
 # its seed corpus (tests/fuzz/corpus/<kind>/, and for pictures, cursors,
 # sounds and the video the files the build draws: the normal build's program
-# folder, make-seed-waves and a clip from make-seed-clip). New inputs go to a scratch
-# copy of the corpus; a crash, a leak or a timeout stops the run, and the
-# input that caused it is kept in <build>/fuzz-findings/ (add it to the
-# seed corpus together with the mend and a regression test).
+# folder, make-seed-pictures, make-seed-waves and a clip from make-seed-clip).
+# New inputs go to a scratch copy of the corpus; a crash, a leak or a
+# timeout stops the run, and the input that caused it is kept in
+# <build>/fuzz-findings/ (add it to the seed corpus together with the mend
+# and a regression test).
 #
 # Usage: scripts/fuzz.sh [build dir, default build/fuzz] [seconds per target, default 20]
 #                        [program folder for seeds, default build/normal/program]
@@ -24,7 +25,8 @@ trap 'rm -rf "$work"' EXIT
 # Seeds drawn by the build rather than kept in the repository.
 generated() { # kind
   case $1 in
-    bmp) cp "$program/skin/Regler.bmp" "$program/skin/PORA.bmp" "$program/skin/O.bmp" "$work/$1/" ;;
+    bmp) cp "$program/skin/Regler.bmp" "$program/skin/PORA.bmp" "$program/skin/O.bmp" "$work/$1/" &&
+      "$build/tests/fuzz/make-seed-pictures" "$work/$1" ;;
     cursor) cp "$program/HAND.CUR" "$program/FLIEGE.ANI" "$work/$1/" ;;
     wave) cp "$program/TESTS/MFR/MFRHOCH.WAV" "$work/$1/" && "$build/tests/fuzz/make-seed-waves" "$work/$1" ;;
     video) "$build/tests/fuzz/make-seed-clip" "$work/$1/seed.AVI" ;;

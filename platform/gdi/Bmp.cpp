@@ -1,10 +1,13 @@
-// BMP files: reading every uncompressed layout the system's pictures come
-// in, writing them back in their declared depth, and the replace-by-rename
-// file write the picture savers share.
+// BMP files: reading the layouts the system's pictures and other programs'
+// pictures come in (1, 4, 8, 16, 24 and 32 bits, colour masks, run-length
+// compressed 4 and 8 bits), writing them back uncompressed in their declared
+// depth, and the replace-by-rename file write the picture savers share.
 //
 // A BMP header is untrusted input: every size it claims is checked against
 // the bytes at hand in 64-bit arithmetic before anything is read, and
-// pictures too large to hold are refused before anything is allocated.
+// pictures too large to hold are refused before anything is allocated. A
+// run-length code is checked against the data left and the picture's edges
+// before it writes anything.
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/FileAccess.h"
 #include "platform/gdi/Internal.h"
@@ -27,6 +30,8 @@ constexpr size_t kFileHeaderSize = 14;
 constexpr uint32_t kCoreHeaderSize = 12;
 constexpr uint32_t kInfoHeaderSize = 40;
 constexpr uint32_t kBiRgb = 0;
+constexpr uint32_t kBiRle8 = 1;
+constexpr uint32_t kBiRle4 = 2;
 constexpr uint32_t kBiBitfields = 3;
 constexpr uint32_t kBiAlphaBitfields = 6;
 
@@ -84,6 +89,61 @@ struct Channel {
     }
 };
 
+// Run-length compressed 4 or 8 bit pixels into indices (top row first).
+// Each row is runs of one index (or, with 4 bits, of two alternating ones)
+// and stretches of literal indices padded to 16 bits, ended by an
+// end-of-line code; a delta code skips pixels and rows. Pixels no code
+// writes keep index 0. Runs and stretches are cut at the row's right edge
+// (some writers encode the row's padding too). Decoding stops at the
+// end-of-bitmap code, at the end of the data, and at the first code that
+// would reach past the data or leave the picture: a damaged code ends the
+// picture there, nothing of it written.
+void DecodeRle(const uint8_t* data, uint64_t size, int64_t width, int64_t height, uint32_t bits, uint8_t* indices)
+{
+    // The index of pixel k of a run or stretch whose bytes start at p.
+    const auto nibble = [bits](const uint8_t* p, uint64_t k) {
+        return bits == 8 ? p[k] : uint8_t(k % 2 == 0 ? p[k / 2] >> 4 : p[k / 2] & 0x0F);
+    };
+    uint64_t at = 0;
+    int64_t x = 0;
+    int64_t row = 0; // counted from the bottom, as the rows are stored
+    while (size - at >= 2) {
+        const uint8_t count = data[at];
+        const uint8_t code = data[at + 1];
+        at += 2;
+        if (count > 0) {
+            if (row >= height)
+                return;
+            const int64_t n = std::min<int64_t>(count, width - x);
+            uint8_t* out = indices + (height - 1 - row) * width + x;
+            for (int64_t k = 0; k < n; ++k)
+                out[k] = bits == 8 ? code : uint8_t(k % 2 == 0 ? code >> 4 : code & 0x0F);
+            x += n;
+        } else if (code == 0) { // end of line
+            x = 0;
+            ++row;
+        } else if (code == 1) { // end of bitmap
+            return;
+        } else if (code == 2) { // delta: right and up
+            if (size - at < 2 || data[at] > width - x || data[at + 1] > height - row)
+                return;
+            x += data[at];
+            row += data[at + 1];
+            at += 2;
+        } else { // a stretch of `code` literal indices
+            const uint64_t bytes = bits == 8 ? code : (uint64_t(code) + 1) / 2;
+            if (row >= height || bytes > size - at)
+                return;
+            const int64_t n = std::min<int64_t>(code, width - x);
+            uint8_t* out = indices + (height - 1 - row) * width + x;
+            for (int64_t k = 0; k < n; ++k)
+                out[k] = nibble(data + at, uint64_t(k));
+            x += n;
+            at += std::min(bytes + bytes % 2, size - at);
+        }
+    }
+}
+
 } // namespace
 
 bool DecodeBmp(const std::vector<uint8_t>& bytes, Bitmap& bitmap, std::string* error)
@@ -132,13 +192,19 @@ bool DecodeBmp(const std::vector<uint8_t>& bytes, Bitmap& bitmap, std::string* e
     if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
         return Fail(error, "BMP: picture of " + std::to_string(width) + " x " + std::to_string(height) +
                                " pixels is too large");
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32)
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         return Fail(error, "BMP: " + std::to_string(bits) + " bits per pixel are not supported");
     const bool bitfields = compression == kBiBitfields || compression == kBiAlphaBitfields;
-    if (compression != kBiRgb && !bitfields)
+    const bool rle = compression == kBiRle8 || compression == kBiRle4;
+    if (compression != kBiRgb && !bitfields && !rle)
         return Fail(error, "BMP: compression method " + std::to_string(compression) + " is not supported");
-    if (bitfields && bits != 32)
-        return Fail(error, "BMP: colour masks are only supported with 32 bits per pixel");
+    if (bitfields && bits != 16 && bits != 32)
+        return Fail(error, "BMP: colour masks are only supported with 16 or 32 bits per pixel");
+    if (rle && bits != (compression == kBiRle8 ? 8u : 4u))
+        return Fail(error, "BMP: compression method " + std::to_string(compression) + " does not fit " +
+                               std::to_string(bits) + " bits per pixel");
+    if (rle && topDown)
+        return Fail(error, "BMP: a run-length compressed picture cannot be stored top-down");
 
     // The colour masks sit right after the 40-byte part of the header: inside
     // the larger headers, behind the plain one.
@@ -155,6 +221,11 @@ bool DecodeBmp(const std::vector<uint8_t>& bytes, Bitmap& bitmap, std::string* e
             paletteOffset = masksEnd;
         if (masks[0] == 0 && masks[1] == 0 && masks[2] == 0)
             return Fail(error, "BMP: the colour masks are all empty");
+    } else if (bits == 16) {
+        // 16 bits without masks: five bits each of red, green and blue.
+        masks[0] = 0x7C00;
+        masks[1] = 0x03E0;
+        masks[2] = 0x001F;
     }
 
     std::vector<ColorRef> palette;
@@ -176,8 +247,9 @@ bool DecodeBmp(const std::vector<uint8_t>& bytes, Bitmap& bitmap, std::string* e
     }
 
     // The last row may lack its padding; everything before it must be whole.
+    // Compressed data is only known to hold its first code.
     const int64_t stride = Stride(width, bits);
-    const uint64_t needed = uint64_t(stride * (height - 1) + (width * bits + 7) / 8);
+    const uint64_t needed = rle ? 2 : uint64_t(stride * (height - 1) + (width * bits + 7) / 8);
     if (dataOffset > fileSize || needed > fileSize - dataOffset)
         return Fail(error, "BMP: pixel data truncated (" + std::to_string(needed) + " bytes needed at offset " +
                                std::to_string(dataOffset) + ", the file has " + std::to_string(fileSize) + ")");
@@ -187,10 +259,19 @@ bool DecodeBmp(const std::vector<uint8_t>& bytes, Bitmap& bitmap, std::string* e
     if (bits <= 8)
         indices.resize(size_t(width * height));
     const Channel red(masks[0]), green(masks[1]), blue(masks[2]), alpha(masks[3]);
-    const bool takesAlpha = bits == 32 && (!bitfields || masks[3] != 0);
+    const bool takesAlpha = (bits == 32 && !bitfields) || masks[3] != 0;
     bool anyAlpha = false;
 
-    for (int64_t fileRow = 0; fileRow < height; ++fileRow) {
+    if (rle) {
+        DecodeRle(file + dataOffset, fileSize - dataOffset, width, height, bits, indices.data());
+        for (int64_t y = 0; y < height; ++y) {
+            const uint8_t* index = indices.data() + y * width;
+            Pixel* row = out.Row(int32_t(y));
+            for (int64_t x = 0; x < width; ++x)
+                row[x] = index[x] < palette.size() ? PixelOf(palette[index[x]]) : PixelOf(0);
+        }
+    }
+    for (int64_t fileRow = 0; fileRow < height && !rle; ++fileRow) {
         const int64_t y = topDown ? fileRow : height - 1 - fileRow;
         const uint8_t* src = file + dataOffset + uint64_t(fileRow * stride);
         Pixel* row = out.Row(int32_t(y));
@@ -215,11 +296,12 @@ bool DecodeBmp(const std::vector<uint8_t>& bytes, Bitmap& bitmap, std::string* e
                 row[x] = Pixel(p[0]) | Pixel(p[1]) << 8 | Pixel(p[2]) << 16 | 0xFF000000u;
             }
             break;
+        case 16:
         case 32:
             for (int64_t x = 0; x < width; ++x) {
-                const uint32_t v = U32(src + 4 * x);
+                const uint32_t v = bits == 16 ? U16(src + 2 * x) : U32(src + 4 * x);
                 Pixel p = v;
-                if (bitfields)
+                if (bits == 16 || bitfields)
                     p = Pixel(blue.Of(v)) | Pixel(green.Of(v)) << 8 | Pixel(red.Of(v)) << 16 |
                         Pixel(masks[3] != 0 ? alpha.Of(v) : 255) << 24;
                 anyAlpha = anyAlpha || (p >> 24) != 0;
@@ -237,7 +319,9 @@ bool DecodeBmp(const std::vector<uint8_t>& bytes, Bitmap& bitmap, std::string* e
         for (int32_t y = 0; y < out.Height(); ++y)
             for (int32_t x = 0; x < out.Width(); ++x)
                 out.Row(y)[x] |= 0xFF000000u;
-    out.SetBitsPerPixel(int32_t(bits));
+    // 16-bit pictures are held in the depth that keeps what they hold: 32
+    // bits when they carry alpha, 24 otherwise.
+    out.SetBitsPerPixel(bits == 16 ? (takesAlpha ? 32 : 24) : int32_t(bits));
     out.SetPaletteData(std::move(palette), std::move(indices));
     out.SetTransparent(bitmap.Transparent());
     bitmap = std::move(out);

@@ -1,6 +1,8 @@
-// BMP files: round trips in every depth, the layouts other programs write,
-// hostile headers, and the file write that replaces by rename.
+// BMP files: round trips in every depth, the layouts other programs write
+// (run-length compressed and 16-bit ones included), hostile headers and
+// damaged runs, and the file write that replaces by rename.
 #include "platform/gdi/Canvas.h"
+#include "tests/gdi/BmpBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -15,65 +17,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void Put16(std::vector<uint8_t>& out, size_t at, uint32_t v)
-{
-    out[at] = uint8_t(v);
-    out[at + 1] = uint8_t(v >> 8);
-}
-void Put32(std::vector<uint8_t>& out, size_t at, uint32_t v)
-{
-    for (size_t i = 0; i < 4; ++i)
-        out[at + i] = uint8_t(v >> (8 * i));
-}
+using testing::BmpFile;
+
 uint32_t Get32(const std::vector<uint8_t>& in, size_t at)
 {
     return uint32_t(in[at]) | uint32_t(in[at + 1]) << 8 | uint32_t(in[at + 2]) << 16 | uint32_t(in[at + 3]) << 24;
 }
-
-// A BMP file put together field by field, the way other programs write
-// them, so the reader is tested against more than its own writer.
-struct BmpFile {
-    uint32_t headerSize = 40;
-    int32_t width = 1;
-    int32_t height = 1;
-    uint16_t bits = 24;
-    uint32_t compression = 0;
-    uint32_t colorsUsed = 0;
-    std::vector<uint32_t> masks;   // inside a large header, after a 40-byte one
-    std::vector<uint8_t> palette;  // raw entries
-    std::vector<uint8_t> pixels;   // raw rows as stored
-    int64_t dataOffset = -1;       // -1: right after the palette
-
-    std::vector<uint8_t> Bytes() const
-    {
-        const size_t extraMasks = headerSize == 40 ? 4 * masks.size() : 0;
-        const size_t start = 14 + headerSize + extraMasks + palette.size();
-        std::vector<uint8_t> out(start);
-        out[0] = 'B';
-        out[1] = 'M';
-        Put32(out, 10, dataOffset < 0 ? uint32_t(start) : uint32_t(dataOffset));
-        Put32(out, 14, headerSize);
-        if (headerSize == 12) {
-            Put16(out, 18, uint32_t(width));
-            Put16(out, 20, uint32_t(height));
-            Put16(out, 22, 1);
-            Put16(out, 24, bits);
-        } else {
-            Put32(out, 18, uint32_t(width));
-            Put32(out, 22, uint32_t(height));
-            Put16(out, 26, 1);
-            Put16(out, 28, bits);
-            Put32(out, 30, compression);
-            Put32(out, 46, colorsUsed);
-            for (size_t i = 0; i < masks.size(); ++i)
-                Put32(out, 54 + 4 * i, masks[i]);
-        }
-        std::copy(palette.begin(), palette.end(), out.begin() + long(start - palette.size()));
-        Put32(out, 2, uint32_t(start + pixels.size()));
-        out.insert(out.end(), pixels.begin(), pixels.end());
-        return out;
-    }
-};
 
 // An exact-size copy of the first n bytes: the allocation ends where the
 // data ends, so AddressSanitizer sees any read past it.
@@ -340,6 +289,175 @@ TEST(BmpRead, ThirtyTwoBitLayouts)
     EXPECT_EQ(Decoded(swapped.Bytes()).GetPixel(0, 0), PixelOf(Rgb(255, 0, 255)));
 }
 
+// A palette picture with runs of one, two and three equal indices, a row
+// longer than one run can be, and its uncompressed twin.
+struct PalettePicture {
+    int32_t width, height;
+    std::vector<ColorRef> colours;
+    std::vector<uint8_t> indices;
+
+    PalettePicture(int32_t w, int32_t h, int bits) : width(w), height(h)
+    {
+        for (uint32_t i = 0; i < (1u << bits); ++i)
+            colours.push_back(Rgb(uint8_t(i * 37), uint8_t(i), uint8_t(255 - i)));
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x)
+                indices.push_back(uint8_t(y == 1 ? 3 : (x / (y % 3 + 1) + y) % int32_t(colours.size())));
+    }
+    std::vector<uint8_t> Rle(int bits) const
+    {
+        BmpFile f;
+        f.width = width, f.height = height, f.bits = uint16_t(bits), f.compression = bits == 8 ? 1 : 2;
+        for (ColorRef c : colours)
+            f.palette.insert(f.palette.end(), {BlueOf(c), GreenOf(c), RedOf(c), 0});
+        f.pixels = testing::RleRows(indices, width, height, bits);
+        return f.Bytes();
+    }
+    Bitmap Uncompressed(int bits) const
+    {
+        Bitmap b(width, height);
+        for (size_t i = 0; i < indices.size(); ++i)
+            b.SetPixel(int32_t(i) % width, int32_t(i) / width, PixelOf(colours[indices[i]]));
+        b.SetBitsPerPixel(bits);
+        b.SetPaletteData(colours, indices);
+        return Decoded(EncodeBmp(b));
+    }
+};
+
+void ExpectSamePicture(const Bitmap& got, const Bitmap& want)
+{
+    ASSERT_EQ(got.Width(), want.Width());
+    ASSERT_EQ(got.Height(), want.Height());
+    EXPECT_EQ(got.BitsPerPixel(), want.BitsPerPixel());
+    EXPECT_EQ(got.Indices(), want.Indices());
+    for (int32_t y = 0; y < want.Height(); ++y)
+        for (int32_t x = 0; x < want.Width(); ++x)
+            ASSERT_EQ(got.GetPixel(x, y), want.GetPixel(x, y)) << x << "," << y;
+}
+
+TEST(BmpRle, CompressedPicturesEqualTheUncompressedOnes)
+{
+    for (int bits : {4, 8})
+        for (int32_t width : {1, 2, 3, 5, 13, 300}) {
+            SCOPED_TRACE("bits " + std::to_string(bits) + " width " + std::to_string(width));
+            const PalettePicture p(width, 7, bits);
+            ExpectSamePicture(Decoded(p.Rle(bits)), p.Uncompressed(bits));
+        }
+}
+
+TEST(BmpRle, DeltasOddStretchesAndUnwrittenPixels)
+{
+    BmpFile f;
+    f.width = 7, f.height = 3, f.bits = 8, f.compression = 1, f.colorsUsed = 8;
+    for (uint8_t i = 0; i < 8; ++i)
+        f.palette.insert(f.palette.end(), {uint8_t(i + 1), uint8_t(i * 30), 200, 0});
+    // Bottom row: skip one pixel, a run of two 3s, end of line early. Middle
+    // row: an odd stretch of three and its pad byte, then a delta one row up
+    // and two right. Top row: a run of one 2 there.
+    f.pixels = {0, 2, 1, 0, 2, 3, 0, 0, 0, 3, 1, 2, 1, 0, 0, 2, 2, 1, 1, 2, 0, 1};
+    const auto row = [](const Bitmap& b, int32_t y) {
+        std::vector<uint8_t> r;
+        for (int32_t x = 0; x < b.Width(); ++x)
+            r.push_back(b.IndexAt(x, y));
+        return r;
+    };
+    const Bitmap b8 = Decoded(f.Bytes());
+    EXPECT_EQ(row(b8, 2), (std::vector<uint8_t>{0, 3, 3, 0, 0, 0, 0}));
+    EXPECT_EQ(row(b8, 1), (std::vector<uint8_t>{1, 2, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(row(b8, 0), (std::vector<uint8_t>{0, 0, 0, 0, 0, 2, 0}));
+    EXPECT_EQ(b8.GetPixel(0, 0), PixelOf(Rgb(200, 0, 1))); // unwritten: palette entry 0
+    // 4 bits: a run alternates its two indices; an odd stretch of five takes
+    // three bytes and a pad byte.
+    f.height = 1, f.bits = 4, f.compression = 2;
+    f.pixels = {5, 0x12, 0, 0, 0, 5, 0x34, 0x56, 0x70, 0, 2, 0x66, 0, 1};
+    f.width = 5;
+    EXPECT_EQ(row(Decoded(f.Bytes()), 0), (std::vector<uint8_t>{1, 2, 1, 2, 1}));
+    f.pixels.erase(f.pixels.begin(), f.pixels.begin() + 4);
+    f.width = 7;
+    EXPECT_EQ(row(Decoded(f.Bytes()), 0), (std::vector<uint8_t>{3, 4, 5, 6, 7, 6, 6}));
+}
+
+TEST(BmpRle, ADamagedCodeEndsThePictureWhereItIs)
+{
+    // The bottom row is all 1s; each damaged code in the top row ends the
+    // picture, so the run of 2s behind it is never drawn.
+    for (const std::vector<uint8_t>& damage :
+         std::vector<std::vector<uint8_t>>{{0, 2, 4, 0}, {0, 2, 0, 2}, {0, 0, 0, 0, 3, 2}, {0, 3, 2}}) {
+        BmpFile f;
+        f.width = 3, f.height = 2, f.bits = 8, f.compression = 1, f.colorsUsed = 3;
+        f.palette = {9, 9, 9, 0, 1, 1, 1, 0, 2, 2, 2, 0};
+        f.pixels = {3, 1, 0, 0};
+        f.pixels.insert(f.pixels.end(), damage.begin(), damage.end());
+        if (damage.size() != 3) // not the stretch cut off by the end of the file
+            f.pixels.insert(f.pixels.end(), {3, 2, 0, 1});
+        const Bitmap b = Decoded(Prefix(f.Bytes(), f.Bytes().size()));
+        EXPECT_EQ(b.Indices(), (std::vector<uint8_t>{0, 0, 0, 1, 1, 1})) << int(damage[2]);
+        EXPECT_EQ(b.GetColor(0, 0), Rgb(9, 9, 9));
+    }
+    // A run and a stretch past the row's right edge are cut there (writers
+    // that encode the row's padding write them); the next row goes on.
+    BmpFile f;
+    f.width = 3, f.height = 3, f.bits = 4, f.compression = 2, f.colorsUsed = 6;
+    f.palette.assign(6 * 4, 0);
+    f.pixels = {5, 0x12, 0, 0, 0, 5, 0x34, 0x55, 0x50, 0, 0, 0, 4, 0x33, 0, 1};
+    EXPECT_EQ(Decoded(f.Bytes()).Indices(), (std::vector<uint8_t>{3, 3, 3, 3, 4, 5, 1, 2, 1}));
+}
+
+TEST(BmpRle, EveryTruncationLoadsWhatItHoldsOrIsRefused)
+{
+    for (int bits : {4, 8}) {
+        const PalettePicture p(9, 5, bits);
+        const std::vector<uint8_t> file = p.Rle(bits);
+        const size_t dataStart = file.size() - testing::RleRows(p.indices, 9, 5, bits).size();
+        for (size_t n = 0; n < file.size(); ++n) {
+            Bitmap b;
+            ASSERT_EQ(DecodeBmp(Prefix(file, n), b), n >= dataStart + 2) << n;
+            for (size_t i = 0; i < b.Indices().size(); ++i)
+                ASSERT_TRUE(b.Indices()[i] == p.indices[i] || b.Indices()[i] == 0) << n << " " << i;
+        }
+    }
+}
+
+TEST(Bmp16, MaskLayoutsEqualTheSamePictureUncompressed)
+{
+    struct Case {
+        const char* what;
+        uint32_t headerSize, compression;
+        std::vector<uint32_t> masks; // as written into the file
+        std::vector<uint32_t> used;  // as the pixels are packed
+    };
+    const std::vector<uint32_t> rgb555 = {0x7C00, 0x3E0, 0x1F}, rgb565 = {0xF800, 0x7E0, 0x1F};
+    const std::vector<uint32_t> argb4444 = {0xF00, 0xF0, 0xF, 0xF000};
+    for (const Case& c : {Case{"default 5-5-5", 40, 0, {}, rgb555}, Case{"5-6-5 after the header", 40, 3, rgb565, rgb565},
+                          Case{"5-6-5 in a V4 header", 108, 3, rgb565, rgb565},
+                          Case{"5-5-5 in a V5 header", 124, 3, rgb555, rgb555},
+                          Case{"V5 masks unused without bit fields", 124, 0, rgb565, rgb555},
+                          Case{"4-4-4-4 with alpha", 124, 3, argb4444, argb4444}})
+        for (bool palette : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (palette ? " with a palette" : ""));
+            const bool alpha = c.used.size() == 4;
+            const Bitmap original = Pattern(13, 5, 1000, alpha);
+            BmpFile f;
+            f.width = 13, f.height = 5, f.bits = 16, f.headerSize = c.headerSize, f.compression = c.compression;
+            f.masks = c.masks;
+            f.colorsUsed = palette ? 256 : 0;
+            f.palette.assign(palette ? 1024 : 0, 0x55);
+            f.pixels = testing::Rows16(original, c.used);
+            Bitmap reference(13, 5);
+            for (int32_t y = 0; y < 5; ++y)
+                for (int32_t x = 0; x < 13; ++x) {
+                    const Pixel p = original.GetPixel(x, y);
+                    const uint8_t in[4] = {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), uint8_t(p >> 24)};
+                    uint8_t ch[4] = {255, 255, 255, 255};
+                    for (size_t i = 0; i < c.used.size(); ++i)
+                        ch[i] = testing::Expanded(testing::Quantised(in[i], c.used[i]), c.used[i]);
+                    reference.SetPixel(x, y, PixelOf(Rgb(ch[0], ch[1], ch[2]), ch[3]));
+                }
+            reference.SetBitsPerPixel(alpha ? 32 : 24);
+            ExpectSamePicture(Decoded(f.Bytes()), Decoded(EncodeBmp(reference)));
+        }
+}
+
 struct Hostile {
     const char* what;
     std::vector<uint8_t> bytes;
@@ -383,11 +501,28 @@ std::vector<Hostile> HostileFiles()
         f.palette.assign(17 * 4, 0);
         f.pixels.assign(16, 0);
     });
-    with("run-length compression", "compression", [](BmpFile& f) {
-        f.bits = 8;
+    with("8-bit run-length compression with 4 bits", "compression", [](BmpFile& f) {
+        f.bits = 4;
         f.compression = 1;
     });
-    with("sixteen bits", "bits", [](BmpFile& f) { f.bits = 16; });
+    with("4-bit run-length compression with 8 bits", "compression", [](BmpFile& f) {
+        f.bits = 8;
+        f.compression = 2;
+    });
+    with("top-down run-length compression", "top-down", [](BmpFile& f) {
+        f.bits = 8;
+        f.compression = 1;
+        f.height = -4;
+    });
+    with("run-length data of one byte", "truncated", [](BmpFile& f) {
+        f.bits = 8;
+        f.compression = 1;
+        f.colorsUsed = 1;
+        f.palette.assign(4, 0);
+        f.pixels = {1, 1};
+        f.dataOffset = 54 + 4 + 1;
+    });
+    with("two bits", "bits", [](BmpFile& f) { f.bits = 2; });
     with("masks with 24 bits", "masks", [](BmpFile& f) {
         f.compression = 3;
         f.masks = {0xFF0000, 0xFF00, 0xFF};
@@ -460,6 +595,12 @@ TEST(BmpRead, EveryTruncationOfAValidFileIsRefused)
     core.palette.assign(16 * 3, 9);
     core.pixels.assign(8, 0x21);
     files.push_back(core.Bytes());
+    BmpFile f16;
+    f16.width = 2;
+    f16.height = 3;
+    f16.bits = 16;
+    f16.pixels.assign(12, 0x35);
+    files.push_back(f16.Bytes());
 
     for (const auto& file : files) {
         Bitmap whole;
