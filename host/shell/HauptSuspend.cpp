@@ -126,7 +126,7 @@ void THaupt::DiskClick()
 void THaupt::RefuseLoad(const std::string& reason)
 {
     std::cerr << "velomar: the saved run was not loaded: " << reason << '\n';
-    ShowFailure(RefusalText(reason));
+    m_app.GetBackend().MessageBox(kBoxTitle, RefusalText(reason));
 }
 
 void THaupt::LoadButtonClick()
