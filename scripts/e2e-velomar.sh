@@ -178,7 +178,7 @@ sleep 0.3
 shot saved
 [[ -s $out/program/PROG.SAV ]] || fail "the disk button saved nothing"
 sav_size=$(stat -c %s "$out/program/PROG.SAV")
-(( sav_size == 4 + 40 + 8 + 256 + 4 + 688 )) || fail "PROG.SAV holds $sav_size bytes"
+(( sav_size == 4 + 40 + 8 + 256 + 4 + 688 + 8 )) || fail "PROG.SAV holds $sav_size bytes"
 xdotool key Escape
 sleep 1
 xdotool key j

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -21,8 +22,17 @@ static_assert(kEntryBytes == 40 && kTitleBytes == 256, "the file stores 40-byte 
 
 // The largest file the fields can describe: every read is checked against
 // this before memory is taken for it.
-constexpr int64_t kMaxFileBytes =
-    16 + int64_t(kMaxSuspendedEntries) * int64_t(kEntryBytes + kTitleBytes) + kMaxStateBytes;
+constexpr int64_t kMaxFileBytes = 16 + int64_t(kMaxSuspendedEntries) * int64_t(kEntryBytes + kTitleBytes) +
+                                  kMaxStateBytes + int64_t(kChecksumTrailerBytes);
+
+// The trailer: the tag, then the CRC-32 of every byte before the trailer.
+constexpr uint8_t kChecksumTag[4] = {'K', 'C', 'R', 'C'};
+
+uint32_t Crc32(const uint8_t* data, size_t size)
+{
+    // zlib takes at most 4 GiB at once; a file here is far smaller.
+    return static_cast<uint32_t>(::crc32(0L, data, static_cast<uInt>(size)));
+}
 
 void PutInt32(std::vector<uint8_t>& out, int32_t value)
 {
@@ -103,11 +113,27 @@ std::vector<uint8_t> EncodeSuspendedRun(const SuspendedRun& run)
     }
     PutInt32(out, static_cast<int32_t>(run.state.size()));
     out.insert(out.end(), run.state.begin(), run.state.end());
+    const uint32_t crc = Crc32(out.data(), out.size());
+    out.insert(out.end(), std::begin(kChecksumTag), std::end(kChecksumTag));
+    PutInt32(out, static_cast<int32_t>(crc));
     return out;
 }
 
 bool DecodeSuspendedRun(const uint8_t* data, size_t size, SuspendedRun& run, std::string& reason)
 {
+    // A file that ends in the tag and a checksum is checked whole before
+    // any field is believed, and then read without its trailer; one without
+    // the tag is the older form, read as it is.
+    if (size >= kChecksumTrailerBytes) {
+        const uint8_t* trailer = data + size - kChecksumTrailerBytes;
+        if (std::memcmp(trailer, kChecksumTag, sizeof kChecksumTag) == 0) {
+            size -= kChecksumTrailerBytes;
+            if (static_cast<uint32_t>(Int32At(trailer + sizeof kChecksumTag)) != Crc32(data, size)) {
+                reason = "die Datei ist beschädigt (ihre Prüfsumme stimmt nicht).";
+                return false;
+            }
+        }
+    }
     Bytes in(data, size);
     int32_t listBytes = 0;
     if (!in.Int32(listBytes)) {
@@ -226,15 +252,21 @@ bool MatchSuspendedTitles(SuspendedRun& run, const TestCatalogue& catalogue, std
     stored.reserve(size_t(catalogue.Count()));
     for (const TestCatalogueEntry& test : catalogue.Entries())
         stored.push_back(StoredTitle(test.title));
+    // The entries before the running one have run; nothing of them is
+    // started again, so a test removed since does not stand in the way.
+    const size_t ran = run.currentEntry > 0 ? std::min(size_t(run.currentEntry), run.entries.size()) : 0;
     std::vector<int32_t> indices(run.entries.size());
     for (size_t i = 0; i < run.entries.size(); ++i) {
         const std::string& title = i < run.titles.size() ? run.titles[i] : std::string();
         const auto last = std::find(stored.rbegin(), stored.rend(), title);
-        if (last == stored.rend()) {
+        if (last != stored.rend()) {
+            indices[i] = static_cast<int32_t>(stored.rend() - last - 1);
+        } else if (i < ran) {
+            indices[i] = kNoCatalogueEntry;
+        } else {
             reason = "der Test \xe2\x80\x9e" + Cp1252ToUtf8(title) + "\xe2\x80\x9c ist nicht mehr vorhanden.";
             return false;
         }
-        indices[i] = static_cast<int32_t>(stored.rend() - last - 1);
     }
     for (size_t i = 0; i < run.entries.size(); ++i)
         run.entries[i].CatalogueIndex = indices[i];

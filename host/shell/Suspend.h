@@ -5,7 +5,10 @@
 //
 // Layout (little-endian, no header): int32 L, L bytes of TRunEntry records
 // (40 each), int32 CurrentEntry, int32 TickCount, one 256-byte short string
-// per entry (the test's title, Windows-1252), int32 S, S bytes of state.
+// per entry (the test's title, Windows-1252), int32 S, S bytes of state,
+// then a trailer of 8 bytes: the tag "KCRC" and the CRC-32 (zlib's, little-
+// endian) of every byte before the trailer. A file without the trailer (as
+// written before it was added) is read all the same, unchecked.
 //
 // The file is untrusted on reading: every length is checked against the
 // file's size before anything is taken from it, and a file that fails a
@@ -28,6 +31,8 @@ inline constexpr int32_t kMaxSuspendedEntries = 10000;
 // What a module's state block may hold at most; a larger block, or a file
 // claiming one, is refused rather than read into memory.
 inline constexpr int64_t kMaxStateBytes = 64 * 1024 * 1024;
+// The checksum trailer at the end of the file.
+inline constexpr size_t kChecksumTrailerBytes = 8;
 
 struct SuspendedRun {
     std::vector<TRunEntry> entries;
@@ -37,12 +42,12 @@ struct SuspendedRun {
     std::vector<uint8_t> state;      // the module's block, byte for byte
 };
 
-// The file's bytes. Titles longer than 255 bytes are cut; the unused rest of
-// each title field is zero.
+// The file's bytes, with the checksum trailer. Titles longer than 255 bytes
+// are cut; the unused rest of each title field is zero.
 std::vector<uint8_t> EncodeSuspendedRun(const SuspendedRun& run);
 
-// Takes the bytes apart. False, with the reason, when the lengths do not
-// agree with the size, the list does not hold 1 to 10,000 entries, the state
+// Takes the bytes apart. False, with the reason, when the trailer's checksum
+// does not match the bytes before it, the lengths do not agree with the size, the list does not hold 1 to 10,000 entries, the state
 // length is negative or too large, or CurrentEntry lies outside the list.
 bool DecodeSuspendedRun(const uint8_t* bytes, size_t size, SuspendedRun& run, std::string& reason);
 
@@ -60,10 +65,17 @@ bool SuspendFileExists(const std::string& path);
 // whole. False with a one-line reason.
 bool WriteSuspendedRun(const std::string& path, const SuspendedRun& run, std::string& error);
 
+// The CatalogueIndex of an entry whose test is no longer in the catalogue:
+// it names no test (the end screen leaves it out).
+inline constexpr int32_t kNoCatalogueEntry = -1;
+
 // Looks every entry's test up again by its stored title (exactly, case
 // included; with several equal titles the last one counts) and sets its
-// CatalogueIndex. False, with the reason and the entries unchanged, when a
-// title names no test of the catalogue.
+// CatalogueIndex. An entry before CurrentEntry has run already: when its
+// test is gone it gets kNoCatalogueEntry rather than the stored index, which
+// may now name another test. False, with the reason and the entries
+// unchanged, when the running entry's or a coming entry's title names no
+// test of the catalogue.
 bool MatchSuspendedTitles(SuspendedRun& run, const TestCatalogue& catalogue, std::string& reason);
 
 // Whether the run can be played on: every entry lasts a positive whole

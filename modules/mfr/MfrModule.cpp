@@ -24,6 +24,9 @@ using namespace kestrava::mfr;
 // The host's status record from MSG_INIT until MSG_STOP; the host keeps it
 // alive that long and never moves it.
 const TTestStatus* g_status = nullptr;
+// The host has been told where the block is (MSG_RESTORESTATE) and may
+// have copied a saved one in; it is checked before anything uses it.
+bool g_restored = false;
 
 // The tones by the names the host gives the WAV files beside the module:
 // the upper-case file name without its extension.
@@ -131,14 +134,20 @@ void NameStateBlock(TArgCell* cells)
 
 void Dispatch(uint32_t code, TArgCell* cells)
 {
+    if (g_restored && g_status && code != MSG_RESTORESTATE && code != MSG_SAVESTATE) {
+        g_restored = false;
+        CorrectRestoredState(g_state, g_simulation.Settings(), g_status->ElapsedMs);
+    }
     switch (code) {
     case MSG_INFO:
         if (auto* info = reinterpret_cast<TTestInfo*>(cells[0]))
             OnInfo(*info);
         break;
     case MSG_INIT:
-        if (auto* status = reinterpret_cast<const TTestStatus*>(cells[0]))
+        if (auto* status = reinterpret_cast<const TTestStatus*>(cells[0])) {
+            g_restored = false;
             OnInit(*status);
+        }
         break;
     case MSG_STOP:
         g_simulation.Stop();
@@ -171,6 +180,7 @@ void Dispatch(uint32_t code, TArgCell* cells)
         // The host overwrites the block after this call; whatever tone this
         // binding started belongs to the test it replaces.
         g_simulation.Restored();
+        g_restored = true;
         NameStateBlock(cells);
         break;
     case MSG_SAVESTATE:

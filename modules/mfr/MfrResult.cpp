@@ -33,7 +33,8 @@ double Percent(int64_t part, int64_t whole)
 {
     if (whole <= 0)
         return 0.0;
-    return static_cast<double>(part) / static_cast<double>(whole) * 100.0;
+    // The last line of defence for counts that do not fit each other.
+    return std::clamp(static_cast<double>(part) / static_cast<double>(whole) * 100.0, 0.0, 100.0);
 }
 
 double MeanReactionMs(const MfrState& state, const MfrSettings& settings)
@@ -59,7 +60,8 @@ ResultRecord MakeResultRecord(const MfrState& state, const MfrSettings& settings
         -mean,
     };
     record.DurationMs = static_cast<int32_t>(elapsedMs);
-    record.Overall = 0.4 * record.Parts[0] + 0.2 * record.Parts[1] + 0.2 * record.Parts[2] + 0.2 * SpeedScore(mean);
+    record.Overall = std::clamp(
+        0.4 * record.Parts[0] + 0.2 * record.Parts[1] + 0.2 * record.Parts[2] + 0.2 * SpeedScore(mean), 0.0, 100.0);
     return record;
 }
 

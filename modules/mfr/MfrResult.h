@@ -38,7 +38,8 @@ struct ResultRecord {
     double Overall = 0.0;
 };
 
-// part / whole x 100; 0.0 when nothing was counted, never NaN.
+// part / whole x 100, held to 0 to 100; 0.0 when nothing was counted, never
+// NaN.
 double Percent(int64_t part, int64_t whole);
 // The mean reaction time in ms; the longest window when nothing was right.
 double MeanReactionMs(const MfrState& state, const MfrSettings& settings);

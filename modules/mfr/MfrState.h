@@ -81,4 +81,26 @@ static_assert(offsetof(MfrState, Missed) == 64);
 static_assert(offsetof(MfrState, Reserved) == 68);
 static_assert(sizeof(MfrState) == 72, "the state block is 72 bytes");
 
+struct MfrSettings;
+
+// Checks a block the host has copied in on resume (a saved run's file is
+// untrusted) and corrects it in place, before the module uses it. elapsedMs
+// is the test time the run resumes at; the pace comes from the settings.
+// The rules, one per field:
+// - Lamp 0 to 4, Tone a Tone value, LastOutcome an Outcome value (else 0);
+// - Answered only the parts the stimulus on show has, and never all of them
+//   (a stimulus answered whole is no longer on show);
+// - a stimulus on show came at Onset, not after elapsedMs, with a Window of
+//   the pace (FASTEST to SLOWEST), and the next is due a GAP after it;
+//   with none on show the next is due at most FIRST or SLOWEST + GAP ahead;
+// - Interval within FASTEST and SLOWEST;
+// - Stimuli not negative and not above one per 10 ms tick up to elapsedMs;
+//   Correct and Errors within it, Missed the rest (every stimulus that
+//   ended is one of the three); FalseKeys not negative and not above one
+//   per millisecond;
+// - ReactionSumMs not above the longest window (and a tick) per correct
+//   answer.
+// RandomState may hold any value; Reserved is not significant.
+void CorrectRestoredState(MfrState& state, const MfrSettings& settings, uint32_t elapsedMs);
+
 } // namespace kestrava::mfr

@@ -29,6 +29,9 @@ ZekPainter g_painter(g_simulation.Settings());
 // The host's status record from MSG_INIT until MSG_STOP; the host keeps it
 // alive that long and never moves it.
 const TTestStatus* g_status = nullptr;
+// The host has been told where the block is (MSG_RESTORESTATE) and may
+// have copied a saved one in; it is checked before anything uses it.
+bool g_restored = false;
 
 Joysticks CurrentJoysticks(const TTestStatus& status)
 {
@@ -95,14 +98,20 @@ void NameStateBlock(TArgCell* cells)
 
 void Dispatch(uint32_t code, TArgCell* cells)
 {
+    if (g_restored && g_status && code != MSG_RESTORESTATE && code != MSG_SAVESTATE) {
+        g_restored = false;
+        CorrectRestoredState(g_state, g_status->ElapsedMs);
+    }
     switch (code) {
     case MSG_INFO:
         if (auto* info = reinterpret_cast<TTestInfo*>(cells[0]))
             OnInfo(*info);
         break;
     case MSG_INIT:
-        if (auto* status = reinterpret_cast<const TTestStatus*>(cells[0]))
+        if (auto* status = reinterpret_cast<const TTestStatus*>(cells[0])) {
+            g_restored = false;
             OnInit(*status);
+        }
         break;
     case MSG_STOP:
         g_simulation.Stop();
@@ -127,6 +136,9 @@ void Dispatch(uint32_t code, TArgCell* cells)
             OnTick(*g_status);
         break;
     case MSG_RESTORESTATE:
+        g_restored = true;
+        NameStateBlock(cells);
+        break;
     case MSG_SAVESTATE:
         NameStateBlock(cells);
         break;

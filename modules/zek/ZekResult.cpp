@@ -2,6 +2,7 @@
 
 #include "platform/gdi/Paths.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace kestrava::zek {
@@ -32,7 +33,9 @@ double PartResult(int32_t hits, int32_t trials)
 {
     if (trials <= 0)
         return 0.0;
-    return static_cast<double>(hits) / trials * 100.0;
+    // The last line of defence for counts that do not fit each other: a
+    // part is a percentage, never above 100 or below 0.
+    return std::clamp(static_cast<double>(hits) / trials * 100.0, 0.0, 100.0);
 }
 
 ResultRecord MakeResultRecord(const ZekState& state, uint32_t elapsedMs, double timestamp)

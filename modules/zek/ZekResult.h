@@ -25,9 +25,9 @@ struct ResultRecord {
     double Overall = 0.0;    // plain mean of the parts
 };
 
-// hits / trials x 100. A task with nothing counted (a task still open at the
-// end is not yet done) scores 0.0, never NaN or infinity, which every reader
-// of the file would carry into its means.
+// hits / trials x 100, held to 0 to 100. A task with nothing counted (a task
+// still open at the end is not yet done) scores 0.0, never NaN or infinity,
+// which every reader of the file would carry into its means.
 double PartResult(int32_t hits, int32_t trials);
 
 // The record for a test that ended after elapsedMs.

@@ -18,10 +18,6 @@ constexpr uint32_t kFullRepaintPeriod = 10000;  // ms of test time
 constexpr uint32_t kAnswerIdleTime = 3000;      // ms after the last key
 constexpr uint32_t kForcedLightTime = 30000;
 constexpr uint32_t kForcedTaskTime = 40000;
-constexpr uint8_t kMaxAnswerDigits = 5;
-constexpr double kStartPosition = 300.0;
-constexpr double kField2DWidth = 640.0;
-constexpr double kFieldHeight = 430.0;
 
 // Headings a target gets once it has crossed a turning line. A target moves
 // by (sin, cos) of its heading and y grows downwards, so 2π moves it down

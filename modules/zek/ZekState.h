@@ -16,6 +16,14 @@ namespace kestrava::zek {
 
 // LastKeyTime when no digit or backspace has come since the task was shown.
 inline constexpr uint32_t kNoKeyTime = 0xFFFFFFFFu;
+// The fields the positions lie in, in logical units: the 2-D field is
+// kField2DWidth wide, both are kFieldHeight high; MSG_INIT puts every target
+// and cursor at kStartPosition.
+inline constexpr double kField2DWidth = 640.0;
+inline constexpr double kFieldHeight = 430.0;
+inline constexpr double kStartPosition = 300.0;
+// An answer holds at most this many digits.
+inline constexpr uint8_t kMaxAnswerDigits = 5;
 
 struct ZekState {
     // Reaction lights and arithmetic. Times are ElapsedMs values.
@@ -91,5 +99,24 @@ static_assert(offsetof(ZekState, TasksDone) == 676);
 static_assert(offsetof(ZekState, TasksCorrect) == 680);
 static_assert(offsetof(ZekState, Reserved2) == 684);
 static_assert(sizeof(ZekState) == 688, "the state block is 688 bytes");
+
+// Checks a block the host has copied in on resume (a saved run's file is
+// untrusted) and corrects it in place, before the module uses it. elapsedMs
+// is the test time the run resumes at. The rules, one per field:
+// - Light 0 to 4 (else 0), and off when no light was counted as shown;
+// - LightOnTime, TaskStartTime and LastKeyTime (unless kNoKeyTime) not
+//   after elapsedMs;
+// - TaskText a task as the module writes it ("a op b [op c] = ?"), else no
+//   task; TaskResult then that task's value;
+// - AnswerText at most kMaxAnswerDigits digits, cut at anything else;
+// - every position a number inside its field (not a number: kStartPosition);
+// - headings finite (else 0), and large ones brought back to one turn;
+// - PaintDuration at most kLongestPaintMs;
+// - counts not negative and not above one per 10 ms tick up to elapsedMs;
+//   hits not above their trials, answered lights not above the lights shown
+//   (less the one still on), correct tasks not above the tasks done.
+// The reserved fields are not significant and stay as they are.
+inline constexpr uint32_t kLongestPaintMs = 1000;
+void CorrectRestoredState(ZekState& state, uint32_t elapsedMs);
 
 } // namespace kestrava::zek

@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace kestrava {
 
@@ -22,7 +21,10 @@ void ForEachFolderEntry(const std::string& folder, const std::function<void(cons
         if (lstat(full.c_str(), &linkInfo) != 0)
             continue;
         if (S_ISDIR(linkInfo.st_mode)) {
-            entry.isSearchableFolder = name[0] != '.' && access(full.c_str(), W_OK) == 0;
+            // Whether the user may write the folder is a permission, not an
+            // attribute: a folder of a system-wide copy or a read-only
+            // medium is searched like any other.
+            entry.isSearchableFolder = name[0] != '.';
         } else {
             struct stat target {};
             entry.isFile = stat(full.c_str(), &target) == 0 && S_ISREG(target.st_mode);

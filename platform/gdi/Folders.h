@@ -10,7 +10,8 @@ struct FolderEntry {
     std::string name;      // file name without folder
     bool isFile = false;   // a regular file (symbolic links to files included)
     // A folder the searches descend into: a real directory (not a symbolic
-    // link, so no cycles), not hidden (no leading '.'), writable by the user.
+    // link, so no cycles), not hidden (no leading '.'), whether or not the
+    // user may write it.
     bool isSearchableFolder = false;
 };
 

@@ -10,6 +10,7 @@
 #include "ui/CustomButton.h"
 
 #include "ResultFileBuilder.h"
+#include "tests/support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -109,17 +110,9 @@ TEST_F(CatalogueTest, TheSearchFindsModulesAndProgramFilesItCanLoad)
     fs::copy_file(NO_ENTRY_PATH, folder / "sub/Ohne.prg");  // lacks PROG
     ResultBytes::WriteFileBytes(folder / "Kaputt.PRG", "not a library");
     ResultBytes::WriteFileBytes(folder / "readme.txt", "A-Test");
-    if (geteuid() != 0) {
-        // Root may write everywhere, so only a user sees the folder as
-        // read-only.
-        AddModule("fest/R.TST", ModuleInfo{"Schreibgesch\xFCtzt"});
-        fs::permissions(folder / "fest", fs::perms::owner_write, fs::perm_options::remove);
-    }
     run.Append(TRunEntry{});
 
     ScanTestFolder(folder.Path(), host, tests, programs, run, log);
-    if (geteuid() != 0)
-        fs::permissions(folder / "fest", fs::perms::owner_all, fs::perm_options::add);
 
     EXPECT_EQ(Titles(), (std::vector<std::string>{"A-Test", "E", "b-Test"}));
     ASSERT_NE(tests.ByTitle("b-Test"), nullptr);
@@ -134,6 +127,31 @@ TEST_F(CatalogueTest, TheSearchFindsModulesAndProgramFilesItCanLoad)
     EXPECT_EQ(log.str(), "");
     // No module stays bound after the search.
     EXPECT_FALSE(ModuleLibraryHeld());
+}
+
+// A folder the user may only read (a system-wide copy, a read-only medium)
+// is searched like any other. Root may write everywhere, so a root run
+// searches in a child process that has become the user "nobody".
+TEST_F(CatalogueTest, AFolderTheUserMayOnlyReadIsSearched)
+{
+    AddModule("fest/R.TST", ModuleInfo{"Schreibgesch\xFCtzt"});
+    fs::permissions(folder / "fest", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    fs::permissions(folder.Path(), fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                                       fs::perms::others_exec, fs::perm_options::add);
+    const int found = testing::RunInChild(
+        [&] {
+            constexpr uid_t kNobody = 65534;
+            if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
+                return 2;
+            if (access((folder / "fest").c_str(), W_OK) == 0)
+                return 3; // the folder is not read-only for this user
+            ScanTestFolder(folder.Path(), host, tests, programs, run, log);
+            return tests.ByTitle("Schreibgesch\xC3\xBCtzt") != nullptr ? 0 : 1;
+        },
+        60);
+    fs::permissions(folder / "fest", fs::perms::owner_all, fs::perm_options::add);
+    EXPECT_EQ(found, 0) << "1: not listed, 2: cannot become nobody, 3: the folder is writable";
 }
 
 TEST_F(CatalogueTest, AModuleWhosePathCannotReachItIsSkippedWithALine)

@@ -4,10 +4,12 @@
 // host's own code in the integration and program tests.
 #include "MfrTestSupport.h"
 
+#include "host/results/ResultReaders.h"
 #include "modules/mfr/MfrState.h"
 #include "protocol/MyMessages.h"
 
 #include <cstring>
+#include <random>
 
 #include <dlfcn.h>
 
@@ -165,6 +167,50 @@ TEST_F(MfrModule, StateMessagesNameOneBlockAndNullArgumentsAreIgnored)
     }
     Send(MSG_SOUNDEND, ~TArgCell{0});
     EXPECT_EQ(g_host.ends, 0);
+}
+
+// A saved run's block is untrusted: whatever bytes the host copies in, the
+// module corrects them before it uses them, and the record stays a record.
+TEST_F(MfrModule, ARandomRestoredBlockIsCorrectedAndItsRecordStaysWithinRange)
+{
+    Info();
+    for (uint32_t seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE(seed);
+        Init(30300);
+        m_status.ElapsedMs = 30000;
+        MfrState* s = Block(MSG_RESTORESTATE);
+        std::mt19937 random(seed);
+        auto* bytes = reinterpret_cast<uint8_t*>(s);
+        for (size_t i = 0; i < sizeof *s; ++i)
+            bytes[i] = static_cast<uint8_t>(random());
+        Send(MSG_PAINT);
+        EXPECT_TRUE(s->Lamp >= 0 && s->Lamp <= 4) << s->Lamp;
+        EXPECT_TRUE(s->Tone >= kToneNone && s->Tone <= kToneHigh) << s->Tone;
+        EXPECT_TRUE(s->LastOutcome >= kOutcomeNone && s->LastOutcome <= kOutcomeMissed);
+        EXPECT_TRUE(s->Interval >= 700 && s->Interval <= 3000) << s->Interval;
+        EXPECT_TRUE(s->Stimuli >= 0 && s->Stimuli <= 3001) << s->Stimuli;
+        EXPECT_TRUE(s->Correct >= 0 && s->Errors >= 0 && s->Missed >= 0 && s->FalseKeys >= 0);
+        EXPECT_EQ(s->Correct + s->Errors + s->Missed, s->Stimuli);
+        EXPECT_LE(s->ReactionSumMs, uint64_t(s->Correct) * 60010);
+        if (s->Lamp != 0 || s->Tone != kToneNone) {
+            EXPECT_LE(s->Onset, 30000u);
+            EXPECT_TRUE(s->Window >= 700 && s->Window <= 3000) << s->Window;
+        }
+        EXPECT_LE(s->NextOnset, 30000u + 3300);
+        for (uint32_t e = 30000; e <= 30300; e += 10) {
+            m_status.ElapsedMs = e;
+            Send(MSG_TICK);
+        }
+        Send(MSG_STOP);
+        const LastRecord last = ReadLastRecord(m_folder.File("MFR.RLT"));
+        ASSERT_TRUE(last.present);
+        ASSERT_EQ(last.record.parts.size(), 4u);
+        for (size_t p = 0; p < 3; ++p)
+            EXPECT_TRUE(last.record.parts[p] >= 0.0 && last.record.parts[p] <= 100.0) << last.record.parts[p];
+        EXPECT_TRUE(last.record.parts[3] >= -60010.0 && last.record.parts[3] <= 0.0) << last.record.parts[3];
+        EXPECT_TRUE(last.record.overall >= 0.0 && last.record.overall <= 100.0) << last.record.overall;
+    }
+    EXPECT_EQ(g_host.ends, 12);
 }
 
 } // namespace

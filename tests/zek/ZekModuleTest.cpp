@@ -2,13 +2,17 @@
 // one export.
 #include "ZekTestSupport.h"
 
+#include "host/results/ResultReaders.h"
 #include "modules/zek/ZekResult.h"
 #include "modules/zek/ZekState.h"
 #include "protocol/MyMessages.h"
 
+#include <cctype>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <random>
 
 #include <dlfcn.h>
 
@@ -150,6 +154,66 @@ TEST_F(ZekModule, ShortRunWritesOneRecordAndEndsTheTestOnce)
     Send(MSG_INIT, Address(&status));
     EXPECT_EQ(state->SamplesV, 0);
     EXPECT_EQ(state->TargetX, 300.0);
+}
+
+// A saved run's block is untrusted: whatever bytes the host copies in, the
+// module corrects them before it uses them, and the record stays a record.
+TEST_F(ZekModule, ARandomRestoredBlockIsCorrectedAndItsRecordStaysWithinRange)
+{
+    const std::string modulePath = m_folder.File("ZEK.TST");
+    Info(modulePath);
+    for (uint32_t seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE(seed);
+        TTestStatus status{};
+        SetShortStringUtf8(status.ModulePath, modulePath);
+        SetShortStringUtf8(status.ModuleDir, m_folder.Path().string() + "/");
+        status.Scale = 1.0;
+        status.ElapsedMs = 30000;
+        status.DurationMs = 30200;
+        status.OnTestEnd = {CountTestEnd, &g_testEnds};
+        Send(MSG_INIT, Address(&status));
+        ZekState* s = StateBlock(MSG_RESTORESTATE);
+        std::mt19937 random(seed);
+        auto* bytes = reinterpret_cast<uint8_t*>(s);
+        for (size_t i = 0; i < sizeof *s; ++i)
+            bytes[i] = static_cast<uint8_t>(random());
+        if (seed == 1)
+            SetShortStringUtf8(s->TaskText, "7 • 8 + 3 = ?");  // a task stays, with its own value
+        Send(MSG_PAINT);
+        EXPECT_GE(s->Light, 0);
+        EXPECT_LE(s->Light, 4);
+        EXPECT_LE(s->AnswerText.Length, 5);
+        for (uint8_t i = 0; i < s->AnswerText.Length; ++i)
+            EXPECT_TRUE(std::isdigit(s->AnswerText.Chars[i]));
+        if (seed == 1)
+            EXPECT_EQ(s->TaskResult, 59);
+        else
+            EXPECT_EQ(s->TaskText.Length, 0) << ShortStringView(s->TaskText);
+        for (double y : {s->VTargetY, s->VCursorY, s->TargetY, s->CursorY, s->TargetYDrawn, s->VCursorYDrawn})
+            EXPECT_TRUE(y >= 0.0 && y <= 430.0) << y;
+        for (double x : {s->TargetX, s->CursorX, s->TargetXDrawn, s->CursorXDrawn})
+            EXPECT_TRUE(x >= 0.0 && x <= 640.0) << x;
+        EXPECT_TRUE(std::isfinite(s->Heading) && std::isfinite(s->VHeading));
+        for (auto [hits, trials] : {std::pair{s->HitsV, s->SamplesV}, {s->Hits2D, s->Samples2D},
+                                    {s->LightsAnswered, s->LightsShown}, {s->TasksCorrect, s->TasksDone}}) {
+            EXPECT_GE(hits, 0);
+            EXPECT_LE(hits, trials);
+            EXPECT_LE(trials, 3001);
+        }
+        EXPECT_LE(s->LightOnTime, 30000u);
+        EXPECT_LE(s->TaskStartTime, 30000u);
+        for (uint32_t e = 30000; e <= 30200; e += 10) {
+            status.ElapsedMs = e;
+            Send(MSG_TICK);
+        }
+        Send(MSG_STOP);
+        const LastRecord last = ReadLastRecord(m_folder.File("ZEK.RLT"));
+        ASSERT_TRUE(last.present);
+        for (double part : last.record.parts)
+            EXPECT_TRUE(part >= 0.0 && part <= 100.0) << part;
+        EXPECT_TRUE(last.record.overall >= 0.0 && last.record.overall <= 100.0) << last.record.overall;
+    }
+    EXPECT_EQ(g_testEnds, 12);
 }
 
 } // namespace
