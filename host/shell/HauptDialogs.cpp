@@ -185,6 +185,12 @@ void THaupt::NeinButtonClick()
 
 void THaupt::ShowFailure(const std::string& text)
 {
+    if (m_meldung == nullptr) {
+        // Before the window's controls exist only the system's box can
+        // tell (and, failing that, standard error).
+        m_app.GetBackend().MessageBox("Der Kestrava", text);
+        return;
+    }
     if (!m_meldung->Add(text))
         return;
     // The candidate reads while the test clock stands, as at the Pause key.

@@ -58,6 +58,8 @@ bool MakeFolder(const std::string& path, Failure& error)
     struct stat st{};
     if (errno == EEXIST && ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         return true;
+    if (errno == EEXIST)
+        errno = ENOTDIR; // a file holds the folder's name
     error.Note("cannot make the folder", path);
     return false;
 }

@@ -17,8 +17,9 @@ FileCause FileCauseOf(int errorNumber)
         return FileCause::DiskFull;
     case EISDIR:
         return FileCause::FolderInTheWay;
-    case ENOENT:
     case ENOTDIR:
+        return FileCause::FileInTheWay;
+    case ENOENT:
         return FileCause::Missing;
     default:
         return FileCause::Other;
@@ -36,6 +37,8 @@ const char* FileCauseText(FileCause cause)
         return "Datenträger voll";
     case FileCause::FolderInTheWay:
         return "an Stelle der Datei liegt ein Ordner";
+    case FileCause::FileInTheWay:
+        return "an Stelle eines Ordners liegt eine Datei";
     case FileCause::Missing:
         return "Datei oder Ordner fehlt";
     case FileCause::NotRegularFile:

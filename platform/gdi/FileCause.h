@@ -18,7 +18,8 @@ enum class FileCause {
     ReadOnly,       // EROFS
     DiskFull,       // ENOSPC, EDQUOT
     FolderInTheWay, // EISDIR: a folder carries the file's name
-    Missing,        // ENOENT, ENOTDIR: the file or a folder on its path is not there
+    FileInTheWay,   // ENOTDIR: a file carries the name of a folder on the path
+    Missing,        // ENOENT: the file or a folder on its path is not there
     NotRegularFile, // no errno: the name holds a FIFO, a device or a socket
     Other,          // anything else, EIO included
 };
