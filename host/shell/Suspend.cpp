@@ -194,7 +194,8 @@ SuspendRead ReadSuspendedRun(const std::string& path, SuspendedRun& run, std::st
     }
     if (!S_ISREG(info.st_mode)) {
         ::close(fd);
-        reason = unopened + FileCauseText(S_ISDIR(info.st_mode) ? FileCause::FolderInTheWay : FileCause::NotRegularFile) + ".";
+        const FileCause cause = S_ISDIR(info.st_mode) ? FileCause::FolderInTheWay : FileCause::NotRegularFile;
+        reason = unopened + FileCauseText(cause) + ".";
         return SuspendRead::Refused;
     }
     if (info.st_size > kMaxFileBytes) {
