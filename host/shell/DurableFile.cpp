@@ -14,7 +14,22 @@ namespace kestrava {
 
 namespace {
 
-std::string Reason(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+// The reason for the log; the errno goes up for the user's message.
+class Failure {
+public:
+    Failure(std::string& text, int* errorNumber) : m_text(text), m_errorNumber(errorNumber) {}
+    void Note(const char* what)
+    {
+        const int code = errno;
+        m_text = std::string(what) + ": " + std::strerror(code);
+        if (m_errorNumber != nullptr)
+            *m_errorNumber = code;
+    }
+
+private:
+    std::string& m_text;
+    int* m_errorNumber;
+};
 
 bool WriteAll(int fd, const uint8_t* bytes, size_t size)
 {
@@ -23,8 +38,11 @@ bool WriteAll(int fd, const uint8_t* bytes, size_t size)
         const ssize_t put = write(fd, bytes + done, size - done);
         if (put < 0 && errno == EINTR)
             continue;
-        if (put <= 0)
+        if (put <= 0) {
+            if (put == 0)
+                errno = EIO; // nothing written and no reason given
             return false;
+        }
         done += static_cast<size_t>(put);
     }
     return true;
@@ -32,8 +50,10 @@ bool WriteAll(int fd, const uint8_t* bytes, size_t size)
 
 } // namespace
 
-bool WriteFileDurably(const std::string& path, const uint8_t* bytes, size_t size, std::string& error)
+bool WriteFileDurably(const std::string& path, const uint8_t* bytes, size_t size, std::string& error,
+                      int* errorNumber)
 {
+    Failure failure(error, errorNumber);
     const std::string folder = ExtractFilePath(path);
     // Named after the target and this process, so that the start-up can tell
     // a temporary file left by a killed writer from one still being written.
@@ -45,24 +65,24 @@ bool WriteFileDurably(const std::string& path, const uint8_t* bytes, size_t size
         fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     }
     if (fd < 0) {
-        error = Reason("cannot create a temporary file");
+        failure.Note("cannot create a temporary file");
         return false;
     }
 
     bool ok = WriteAll(fd, bytes, size);
     if (!ok)
-        error = Reason("cannot write the file");
+        failure.Note("cannot write the file");
     if (ok && fsync(fd) != 0) {
         ok = false;
-        error = Reason("cannot flush the file");
+        failure.Note("cannot flush the file");
     }
     if (close(fd) != 0 && ok) {
         ok = false;
-        error = Reason("cannot close the file");
+        failure.Note("cannot close the file");
     }
     if (ok && rename(temp.c_str(), path.c_str()) != 0) {
         ok = false;
-        error = Reason("cannot rename the file into place");
+        failure.Note("cannot rename the file into place");
     }
     if (!ok) {
         unlink(temp.c_str());

@@ -11,9 +11,11 @@
 
 namespace kestrava {
 
-// False, with a one-line reason in error, when the file could not be
+// False, with a one-line reason in error (English, for standard error) and
+// the errno of the failing call in *errorNumber, when the file could not be
 // written; an earlier file is then left as it was and the temporary file is
 // removed.
-bool WriteFileDurably(const std::string& path, const uint8_t* bytes, size_t size, std::string& error);
+bool WriteFileDurably(const std::string& path, const uint8_t* bytes, size_t size, std::string& error,
+                      int* errorNumber = nullptr);
 
 } // namespace kestrava

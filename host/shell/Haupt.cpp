@@ -5,6 +5,7 @@
 #include "host/core/DLLImport.h"
 #include "host/shell/Auswertung.h"
 #include "host/shell/DialogParts.h"
+#include "host/shell/Meldung.h"
 #include "platform/gdi/Canvas.h"
 #include "ui/Resources.h"
 
@@ -469,19 +470,20 @@ void THaupt::BuildTestScreen()
     m_timeTwo->SetText("00:00:00");
     m_timeTwo->OnClick = [this] { TimeClick(); };
 
-    // The overlays: the announcement window and the countdown.
-    m_window1 = &form.Create<ui::TWindow>();
-    m_window1->Hide();
-    m_window1->LoadSkin("P");
-    m_window1->SetSize(427, 73);
-    m_testeinblendung = &MakeLabel(*m_window1, Arial(54, kWhite, false, "Arial Black"), app::Alignment::Center);
-    m_testeinblendung->SetBounds(12, 8, 403, 57);
+    // The overlays: the countdown and, above it, the announcement window,
+    // so that "Pause" over a countdown that stands still stays readable.
     m_countDownPanel = &form.Create<ui::TWindow>();
     m_countDownPanel->Hide();
     m_countDownPanel->LoadSkin("P");
     m_countDownPanel->SetSize(145, 145);
     m_countDownLabel = &MakeLabel(*m_countDownPanel, Arial(95, kWhite, false, "Arial Black"), app::Alignment::Center);
     m_countDownLabel->SetBounds(0, 0, 145, 145);
+    m_window1 = &form.Create<ui::TWindow>();
+    m_window1->Hide();
+    m_window1->LoadSkin("P");
+    m_window1->SetSize(427, 73);
+    m_testeinblendung = &MakeLabel(*m_window1, Arial(54, kWhite, false, "Arial Black"), app::Alignment::Center);
+    m_testeinblendung->SetBounds(12, 8, 403, 57);
 }
 
 void THaupt::BuildDialogs()
@@ -639,6 +641,11 @@ void THaupt::BuildDialogs()
     m_abspannrahmen->OnMouseDown = m_abspann->OnMouseDown;
     m_leinwand->OnMouseDown = m_abspann->OnMouseDown;
     m_leinwand->OnComplete = [this] { MediaPlayer1Notify(); };
+
+    // The message window, above everything else.
+    m_meldung = &form.Create<TMeldung>();
+    m_meldung->Hide();
+    m_meldung->OnClosed = [this] { MeldungClosed(); };
 }
 
 // -------------------------------------------------------------- the layout
@@ -757,6 +764,10 @@ void THaupt::FormResize()
         if (inside)
             focus->SetFocus();
     };
+    // The message window goes first and comes back last, above the
+    // others, so that none of them takes it into its snapshot.
+    const bool meldung = m_meldung->Visible();
+    m_meldung->Hide();
     replace(*m_settings, [this] { PlaceSettings(); });
     auto recentre = [&](ui::TBackWindow& w) { replace(w, [&] { CentreWindow(w); }); };
     recentre(*m_zeit);
@@ -767,9 +778,14 @@ void THaupt::FormResize()
         recentre(*m_hilfe);
         m_hilfe->SetFocus();
     } else if (m_countDownPanel->Visible()) {
+        // The announcement window lies above the countdown: it is composed
+        // again after it, never into its snapshot.
+        const bool window1 = m_window1->Visible();
+        m_window1->Hide();
         m_countDownPanel->Hide();
         CentreWindow(*m_countDownPanel);
         m_countDownPanel->ShowComposed();
+        m_window1->SetVisible(window1);
     }
     if (m_window1->Visible()) {
         m_window1->Hide();
@@ -784,6 +800,11 @@ void THaupt::FormResize()
     if (m_auswertung->Visible()) {
         recentre(*m_auswertung);
         m_auswertung->SetFocus();
+    }
+    if (meldung) {
+        PlaceMeldung();
+        m_meldung->ShowComposed();
+        m_meldung->SetFocus();
     }
 }
 

@@ -36,10 +36,12 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace kestrava::shell {
 
 class TAuswertung;
+class TMeldung;
 
 // A thumb image that scrolls lists: dragged with the left button along its
 // track, or moved by a step (the end screen's arrow keys).
@@ -115,6 +117,7 @@ public:
     ui::TBackWindow& Zeiteinstellung() { return *m_zeit; }
     ui::TBackWindow& Ende() { return *m_ende; }
     ui::TBackWindow& JaNein() { return *m_jaNein; }
+    TMeldung& Meldung() { return *m_meldung; }
     TAuswertung& Auswertung() { return *m_auswertung; }
     app::Label& JaNeinLabel() { return *m_jaNeinLabel; }
     ui::TWindow& Window1() { return *m_window1; }
@@ -193,6 +196,11 @@ public:
     // suspend and resume (HauptSuspend.cpp)
     void DiskClick();
     void LoadButtonClick();
+    // Tells the user in the program's own message window (HauptDialogs.cpp);
+    // a message that comes while one is shown waits its turn. A test that
+    // is running is paused first, and what lies behind the window takes no
+    // input until the last message is closed.
+    void ShowFailure(const std::string& text);
 
 private:
     // start-up
@@ -224,7 +232,7 @@ private:
     void UpdateSuspendButtons();
     void ShowTestName(const std::string& text);
     void EndSavedNotice();
-    void RefuseLoad(const std::string& reason);
+    void RefuseLoad(const std::string& reason, int errorNumber = 0);
 
     // menu
     MenuLists Lists();
@@ -248,7 +256,9 @@ private:
     // Ends the running test and its run, back to the menu; false when no
     // test screen was showing.
     bool AbandonTest();
-    void ShowFailure(const std::string& text);
+    void PlaceMeldung();
+    void HoldBehindMeldung();
+    void MeldungClosed();
     void StopTest();
     void StartTicks();
     void StopTicks();
@@ -408,6 +418,11 @@ private:
     app::Label* m_jaNeinLabel = nullptr;
     ui::TThbitbtn* m_jaButton = nullptr;
     ui::TThbitbtn* m_neinButton = nullptr;
+
+    TMeldung* m_meldung = nullptr;
+    // What the open message window disabled, and where the focus was.
+    std::vector<app::Control*> m_heldByMeldung;
+    app::Control* m_focusBeforeMeldung = nullptr;
 
     TSettings* m_settings = nullptr;
     THilfe* m_hilfe = nullptr;

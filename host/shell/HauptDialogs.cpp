@@ -1,14 +1,16 @@
-// The end-of-test screen, the yes/no window with its three questions, and
-// the way out through the credits.
+// The end-of-test screen, the yes/no window with its three questions, the
+// message window, and the way out through the credits.
 #include "host/shell/Haupt.h"
 
 #include "host/results/ResultReaders.h"
+#include "host/shell/Meldung.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <sys/stat.h>
+#include <utility>
 
 namespace kestrava::shell {
 
@@ -178,6 +180,69 @@ void THaupt::NeinButtonClick()
         break;
     }
 }
+
+// ---------------------------------------------------------- messages
+
+void THaupt::ShowFailure(const std::string& text)
+{
+    if (m_meldung == nullptr) {
+        // Before the window's controls exist only the system's box can
+        // tell (and, failing that, standard error).
+        m_app.GetBackend().MessageBox("Der Kestrava", text);
+        return;
+    }
+    if (!m_meldung->Add(text))
+        return;
+    // The candidate reads while the test clock stands, as at the Pause key.
+    if (TestRunning() && m_timer1.Enabled()) {
+        m_pause->SetPressed(true);
+        PauseTest();
+    }
+    m_focusBeforeMeldung = m_app.FocusedControl();
+    m_meldung->BringToFront();
+    PlaceMeldung();
+    m_meldung->ShowComposed();
+    m_meldung->SetFocus();
+    HoldBehindMeldung();
+}
+
+void THaupt::PlaceMeldung()
+{
+    CentreWindow(*m_meldung);
+    // Below the test's announcement ("Pause"), which stays readable, where
+    // the screen has room for it.
+    if (m_window1->Visible()) {
+        const int32_t top = m_window1->Top() + m_window1->Height() + 8;
+        if (top + m_meldung->Height() <= m_app.MainForm().Height())
+            m_meldung->SetPosition(m_meldung->Left(), top);
+    }
+}
+
+// Disables every screen and window behind the open message window (as a
+// modal dialog is made here), also one the runner enabled since it opened.
+void THaupt::HoldBehindMeldung()
+{
+    if (!m_meldung->Visible())
+        return;
+    for (app::Control* c : m_app.MainForm().Children())
+        if (c != m_meldung && c != m_splash && c->Visible() && c->Enabled()) {
+            c->SetEnabled(false);
+            m_heldByMeldung.push_back(c);
+        }
+    m_meldung->SetFocus();
+}
+
+void THaupt::MeldungClosed()
+{
+    for (app::Control* c : m_heldByMeldung)
+        c->SetEnabled(true);
+    m_heldByMeldung.clear();
+    app::Control* focus = std::exchange(m_focusBeforeMeldung, nullptr);
+    if (focus != nullptr && focus != m_splash && focus->Showing() && focus->EnabledInTree())
+        focus->SetFocus();
+}
+
+// ------------------------------------------------------------ credits
 
 void THaupt::MediaPlayer1Notify()
 {

@@ -1,7 +1,8 @@
 // A module that fails its test: an exception out of DispatchMessage, or a
 // test whose time has long run out without the module reporting its end.
-// Either ends the run the way "J" to the abort question ends it, and a
-// message box tells the candidate; the menu is usable again at once.
+// Either ends the run the way "J" to the abort question ends it, and the
+// message window tells the candidate; the menu is usable again once it is
+// closed.
 #include "host/shell/Haupt.h"
 
 #include "host/core/DLLImport.h"
@@ -11,8 +12,6 @@
 namespace kestrava::shell {
 
 namespace {
-
-constexpr const char* kBoxTitle = "Der Kestrava";
 
 // Where in its test the module failed, for a sentence "… hat <step> einen
 // Fehler gemeldet".
@@ -113,7 +112,5 @@ bool THaupt::AbandonTest()
     ShowBusy(false);
     return true;
 }
-
-void THaupt::ShowFailure(const std::string& text) { m_app.GetBackend().MessageBox(kBoxTitle, text); }
 
 } // namespace kestrava::shell

@@ -4,6 +4,7 @@
 #include "host/shell/Haupt.h"
 
 #include "host/core/DLLImport.h"
+#include "host/shell/Meldung.h"
 #include "platform/gdi/Paths.h"
 #include "platform/gdi/Text.h"
 
@@ -221,12 +222,14 @@ void THaupt::Timer2Timer()
         m_countDownPanel->ShowComposed();
     else
         m_host.SetBlocked(false);
-    if (m_holdStart) {
-        // The focus went while the title showed: the test waits, paused,
-        // until the candidate is back and releases Pause.
+    if (m_holdStart || m_meldung->Visible()) {
+        // The focus went while the title showed, or a message is open: the
+        // test waits, paused, until the candidate is back and releases
+        // Pause.
         m_holdStart = false;
         m_pause->SetPressed(true);
         PauseTest();
+        HoldBehindMeldung();
         return;
     }
     m_pause->SetPressed(false);
@@ -369,6 +372,7 @@ void THaupt::Timer3Timer()
             m_menuePanel->SetEnabled(true);
         }
         ShowBusy(false);
+        HoldBehindMeldung();
         return;
     }
     StopTest();

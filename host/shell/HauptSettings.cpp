@@ -4,6 +4,7 @@
 
 #include "host/core/JoystickPanel.h"
 #include "host/results/ResetResults.h"
+#include "host/shell/Meldung.h"
 #include "platform/app/Keys.h"
 #include "platform/gdi/Paths.h"
 
@@ -63,6 +64,7 @@ void THaupt::SetDialogCursors()
     m_settings->SetHandCursor(m_handCursor);
     m_hilfe->SetCursors(m_arrowCursor, m_handCursor);
     m_volumePanel->Thumb().SetCursor(m_handCursor);
+    m_meldung->Ok().SetCursor(m_handCursor);
 }
 
 // -------------------------------------------------------------- preferences

@@ -6,6 +6,7 @@
 #include "host/core/DLLImport.h"
 #include "host/core/MappedRange.h"
 #include "host/shell/Suspend.h"
+#include "platform/gdi/FileCause.h"
 
 #include <algorithm>
 #include <cstring>
@@ -16,7 +17,6 @@ namespace kestrava::shell {
 namespace {
 
 constexpr uint32_t kSavedShownMs = 2000;
-constexpr const char* kBoxTitle = "Der Kestrava";
 
 } // namespace
 
@@ -82,6 +82,9 @@ void THaupt::DiskClick()
     if (m_host.Faulted())
         return;
     std::string error;
+    // What the user reads: the module's block, or the file's cause.
+    std::string cause;
+    int errorNumber = 0;
     bool ok = true;
     {
         std::lock_guard<std::mutex> guard(m_canvas.Lock());
@@ -102,8 +105,12 @@ void THaupt::DiskClick()
             }
         }
     }
-    if (ok)
-        ok = WriteSuspendedRun(SuspendFilePath(), run, error);
+    if (!ok)
+        cause = "Das Testmodul nennt einen Testzustand, der sich nicht sichern lässt.";
+    if (ok && !WriteSuspendedRun(SuspendFilePath(), run, error, &errorNumber)) {
+        ok = false;
+        cause = std::string(kSuspendFileName) + ": " + FileCauseText(errorNumber) + ".";
+    }
     if (wasRunning)
         StartTicks();
     if (!ok) {
@@ -114,7 +121,7 @@ void THaupt::DiskClick()
             m_pause->SetPressed(true);
             PauseTest();
         }
-        m_app.GetBackend().MessageBox(kBoxTitle, "Der Testlauf konnte nicht gespeichert werden.\n\n(" + error + ")");
+        ShowFailure("Der Testlauf konnte nicht gespeichert werden.\n\n" + cause);
         return;
     }
     // A short notice in the bar's title frame; the test goes on meanwhile.
@@ -123,10 +130,13 @@ void THaupt::DiskClick()
     m_savedTimer = m_app.Loop().SetTimer(kSavedShownMs, false, [this] { EndSavedNotice(); });
 }
 
-void THaupt::RefuseLoad(const std::string& reason)
+void THaupt::RefuseLoad(const std::string& reason, int errorNumber)
 {
-    std::cerr << "velomar: the saved run was not loaded: " << reason << '\n';
-    m_app.GetBackend().MessageBox(kBoxTitle, RefusalText(reason));
+    std::cerr << "velomar: the saved run was not loaded: " << reason;
+    if (errorNumber != 0)
+        std::cerr << " (" << std::strerror(errorNumber) << ')';
+    std::cerr << '\n';
+    ShowFailure(RefusalText(reason));
 }
 
 void THaupt::LoadButtonClick()
@@ -137,12 +147,13 @@ void THaupt::LoadButtonClick()
     // that fails stays where it is and the menu stays as it was.
     SuspendedRun saved;
     std::string reason;
-    switch (ReadSuspendedRun(SuspendFilePath(), saved, reason)) {
+    int errorNumber = 0;
+    switch (ReadSuspendedRun(SuspendFilePath(), saved, reason, &errorNumber)) {
     case SuspendRead::Missing:
         UpdateSuspendButtons();
         return;
     case SuspendRead::Refused:
-        RefuseLoad(reason);
+        RefuseLoad(reason, errorNumber);
         return;
     case SuspendRead::Loaded:
         break;

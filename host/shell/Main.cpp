@@ -6,6 +6,7 @@
 #include "platform/app/Application.h"
 #include "platform/app/TerminationSignals.h"
 #include "platform/folder/ProgramFolder.h"
+#include "platform/gdi/FileCause.h"
 #include "platform/sdl/SdlBackend.h"
 #include "platform/sdl/SdlWaveOut.h"
 
@@ -60,11 +61,12 @@ int main()
     }
     if (!placed) {
         // The reason in detail went to standard error; the user learns
-        // which folder it is about.
+        // which folder it is about and the cause in a word.
         backend.MessageBox("Der Kestrava", placement.programDir.empty()
                                                ? "Für Ihre Ergebnisse fehlt ein persönlicher Ordner\n(HOME ist nicht gesetzt)."
                                                : "Der Ordner für Ihre Ergebnisse kann nicht angelegt werden:\n" +
-                                                     placement.programDir);
+                                                     placement.programDir + "\n\n(" +
+                                                     FileCauseText(placement.errorNumber) + ")");
         return 1;
     }
     shell::THaupt::Options options;

@@ -1,6 +1,7 @@
 #include "host/shell/Suspend.h"
 
 #include "host/shell/DurableFile.h"
+#include "platform/gdi/FileCause.h"
 #include "protocol/MyMessages.h"
 
 #include <fcntl.h>
@@ -196,19 +197,31 @@ bool SuspendFileExists(const std::string& path)
     return ::lstat(path.c_str(), &info) == 0;
 }
 
-SuspendRead ReadSuspendedRun(const std::string& path, SuspendedRun& run, std::string& reason)
+SuspendRead ReadSuspendedRun(const std::string& path, SuspendedRun& run, std::string& reason, int* errorNumber)
 {
+    const std::string unopened = "die Datei " + std::string(kSuspendFileName) + " lässt sich nicht öffnen: ";
+    auto failed = [&](const std::string& what, int code) {
+        reason = what + FileCauseText(code) + ".";
+        if (errorNumber != nullptr)
+            *errorNumber = code;
+        return SuspendRead::Refused;
+    };
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT)
             return SuspendRead::Missing;
-        reason = "die Datei " + std::string(kSuspendFileName) + " lässt sich nicht öffnen (" + std::strerror(errno) + ").";
-        return SuspendRead::Refused;
+        return failed(unopened, errno);
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (::fstat(fd, &info) != 0) {
+        const int code = errno;
         ::close(fd);
-        reason = std::string(kSuspendFileName) + " ist keine gewöhnliche Datei.";
+        return failed(unopened, code);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        const FileCause cause = S_ISDIR(info.st_mode) ? FileCause::FolderInTheWay : FileCause::NotRegularFile;
+        reason = unopened + FileCauseText(cause) + ".";
         return SuspendRead::Refused;
     }
     if (info.st_size > kMaxFileBytes) {
@@ -227,8 +240,7 @@ SuspendRead ReadSuspendedRun(const std::string& path, SuspendedRun& run, std::st
         if (got < 0) {
             const int code = errno;
             ::close(fd);
-            reason = "die Datei lässt sich nicht lesen (" + std::string(std::strerror(code)) + ").";
-            return SuspendRead::Refused;
+            return failed("die Datei " + std::string(kSuspendFileName) + " lässt sich nicht lesen: ", code);
         }
         if (got == 0)
             break;
@@ -240,10 +252,10 @@ SuspendRead ReadSuspendedRun(const std::string& path, SuspendedRun& run, std::st
     return SuspendRead::Loaded;
 }
 
-bool WriteSuspendedRun(const std::string& path, const SuspendedRun& run, std::string& error)
+bool WriteSuspendedRun(const std::string& path, const SuspendedRun& run, std::string& error, int* errorNumber)
 {
     const std::vector<uint8_t> bytes = EncodeSuspendedRun(run);
-    return WriteFileDurably(path, bytes.data(), bytes.size(), error);
+    return WriteFileDurably(path, bytes.data(), bytes.size(), error, errorNumber);
 }
 
 bool MatchSuspendedTitles(SuspendedRun& run, const TestCatalogue& catalogue, std::string& reason)

@@ -55,15 +55,20 @@ enum class SuspendRead { Missing, Loaded, Refused };
 
 // Reads and decodes the file at path. Missing when nothing exists there;
 // Refused, with the reason, when it is no regular file, cannot be read whole,
-// or does not decode. Opened without blocking, so a FIFO cannot hang.
-SuspendRead ReadSuspendedRun(const std::string& path, SuspendedRun& run, std::string& reason);
+// or does not decode. Opened without blocking, so a FIFO cannot hang. A
+// failing call puts its errno into *errorNumber (the reason names its cause
+// in German; the system's own text is for standard error).
+SuspendRead ReadSuspendedRun(const std::string& path, SuspendedRun& run, std::string& reason,
+                             int* errorNumber = nullptr);
 
 // Whether anything exists at path (the menu offers loading then).
 bool SuspendFileExists(const std::string& path);
 
 // Writes the file so that a crash leaves the earlier file or the new one
-// whole. False with a one-line reason.
-bool WriteSuspendedRun(const std::string& path, const SuspendedRun& run, std::string& error);
+// whole. False with a one-line reason (English) and the failing call's
+// errno in *errorNumber.
+bool WriteSuspendedRun(const std::string& path, const SuspendedRun& run, std::string& error,
+                       int* errorNumber = nullptr);
 
 // The CatalogueIndex of an entry whose test is no longer in the catalogue:
 // it names no test (the end screen leaves it out).

@@ -14,10 +14,18 @@ namespace kestrava::folder {
 
 namespace {
 
-std::string Reason(const std::string& what, const std::string& path)
-{
-    return what + " " + path + ": " + std::strerror(errno);
-}
+// The reason for the log, and the errno for the user's message.
+struct Failure {
+    std::string& text;
+    int* errorNumber;
+    void Note(const std::string& what, const std::string& path)
+    {
+        const int code = errno;
+        text = what + " " + path + ": " + std::strerror(code);
+        if (errorNumber != nullptr)
+            *errorNumber = code;
+    }
+};
 
 // The names in a folder, "." and ".." left out; empty when it cannot be read.
 std::vector<std::string> NamesIn(const std::string& folder)
@@ -43,26 +51,28 @@ std::string LinkTarget(const std::string& path)
     return std::string(buffer, static_cast<size_t>(n));
 }
 
-bool MakeFolder(const std::string& path, std::string& error)
+bool MakeFolder(const std::string& path, Failure& error)
 {
     if (::mkdir(path.c_str(), 0755) == 0)
         return true;
     struct stat st{};
     if (errno == EEXIST && ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         return true;
-    error = Reason("cannot make the folder", path);
+    if (errno == EEXIST)
+        errno = ENOTDIR; // a file holds the folder's name
+    error.Note("cannot make the folder", path);
     return false;
 }
 
 // Points `link` at `target`: a new link goes in under a temporary name and
 // is renamed over the old one, so a second program starting at the same
 // moment never sees the name missing.
-bool PlaceLink(const std::string& target, const std::string& link, std::string& error)
+bool PlaceLink(const std::string& target, const std::string& link, Failure& error)
 {
     const std::string temporary = link + ".kestrava-link-" + std::to_string(::getpid());
     ::unlink(temporary.c_str());
     if (::symlink(target.c_str(), temporary.c_str()) != 0 || ::rename(temporary.c_str(), link.c_str()) != 0) {
-        error = Reason("cannot link", link);
+        error.Note("cannot link", link);
         ::unlink(temporary.c_str());
         return false;
     }
@@ -70,7 +80,7 @@ bool PlaceLink(const std::string& target, const std::string& link, std::string& 
 }
 
 bool Mirror(const std::string& installed, const std::string& user, const std::string& root, bool top,
-            std::string& error)
+            Failure& error)
 {
     if (!MakeFolder(user.substr(0, user.size() - 1), error))
         return false;
@@ -160,7 +170,8 @@ std::string UserFolder()
     return UserFolderOf(std::getenv("XDG_DATA_HOME"), home);
 }
 
-bool MirrorInstalledFolder(const std::string& installed, const std::string& user, std::string& error)
+bool MirrorInstalledFolder(const std::string& installed, const std::string& user, std::string& error,
+                           int* errorNumber)
 {
     if (installed.empty() || user.empty() || installed.back() != '/' || user.back() != '/') {
         error = "the folders must end with '/'";
@@ -170,12 +181,13 @@ bool MirrorInstalledFolder(const std::string& installed, const std::string& user
         error = "the user's folder " + user + " lies in the installed folder " + installed + " or around it";
         return false;
     }
+    Failure failure{error, errorNumber};
     // The folders above the user's folder ($HOME/.local/share) may not exist yet.
     for (size_t slash = user.find('/', 1); slash != std::string::npos && slash + 1 < user.size();
          slash = user.find('/', slash + 1))
-        if (!MakeFolder(user.substr(0, slash), error))
+        if (!MakeFolder(user.substr(0, slash), failure))
             return false;
-    return Mirror(installed, user, installed, true, error);
+    return Mirror(installed, user, installed, true, failure);
 }
 
 bool PlaceProgram(const std::string& programPath, bool setUp, Placement& placement, std::string& error)
@@ -197,7 +209,7 @@ bool PlaceProgram(const std::string& programPath, bool setUp, Placement& placeme
         return false;
     }
     placement.programPath = placement.programDir + programPath.substr(folder.size());
-    return !setUp || MirrorInstalledFolder(folder, placement.programDir, error);
+    return !setUp || MirrorInstalledFolder(folder, placement.programDir, error, &placement.errorNumber);
 }
 
 } // namespace kestrava::folder

@@ -50,14 +50,17 @@ std::string UserFolder();
 // package dropped it) is removed; anything else the user's folder holds
 // (results, preferences, a file put in place of a link) is left alone. Run
 // at every start, so an update of the package shows at once. False, with a
-// one-line reason, when the folder cannot be made.
-bool MirrorInstalledFolder(const std::string& installed, const std::string& user, std::string& error);
+// one-line reason (English, for standard error) and the failing call's errno
+// in *errorNumber, when the folder cannot be made.
+bool MirrorInstalledFolder(const std::string& installed, const std::string& user, std::string& error,
+                           int* errorNumber = nullptr);
 
 // Where the program reads and writes, as decided at start.
 struct Placement {
     FolderMode mode = FolderMode::Portable;
     std::string programDir;  // ends with '/'
     std::string programPath; // programDir + the program's name (for NAME.INI)
+    int errorNumber = 0;     // when the user's folder could not be made: the failing call's errno
 };
 // Portable: the program's own folder. Installed: the user's folder, set up
 // by MirrorInstalledFolder when `setUp` is true. False, with a reason, when

@@ -2,6 +2,7 @@
 // the user's own folder lies, and the mirror of an installed folder that
 // the rest of the program must not be able to tell from the real thing.
 #include "platform/folder/ProgramFolder.h"
+#include "platform/gdi/FileCause.h"
 #include "platform/gdi/Folders.h"
 
 #include <gtest/gtest.h>
@@ -159,8 +160,10 @@ TEST_F(FolderTest, AFolderThatCannotBeMadeIsReportedAndNothingIsPlacedInside)
     fs::create_directories(root / "home/.local");
     std::ofstream(root / "home/.local/share") << "a file where the folder belongs";
     std::string error;
-    EXPECT_FALSE(MirrorInstalledFolder(Installed(), User(), error));
+    int code = 0;
+    EXPECT_FALSE(MirrorInstalledFolder(Installed(), User(), error, &code));
     EXPECT_NE(error.find(".local/share"), std::string::npos) << error;
+    EXPECT_STREQ(FileCauseText(code), "an Stelle eines Ordners liegt eine Datei") << error;
     EXPECT_FALSE(MirrorInstalledFolder(Installed(), Installed() + "TESTS/", error)) << "a folder inside itself";
 }
 

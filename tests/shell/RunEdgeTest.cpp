@@ -2,8 +2,8 @@
 // lost before the ticks begin, keys in the moment after a module ended, a
 // stray tick after a pause, clicks on the test bar, a countdown below zero,
 // a test split into segments on the end screen, the end screen after the
-// window was laid out again, and the test's help asked for just after the
-// end.
+// window was laid out again, the test's help asked for just after the end,
+// and the pause over a countdown.
 #include "ShellFixture.h"
 
 #include "../results/ResultFileBuilder.h"
@@ -225,6 +225,40 @@ TEST_F(RunEdgeTest, ACountdownBelowZeroCountsAsNone)
     EXPECT_EQ(haupt->TickCount(), 0);
     Advance(60000);
     EXPECT_EQ(Count(folder.Log("A"), "ticks 6000 first 10 last 60000"), 1) << folder.Log("A");
+}
+
+// "Pause" lies above the countdown that stands still: the announcement
+// window's opaque middle looks the same as over the running test.
+TEST_F(RunEdgeTest, PauseDuringTheCountdownShowsAboveTheCountdown)
+{
+    StartAlpha(5000);
+    Advance(2000 + 1000);
+    ASSERT_TRUE(haupt->CountDownPanel().Visible());
+    auto middle = [&] {
+        // The skin's corners are 29 pixels wide; between them every pixel
+        // of the window is its own, whatever lies behind.
+        const gdi::Rect r = haupt->Window1().ScreenRect();
+        std::vector<gdi::Pixel> pixels;
+        for (int32_t y = r.top; y < r.bottom; ++y)
+            for (int32_t x = r.left + 29; x < r.right - 29; ++x)
+                pixels.push_back(backend.Frame().GetPixel(x, y));
+        return pixels;
+    };
+    Key(VK_PAUSE);
+    ASSERT_EQ(haupt->Testeinblendung().Text(), "Pause");
+    EXPECT_TRUE(haupt->CountDownPanel().Visible()) << "the countdown stands still below";
+    const gdi::Rect r = haupt->Window1().ScreenRect();
+    const app::Control* top = app.ControlAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    EXPECT_TRUE(top == &haupt->Window1() || haupt->Window1().IsAncestorOf(top));
+    const std::vector<gdi::Pixel> overCountdown = middle();
+    Shot("messages-pause-countdown");
+
+    Key(VK_PAUSE);
+    Advance(4000);
+    ASSERT_FALSE(haupt->CountDownPanel().Visible());
+    Key(VK_PAUSE);
+    ASSERT_TRUE(haupt->Window1().Visible());
+    EXPECT_TRUE(middle() == overCountdown);
 }
 
 TEST_F(RunEdgeTest, EachSegmentOfASplitTestShowsItsOwnRecord)

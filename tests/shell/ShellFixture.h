@@ -4,6 +4,7 @@
 #pragma once
 
 #include "host/shell/Haupt.h"
+#include "host/shell/Meldung.h"
 #include "platform/app/Application.h"
 #include "platform/app/ManualClock.h"
 #include "platform/headless/HeadlessBackend.h"
@@ -11,11 +12,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace kestrava::shell::testing {
 
@@ -183,6 +186,37 @@ protected:
         ClickOn(haupt->OkButton());
     }
 
+    // The message the program's message window shows, closed with Enter;
+    // empty (and a failure) when none is open.
+    std::string CloseMessage()
+    {
+        if (!haupt->Meldung().Visible()) {
+            ADD_FAILURE() << "no message is shown";
+            return {};
+        }
+        const std::string text = haupt->Meldung().Text();
+        Type("\r");
+        return text;
+    }
+    // Closes every message shown, keeping their texts in `messages`; how
+    // many there were in all.
+    size_t ReadMessages()
+    {
+        while (haupt->Meldung().Visible())
+            messages.push_back(CloseMessage());
+        return messages.size();
+    }
+    // Saves the screen as NAME.png in the folder KESTRAVA_SHOTS names, when
+    // it names one: pictures of the screens for a person to look at.
+    void Shot(const std::string& name)
+    {
+        const char* shots = std::getenv("KESTRAVA_SHOTS");
+        if (shots == nullptr || shots[0] == '\0')
+            return;
+        std::string error;
+        EXPECT_TRUE(backend.SaveFrame(std::string(shots) + "/" + name + ".png", &error)) << error;
+    }
+
     // A timed fake test alone, for one minute, through the menu.
     void StartOneMinuteOfAlpha()
     {
@@ -198,6 +232,7 @@ protected:
     app::HeadlessBackend backend;
     app::Application app;
     std::unique_ptr<THaupt> haupt;
+    std::vector<std::string> messages; // closed by ReadMessages
 };
 
 } // namespace kestrava::shell::testing

@@ -163,6 +163,7 @@ protected:
 
         ASSERT_TRUE(backend.MessageBoxes().empty())
             << "message box: " << backend.MessageBoxes().front().text << where;
+        ASSERT_FALSE(haupt->Meldung().Visible()) << "message: " << haupt->Meldung().Text() << where;
         // The backend keeps every presented rectangle; only the program's
         // own memory is of interest here.
         backend.ClearPresented();
