@@ -414,8 +414,8 @@ TEST_F(SuspendTest, AGoneTestThatRanDoesNotBlockTheResumeAndOneToComeDoes)
     ASSERT_TRUE(WriteSuspendedRun(SavPath(), coming, error)) << error;
     haupt->FormActivate();
     ClickOn(haupt->LoadButton());
-    ASSERT_FALSE(backend.MessageBoxes().empty());
-    EXPECT_EQ(backend.MessageBoxes().back().text,
+    ASSERT_TRUE(haupt->Meldung().Visible());
+    EXPECT_EQ(CloseMessage(),
               std::string(kRefusal) + "der Test \xe2\x80\x9e" "Alpha\xe2\x80\x9c ist nicht mehr vorhanden.");
     EXPECT_TRUE(haupt->MenuePanel().Visible());
 
@@ -424,9 +424,8 @@ TEST_F(SuspendTest, AGoneTestThatRanDoesNotBlockTheResumeAndOneToComeDoes)
     const std::vector<uint8_t> bytes = EncodeSuspendedRun(run);
     std::ofstream(SavPath(), std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size() - kChecksumTrailerBytes));
-    const size_t boxes = backend.MessageBoxes().size();
     ClickOn(haupt->LoadButton());
-    EXPECT_EQ(backend.MessageBoxes().size(), boxes);
+    EXPECT_FALSE(haupt->Meldung().Visible());
     ExpectPausedResume();
     EXPECT_EQ(haupt->Run().Entries()[0].CatalogueIndex, kNoCatalogueEntry);
     EXPECT_NE(haupt->TestName().Text().find("Beta"), std::string::npos);
