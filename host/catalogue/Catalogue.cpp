@@ -403,6 +403,15 @@ int32_t ThumbListPosition(const ThumbTrack& track, int32_t thumbTop, int32_t lis
     return static_cast<int32_t>(static_cast<int64_t>(listMax) * offset / travel);
 }
 
+int32_t ThumbTopForPosition(const ThumbTrack& track, int32_t position, int32_t listMax)
+{
+    const int64_t travel = static_cast<int64_t>(track.height) - track.thumbHeight;
+    if (travel <= 0 || listMax <= 0)
+        return track.top;
+    const int64_t p = std::clamp<int64_t>(position, 0, listMax);
+    return static_cast<int32_t>(track.top + (p * travel + listMax - 1) / listMax);
+}
+
 void ScrollTestColumns(const MenuLists& lists, int32_t position)
 {
     lists.TestListBox.SetPosition(position);

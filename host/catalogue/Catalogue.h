@@ -167,6 +167,11 @@ private:
 // The list position for a thumb top: trunc(max × (top − T) ÷ (H − h)). A
 // track no taller than the thumb gives 0.
 int32_t ThumbListPosition(const ThumbTrack& track, int32_t thumbTop, int32_t listMax);
+// The reverse, for a list scrolled by other means (the wheel): the first
+// thumb top down the track whose list position is at least position,
+// T + ceil(position × (H − h) ÷ max). Wherever the track has at least as many
+// pixels as the list has positions, ThumbListPosition gives position back.
+int32_t ThumbTopForPosition(const ThumbTrack& track, int32_t position, int32_t listMax);
 
 // Regler1: the three test columns scroll together. Regler2 sets the
 // program list's position directly.

@@ -116,9 +116,10 @@ TAuswertung::TAuswertung()
     m_regler->SetPicture(ui::LoadResourceBitmap("AuswertungsRegler"));
     m_regler->SetBounds(567, kKnobTop, 15, kKnobHeight);
     m_regler->track = [] { return ThumbTrack{kKnobTop, kKnobBottom - kKnobTop + kKnobHeight, kKnobHeight}; };
-    m_regler->onMoved = [this](int32_t top) {
-        m_list->SetPosition(ThumbListPosition(m_regler->track(), top, m_list->Max()));
-    };
+    m_regler->lists = {m_list};
+    // The list takes no mouse input: the wheel anywhere over the dialog
+    // scrolls it while the knob shows.
+    m_regler->TakeWheel(*this);
 
     OnKeyDown = [this](uint32_t& key, app::Modifiers) { ArrowKey(key); };
     OnKeyPress = [this](uint8_t& ch) {

@@ -54,11 +54,40 @@ app::Image& MakeImage(app::Control& parent, const std::string& name, bool stretc
 
 // ------------------------------------------------------------------ TRegler
 
+void TRegler::SetListPosition(int32_t position)
+{
+    for (ui::TMyCustomListBox* list : lists)
+        list->SetPosition(position);
+}
+
 void TRegler::MoveTo(int32_t top)
 {
     SetPosition(Left(), top);
-    if (onMoved)
-        onMoved(top);
+    if (!lists.empty() && track)
+        SetListPosition(ThumbListPosition(track(), top, lists.front()->Max()));
+}
+
+void TRegler::ScrollLines(int32_t lines)
+{
+    if (!Visible() || lists.empty() || !track)
+        return;
+    const ui::TMyCustomListBox& lead = *lists.front();
+    const int32_t max = lead.Max();
+    const int32_t position = static_cast<int32_t>(
+        std::clamp<int64_t>(static_cast<int64_t>(lead.Position()) + lines, 0, std::max(max, 0)));
+    SetListPosition(position);
+    SetPosition(Left(), ThumbTopForPosition(track(), position, max));
+}
+
+void TRegler::TakeWheel(app::Control& control)
+{
+    control.OnMouseWheel = [this](int32_t delta, int32_t, int32_t) { ScrollLines(-delta * kWheelLines); };
+}
+
+bool TRegler::MouseWheel(int32_t delta, int32_t, int32_t)
+{
+    ScrollLines(-delta * kWheelLines);
+    return true;
 }
 
 void TRegler::MoveBy(int32_t dy)
@@ -354,16 +383,24 @@ void THaupt::BuildMenu()
     m_regler1->SetPicture(ui::LoadResourceBitmap("Regler1"));
     m_regler1->SetSize(m_regler1->Picture().Width(), m_regler1->Picture().Height());
     m_regler1->track = [this] { return ThumbTrack{m_menueMitte->Top(), m_menueMitte->Height(), m_regler1->Height()}; };
-    m_regler1->onMoved = [this](int32_t top) {
-        ScrollTestColumns(Lists(), ThumbListPosition(m_regler1->track(), top, m_testList->Max()));
+    // The three test columns scroll together.
+    m_regler1->lists = {m_testList, m_dauerList, m_punkteList};
+    m_regler1->TakeWheel(*m_testList);
+    // The duration and points columns take no mouse input, so the wheel
+    // over them reaches the menu panel.
+    m_menuePanel->OnMouseWheel = [this](int32_t delta, int32_t x, int32_t y) {
+        for (const ui::TMyCustomListBox* column : {m_dauerList, m_punkteList}) {
+            const gdi::Rect& r = column->Bounds();
+            if (x >= r.left && x < r.right && y >= r.top && y < r.bottom)
+                m_regler1->ScrollLines(-delta * TRegler::kWheelLines);
+        }
     };
     m_regler2 = &m_menuePanel->Create<TRegler>();
     m_regler2->SetPicture(ui::LoadResourceBitmap("Regler2"));
     m_regler2->SetSize(m_regler2->Picture().Width(), m_regler2->Picture().Height());
     m_regler2->track = [this] { return ThumbTrack{m_menueMitte->Top(), m_menueMitte->Height(), m_regler2->Height()}; };
-    m_regler2->onMoved = [this](int32_t top) {
-        m_programmList->SetPosition(ThumbListPosition(m_regler2->track(), top, m_programmList->Max()));
-    };
+    m_regler2->lists = {m_programmList};
+    m_regler2->TakeWheel(*m_programmList);
 
     m_goButton = &MakeButton<ui::TThbitbtn>(*m_menuePanel, "GoButton", 0, 0);
     m_frageButton = &MakeButton<ui::TThbitbtn>(*m_menuePanel, "FrageButton", 0, 0);
@@ -579,11 +616,10 @@ void THaupt::BuildDialogs()
     m_regler5->SetBounds(366, 37, 14, 26);
     // The knob runs from top 37 to top 154 beside the two lists.
     m_regler5->track = [] { return ThumbTrack{37, 154 - 37 + 26, 26}; };
-    m_regler5->onMoved = [this](int32_t top) {
-        const int32_t position = ThumbListPosition(m_regler5->track(), top, m_endeListe1->Max());
-        m_endeListe1->SetPosition(position);
-        m_endeListe2->SetPosition(position);
-    };
+    m_regler5->lists = {m_endeListe1, m_endeListe2};
+    // The lists take no mouse input: the wheel anywhere over the dialog
+    // scrolls them.
+    m_regler5->TakeWheel(*m_ende);
     m_endeOk = &MakeButton<ui::TThbitbtn>(*m_ende, "EndeOk", 274, 170);
     m_endeOk->OnClick = [this] { EndeOkClick(); };
     m_ende->OnKeyDown = [this](uint32_t& key, app::Modifiers) {

@@ -7,6 +7,7 @@
 #include "ui/Resources.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <iostream>
 
@@ -237,16 +238,46 @@ void THilfe::ImageMouseUp(app::MouseButton button, int32_t x, int32_t y)
     m_pressed.reset();
     if (pressed && pressed->Contains(x, y)) {
         Activate(*pressed);
-        // The page may have moved under the mouse.
-        if (App() != nullptr) {
-            int32_t mx = 0;
-            int32_t my = 0;
-            if (App()->MousePosition(mx, my)) {
-                m_image->ScreenToClient(mx, my);
-                Hover(mx, my);
-            }
-        }
+        HoverAtMouse();
     }
+}
+
+void THilfe::HoverAtMouse()
+{
+    int32_t mx = 0;
+    int32_t my = 0;
+    if (App() != nullptr && App()->MousePosition(mx, my)) {
+        m_image->ScreenToClient(mx, my);
+        Hover(mx, my);
+    }
+}
+
+void THilfe::ScrollBy(int32_t dy)
+{
+    const int32_t before = m_offset;
+    ScrollTo(static_cast<int32_t>(std::clamp<int64_t>(int64_t(m_offset) + dy, 0, MaxOffset())));
+    if (m_offset != before)
+        HoverAtMouse();
+}
+
+bool THilfe::MouseWheel(int32_t delta, int32_t, int32_t)
+{
+    ScrollBy(static_cast<int32_t>(std::clamp<int64_t>(-int64_t(delta) * kWheelStep, INT32_MIN, INT32_MAX)));
+    return true;
+}
+
+void THilfe::KeyDown(uint32_t& key, app::Modifiers modifiers)
+{
+    switch (key) {
+    case app::VK_UP: ScrollBy(-kLineStep); break;
+    case app::VK_DOWN: ScrollBy(kLineStep); break;
+    case app::VK_PRIOR: ScrollBy(-(kViewHeight - kLineStep)); break;
+    case app::VK_NEXT: ScrollBy(kViewHeight - kLineStep); break;
+    case app::VK_HOME: ScrollBy(-m_offset); break;
+    case app::VK_END: ScrollBy(MaxOffset() - m_offset); break;
+    default: ui::TBackWindow::KeyDown(key, modifiers); return;
+    }
+    key = 0;
 }
 
 void THilfe::Activate(const HelpLink& link)

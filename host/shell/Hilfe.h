@@ -1,7 +1,9 @@
 // The help viewer: a skinned window (background "HILFE", 400 x 400) with a
 // black view HilfeBox at (5, 37), 374 x 309, in which the page picture
 // HilfeImage scrolls; the thumb Regler4 at left 379 runs from top 37 to 320;
-// HilfeOk at (280, 351) closes.
+// HilfeOk at (280, 351) closes. Besides the thumb and the links, the wheel
+// (three text lines a notch), the arrow keys (a line), Page Up and Down (a
+// view less a line) and Home and End scroll the page, the thumb following.
 //
 // A page is a picture with links (HelpLinks.h). The index page is built
 // here: the program folder's HELP.BMP with one link for the general help and
@@ -47,6 +49,10 @@ public:
     static constexpr int32_t kThumbTop = 37;
     static constexpr int32_t kThumbBottom = 320;
     static constexpr int32_t kThumbRun = kThumbBottom - kThumbTop; // 283
+    // A text line of the pages, the step of an arrow key; a notch of the
+    // wheel scrolls three of them.
+    static constexpr int32_t kLineStep = 20;
+    static constexpr int32_t kWheelStep = 3 * kLineStep;
     // The index's link font: Arial Black 12 pt, drawn with the heaviest
     // sans face; 23 px is that font's cell at 96 dpi.
     static constexpr int32_t kIndexFontHeight = 23;
@@ -74,6 +80,9 @@ public:
     // Closing: no links, thumb at the top, no picture, offset 0, no page.
     void Clear();
 
+    bool MouseWheel(int32_t delta, int32_t x, int32_t y) override;
+    void KeyDown(uint32_t& key, app::Modifiers modifiers) override;
+
     // ---- what tests look at
     app::Panel& HilfeBox() { return *m_box; }
     app::Image& HilfeImage() { return *m_image; }
@@ -94,6 +103,9 @@ private:
     void LoadPicture(const std::string& folder, const std::string& name);
     void AfterLoad(int32_t offset);
     void Hover(int32_t x, int32_t y);
+    // The hover rule where the mouse is now (the page may have moved under it).
+    void HoverAtMouse();
+    void ScrollBy(int32_t dy);
     void ImageMouseDown(app::MouseButton button, int32_t x, int32_t y);
     void ImageMouseUp(app::MouseButton button, int32_t x, int32_t y);
     void ThumbMouseMove(int32_t y);

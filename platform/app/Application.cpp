@@ -99,16 +99,17 @@ void Application::HandleEvent(const Event& e)
     case Event::Type::MouseUp:
         MouseButtonEvent(e);
         break;
-    case Event::Type::MouseWheel: {
-        Control* target = m_capture != nullptr ? m_capture : ControlAt(e.x, e.y);
-        if (target != nullptr) {
+    case Event::Type::MouseWheel:
+        // The control under the mouse (the pressed one while a button is
+        // held) first, then its parents up to the form, until one takes it.
+        for (Control* c = m_capture != nullptr ? m_capture : ControlAt(e.x, e.y); c != nullptr; c = c->Parent()) {
             int32_t x = e.x;
             int32_t y = e.y;
-            target->ScreenToClient(x, y);
-            target->MouseWheel(e.wheel, x, y);
+            c->ScreenToClient(x, y);
+            if (c->MouseWheel(e.wheel, x, y))
+                break;
         }
         break;
-    }
     case Event::Type::Activate:
         m_active = true;
         if (m_form.OnActivate)

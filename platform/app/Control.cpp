@@ -277,10 +277,12 @@ void Control::MouseLeave()
         OnMouseLeave();
 }
 
-void Control::MouseWheel(int32_t delta, int32_t x, int32_t y)
+bool Control::MouseWheel(int32_t delta, int32_t x, int32_t y)
 {
-    if (OnMouseWheel)
-        OnMouseWheel(delta, x, y);
+    if (!OnMouseWheel)
+        return false;
+    OnMouseWheel(delta, x, y);
+    return true;
 }
 
 void Control::KeyDown(uint32_t& key, Modifiers modifiers)

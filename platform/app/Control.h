@@ -143,7 +143,10 @@ public:
     virtual void DblClick();
     virtual void MouseEnter();
     virtual void MouseLeave();
-    virtual void MouseWheel(int32_t delta, int32_t x, int32_t y);
+    // The wheel turned by delta notches (positive away from the user) over
+    // the control. True when the control took it; otherwise the application
+    // offers it to the parent. The default takes it when OnMouseWheel is set.
+    virtual bool MouseWheel(int32_t delta, int32_t x, int32_t y);
     virtual void KeyDown(uint32_t& key, Modifiers modifiers);
     virtual void KeyUp(uint32_t& key, Modifiers modifiers);
     virtual void KeyPress(uint8_t& ch);

@@ -113,7 +113,7 @@ void General(Writer& out)
                   "ganze Prozent gerundet. Bis 82 % steht es rot, ab 83 % grün.",
                   "Ein Test, der keine Ergebnisse speichert, zeigt Striche statt Zahlen."});
     page.Para("Rechts stehen die Trainingsprogramme. Passen nicht alle Zeilen in eine Liste, erscheint an "
-              "ihrem rechten Rand ein Schieber zum Blättern.");
+              "ihrem rechten Rand ein Schieber zum Blättern; das Mausrad über der Liste blättert ebenso.");
     page.Para("Die Knöpfe unter den Listen, von links nach rechts; ihre Namen zeigt Kestrava, wenn die Maus "
               "auf einem Knopf ruht:");
     page.Button(out.Skin("GoButton_Idle"), "Test starten",
@@ -240,7 +240,10 @@ void Keys(Writer& out)
     page.Keys({"Leertaste"}, "wie Enter (in der Frage: Ja)");
     page.Keys({"J", "N"}, "Ja oder Nein in einer Frage");
     page.Keys({"Tab"}, "Stunden- und Minutenfeld wechseln");
-    page.Keys({"\xE2\x86\x91", "\xE2\x86\x93"}, "im Ergebnis blättern");
+    page.Keys({"\xE2\x86\x91", "\xE2\x86\x93"}, "in Ergebnis, Auswertung und Hilfe blättern");
+    page.Keys({"Bild\xE2\x86\x91", "Bild\xE2\x86\x93"}, "in der Hilfe seitenweise blättern");
+    page.Keys({"Pos1", "Ende"}, "an den Anfang oder das Ende der Hilfeseite");
+    page.Keys({"Mausrad"}, "in Listen, Ergebnis, Auswertung und Hilfe blättern");
     page.SubHeading("Im Test");
     page.Keys({"Pause"}, "anhalten und weiter");
     page.Keys({"Esc"}, "Test abbrechen (mit Rückfrage)");

@@ -235,6 +235,32 @@ TEST_F(Mouse, LosingTheWindowFocusCancelsAPressWithoutAClick)
     EXPECT_EQ(app.Captured(), nullptr);
 }
 
+TEST_F(Mouse, TheWheelGoesUnderTheMouseAndUpToTheFirstParentThatTakesIt)
+{
+    Panel outer, inner, other;
+    Place(outer, 0, 0, 100, 100);
+    Place(inner, 10, 10, 50, 50, &outer);
+    Place(other, 150, 0, 50, 50);
+    std::vector<std::string> log;
+    outer.OnMouseWheel = [&](int32_t d, int32_t x, int32_t y) {
+        log.push_back("outer " + std::to_string(d) + " " + std::to_string(x) + "," + std::to_string(y));
+    };
+    // The inner panel takes none: its parent hears it, in its own coordinates.
+    backend.PushWheel(20, 30, -2);
+    Pump();
+    inner.OnMouseWheel = [&](int32_t d, int32_t x, int32_t y) {
+        log.push_back("inner " + std::to_string(d) + " " + std::to_string(x) + "," + std::to_string(y));
+    };
+    backend.PushWheel(20, 30, 1);
+    backend.PushWheel(160, 10, 1); // nobody there takes it
+    // A held button keeps the wheel with the pressed control.
+    backend.PushMouseDown(20, 20);
+    backend.PushWheel(160, 10, 3);
+    backend.PushMouseUp(20, 20);
+    Pump();
+    EXPECT_EQ(log, (std::vector<std::string>{"outer -2 20,30", "inner 1 10,20", "inner 3 150,0"}));
+}
+
 TEST_F(Mouse, CursorFollowsTheControlUnderThePointerOrTheOverride)
 {
     auto hand = backend.LoadStandardCursor(StandardCursor::Hand);

@@ -383,6 +383,13 @@ TEST_F(CatalogueTest, ThumbsScrollTheColumnsTogether)
     drag.MouseDown(true, 0);
     EXPECT_EQ(drag.MouseMove(tiny, 100, 50), 100);
     EXPECT_EQ(ThumbListPosition(tiny, 100, 12), 0);
+
+    // The reverse: each position has a thumb top that gives it back.
+    for (int32_t p = 0; p <= 12; ++p)
+        EXPECT_EQ(ThumbListPosition(track, ThumbTopForPosition(track, p, 12), 12), p);
+    EXPECT_EQ(ThumbTopForPosition(track, 1, 12), 100 + 23);
+    EXPECT_EQ(ThumbTopForPosition(track, 99, 12), 374);
+    EXPECT_EQ(ThumbTopForPosition(tiny, 5, 12), 100);
 }
 
 } // namespace

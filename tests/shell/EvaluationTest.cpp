@@ -240,6 +240,40 @@ TEST_F(EvaluationTest, ALongListScrollsByKnobAndArrowKeys)
     EXPECT_EQ(list.Position(), 0);
 }
 
+TEST_F(EvaluationTest, TheWheelScrollsTheListWhileTheKnobShows)
+{
+    for (int i = 0; i < 20; ++i)
+        AddTest("T" + std::string(1, static_cast<char>('A' + i)));
+    StartProgram();
+    Open();
+    ui::TMyCustomListBox& list = Dialog().AuswertungsListBox();
+    app::Image& knob = Dialog().AuswertungsRegler();
+    const int32_t max = list.Max();
+    ASSERT_GT(max, 3);
+    const ThumbTrack track{37, 358 - 37 + 26, 26}; // the knob runs from 37 to 358
+    auto wheel = [&](app::Control& over, int32_t notches) {
+        const gdi::Rect r = over.ScreenRect();
+        backend.PushWheel(r.left + 5, r.top + 5, notches);
+        Pump();
+    };
+    wheel(list, -1);
+    EXPECT_EQ(list.Position(), 3);
+    EXPECT_EQ(ThumbListPosition(track, knob.Top(), max), 3);
+    EXPECT_LT(ThumbListPosition(track, knob.Top() - 1, max), 3);
+    wheel(Dialog().Allgemein(), -100);
+    EXPECT_EQ(list.Position(), max);
+    EXPECT_EQ(knob.Top(), 358);
+    Key(app::VK_UP);
+    EXPECT_EQ(knob.Top(), 348);
+    EXPECT_EQ(list.Position(), max * 311 / 321);
+
+    // The graph view hides the knob: nothing scrolls.
+    ClickOn(Dialog().Verlauf());
+    wheel(Dialog().AuswertungsPaintBox(), -1);
+    EXPECT_EQ(knob.Top(), 348);
+    EXPECT_EQ(list.Position(), 0);
+}
+
 TEST_F(EvaluationTest, EscapeAndTheBackButtonCloseAndTheMenuWorksAgain)
 {
     AddTest("A");

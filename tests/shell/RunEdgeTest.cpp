@@ -301,6 +301,43 @@ TEST_F(RunEdgeTest, DamagedNumbersShowAsADash)
               (std::vector<std::string>{"<b>\xe2\x80\x94", "\xe2\x80\x94", "\xe2\x80\x94", "1000000000000000%"}));
 }
 
+TEST_F(RunEdgeTest, TheWheelOverTheEndScreenScrollsBothListsAndTheKnobFollows)
+{
+    ResultBytes alpha(4, {"a", "b", "c", "d"});
+    for (int i = 0; i < 8; ++i)
+        alpha.Record(45000.1 + i, 30000, 50.0);
+    alpha.WriteTo((folder.root / "TESTS" / "A.RLT").string());
+    StartAlpha(0, 30000, "02");
+    for (int step = 0; step < 40000 && !haupt->Ende().Visible(); ++step)
+        Advance(10);
+    ASSERT_TRUE(haupt->Ende().Visible());
+    ui::TMyCustomListBox& labels = haupt->EndeListe1();
+    TRegler& knob = haupt->Regler5();
+    const int32_t max = labels.Max();
+    ASSERT_GT(max, 3);
+    auto wheel = [&](app::Control& over, int32_t notches) {
+        const gdi::Rect r = over.ScreenRect();
+        backend.PushWheel(r.left + 5, r.top + 5, notches);
+        Pump();
+    };
+    auto followed = [&](int32_t position) {
+        EXPECT_EQ(labels.Position(), position);
+        EXPECT_EQ(haupt->EndeListe2().Position(), position);
+        EXPECT_EQ(ThumbListPosition(knob.track(), knob.Top(), max), position);
+    };
+    wheel(haupt->EndeListe2(), -1);
+    followed(3);
+    wheel(haupt->EndeOk(), -100);
+    followed(max);
+    EXPECT_EQ(knob.Top(), 154);
+    // The arrow keys still step the knob by 5 pixels.
+    Key(app::VK_UP);
+    EXPECT_EQ(knob.Top(), 149);
+    wheel(labels, 100);
+    followed(0);
+    EXPECT_EQ(knob.Top(), 37);
+}
+
 TEST_F(RunEdgeTest, TheEndScreenStartsAtTheTopAndKeepsTheKeyboardAfterALayout)
 {
     // A long end screen (Alpha in four segments), scrolled down and closed,
@@ -337,6 +374,11 @@ TEST_F(RunEdgeTest, TheEndScreenStartsAtTheTopAndKeepsTheKeyboardAfterALayout)
     EXPECT_EQ(haupt->EndeListe1().Layout().size(), 5u);
     EXPECT_EQ(haupt->EndeListe2().Layout().size(), 5u);
     EXPECT_FALSE(haupt->Regler5().Visible());
+    // Nor does the wheel scroll it.
+    backend.PushWheel(haupt->EndeListe1().ScreenRect().left + 5, haupt->EndeListe1().ScreenRect().top + 5, -1);
+    Pump();
+    EXPECT_EQ(haupt->EndeListe1().Position(), 0);
+    EXPECT_EQ(haupt->Regler5().Top(), 37);
 
     // Focus out and in lays the window out again; the end screen still
     // answers Enter.

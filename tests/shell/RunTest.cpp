@@ -299,6 +299,56 @@ TEST_F(RunTest, DraggingTheThumbScrollsTheThreeTestColumnsTogether)
     EXPECT_EQ(tests.Position(), tests.Max());
 }
 
+TEST_F(RunTest, TheWheelScrollsTheMenuListsAndTheirThumbsFollow)
+{
+    for (int i = 0; i < 30; ++i)
+        folder.AddTimed("T" + std::to_string(10 + i), "Test " + std::to_string(10 + i), 1, 1000, 0, 1000, 20000, 0);
+    StartProgram();
+    ui::TMyCustomListBox& tests = haupt->TestListBox();
+    TRegler& thumb = haupt->Regler1();
+    const int32_t max = tests.Max();
+    ASSERT_GT(max, 6);
+    auto wheel = [&](app::Control& over, int32_t notches) {
+        const gdi::Rect r = over.ScreenRect();
+        backend.PushWheel(r.left + 5, r.top + 5, notches);
+        Pump();
+    };
+    // The thumb stands where a drag would have put the list there: the
+    // first top of the track that gives its position.
+    auto followed = [&](int32_t position) {
+        EXPECT_EQ(tests.Position(), position);
+        EXPECT_EQ(haupt->DauerListBox().Position(), position);
+        EXPECT_EQ(haupt->PunkteListBox().Position(), position);
+        EXPECT_EQ(ThumbListPosition(thumb.track(), thumb.Top(), max), position);
+        EXPECT_LT(ThumbListPosition(thumb.track(), thumb.Top() - 1, max), std::max(position, 1));
+    };
+    wheel(tests, -1);
+    followed(3);
+    wheel(haupt->PunkteListBox(), -1);
+    followed(6);
+    wheel(haupt->DauerListBox(), -100); // no further than the last lines
+    followed(max);
+    EXPECT_EQ(thumb.Top() + thumb.Height(), haupt->MenueUnten().Top());
+    wheel(thumb, 1);
+    followed(max - 3);
+    // A drag goes on from there.
+    const gdi::Rect r = thumb.ScreenRect();
+    backend.PushMouseMove(r.left + 5, r.top + 3);
+    backend.PushMouseDown(r.left + 5, r.top + 3);
+    backend.PushMouseMove(r.left + 5, r.top - 1000);
+    backend.PushMouseUp(r.left + 5, r.top - 1000);
+    Pump();
+    followed(0);
+    EXPECT_EQ(thumb.Top(), haupt->MenueMitte().Top());
+
+    // Behind an open dialog the lists keep still.
+    ClickOn(haupt->FrageButton());
+    ASSERT_TRUE(haupt->Hilfe().Visible());
+    backend.PushWheel(tests.ScreenRect().left + 5, tests.ScreenRect().bottom - 5, -1);
+    Pump();
+    EXPECT_EQ(tests.Position(), 0);
+}
+
 TEST_F(RunTest, CancelledTimeDialogStartsNothing)
 {
     folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);

@@ -445,6 +445,60 @@ TEST_F(HelpTest, TheThumbScrollsThePage)
     EXPECT_EQ(hilfe.Offset(), 183);
 }
 
+TEST_F(HelpTest, TheWheelAndKeysScrollThePageAndTheThumbFollows)
+{
+    WriteIndexTop(60);
+    WriteRowPicture(folder.root / "HELP1.BMP", 374, 1000); // 691 px to scroll
+    WriteLinks(folder.root / "HELP1.INI", "10,70,60,90,HELP1,0\n");
+    StartProgram();
+    ClickOn(haupt->FrageButton());
+    THilfe& hilfe = haupt->Hilfe();
+    ClickLink(hilfe.Links()[0]);
+    ASSERT_EQ(hilfe.MaxOffset(), 691);
+    const gdi::Rect view = hilfe.HilfeBox().ScreenRect();
+    auto wheel = [&](const gdi::Rect& over, int32_t notches) {
+        backend.PushMouseMove(over.left + 15, over.top + 15);
+        backend.PushWheel(over.left + 15, over.top + 15, notches);
+        Pump();
+    };
+    auto scrolled = [&](int32_t offset, int32_t thumbTop) {
+        EXPECT_EQ(hilfe.Offset(), offset);
+        EXPECT_EQ(hilfe.Regler4().Top(), thumbTop) << "at offset " << offset;
+    };
+    EXPECT_NE(hilfe.HilfeImage().GetCursor(), hilfe.Regler4().GetCursor());
+    wheel(view, -1); // a notch towards the user: three lines down
+    scrolled(60, 37 + 25); // round(60 x 283 / 691) = 25
+    app.Update();
+    EXPECT_EQ(backend.Frame().GetColor(view.left + 200, view.top), gdi::Rgb(60, 0, 7));
+    // The link came under the resting mouse: the hand shows.
+    EXPECT_EQ(hilfe.HilfeImage().GetCursor(), hilfe.Regler4().GetCursor());
+    wheel(hilfe.Regler4().ScreenRect(), 2); // over the thumb: back to the top, and no further
+    scrolled(0, 37);
+    Key(app::VK_DOWN);
+    Key(app::VK_DOWN);
+    Key(app::VK_UP);
+    scrolled(20, 37 + 8);
+    Key(app::VK_NEXT);
+    scrolled(20 + 289, 37 + 127);
+    Key(app::VK_END);
+    scrolled(691, 320);
+    wheel(hilfe.HilfeOk().ScreenRect(), -1);
+    Key(app::VK_DOWN);
+    Key(app::VK_NEXT);
+    scrolled(691, 320);
+    Key(app::VK_PRIOR);
+    scrolled(691 - 289, 37 + 165);
+    Key(app::VK_HOME);
+    scrolled(0, 37);
+    Key(app::VK_UP);
+    Key(app::VK_PRIOR);
+    scrolled(0, 37);
+    // The space bar still closes the viewer.
+    backend.PushTypedKey(app::VK_SPACE, 32);
+    Pump();
+    EXPECT_FALSE(hilfe.Visible());
+}
+
 TEST_F(HelpTest, MissingOrBrokenPicturesShowAnEmptyPage)
 {
     // No HELP.BMP: the index still lists its lines.
