@@ -357,7 +357,7 @@ int32_t PlannedProgramTime(const RunPlan& run, int32_t programTimeMs, const Unif
     return ConfirmRun(copy, programTimeMs, draw) ? copy.ProgramTime() : programTimeMs;
 }
 
-std::string ActualDurationText(int32_t enteredMs, int32_t plannedMs, size_t tests)
+std::string ActualDurationText(int32_t enteredMs, int32_t plannedMs)
 {
     const auto seconds = [](int32_t ms) { return (static_cast<int64_t>(std::max(ms, 0)) + 500) / 1000; };
     const int64_t real = seconds(plannedMs);
@@ -365,13 +365,10 @@ std::string ActualDurationText(int32_t enteredMs, int32_t plannedMs, size_t test
     if (real == entered)
         return {};
     const auto two = [](int64_t n) { return PadLeftZeros(std::to_string(n), 2); };
-    const bool one = tests == 1;
     // Longer: the tests' minimums raised it; shorter: each share was cut
     // to its test's steps.
-    const std::string why = real > entered ? (one ? "Mindestzeit des Tests" : "Mindestzeiten der Tests")
-                                           : (one ? "Zeitschritte des Tests" : "Zeitschritte der Tests");
-    return "Tatsächliche Dauer: " + two(real / 3600) + ":" + two(real / 60 % 60) + ":" + two(real % 60) + "\n(" + why +
-           ")";
+    return "Tatsächliche Dauer: " + two(real / 3600) + ":" + two(real / 60 % 60) + ":" + two(real % 60) +
+           (real > entered ? " (Mindestzeiten)" : " (Zeitschritte)");
 }
 
 } // namespace kestrava

@@ -186,6 +186,6 @@ int32_t PlannedProgramTime(const RunPlan& run, int32_t programTimeMs, const Unif
 // The time dialog's note on the real total: empty when the run takes what
 // was entered (to the second), else the total as hours:minutes:seconds and
 // why: the tests' minimums make it longer, their steps shorter.
-std::string ActualDurationText(int32_t enteredMs, int32_t plannedMs, size_t tests);
+std::string ActualDurationText(int32_t enteredMs, int32_t plannedMs);
 
 } // namespace kestrava

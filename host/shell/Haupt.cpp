@@ -493,8 +493,9 @@ void THaupt::BuildDialogs()
     m_zeit->Hide();
     m_zeit->LoadBackground("ZEIT");
     m_zeit->SetSize(227, 158);
-    m_dauerHinweis = &MakeLabel(*m_zeit, Arial(11, kWhite), app::Alignment::Center);
-    m_dauerHinweis->SetBounds(8, 99, 211, 12);
+    // One line between the fields and the buttons.
+    m_dauerHinweis = &MakeLabel(*m_zeit, Arial(10, kWhite), app::Alignment::Center);
+    m_dauerHinweis->SetBounds(4, 99, 219, 11);
     auto makeField = [&](int32_t left) {
         auto& edit = m_zeit->Create<app::Edit>();
         edit.SetBounds(left, 77, 29, 22);

@@ -114,7 +114,7 @@ void THaupt::ZeitChange()
 {
     const int32_t total = ConfirmedProgramTime(m_stunden->Text(), m_minuten->Text());
     const int32_t real = PlannedProgramTime(m_run, total, MakeSeededDraw(m_runSeed));
-    m_dauerHinweis->SetText(ActualDurationText(total, real, m_run.Size()));
+    m_dauerHinweis->SetText(ActualDurationText(total, real));
 }
 
 void THaupt::AbbruchButtonClick()

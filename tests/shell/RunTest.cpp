@@ -355,12 +355,12 @@ TEST_F(RunTest, TheTimeDialogShowsTheRealTotalWhereTheTestsChangeIt)
     ClickOn(haupt->GoButton());
     ASSERT_TRUE(haupt->Zeiteinstellung().Visible());
     EXPECT_EQ(haupt->Minuten().Text(), "00");
-    EXPECT_EQ(haupt->DauerHinweis().Text(), "Tatsächliche Dauer: 00:02:20\n(Mindestzeiten der Tests)");
+    EXPECT_EQ(haupt->DauerHinweis().Text(), "Tatsächliche Dauer: 00:02:20 (Mindestzeiten)");
     Key(VK_TAB);
     Type("\b\b10");
     EXPECT_EQ(haupt->DauerHinweis().Text(), "") << "ten minutes are shared as entered";
     Type("\b\b2");
-    EXPECT_EQ(haupt->DauerHinweis().Text(), "Tatsächliche Dauer: 00:02:20\n(Mindestzeiten der Tests)");
+    EXPECT_EQ(haupt->DauerHinweis().Text(), "Tatsächliche Dauer: 00:02:20 (Mindestzeiten)");
     ClickOn(haupt->OkButton());
     EXPECT_EQ(haupt->Run().ProgramTime(), 140000) << "the run takes what the dialog said";
 }
