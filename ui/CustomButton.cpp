@@ -261,6 +261,7 @@ void TMyCustomListBox::LinesChanged(size_t oldCount)
     const size_t keep = std::min(oldCount, m_lines.size());
     std::copy_n(m_flags.begin(), static_cast<std::ptrdiff_t>(keep), flags.begin());
     m_flags = std::move(flags);
+    m_pressedLine = -1; // a press on the old lines starts no double click on the new ones
     ClampPosition();
     Invalidate();
 }
@@ -394,10 +395,24 @@ void TMyCustomListBox::MouseDown(app::MouseButton button, int32_t x, int32_t y, 
 {
     if (!modifiers.ctrl)
         std::fill(m_flags.begin(), m_flags.end(), uint8_t{0});
+    m_pressedLine = LineAt(y);
+    ToggleItem(m_pressedLine);
+    app::Control::MouseDown(button, x, y, modifiers);
+}
+
+bool TMyCustomListBox::CompletesDoubleClick(int32_t /*x*/, int32_t y) const
+{
+    return m_pressedLine >= 0 && LineAt(y) == m_pressedLine;
+}
+
+int32_t TMyCustomListBox::LineAt(int32_t y) const
+{
     const int32_t row = RowHeight();
     // A font without a cell cannot name a row; such a click hits no line.
-    ToggleItem(row > 0 ? y / row + m_position : -1);
-    app::Control::MouseDown(button, x, y, modifiers);
+    if (row <= 0 || y < 0)
+        return -1;
+    const int32_t line = y / row + m_position;
+    return line < Count() ? line : -1;
 }
 
 // ---------------------------------------------------------------- Painting

@@ -159,6 +159,8 @@ public:
     void Paint(app::Canvas& canvas, const gdi::Rect& clip) override;
 
     void MouseDown(app::MouseButton button, int32_t x, int32_t y, app::Modifiers modifiers) override;
+    // A double click needs both presses on one line.
+    bool CompletesDoubleClick(int32_t x, int32_t y) const override;
 
 protected:
     void Resized() override;
@@ -171,6 +173,8 @@ private:
     // otherwise paint nothing and refuse every position but its old one.
     void ClampPosition();
     gdi::Font FontFor(bool bold) const;
+    // The line at y, or -1 past the lines.
+    int32_t LineAt(int32_t y) const;
 
     gdi::Font m_font;
     gdi::ColorRef m_alternativeColor = 0;
@@ -187,6 +191,7 @@ private:
     bool m_sorted = false;
     int32_t m_position = 0;
     int32_t m_selected = -1;
+    int32_t m_pressedLine = -1; // the line the last press hit
 };
 
 // The test area: a control that paints nothing itself and hands every paint

@@ -18,6 +18,11 @@ namespace {
 
 constexpr int64_t kInt32Max = std::numeric_limits<int32_t>::max();
 constexpr int32_t kTickMs = 10;
+// No segment is shorter than this, whatever limits a module reports: each
+// segment brings its title, countdown, result and gap, so a module whose
+// settings file gives its limits in seconds (MIN=10) must not cut a run
+// into hundreds of 10 ms segments.
+constexpr int32_t kShortestSegmentMs = 1000;
 constexpr int32_t kMsPerHour = 3'600'000;
 constexpr int32_t kMaxHours = 99;
 constexpr int32_t kMaxMinutes = 59;
@@ -30,11 +35,12 @@ int32_t ClampToInt32(int64_t value)
 }
 
 // The limits as the arithmetic uses them. A module may report a step of 0
-// (which would divide by zero), a negative minimum, or a minimum above its
-// maximum (which would make the fitting loop for ever): the step is then at
-// least 1 ms, the minimum at least 0 and the maximum at least the minimum.
+// (which would divide by zero), a tiny or negative minimum, or a minimum
+// above its maximum (which would make the fitting loop for ever): the step
+// is then at least 1 ms, the minimum at least the shortest segment and the
+// maximum at least the minimum.
 int64_t StepOf(const TRunEntry& e) { return e.DurationStep > 0 ? e.DurationStep : 1; }
-int64_t MinOf(const TRunEntry& e) { return std::max<int64_t>(e.MinDuration, 0); }
+int64_t MinOf(const TRunEntry& e) { return std::max<int64_t>(e.MinDuration, kShortestSegmentMs); }
 bool HasMax(const TRunEntry& e) { return e.MaxDuration > 0; }
 int64_t MaxOf(const TRunEntry& e) { return std::max<int64_t>(e.MaxDuration, MinOf(e)); }
 
@@ -45,10 +51,10 @@ int64_t CutToStep(int64_t ms, int64_t step) { return ms / step * step; }
 // duration, and ticks come every 10 ms: a duration that is no multiple of
 // 10 would never end. A segment is therefore cut down to whole ticks, or
 // raised to the next whole tick where cutting would take it below its
-// minimum, and lasts at least one tick.
+// minimum.
 int32_t AlignToTicks(const TRunEntry& e)
 {
-    const int64_t floor = std::max<int64_t>(MinOf(e), kTickMs);
+    const int64_t floor = MinOf(e);
     const int64_t down = std::max<int64_t>(e.PlannedDuration, 0) / kTickMs * kTickMs;
     if (down >= floor)
         return static_cast<int32_t>(down);
@@ -344,5 +350,25 @@ bool ConfirmRun(RunPlan& run, int32_t programTimeMs, const UniformDraw& draw)
 }
 
 void CancelRun(RunPlan& run) { run.SetCurrentEntry(TCurrentEntry::None()); }
+
+int32_t PlannedProgramTime(const RunPlan& run, int32_t programTimeMs, const UniformDraw& draw)
+{
+    RunPlan copy = run;
+    return ConfirmRun(copy, programTimeMs, draw) ? copy.ProgramTime() : programTimeMs;
+}
+
+std::string ActualDurationText(int32_t enteredMs, int32_t plannedMs)
+{
+    const auto seconds = [](int32_t ms) { return (static_cast<int64_t>(std::max(ms, 0)) + 500) / 1000; };
+    const int64_t real = seconds(plannedMs);
+    const int64_t entered = seconds(enteredMs);
+    if (real == entered)
+        return {};
+    const auto two = [](int64_t n) { return PadLeftZeros(std::to_string(n), 2); };
+    // Longer: the tests' minimums raised it; shorter: each share was cut
+    // to its test's steps.
+    return "Tatsächliche Dauer: " + two(real / 3600) + ":" + two(real / 60 % 60) + ":" + two(real % 60) +
+           (real > entered ? " (Mindestzeiten)" : " (Zeitschritte)");
+}
 
 } // namespace kestrava

@@ -178,4 +178,14 @@ bool ConfirmRun(RunPlan& run, int32_t programTimeMs, const UniformDraw& draw);
 // Cancel in the time dialog: the composed list stays, no entry is current.
 void CancelRun(RunPlan& run);
 
+// The total a run confirmed with programTimeMs really takes: ConfirmRun on a
+// copy of the run, which stays as it is. With draws that repeat those of the
+// confirmation (the same seed) it is exactly the confirmed ProgramTime.
+int32_t PlannedProgramTime(const RunPlan& run, int32_t programTimeMs, const UniformDraw& draw);
+
+// The time dialog's note on the real total: empty when the run takes what
+// was entered (to the second), else the total as hours:minutes:seconds and
+// why: the tests' minimums make it longer, their steps shorter.
+std::string ActualDurationText(int32_t enteredMs, int32_t plannedMs);
+
 } // namespace kestrava

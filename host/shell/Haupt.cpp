@@ -532,6 +532,9 @@ void THaupt::BuildDialogs()
     m_zeit->Hide();
     m_zeit->LoadBackground("ZEIT");
     m_zeit->SetSize(227, 158);
+    // One line between the fields and the buttons.
+    m_dauerHinweis = &MakeLabel(*m_zeit, Arial(10, kWhite), app::Alignment::Center);
+    m_dauerHinweis->SetBounds(4, 99, 219, 11);
     auto makeField = [&](int32_t left) {
         auto& edit = m_zeit->Create<app::Edit>();
         edit.SetBounds(left, 77, 29, 22);
@@ -540,10 +543,11 @@ void THaupt::BuildDialogs()
         edit.SetFont(Arial(16, kWhite, false, "Arial Black"));
         edit.SetMaxLength(2);
         edit.SetTabStop(true);
-        edit.OnChange = [&edit] {
+        edit.OnChange = [this, &edit] {
             const std::string digits = DigitsOnly(edit.Text());
             if (digits != edit.Text())
                 edit.SetText(digits);
+            ZeitChange();
         };
         edit.OnKeyPress = [this](uint8_t& ch) {
             switch (TimeDialogKeyAction(ch)) {

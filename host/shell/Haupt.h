@@ -130,6 +130,7 @@ public:
     app::Edit& Stunden() { return *m_stunden; }
     app::Edit& Minuten() { return *m_minuten; }
     ui::TBackWindow& Zeiteinstellung() { return *m_zeit; }
+    app::Label& DauerHinweis() { return *m_dauerHinweis; }
     ui::TBackWindow& Ende() { return *m_ende; }
     ui::TBackWindow& JaNein() { return *m_jaNein; }
     TMeldung& Meldung() { return *m_meldung; }
@@ -182,6 +183,7 @@ public:
     void FormDeactivate();
     void Go();
     void OkButtonClick();
+    void ZeitChange();
     void AbbruchButtonClick();
     void PauseClick();
     void ZurueckClick();
@@ -420,6 +422,10 @@ private:
     app::Edit* m_minuten = nullptr;
     ui::TThbitbtn* m_okButton = nullptr;
     ui::TThbitbtn* m_abbruchButton = nullptr;
+    // The real total of the run where the tests' limits change what was
+    // entered; worked out with the draws OK will use (m_runSeed).
+    app::Label* m_dauerHinweis = nullptr;
+    uint64_t m_runSeed = 0;
 
     ui::TBackWindow* m_ende = nullptr;
     ui::TMyCustomListBox* m_endeListe1 = nullptr;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
+#include <limits>
 
 namespace kestrava::shell {
 
@@ -77,6 +78,9 @@ void THaupt::Go()
         ShowBusy(false);
         return;
     }
+    // The note on the real total and the confirmation share the time with
+    // the same draws.
+    m_runSeed = static_cast<uint64_t>(m_draw(0, std::numeric_limits<int32_t>::max()));
     m_stunden->SetText(result.proposal.hours);
     m_minuten->SetText(result.proposal.minutes);
     m_zeit->ShowComposed();
@@ -98,13 +102,20 @@ void THaupt::OkButtonClick()
     if (m_minuten->Text().empty())
         m_minuten->SetText("0");
     const int32_t total = ConfirmedProgramTime(m_stunden->Text(), m_minuten->Text());
-    if (!ConfirmRun(m_run, total, m_draw)) {
+    if (!ConfirmRun(m_run, total, MakeSeededDraw(m_runSeed))) {
         // An empty run starts nothing.
         m_menuePanel->Show();
         return;
     }
     m_testPanel->Show();
     StartTest();
+}
+
+void THaupt::ZeitChange()
+{
+    const int32_t total = ConfirmedProgramTime(m_stunden->Text(), m_minuten->Text());
+    const int32_t real = PlannedProgramTime(m_run, total, MakeSeededDraw(m_runSeed));
+    m_dauerHinweis->SetText(ActualDurationText(total, real));
 }
 
 void THaupt::AbbruchButtonClick()

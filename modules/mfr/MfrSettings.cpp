@@ -3,11 +3,16 @@
 #include "platform/gdi/IniFile.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace kestrava::mfr {
 
 MfrSettings ClampMfrSettings(MfrSettings s)
 {
+    constexpr int32_t kLongest = std::numeric_limits<int32_t>::max();
+    s.MinDuration = std::clamp(s.MinDuration, kShortestDuration, kLongest);
+    s.MaxDuration = s.MaxDuration > 0 ? std::clamp(s.MaxDuration, std::max(kShortestMaximum, s.MinDuration), kLongest) : 0;
+    s.DefaultDuration = std::clamp(s.DefaultDuration, s.MinDuration, s.MaxDuration > 0 ? s.MaxDuration : kLongest);
     s.Countdown = std::clamp(s.Countdown, 0, kMaxCountdown);
     s.Fastest = std::clamp(s.Fastest, kShortestWindow, kLongestWindow);
     s.Slowest = std::clamp(s.Slowest, s.Fastest, kLongestWindow);

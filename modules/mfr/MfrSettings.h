@@ -9,6 +9,8 @@ namespace kestrava::mfr {
 
 // The ranges a settings file is held to.
 inline constexpr int32_t kMaxCountdown = 600000;   // COUNTDOWN: 0 to 10 min
+inline constexpr int32_t kShortestDuration = 1000;  // MIN, DEFAULT: at least 1 s (values are ms)
+inline constexpr int32_t kShortestMaximum = 60000;  // MAX: 0 (no limit) or at least 1 min and MIN
 inline constexpr int32_t kShortestWindow = 100;    // FASTEST and SLOWEST: 100 ms
 inline constexpr int32_t kLongestWindow = 60000;   // to 60 s
 inline constexpr int32_t kMaxStep = 60000;         // FASTER, SLOWER, GAP: 0 to 60 s
@@ -43,7 +45,8 @@ struct MfrSettings {
 // held to its range (ClampMfrSettings).
 MfrSettings ReadMfrSettings(const std::string& iniPath);
 
-// Holds the settings to their ranges: FASTEST and SLOWEST within 100 ms to
+// Holds the settings to their ranges: MIN at least 1 s, MAX no limit (0) or
+// at least 1 min and MIN, DEFAULT between them; FASTEST and SLOWEST within 100 ms to
 // 60 s with SLOWEST not below FASTEST, START between them, and at least one
 // kind of stimulus (all weights 0 give lamps only).
 MfrSettings ClampMfrSettings(MfrSettings settings);

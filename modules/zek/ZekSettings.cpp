@@ -25,6 +25,12 @@ ZekSettings ClampZekSettings(ZekSettings s)
         value = std::clamp(value, static_cast<std::remove_reference_t<decltype(value)>>(low),
                            static_cast<std::remove_reference_t<decltype(value)>>(high));
     };
+    bound(s.MinDuration, kShortestDuration, std::numeric_limits<int32_t>::max());
+    if (s.MaxDuration > 0)
+        bound(s.MaxDuration, std::max(kShortestMaximum, s.MinDuration), std::numeric_limits<int32_t>::max());
+    else
+        s.MaxDuration = 0;
+    bound(s.DefaultDuration, s.MinDuration, s.MaxDuration > 0 ? s.MaxDuration : std::numeric_limits<int32_t>::max());
     bound(s.Countdown, 0, kMaxCountdown);
     bound(s.Size, kMinSize, kMaxSize);
     bound(s.LCSpeed, 0.0, kMaxSpeed);

@@ -12,6 +12,11 @@ inline constexpr int32_t kDefaultCycleTime = 20;
 // and the positions move by the speeds, so values beyond these would ask for
 // pictures larger than any screen or positions beyond int32 pixels.
 inline constexpr int32_t kMaxCountdown = 600000; // COUNTDOWN: 0 to 10 min
+// Durations are milliseconds; a file written in seconds (MIN=10) must not
+// cut a run into segments of hundredths, each with its title, countdown and
+// result.
+inline constexpr int32_t kShortestDuration = 1000; // MIN, DEFAULT: at least 1 s
+inline constexpr int32_t kShortestMaximum = 60000; // MAX: 0 (no limit) or at least 1 min and MIN
 inline constexpr int32_t kMinSize = 4;           // SIZE: 4 to 100 units, the
 inline constexpr int32_t kMaxSize = 100;         // narrow field's width
 inline constexpr double kMaxSpeed = 100.0;       // LC/RC/JOYSPEED: 0 to 100000
@@ -47,7 +52,8 @@ struct ZekSettings {
 ZekSettings ReadZekSettings(const std::string& iniPath);
 
 // Holds the settings to the ranges above; a negative countdown counts as
-// none, and a light or task comes with a chance of at most 1 in 1.
+// none, a MAX of 0 or less as no limit, DEFAULT lies between MIN and MAX,
+// and a light or task comes with a chance of at most 1 in 1.
 ZekSettings ClampZekSettings(ZekSettings settings);
 
 } // namespace kestrava::zek

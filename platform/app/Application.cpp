@@ -228,30 +228,67 @@ void Application::MouseButtonEvent(const Event& e)
     Control* target = captured ? m_capture : ControlAt(e.x, e.y);
     if (target == nullptr)
         return;
+    int32_t x = e.x;
+    int32_t y = e.y;
+    target->ScreenToClient(x, y);
+    // The system counts a double click by time and distance alone; a Ctrl
+    // or Shift press, or a press on another control or line, is a press of
+    // its own (Ctrl+clicking the next line quickly must not start the first).
+    const bool plain = !e.modifiers.ctrl && !e.modifiers.shift;
+    const bool isDouble = e.type == Event::Type::MouseDouble && plain && m_lastPressPlain && m_lastPress == target &&
+                          m_lastPressButton == e.button && target->CompletesDoubleClick(x, y);
+    m_lastPress = isDouble ? nullptr : target;
+    m_lastPressButton = e.button;
+    m_lastPressPlain = plain;
     if (!captured) {
         m_capture = target;
         m_captureButton = e.button;
         // Only a single press can end in a click; the second press of a
         // double click brings DblClick instead.
-        m_clickTarget = e.type == Event::Type::MouseDown ? target : nullptr;
+        m_clickTarget = isDouble ? nullptr : target;
     }
     if (target->CanFocus())
         SetFocus(target);
-    if (e.type == Event::Type::MouseDouble) {
+    if (isDouble) {
         target->DblClick();
         if (m_capture != target && !captured)
             return; // the handler removed it
     }
-    int32_t x = e.x;
-    int32_t y = e.y;
-    target->ScreenToClient(x, y);
     target->MouseDown(e.button, x, y, e.modifiers);
+}
+
+bool Application::StaleRepeat(const Event& e)
+{
+    switch (e.type) {
+    case Event::Type::KeyDown: {
+        const auto [at, first] = m_keyPressedAt.try_emplace(e.key, m_focusMoves);
+        if (!e.repeat)
+            at->second = m_focusMoves;
+        m_repeatDropped = e.repeat && !first && at->second != m_focusMoves;
+        if (m_repeatDropped)
+            m_keyFocusSet = false;
+        return m_repeatDropped;
+    }
+    case Event::Type::KeyUp:
+        m_keyPressedAt.erase(e.key);
+        m_repeatDropped = false;
+        return false;
+    case Event::Type::Char: {
+        const bool dropped = m_repeatDropped;
+        m_repeatDropped = false;
+        return dropped;
+    }
+    default:
+        return false;
+    }
 }
 
 void Application::Key(const Event& e)
 {
     if (e.type == Event::Type::KeyDown)
         HideHint();
+    if (StaleRepeat(e))
+        return;
     Control* focus = m_focus;
     if (e.type == Event::Type::Char && m_keyFocusSet) {
         // The character of a key that just went down belongs to the control
@@ -313,6 +350,7 @@ bool Application::SetFocus(Control* control)
         return false;
     Control* old = m_focus;
     m_focus = control;
+    ++m_focusMoves;
     if (old != nullptr) {
         old->Invalidate();
         old->FocusExit();
@@ -342,9 +380,13 @@ void Application::ControlGone(Control* control)
     };
     drop(m_hover);
     drop(m_capture);
-    drop(m_focus);
+    if (m_focus != nullptr && control->IsAncestorOf(m_focus)) {
+        m_focus = nullptr;
+        ++m_focusMoves;
+    }
     drop(m_keyFocus);
     drop(m_clickTarget);
+    drop(m_lastPress);
     if (m_hintControl != nullptr && control->IsAncestorOf(m_hintControl)) {
         m_hintControl = nullptr;
         HideHint();

@@ -14,6 +14,7 @@
 #include "platform/app/Control.h"
 #include "platform/app/EventLoop.h"
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -113,6 +114,7 @@ private:
     void MouseMove(int32_t x, int32_t y, Modifiers modifiers);
     void MouseButtonEvent(const Event& event);
     void Key(const Event& event);
+    bool StaleRepeat(const Event& event);
     void UpdateHover(int32_t x, int32_t y);
     void CancelCapture();
     void ArmHint();
@@ -138,7 +140,18 @@ private:
     // opening a question must not also answer it).
     Control* m_keyFocus = nullptr;
     bool m_keyFocusSet = false;
+    // Counts the moves of the focus. Each held key keeps the count of its
+    // first press: its auto-repeat is delivered only while the focus has
+    // not moved since (a key that opened a question must not answer it).
+    uint64_t m_focusMoves = 0;
+    std::map<uint32_t, uint64_t> m_keyPressedAt;
+    bool m_repeatDropped = false; // the character of a dropped repeat goes too
     Control* m_clickTarget = nullptr;
+    // The last press: a double click needs both presses on one control,
+    // with one button and neither with Ctrl or Shift held.
+    Control* m_lastPress = nullptr;
+    MouseButton m_lastPressButton = MouseButton::Left;
+    bool m_lastPressPlain = false;
     bool m_active = true;
     int32_t m_mouseX = -1;
     int32_t m_mouseY = -1;

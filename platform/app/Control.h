@@ -105,6 +105,10 @@ public:
     // Hit testing skips a control whose HitTest says no (the see-through
     // parts of a shaped button), falling through to what lies below.
     virtual bool HitTest(int32_t x, int32_t y) const;
+    // Whether a second press at (x, y) completes a double click begun by
+    // this control's last press. A list says no when the presses hit two
+    // lines, so two quick clicks on neighbouring lines stay two clicks.
+    virtual bool CompletesDoubleClick(int32_t /*x*/, int32_t /*y*/) const { return true; }
     virtual bool CanFocus() const { return m_tabStop; }
     void SetTabStop(bool on) { m_tabStop = on; }
     // Gives this control the keyboard focus if it can take it now.

@@ -219,11 +219,20 @@ TEST(FitTest, BadLimitsFromAModuleStillEnd)
     EXPECT_EQ(PlannedOf(crossed, 0), std::vector<int32_t>{600'000});
 
     // A step of 0 divides nothing by zero; odd limits still give whole
-    // 10 ms ticks, since a module ends its test on a tick.
+    // 10 ms ticks, since a module ends its test on a tick, and no segment
+    // is shorter than a second.
     RunPlan odd = Plan({Entry(0, 600'000, 12'345, 0, 0), Entry(1, 0, 0, 0, 0)});
     ASSERT_TRUE(ConfirmRun(odd, 0, MakeSeededDraw(9)));
     EXPECT_EQ(PlannedOf(odd, 0), std::vector<int32_t>{12'350});
-    EXPECT_EQ(PlannedOf(odd, 1), std::vector<int32_t>{10});
+    EXPECT_EQ(PlannedOf(odd, 1), std::vector<int32_t>{1000});
+
+    // Limits given in seconds by mistake (10 ms): ten minutes become one
+    // second segments at the shortest, not 10 ms ones.
+    RunPlan tiny = Plan({Entry(0, 10, 10, 10)});
+    ASSERT_TRUE(ConfirmRun(tiny, 600'000, MakeSeededDraw(9)));
+    EXPECT_EQ(tiny.Entries().front().PlannedDuration, 1000);
+    for (const TRunEntry& e : tiny.Entries())
+        EXPECT_GE(e.PlannedDuration, 1000);
     RunPlan cut = Plan({Entry(0, 600'000, 0, 0, 7)});
     ASSERT_TRUE(ConfirmRun(cut, 60'000, MakeSeededDraw(9)));
     EXPECT_EQ(PlannedOf(cut, 0), std::vector<int32_t>{59'990});

@@ -129,6 +129,17 @@ TEST(MfrSettingsFile, ShippedDefaultsReadValuesAndRanges)
     crossed = ClampMfrSettings(crossed);
     EXPECT_EQ(crossed.Slowest, 2000);
     EXPECT_EQ(crossed.Start, 2000);
+
+    // Durations written in seconds are held to sane lengths.
+    folder.WriteFile("MFR.ini", "[GLOBAL]\nMIN=10\nMAX=10\nDEFAULT=10\n");
+    const MfrSettings seconds = ReadMfrSettings(folder.File("MFR.ini"));
+    EXPECT_EQ(seconds.MinDuration, kShortestDuration);
+    EXPECT_EQ(seconds.MaxDuration, kShortestMaximum);
+    EXPECT_EQ(seconds.DefaultDuration, kShortestDuration);
+    folder.WriteFile("MFR.ini", "[GLOBAL]\nMIN=120000\nMAX=-5\nDEFAULT=7\n");
+    const MfrSettings open = ReadMfrSettings(folder.File("MFR.ini"));
+    EXPECT_EQ(open.MaxDuration, 0) << "no limit";
+    EXPECT_EQ(open.DefaultDuration, 120000);
 }
 
 } // namespace

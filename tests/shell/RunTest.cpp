@@ -224,6 +224,28 @@ TEST_F(RunTest, AbortAnsweredNoGoesOnAndYesReturnsToTheMenu)
     EXPECT_FALSE(haupt->Ende().Visible());
 }
 
+TEST_F(RunTest, HoldingEscapeAsksOnceAndOnlyAFreshPressAnswers)
+{
+    StartOneMinuteOfAlpha();
+    Advance(2500);
+    backend.PushKeyDown(VK_ESCAPE);
+    backend.PushChar(27);
+    Pump();
+    ASSERT_TRUE(haupt->JaNein().Visible());
+    for (int i = 0; i < 3; ++i) { // the key's auto-repeat, with the character it types
+        backend.PushKeyDown(VK_ESCAPE);
+        backend.PushChar(27);
+        Advance(30);
+    }
+    EXPECT_TRUE(haupt->JaNein().Visible()) << "the repeat of the key that asked answered the question";
+    EXPECT_FALSE(haupt->TicksRunning());
+    backend.PushKeyUp(VK_ESCAPE);
+    backend.PushTypedKey(VK_ESCAPE, 27);
+    Pump();
+    EXPECT_FALSE(haupt->JaNein().Visible());
+    EXPECT_TRUE(haupt->TicksRunning());
+}
+
 TEST_F(RunTest, KeysReachTheModuleOnceAndSteerTheKeyboardJoystick)
 {
     StartOneMinuteOfAlpha();
@@ -371,6 +393,26 @@ TEST_F(RunTest, CancelledTimeDialogStartsNothing)
     ClickOn(haupt->GoButton());
     EXPECT_TRUE(haupt->Zeiteinstellung().Visible()) << "a single test that keeps no results runs alone";
     Type("\x1b");
+}
+
+TEST_F(RunTest, TheTimeDialogShowsTheRealTotalWhereTheTestsChangeIt)
+{
+    folder.AddTimed("A", "Alpha", 1, 70000, 0, 1000, 20000, 0);
+    folder.AddTimed("B", "Beta", 1, 70000, 0, 1000, 20000, 0);
+    StartProgram();
+    ClickLine(haupt->TestListBox(), 0);
+    ClickLine(haupt->TestListBox(), 1, true);
+    ClickOn(haupt->GoButton());
+    ASSERT_TRUE(haupt->Zeiteinstellung().Visible());
+    EXPECT_EQ(haupt->Minuten().Text(), "00");
+    EXPECT_EQ(haupt->DauerHinweis().Text(), "Tatsächliche Dauer: 00:02:20 (Mindestzeiten)");
+    Key(VK_TAB);
+    Type("\b\b10");
+    EXPECT_EQ(haupt->DauerHinweis().Text(), "") << "ten minutes are shared as entered";
+    Type("\b\b2");
+    EXPECT_EQ(haupt->DauerHinweis().Text(), "Tatsächliche Dauer: 00:02:20 (Mindestzeiten)");
+    ClickOn(haupt->OkButton());
+    EXPECT_EQ(haupt->Run().ProgramTime(), 140000) << "the run takes what the dialog said";
 }
 
 TEST_F(RunTest, MinutesOfSeventyFiveBecomeFiftyNineOnLeavingTheField)

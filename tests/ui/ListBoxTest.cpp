@@ -297,6 +297,43 @@ TEST_F(ListBoxTest, PlainAndCtrlClicks)
     EXPECT_EQ(Flags(), (std::vector<bool>{false, false, false, true}));
 }
 
+TEST_F(ListBoxTest, ADoubleClickIsTwoPlainPressesOnOneLine)
+{
+    PlaceList(100, 5);
+    Fill(4);
+    int doubles = 0;
+    list.OnDblClick = [&] { ++doubles; };
+    // The second press as the system reports it when it came quickly:
+    // a double click, whatever line or modifier it has.
+    auto secondPress = [&](int32_t r, bool ctrl) {
+        app::Event e;
+        e.type = app::Event::Type::MouseDouble;
+        e.x = 15;
+        e.y = 20 + r * row + row / 2;
+        e.modifiers.ctrl = ctrl;
+        backend.Push(e);
+        backend.PushMouseUp(e.x, e.y, app::MouseButton::Left, e.modifiers);
+        Pump();
+    };
+
+    ClickRow(0);
+    secondPress(1, true); // Ctrl+click on the next line
+    EXPECT_EQ(doubles, 0);
+    EXPECT_EQ(Flags(), (std::vector<bool>{true, true, false, false}));
+    ClickRow(2);
+    secondPress(3, false); // another line
+    EXPECT_EQ(doubles, 0);
+    EXPECT_EQ(list.Selected(), 3);
+    ClickRow(2, true);
+    secondPress(2, false); // the first press had Ctrl
+    EXPECT_EQ(doubles, 0);
+
+    ClickRow(1);
+    secondPress(1, false);
+    EXPECT_EQ(doubles, 1);
+    EXPECT_EQ(list.Selected(), 1);
+}
+
 TEST_F(ListBoxTest, ClicksCountFromTheFirstVisibleLine)
 {
     PlaceList(100, 3);

@@ -95,5 +95,20 @@ TEST(ZekSettings, ExtremeValuesAreHeldToRangesThatFitTheScreen)
     EXPECT_EQ(ReadZekSettings(folder.WriteFile("small.ini", "[TRACKLING]\nSIZE=0\n")).Size, kMinSize);
 }
 
+TEST(ZekSettings, DurationsWrittenInSecondsAreHeldToSaneLengths)
+{
+    const testing::ScratchFolder folder;
+    const ZekSettings s = ReadZekSettings(folder.WriteFile("ZEK.ini", "[GLOBAL]\nMIN=10\nMAX=10\nDEFAULT=10\n"));
+    EXPECT_EQ(s.MinDuration, kShortestDuration);
+    EXPECT_EQ(s.MaxDuration, kShortestMaximum);
+    EXPECT_EQ(s.DefaultDuration, kShortestDuration);
+    const ZekSettings big = ReadZekSettings(folder.WriteFile("big.ini", "[GLOBAL]\nMIN=900000\nMAX=-1\nDEFAULT=0\n"));
+    EXPECT_EQ(big.MaxDuration, 0) << "no limit";
+    EXPECT_EQ(big.DefaultDuration, 900000);
+    const ZekSettings over = ReadZekSettings(folder.WriteFile("over.ini", "[GLOBAL]\nMIN=90000\nMAX=80000\nDEFAULT=9000000\n"));
+    EXPECT_EQ(over.MaxDuration, 90000);
+    EXPECT_EQ(over.DefaultDuration, 90000);
+}
+
 } // namespace
 } // namespace kestrava::zek
