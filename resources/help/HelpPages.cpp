@@ -141,7 +141,10 @@ void General(Writer& out)
               "Dauer der gewählten Tests.");
     page.Bullets({"Tragen Sie Stunden und Minuten ein. Tab wechselt zwischen den beiden Feldern; mehr als 59 "
                   "Minuten werden zu 59.",
-                  "OK oder Enter startet, Abbrechen oder Escape führt zurück ins Menü."});
+                  "OK oder Enter startet, Abbrechen oder Escape führt zurück ins Menü.",
+                  "Dauert der Lauf anders als eingegeben, steht unter den Feldern die „Tatsächliche Dauer“: "
+                  "länger, wenn die Zeit nicht für die Mindestzeiten der Tests reicht, kürzer, wenn sie nicht "
+                  "in deren Zeitschritte aufgeht."});
     page.SubHeading("Zeitaufteilung");
     page.Para("Bei mehreren Tests wird die Zeit im Verhältnis ihrer üblichen Dauer verteilt. Jeder Test "
               "erhält mindestens seine Mindestzeit; ein Anteil über der Höchstzeit eines Tests geht an "
@@ -192,8 +195,8 @@ void General(Writer& out)
               "Teilaufgaben, auf ganze Prozent gerundet. Werte bis 82 % stehen rot, ab 83 % grün. "
               "Bestanden ist ein Durchgang erst ab einem Gesamtergebnis von 83,0 %: 82,6 % steht grün als "
               "83 % da und zählt noch nicht.");
-    page.Para("Mit den Pfeiltasten oder dem Schieber blättern Sie; OK, Enter, Escape oder die Leertaste "
-              "schließen das Fenster. Dauer und Punkte im Menü sind danach auf dem neuen Stand.");
+    page.Para("Mit den Pfeiltasten, dem Mausrad oder dem Schieber blättern Sie; OK, Enter, Escape oder die "
+              "Leertaste schließen das Fenster. Dauer und Punkte im Menü sind danach auf dem neuen Stand.");
     page.LinkToAnchor("Nach oben", "top");
 
     page.Heading("8. Die Auswertung", "evaluation");
