@@ -189,6 +189,12 @@ HourProfile BuildHourProfile(const std::vector<std::string>& resultPaths)
     return profile;
 }
 
+RecordTally ReadRecordTally(const std::string& path)
+{
+    const RawResultFile file = ReadRawResultFile(path);
+    return {file.state == FileState::NoResults, file.state == FileState::Records ? file.recordCount : 0};
+}
+
 LastRecord ReadLastRecord(const std::string& path) { return ReadRecordFromEnd(path, 0); }
 
 LastRecord ReadRecordFromEnd(const std::string& path, int64_t back)

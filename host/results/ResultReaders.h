@@ -118,6 +118,15 @@ int HourOfTimestamp(double timestamp);
 // The calendar day of a timestamp: truncated toward zero.
 double DayOfTimestamp(double timestamp);
 
+// How many whole records a file holds, for the runner to tell whether a
+// test's record really arrived: a missing or damaged file holds none, and
+// the no-results marker is told apart.
+struct RecordTally {
+    bool noResults = false;
+    int64_t records = 0;
+};
+RecordTally ReadRecordTally(const std::string& path);
+
 // The newest whole record with the header's names, for the end screen.
 LastRecord ReadLastRecord(const std::string& path);
 // The whole record `back` places before the newest (0: the newest), with

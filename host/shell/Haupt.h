@@ -19,6 +19,7 @@
 #include "host/core/TestCanvas.h"
 #include "host/shell/Hilfe.h"
 #include "host/shell/Preferences.h"
+#include "host/shell/ResultWatch.h"
 #include "host/shell/Settings.h"
 #include "host/shell/Splash.h"
 #include "host/shell/VolumeBar.h"
@@ -86,6 +87,9 @@ public:
         // button sounds when one first plays). Not set, or returning null:
         // the program runs silent.
         std::function<std::unique_ptr<app::WaveOutDevice>()> makeWaveOut;
+        // Why a test's record did not arrive; not set: a look at the file
+        // and its folder (ProbeResultTrouble).
+        ResultTroubleProbe probeResultTrouble;
     };
 
     THaupt(app::Application& app, Options options);
@@ -310,6 +314,7 @@ private:
 
     // end screen, questions, credits
     void FillEndLists();
+    void TellResultNotes();
     void Ask(int32_t question, const std::string& text);
     void FreeRun();
 
@@ -322,6 +327,7 @@ private:
     TestCatalogue m_tests;
     ProgramCatalogue m_programs;
     RunPlan m_run;
+    TResultWatch m_resultWatch; // whether each entry's record arrived
     Preferences m_prefs;
     std::atomic<bool> m_active{true};
     std::unique_ptr<TDXInput> m_joy1;

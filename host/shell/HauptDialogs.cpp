@@ -58,18 +58,39 @@ void THaupt::FillEndLists()
     m_endeListe1->ClearLines();
     m_endeListe2->ClearLines();
     const std::vector<TRunEntry>& entries = m_run.Entries();
+    // A record shows only for an entry whose record arrived (or whose
+    // record was not watched: an entry before a resumed run's); an older
+    // record never stands in for a lost one.
+    auto shows = [&](size_t e) {
+        const TResultWatch::Outcome outcome = m_resultWatch.OutcomeOf(e);
+        return outcome == TResultWatch::Outcome::Arrived || outcome == TResultWatch::Outcome::Unknown ||
+               outcome == TResultWatch::Outcome::Waiting;
+    };
     for (size_t e = 0; e < entries.size(); ++e) {
         const TRunEntry& entry = entries[e];
         const TestCatalogueEntry* test = m_tests.ByIndex(entry.CatalogueIndex);
         if (test == nullptr)
             continue;
+        if (m_resultWatch.OutcomeOf(e) == TResultWatch::Outcome::Lost) {
+            m_endeListe1->AddLine("<b>" + test->title);
+            m_endeListe2->AddLine("<b>\xe2\x80\x94");
+            for (const char* line : {"<tab>Ergebnis konnte nicht", "<tab>gespeichert werden"}) {
+                m_endeListe1->AddLine(line);
+                m_endeListe2->AddLine("");
+            }
+            continue;
+        }
+        if (!shows(e))
+            continue;
         const std::string path = ResultFileOf(*test);
         if (!FileExists(path))
             continue;
         // A test split into segments wrote one record per segment, oldest
-        // first: the segments after this one wrote the newer records.
-        const auto later = std::count_if(entries.begin() + static_cast<std::ptrdiff_t>(e) + 1, entries.end(),
-                                         [&](const TRunEntry& other) { return other.CatalogueIndex == entry.CatalogueIndex; });
+        // first: the segments after this one that saved theirs wrote the
+        // newer records.
+        int64_t later = 0;
+        for (size_t other = e + 1; other < entries.size(); ++other)
+            later += entries[other].CatalogueIndex == entry.CatalogueIndex && shows(other) ? 1 : 0;
         const LastRecord last = ReadRecordFromEnd(path, later);
         if (!last.present || last.partNames.empty())
             continue;
@@ -85,6 +106,15 @@ void THaupt::FillEndLists()
     m_regler5->SetPosition(m_regler5->Left(), m_regler5->track().top);
     m_endeListe1->SetPosition(0);
     m_endeListe2->SetPosition(0);
+}
+
+// What went wrong with the run's result files, once the run is over: a
+// record that could not be saved and why, a damaged file set aside.
+void THaupt::TellResultNotes()
+{
+    const std::string notes = m_resultWatch.TakeNotes();
+    if (!notes.empty())
+        ShowFailure(notes);
 }
 
 void THaupt::EndeOkClick()
@@ -148,6 +178,8 @@ void THaupt::JaButtonClick()
         RefreshTestList();
         m_testPanel->Hide();
         m_menuePanel->Show();
+        // An earlier entry of the run may have lost its record.
+        TellResultNotes();
         break;
     default:
         break;

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <iostream>
 #include <limits>
+#include <optional>
 
 namespace kestrava::shell {
 
@@ -107,6 +108,7 @@ void THaupt::OkButtonClick()
         m_menuePanel->Show();
         return;
     }
+    m_resultWatch.Reset(m_run.Size());
     m_testPanel->Show();
     StartTest();
 }
@@ -183,6 +185,8 @@ void THaupt::StartTest()
     if (test == nullptr)
         return;
     m_moduleTitle = test->title;
+    if (const std::optional<size_t> index = m_run.CurrentIndex())
+        m_resultWatch.Begin(*index, ResultFileOf(*test), entry->KeepsResults != 0);
     SoundPaused(false);
     m_app.GetBackend().SetNumLock(true);
     BeginTest(test->modulePath);
@@ -349,6 +353,10 @@ void THaupt::TestEnded()
     m_host.SetBlocked(true);
     PostToUi([this] {
         ShowBusy(true);
+        // The module wrote its record, if it could, before it reported the
+        // end.
+        if (const std::optional<size_t> index = m_run.CurrentIndex())
+            m_resultWatch.Finish(*index, m_moduleTitle, m_options.probeResultTrouble);
         m_lastTest = !m_run.Advance();
         UpdateSuspendButtons();
         m_timer3 = m_app.Loop().SetTimer(kAfterEndMs, false, [this] { Timer3Timer(); });
@@ -383,6 +391,7 @@ void THaupt::Timer3Timer()
             m_menuePanel->SetEnabled(true);
         }
         ShowBusy(false);
+        TellResultNotes();
         HoldBehindMeldung();
         return;
     }

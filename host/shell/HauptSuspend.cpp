@@ -223,6 +223,10 @@ void THaupt::LoadButtonClick()
 
     // From here on the run is the saved one.
     m_run.Replace(std::move(saved.entries), TCurrentEntry::FromSaved(saved.currentEntry));
+    // The entries before this one ran in an earlier session: their records
+    // are not watched, only this one's and the following ones'.
+    m_resultWatch.Reset(m_run.Size());
+    m_resultWatch.Begin(size_t(saved.currentEntry), ResultFileOf(test), entry.KeepsResults != 0);
     m_holdStart = false;
     SetWatch();
     m_tickWatch = m_lastWatch;

@@ -85,7 +85,7 @@ std::vector<std::string> WrapText(const gdi::FontSpec& font, const std::string& 
 
 TMeldung::TMeldung()
 {
-    LoadBackground("JANEIN");
+    LoadBackground("MELDUNG");
     SetSize(kWidth, kHeight);
     SetTabStop(true);
     m_label = &Create<app::Label>();

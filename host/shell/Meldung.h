@@ -1,4 +1,4 @@
-// The program's own message window: the yes/no window's skin ("JANEIN",
+// The program's own message window: the yes/no window's look ("MELDUNG",
 // 227 px wide) with the message in its label and one OK button. It works
 // wherever the program's window does, which the system's message box does
 // not (an X server may offer no message system at all); that box is left to

@@ -116,11 +116,61 @@ bool SyncFolderOf(const std::string& path)
     return dir.Get() >= 0 && ::fsync(dir.Get()) == 0;
 }
 
+// Renames from to to unless to exists. RENAME_NOREPLACE where the file
+// system has it; elsewhere (an older kernel, some network or FAT file
+// systems) a hard link, and last a look before the rename, which the folder
+// lock that every writer holds makes safe among this program's writers.
+// 0 or the errno; EEXIST when to is taken.
+int RenameNoReplace(const std::string& from, const std::string& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return errno;
+    if (::link(from.c_str(), to.c_str()) == 0)
+        return ::unlink(from.c_str()) == 0 ? 0 : errno;
+    if (errno == EEXIST)
+        return EEXIST;
+    struct stat taken {};
+    if (::lstat(to.c_str(), &taken) == 0)
+        return EEXIST;
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+int64_t LocalSecondsNow()
+{
+    const time_t now = ::time(nullptr);
+    tm local{};
+    ::localtime_r(&now, &local);
+    return static_cast<int64_t>(now) + local.tm_gmtoff;
+}
+
+// Renames the damaged file at path to a free name of SetAsideNameFor.
+// Empty, with error set, when that failed; the file is then where it was.
+std::string SetAsideDamaged(const std::string& path, std::string& error)
+{
+    const std::string base = SetAsideNameFor(path, LocalSecondsNow());
+    for (int n = 1; n <= 100; ++n) {
+        const std::string name = n == 1 ? base : base + "-" + std::to_string(n);
+        const int result = RenameNoReplace(path, name);
+        if (result == 0)
+            return name;
+        if (result != EEXIST) {
+            error = std::string("cannot set the damaged file aside: ") + std::strerror(result);
+            return {};
+        }
+    }
+    error = "cannot set the damaged file aside: every name for this minute is taken";
+    return {};
+}
+
 // Writes header and first record to a temporary file beside the target,
 // flushes it and renames it into place, then flushes the folder so the
-// rename itself survives a power loss.
+// rename itself survives a power loss. With damaged set, the file at path
+// is renamed aside once the new one is complete, so a write that fails
+// leaves it where it was.
 AppendReport CreateWhole(const std::string& path, const std::vector<std::string>& partNames,
-                         const std::vector<unsigned char>& record)
+                         const std::vector<unsigned char>& record, const std::string& damaged = {})
 {
     const std::string temporary = TemporaryPathFor(path);
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -131,27 +181,49 @@ AppendReport CreateWhole(const std::string& path, const std::vector<std::string>
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     }
     if (fd < 0)
-        return {AppendStatus::Failed, ErrnoText("cannot create the file")};
+        return {AppendStatus::Failed, ErrnoText("cannot create the file"), {}};
 
     FileDescriptor file(fd);
     std::vector<unsigned char> bytes = EncodeHeader(partNames);
     bytes.insert(bytes.end(), record.begin(), record.end());
     std::string failure;
+    std::string setAside;
     if (!WriteAllAt(file.Get(), bytes, 0))
         failure = ErrnoText("cannot write");
     else if (::fsync(file.Get()) != 0)
         failure = ErrnoText("cannot flush");
     else if (!file.Close())
         failure = ErrnoText("cannot close");
-    else if (::rename(temporary.c_str(), path.c_str()) != 0)
+    else if (!damaged.empty())
+        setAside = SetAsideDamaged(path, failure);
+    if (failure.empty() && ::rename(temporary.c_str(), path.c_str()) != 0) {
         failure = ErrnoText("cannot rename into place");
+        if (!setAside.empty())
+            RenameNoReplace(setAside, path);
+    }
     if (!failure.empty()) {
         ::unlink(temporary.c_str());
-        return {AppendStatus::Failed, failure};
+        return {AppendStatus::Failed, failure, {}};
     }
-    if (!SyncFolderOf(path))
-        return {AppendStatus::Failed, ErrnoText("written, but the folder could not be flushed")};
-    return {AppendStatus::Created, {}};
+    AppendReport report{AppendStatus::Created, damaged, setAside};
+    if (!SyncFolderOf(path)) {
+        report.Status = AppendStatus::Failed;
+        report.Message = ErrnoText("written, but the folder could not be flushed");
+    }
+    return report;
+}
+
+// Why a file that starts with this part count is no result file at all;
+// empty when it is one (ours, another test's, or the no-results marker).
+std::string DamageOf(int32_t parts, int32_t ours, int64_t size)
+{
+    if (parts < 0)
+        return "a negative part count (" + std::to_string(parts) + ")";
+    if (parts == 0 || resultfile::HeaderSize(parts) <= size)
+        return {};
+    if (parts == ours)
+        return "a header cut short (" + std::to_string(size) + " bytes)";
+    return std::to_string(parts) + " parts per record, more than its " + std::to_string(size) + " bytes can name";
 }
 
 } // namespace
@@ -186,7 +258,7 @@ AppendReport AppendResultRecord(const std::string& path, const std::vector<std::
 {
     const auto partCount = static_cast<int32_t>(partNames.size());
     if (record.parts.size() != partNames.size())
-        return {AppendStatus::Failed, "the record's parts do not match the part names"};
+        return {AppendStatus::Failed, "the record's parts do not match the part names", {}};
     const int64_t headerSize = resultfile::HeaderSize(partCount);
     const int64_t recordSize = resultfile::RecordSize(partCount);
     const std::vector<unsigned char> bytes = EncodeRecord(record);
@@ -198,48 +270,78 @@ AppendReport AppendResultRecord(const std::string& path, const std::vector<std::
     if (!lock.Held())
         return {AppendStatus::Failed, lock.ErrorNumber() == EWOULDBLOCK
                                           ? std::string("another writer holds the result folder")
-                                          : std::string("cannot lock the result folder: ") + std::strerror(lock.ErrorNumber())};
+                                          : std::string("cannot lock the result folder: ") + std::strerror(lock.ErrorNumber()),
+                {}};
 
     FileDescriptor file(::open(path.c_str(), O_RDWR | O_CLOEXEC));
     if (file.Get() < 0) {
         if (errno == ENOENT)
             return CreateWhole(path, partNames, bytes);
-        return {AppendStatus::Failed, ErrnoText("cannot open")};
+        return {AppendStatus::Failed, ErrnoText("cannot open"), {}};
     }
     struct stat info {};
     if (::fstat(file.Get(), &info) != 0)
-        return {AppendStatus::Failed, ErrnoText("cannot examine")};
+        return {AppendStatus::Failed, ErrnoText("cannot examine"), {}};
     if (!S_ISREG(info.st_mode))
-        return {AppendStatus::Failed, "not a regular file"};
+        return {AppendStatus::Failed, "not a regular file", {}};
     const int64_t size = info.st_size;
-
-    if (size >= resultfile::kCountSize) {
-        unsigned char count[4];
-        if (::pread(file.Get(), count, sizeof count, 0) != static_cast<ssize_t>(sizeof count))
-            return {AppendStatus::Failed, ErrnoText("cannot read the part count")};
-        const auto parts = static_cast<int32_t>(static_cast<uint32_t>(count[0]) | static_cast<uint32_t>(count[1]) << 8 |
-                                                static_cast<uint32_t>(count[2]) << 16 | static_cast<uint32_t>(count[3]) << 24);
-        if (parts != partCount)
-            return {AppendStatus::Kept, "the file holds " + std::to_string(parts) + " parts per record, not " +
-                                            std::to_string(partCount) + "; left unchanged"};
-    }
-    if (size < headerSize) {
-        // Too short for the names: a header cut off before it was complete,
-        // which cannot hold a record. Write it anew as a new file.
+    if (size == 0) {
+        // Nothing to keep: written anew.
         file.Close();
         return CreateWhole(path, partNames, bytes);
     }
 
+    std::string damage;
+    if (size < resultfile::kCountSize) {
+        damage = "too short for a part count (" + std::to_string(size) + " bytes)";
+    } else {
+        unsigned char count[4];
+        if (::pread(file.Get(), count, sizeof count, 0) != static_cast<ssize_t>(sizeof count))
+            return {AppendStatus::Failed, ErrnoText("cannot read the part count"), {}};
+        const auto parts = static_cast<int32_t>(static_cast<uint32_t>(count[0]) | static_cast<uint32_t>(count[1]) << 8 |
+                                                static_cast<uint32_t>(count[2]) << 16 | static_cast<uint32_t>(count[3]) << 24);
+        damage = DamageOf(parts, partCount, size);
+        if (damage.empty() && parts != partCount)
+            return {AppendStatus::Kept,
+                    "the file holds " + std::to_string(parts) + " parts per record, not " + std::to_string(partCount) +
+                        "; left unchanged",
+                    {}};
+    }
+    if (!damage.empty()) {
+        file.Close();
+        return CreateWhole(path, partNames, bytes, "not a result file: " + damage);
+    }
+
     const int64_t end = headerSize + (size - headerSize) / recordSize * recordSize;
     if (end != size && ::ftruncate(file.Get(), static_cast<off_t>(end)) != 0)
-        return {AppendStatus::Failed, ErrnoText("cannot cut off a partial record")};
+        return {AppendStatus::Failed, ErrnoText("cannot cut off a partial record"), {}};
+    std::string failure;
     if (!WriteAllAt(file.Get(), bytes, end))
-        return {AppendStatus::Failed, ErrnoText("cannot write")};
-    if (::fsync(file.Get()) != 0)
-        return {AppendStatus::Failed, ErrnoText("cannot flush")};
+        failure = ErrnoText("cannot write");
+    else if (::fsync(file.Get()) != 0)
+        failure = ErrnoText("cannot flush");
+    if (!failure.empty()) {
+        // What part of the record fit would read as a torn record; the file
+        // goes back to its whole records, as it was before.
+        if (::ftruncate(file.Get(), static_cast<off_t>(end)) != 0 || ::fsync(file.Get()) != 0)
+            failure += "; " + ErrnoText("and the file could not be cut back to its whole records");
+        return {AppendStatus::Failed, failure, {}};
+    }
     if (!file.Close())
-        return {AppendStatus::Failed, ErrnoText("cannot close")};
-    return {AppendStatus::Appended, {}};
+        return {AppendStatus::Failed, ErrnoText("cannot close"), {}};
+    return {AppendStatus::Appended, {}, {}};
+}
+
+std::string SetAsideNameFor(const std::string& path, int64_t localSeconds)
+{
+    // localSeconds is local time already: split it as if it were UTC.
+    const auto seconds = static_cast<time_t>(localSeconds);
+    tm t{};
+    ::gmtime_r(&seconds, &t);
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d-%02d%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour,
+                  t.tm_min);
+    return path + SetAsideInfix() + stamp;
 }
 
 void AppendResultAndEndTest(const char* module, const std::string& path, const std::vector<std::string>& partNames,
@@ -247,13 +349,16 @@ void AppendResultAndEndTest(const char* module, const std::string& path, const s
 {
     AppendReport report;
     try {
-        report = path.empty() ? AppendReport{AppendStatus::Failed, "the module's path is empty"}
+        report = path.empty() ? AppendReport{AppendStatus::Failed, "the module's path is empty", {}}
                               : AppendResultRecord(path, partNames, record);
     } catch (const std::exception& e) {
-        report = {AppendStatus::Failed, e.what()};
+        report = {AppendStatus::Failed, e.what(), {}};
     }
     if (report.Status == AppendStatus::Kept || report.Status == AppendStatus::Failed)
         std::fprintf(stderr, "%s: no result written to %s: %s\n", module, path.c_str(), report.Message.c_str());
+    else if (!report.SetAside.empty())
+        std::fprintf(stderr, "%s: %s was %s; kept as %s, a new file holds this result\n", module, path.c_str(),
+                     report.Message.c_str(), report.SetAside.c_str());
 
     if (onTestEnd.Code)
         onTestEnd.Code(onTestEnd.Context);

@@ -24,15 +24,23 @@ struct ResultRecordBytes {
 
 enum class AppendStatus {
     Appended,  // added after the last whole record of an existing file
-    Created,   // the file was new (or too short to hold a header) and was written whole
+    Created,   // the file was new, empty or damaged (then set aside first) and was written whole
     Kept,      // the file belongs to a test with another part count: left untouched
-    Failed,    // an I/O error; see the message
+    Failed,    // an I/O error; see the message. The file is as it was.
 };
 
 struct AppendReport {
     AppendStatus Status = AppendStatus::Failed;
-    std::string Message;  // why, for Kept and Failed
+    std::string Message;   // why, for Kept and Failed; what was damaged, for a file set aside
+    std::string SetAside;  // Created: where the damaged file that stood in its place now is
 };
+
+// What a damaged result file is renamed to before a new one takes its name:
+// path + SetAsideInfix() + the local time as YYYY-MM-DD-hhmm (+ "-2", "-3",
+// ... when that name is taken). The host looks for such names to tell the
+// candidate.
+inline constexpr const char* SetAsideInfix() { return ".beschaedigt-"; }
+std::string SetAsideNameFor(const std::string& path, int64_t localSeconds);
 
 // Writes one record and flushes it to disk before returning. partNames are
 // the header's names as Windows-1252 bytes (a new file gets them).
@@ -42,7 +50,13 @@ struct AppendReport {
 // record goes right after the last whole one and the rest is cut off. A new
 // file is written under a temporary name and renamed into place, so no reader
 // ever sees a half-written header. A file with another part count (the
-// "keeps no results" marker has 0) is not ours to change. The whole change
+// "keeps no results" marker has 0) is not ours to change. A file that is no
+// result file at all (too short for its part count, a negative or absurd
+// count: what the readers take for damaged) would swallow every later
+// record; it is renamed aside (SetAsideNameFor), never overwritten or
+// deleted, and a new file takes its place. An append that fails (a full
+// disk, a file size limit) cuts the file back to its whole records, so no
+// torn record is left behind. The whole change
 // happens under the advisory lock of the file's folder (FolderLock), so a
 // second process appending at once waits instead of writing over this record.
 AppendReport AppendResultRecord(const std::string& path, const std::vector<std::string>& partNames,

@@ -154,6 +154,13 @@ Layer YesNo()
     return DialogFace(227, 158, "Bitte bestätigen");
 }
 
+Layer Notice()
+{
+    // The program's own messages: the question's look, a title that asks
+    // nothing.
+    return DialogFace(227, 158, "Hinweis");
+}
+
 Layer Time()
 {
     Layer m = DialogFace(227, 158, "Zeiteinstellung");
@@ -199,6 +206,7 @@ void DrawDialogs(Output& out)
     out.Picture("SETTINGS", Settings().WithAlpha());
     out.Picture("HILFE", Help().WithAlpha());
     out.Picture("JANEIN", YesNo().WithAlpha());
+    out.Picture("MELDUNG", Notice().WithAlpha());
     out.Picture("ZEIT", Time().WithAlpha());
     out.Picture("ENDE", End().WithAlpha());
     out.Picture("AUSWERTUNG", Evaluation().WithAlpha());

@@ -210,7 +210,7 @@ TEST(Artwork, StretchedPiecesAreUniformAlongTheirStretch)
 
 TEST(Artwork, DialogBackgroundsHaveSoftAlphaAndAnOpaqueFace)
 {
-    for (const char* name : {"SETTINGS", "HILFE", "JANEIN", "ZEIT", "ENDE", "AUSWERTUNG"}) {
+    for (const char* name : {"SETTINGS", "HILFE", "JANEIN", "MELDUNG", "ZEIT", "ENDE", "AUSWERTUNG"}) {
         SCOPED_TRACE(name);
         const gdi::Bitmap b = Load(name);
         ASSERT_EQ(b.BitsPerPixel(), 32);

@@ -13,6 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ReadLastRecord(path);
     ReadRecordFromEnd(path, 1);
     ReadRecordFromEnd(path, 3);
+    ReadRecordTally(path);
     ReadOverallTotals({path, path});
     BuildHourProfile({path});
     return 0;

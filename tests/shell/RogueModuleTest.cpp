@@ -34,6 +34,18 @@ protected:
         };
     }
 
+    // The fakes say they keep results but write none. A no-results marker
+    // as each one's result file makes a run that reaches its end go straight
+    // back to the menu, with no end screen noting the lost records.
+    void StartProgram()
+    {
+        for (const char* name : {"A", "Z", "R"})
+            if (fs::exists(folder.root / "TESTS" / (std::string(name) + ".TST")))
+                std::ofstream(folder.root / "TESTS" / (std::string(name) + ".RLT"), std::ios::binary)
+                    << std::string(4, '\0');
+        ShellTest::StartProgram();
+    }
+
     // The misbehaving module as R.TST, titled "Rogue", one minute by default;
     // `mode` is read again at every info query and start.
     void AddRogue(const std::string& mode)
@@ -232,7 +244,7 @@ TEST_F(RogueModuleTest, AModuleThatNeverEndsIsEndedByTheHostAfterItsTimeWithoutR
     EXPECT_EQ(Count(RogueLog(), "late"), 1);
     EXPECT_EQ(Count(RogueLog(), "stop"), 1);
     EXPECT_EQ(ProgramFolder::ReadAll(rlt), before);
-    EXPECT_EQ(haupt->DauerListBox().Lines().at(static_cast<size_t>(LineOf("Rogue"))), "00:00");
+    EXPECT_EQ(ProgramFolder::ReadAll(folder.root / "TESTS" / "R.RLT"), std::string(4, '\0')) << "no record added";
 
     // ZEK still runs and appends its second record to the whole file.
     StartMinuteOf("ZEK-Test");

@@ -264,12 +264,13 @@ TEST_F(RunEdgeTest, PauseDuringTheCountdownShowsAboveTheCountdown)
 TEST_F(RunEdgeTest, EachSegmentOfASplitTestShowsItsOwnRecord)
 {
     // Alpha may run 30 s at most: two minutes play it in several segments.
-    // The fake module writes nothing, so the file's last records stand for
-    // the segments, oldest first (overall 10, 20, ... 80).
+    // An older record stands in the file; the fake module writes the
+    // queued records one a segment, oldest first (overall 10, 20, ...).
+    ResultBytes(1, {"Teil"}).Record(44000.0, 30000, 99.0, {99.0}).WriteTo((folder.root / "TESTS" / "A.RLT").string());
     ResultBytes records(1, {"Teil"});
     for (int i = 1; i <= 8; ++i)
         records.Record(45000.0 + i, 30000, 10.0 * i, {10.0 * i + 1});
-    records.WriteTo((folder.root / "TESTS" / "A.RLT").string());
+    records.WriteTo((folder.root / "TESTS" / "A.queue").string());
     StartAlpha(0, 30000, "02");
     const size_t m = haupt->Run().Size();
     ASSERT_GE(m, 2u);
@@ -279,7 +280,7 @@ TEST_F(RunEdgeTest, EachSegmentOfASplitTestShowsItsOwnRecord)
     ASSERT_TRUE(haupt->Ende().Visible());
     std::vector<std::string> want;
     for (size_t k = 1; k <= m; ++k) {
-        const int overall = int(8 - (m - k)) * 10;
+        const int overall = int(k) * 10;
         want.push_back("<b>" + std::to_string(overall) + "%");
         want.push_back(std::to_string(overall + 1) + "%");
     }
@@ -292,7 +293,7 @@ TEST_F(RunEdgeTest, DamagedNumbersShowAsADash)
     const double inf = std::numeric_limits<double>::infinity();
     ResultBytes(3, {"a", "b", "c"})
         .Record(45000.1, 60000, nan, {inf, -inf, 1e300})
-        .WriteTo((folder.root / "TESTS" / "A.RLT").string());
+        .WriteTo((folder.root / "TESTS" / "A.queue").string());
     StartAlpha();
     for (int step = 0; step < 10000 && !haupt->Ende().Visible(); ++step)
         Advance(10);
@@ -346,8 +347,8 @@ TEST_F(RunEdgeTest, TheEndScreenStartsAtTheTopAndKeepsTheKeyboardAfterALayout)
     ResultBytes alpha(4, {"a", "b", "c", "d"});
     for (int i = 0; i < 8; ++i)
         alpha.Record(45000.1 + i, 30000, 50.0);
-    alpha.WriteTo((folder.root / "TESTS" / "A.RLT").string());
-    ResultBytes(4, {"a", "b", "c", "d"}).Record(45000.1, 60000, 90.0).WriteTo((folder.root / "TESTS" / "B.RLT").string());
+    alpha.WriteTo((folder.root / "TESTS" / "A.queue").string());
+    ResultBytes(4, {"a", "b", "c", "d"}).Record(45000.1, 60000, 90.0).WriteTo((folder.root / "TESTS" / "B.queue").string());
     folder.AddTimed("B", "Beta", 1, 1000, 0, 1000, 20000, 0);
     StartAlpha(0, 30000, "02");
     const auto m = static_cast<int32_t>(haupt->Run().Size());

@@ -118,6 +118,7 @@ protected:
         options.programPath = (folder.root / "velomar").string();
         options.randomSeed = 7;
         options.makeWaveOut = makeWaveOut;
+        options.probeResultTrouble = probe;
         haupt = std::make_unique<THaupt>(app, options);
     }
     // Opens the window and runs the start-up to the menu.
@@ -227,6 +228,8 @@ protected:
 
     // Not set: the program runs without a sound device.
     std::function<std::unique_ptr<app::WaveOutDevice>()> makeWaveOut;
+    // Not set: the program looks at the folder itself.
+    ResultTroubleProbe probe;
     ProgramFolder folder;
     app::ManualClock clock{1000};
     app::HeadlessBackend backend;

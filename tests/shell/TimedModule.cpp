@@ -4,6 +4,11 @@
 // counted instead of listed, so a test can read the order of events. Its
 // state block (16 bytes: the tick count and the first tick's ElapsedMs)
 // goes with a saved run, so a resumed test counts on where it stood.
+//
+// It writes results as a real module does when a test queued some: the file
+// "<module>.queue" holds a result file's header and records, and each end of
+// a test appends the first queued record to "<module>.RLT" (created with the
+// queue's header) and drops it from the queue.
 #include "InfoReply.h"
 
 #include <cstdio>
@@ -34,6 +39,47 @@ void Log(const std::string& line)
     }
 }
 
+std::string ReadFile(const std::string& path)
+{
+    std::string bytes;
+    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+        char buffer[4096];
+        size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+            bytes.append(buffer, n);
+        std::fclose(f);
+    }
+    return bytes;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes, const char* mode)
+{
+    if (std::FILE* f = std::fopen(path.c_str(), mode)) {
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+}
+
+void WriteQueuedRecord()
+{
+    const std::string queuePath = kestrava::testing::ModulePathWith(g_status->ModulePath, ".queue");
+    const std::string queue = ReadFile(queuePath);
+    if (queue.size() < 4)
+        return;
+    const auto parts = static_cast<size_t>(static_cast<unsigned char>(queue[0]));
+    const size_t header = 4 + 256 * parts;
+    const size_t record = 24 + 8 * parts;
+    if (queue.size() < header + record)
+        return;
+    const std::string resultPath = kestrava::testing::ModulePathWith(g_status->ModulePath, ".RLT");
+    if (std::FILE* existing = std::fopen(resultPath.c_str(), "rb"))
+        std::fclose(existing);
+    else
+        WriteFile(resultPath, queue.substr(0, header), "wb");
+    WriteFile(resultPath, queue.substr(header, record), "ab");
+    WriteFile(queuePath, queue.substr(0, header) + queue.substr(header + record), "wb");
+}
+
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) void DispatchMessage(uint32_t code, TArgCell* cells)
@@ -60,6 +106,7 @@ extern "C" __attribute__((visibility("default"))) void DispatchMessage(uint32_t 
             Log("ticks " + std::to_string(g_ticks) + " first " + std::to_string(g_firstTick) + " last " +
                 std::to_string(g_status->ElapsedMs));
             Log("end");
+            WriteQueuedRecord();
             g_status->OnTestEnd.Code(g_status->OnTestEnd.Context);
         }
         break;

@@ -5,12 +5,16 @@
 #include "modules/zek/ZekResult.h"
 
 #include "platform/gdi/FileAccess.h"
+#include "tests/support/ChildProcess.h"
 
 #include <algorithm>
 #include <bit>
 #include <chrono>
 #include <iterator>
+#include <random>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -120,6 +124,84 @@ TEST_F(ZekResultFile, HeaderCutShortIsRebuilt)
         EXPECT_EQ(b[4 + 3 * 256], 11u);
         ExpectRecordAt(b, 1028, 3.0);
     }
+}
+
+// The append under a file size limit, in a child: the write really fails
+// part way (EFBIG, as a full disk gives ENOSPC) once the file would pass
+// limit bytes.
+AppendStatus AppendWithSizeLimit(const std::string& path, rlim_t limit)
+{
+    const int status = kestrava::testing::RunInChild(
+        [&] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit bound{limit, limit};
+            if (::setrlimit(RLIMIT_FSIZE, &bound) != 0)
+                return 100;
+            ResultRecord r;
+            r.Parts = {1.0, 2.0, 3.0, 4.0};
+            return static_cast<int>(WriteResultRecord(path, r).Status);
+        },
+        30);
+    return static_cast<AppendStatus>(status);
+}
+
+TEST_F(ZekResultFile, AFailedAppendLeavesTheFileAsItWas)
+{
+    // 54 records end at 4052 bytes; the 55th would need the next 4 KiB page,
+    // of which nothing is left. Only 44 of its 56 bytes fit.
+    for (int i = 0; i < 54; ++i)
+        ASSERT_NE(WriteResultRecord(m_path, Record(45000.0 + i)).Status, AppendStatus::Failed);
+    const Bytes before = Read();
+    ASSERT_EQ(before.size(), 4052u);
+    EXPECT_EQ(AppendWithSizeLimit(m_path, 4096), AppendStatus::Failed);
+    EXPECT_EQ(Read(), before);
+
+    // A new file that does not fit leaves nothing, not even its temporary.
+    fs::remove(m_path);
+    EXPECT_EQ(AppendWithSizeLimit(m_path, 1000), AppendStatus::Failed);
+    EXPECT_TRUE(fs::is_empty(m_dir));
+}
+
+TEST_F(ZekResultFile, ADamagedFileIsSetAsideWholeAndANewOneStarted)
+{
+    std::mt19937 random(5000);
+    Bytes damaged(5000);
+    for (unsigned char& b : damaged)
+        b = static_cast<unsigned char>(random());
+    damaged[3] = 0x62;  // a part count near 1.6 billion, far more names than 5000 bytes hold
+    Write(damaged);
+    const AppendReport report = WriteResultRecord(m_path, Record(45000.5));
+    EXPECT_EQ(report.Status, AppendStatus::Created) << report.Message;
+    ASSERT_EQ(Read().size(), 1028u + 56u);
+    ExpectRecordAt(Read(), 1028, 45000.5);
+    // Kept under a name that says what it is and when, byte for byte.
+    const std::string aside = report.SetAside;
+    ASSERT_EQ(aside.rfind(m_path + ".beschaedigt-", 0), 0u) << aside;
+    EXPECT_EQ(aside.size(), m_path.size() + 13 + 15) << aside; // YYYY-MM-DD-hhmm
+    std::ifstream in(aside, std::ios::binary);
+    EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}), damaged);
+    EXPECT_NE(report.Message.find("not a result file"), std::string::npos) << report.Message;
+
+    // A second damaged file in the same minute takes the next name; the
+    // first stays as it is. Negative counts and files too short for a
+    // count are damaged too; an empty file is simply written anew.
+    for (const Bytes& bad : {Bytes{0xff, 0xff, 0xff, 0xff, 1, 2}, Bytes{4, 0}}) {
+        Write(bad);
+        const AppendReport next = WriteResultRecord(m_path, Record(1.0));
+        EXPECT_EQ(next.Status, AppendStatus::Created);
+        EXPECT_NE(next.SetAside, aside);
+        std::ifstream again(next.SetAside, std::ios::binary);
+        EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(again), {}), bad);
+    }
+    Write({});
+    EXPECT_TRUE(WriteResultRecord(m_path, Record(1.0)).SetAside.empty());
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 4);
+    // Another test's whole file (3 parts) is still left alone.
+    Bytes other(4 + 3 * 256, 0);
+    other[0] = 3;
+    Write(other);
+    EXPECT_EQ(WriteResultRecord(m_path, Record(1.0)).Status, AppendStatus::Kept);
+    EXPECT_EQ(Read(), other);
 }
 
 int g_testEnds = 0;
