@@ -899,6 +899,10 @@ void THaupt::FormDeactivate()
         // not start while nobody is at the keys.
         m_holdStart = true;
         m_pause->SetPressed(true);
+    } else if (m_testEnding.load()) {
+        // A test has just ended and its gap or the end screen is coming:
+        // the gap shows the pause, the next test waits for the candidate.
+        m_holdStart = true;
     }
     m_app.GetBackend().Minimize();
 }

@@ -402,6 +402,8 @@ void THaupt::Timer3Timer()
     m_window1->ShowComposed();
     m_testPanel->Invalidate();
     m_testPanel->SetEnabled(false);
+    if (m_holdStart)
+        m_pause->SetPressed(true); // the focus went as the test ended
     // The gap does not block the loop: the test screen stays disabled and
     // no module is bound, so nothing reaches a test meanwhile.
     m_gapTimer = m_app.Loop().SetTimer(kGapMs, false, [this] { GapEnded(); });

@@ -197,6 +197,9 @@ void General(Writer& out)
               "83 % da und zählt noch nicht.");
     page.Para("Mit den Pfeiltasten, dem Mausrad oder dem Schieber blättern Sie; OK, Enter, Escape oder die "
               "Leertaste schließen das Fenster. Dauer und Punkte im Menü sind danach auf dem neuen Stand.");
+    page.Para("Konnte ein Ergebnis nicht gespeichert werden, etwa weil der Datenträger voll ist, steht dort "
+              "„Ergebnis konnte nicht gespeichert werden“, und ein Hinweis nennt den Grund. Eine beschädigte "
+              "Ergebnisdatei legt Kestrava unverändert beiseite und beginnt eine neue.");
     page.LinkToAnchor("Nach oben", "top");
 
     page.Heading("8. Die Auswertung", "evaluation");

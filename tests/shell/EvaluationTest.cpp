@@ -251,16 +251,11 @@ TEST_F(EvaluationTest, TheWheelScrollsTheListWhileTheKnobShows)
     const int32_t max = list.Max();
     ASSERT_GT(max, 3);
     const ThumbTrack track{37, 358 - 37 + 26, 26}; // the knob runs from 37 to 358
-    auto wheel = [&](app::Control& over, int32_t notches) {
-        const gdi::Rect r = over.ScreenRect();
-        backend.PushWheel(r.left + 5, r.top + 5, notches);
-        Pump();
-    };
-    wheel(list, -1);
+    Wheel(list, -1);
     EXPECT_EQ(list.Position(), 3);
     EXPECT_EQ(ThumbListPosition(track, knob.Top(), max), 3);
     EXPECT_LT(ThumbListPosition(track, knob.Top() - 1, max), 3);
-    wheel(Dialog().Allgemein(), -100);
+    Wheel(Dialog().Allgemein(), -100);
     EXPECT_EQ(list.Position(), max);
     EXPECT_EQ(knob.Top(), 358);
     Key(app::VK_UP);
@@ -269,7 +264,7 @@ TEST_F(EvaluationTest, TheWheelScrollsTheListWhileTheKnobShows)
 
     // The graph view hides the knob: nothing scrolls.
     ClickOn(Dialog().Verlauf());
-    wheel(Dialog().AuswertungsPaintBox(), -1);
+    Wheel(Dialog().AuswertungsPaintBox(), -1);
     EXPECT_EQ(knob.Top(), 348);
     EXPECT_EQ(list.Position(), 0);
 }

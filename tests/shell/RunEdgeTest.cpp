@@ -115,6 +115,29 @@ TEST_F(RunEdgeTest, FocusLostDuringTheGapHoldsTheNextTestPaused)
     EXPECT_TRUE(haupt->TicksRunning());
 }
 
+TEST_F(RunEdgeTest, FocusLostJustAfterATestEndsHoldsTheNextTestPaused)
+{
+    folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);
+    folder.AddTimed("B", "Beta", 1, 1000, 0, 1000, 20000, 0);
+    StartProgram();
+    StartFirstTests(2, "01");
+    for (int step = 0; step < 1000 && !haupt->TicksRunning(); ++step)
+        Advance(10);
+    // Within the 50 ms between the first test's end and the gap.
+    while (haupt->TicksRunning())
+        Advance(10);
+    ASSERT_FALSE(haupt->InGap());
+    LoseAndRegainFocus();
+    Advance(50);
+    ASSERT_TRUE(haupt->InGap());
+    EXPECT_TRUE(haupt->Pause().Pressed());
+    Advance(5000 + 2000 + 3000);
+    EXPECT_FALSE(haupt->TicksRunning()) << "the next test started while nobody was at the keys";
+    EXPECT_EQ(haupt->Testeinblendung().Text(), "Pause");
+    Key(VK_PAUSE);
+    EXPECT_TRUE(haupt->TicksRunning());
+}
+
 TEST_F(RunEdgeTest, PauseAndEscapeJustAfterTheEndStartNoTicks)
 {
     StartAlpha();
@@ -316,25 +339,20 @@ TEST_F(RunEdgeTest, TheWheelOverTheEndScreenScrollsBothListsAndTheKnobFollows)
     TRegler& knob = haupt->Regler5();
     const int32_t max = labels.Max();
     ASSERT_GT(max, 3);
-    auto wheel = [&](app::Control& over, int32_t notches) {
-        const gdi::Rect r = over.ScreenRect();
-        backend.PushWheel(r.left + 5, r.top + 5, notches);
-        Pump();
-    };
     auto followed = [&](int32_t position) {
         EXPECT_EQ(labels.Position(), position);
         EXPECT_EQ(haupt->EndeListe2().Position(), position);
         EXPECT_EQ(ThumbListPosition(knob.track(), knob.Top(), max), position);
     };
-    wheel(haupt->EndeListe2(), -1);
+    Wheel(haupt->EndeListe2(), -1);
     followed(3);
-    wheel(haupt->EndeOk(), -100);
+    Wheel(haupt->EndeOk(), -100);
     followed(max);
     EXPECT_EQ(knob.Top(), 154);
     // The arrow keys still step the knob by 5 pixels.
     Key(app::VK_UP);
     EXPECT_EQ(knob.Top(), 149);
-    wheel(labels, 100);
+    Wheel(labels, 100);
     followed(0);
     EXPECT_EQ(knob.Top(), 37);
 }
@@ -376,8 +394,7 @@ TEST_F(RunEdgeTest, TheEndScreenStartsAtTheTopAndKeepsTheKeyboardAfterALayout)
     EXPECT_EQ(haupt->EndeListe2().Layout().size(), 5u);
     EXPECT_FALSE(haupt->Regler5().Visible());
     // Nor does the wheel scroll it.
-    backend.PushWheel(haupt->EndeListe1().ScreenRect().left + 5, haupt->EndeListe1().ScreenRect().top + 5, -1);
-    Pump();
+    Wheel(haupt->EndeListe1(), -1);
     EXPECT_EQ(haupt->EndeListe1().Position(), 0);
     EXPECT_EQ(haupt->Regler5().Top(), 37);
 

@@ -337,11 +337,6 @@ TEST_F(RunTest, TheWheelScrollsTheMenuListsAndTheirThumbsFollow)
     TRegler& thumb = haupt->Regler1();
     const int32_t max = tests.Max();
     ASSERT_GT(max, 6);
-    auto wheel = [&](app::Control& over, int32_t notches) {
-        const gdi::Rect r = over.ScreenRect();
-        backend.PushWheel(r.left + 5, r.top + 5, notches);
-        Pump();
-    };
     // The thumb stands where a drag would have put the list there: the
     // first top of the track that gives its position.
     auto followed = [&](int32_t position) {
@@ -351,14 +346,14 @@ TEST_F(RunTest, TheWheelScrollsTheMenuListsAndTheirThumbsFollow)
         EXPECT_EQ(ThumbListPosition(thumb.track(), thumb.Top(), max), position);
         EXPECT_LT(ThumbListPosition(thumb.track(), thumb.Top() - 1, max), std::max(position, 1));
     };
-    wheel(tests, -1);
+    Wheel(tests, -1);
     followed(3);
-    wheel(haupt->PunkteListBox(), -1);
+    Wheel(haupt->PunkteListBox(), -1);
     followed(6);
-    wheel(haupt->DauerListBox(), -100); // no further than the last lines
+    Wheel(haupt->DauerListBox(), -100); // no further than the last lines
     followed(max);
     EXPECT_EQ(thumb.Top() + thumb.Height(), haupt->MenueUnten().Top());
-    wheel(thumb, 1);
+    Wheel(thumb, 1);
     followed(max - 3);
     // A drag goes on from there.
     const gdi::Rect r = thumb.ScreenRect();

@@ -137,6 +137,13 @@ protected:
         app.Loop().RunPending();
     }
     void Pump() { app.Loop().RunPending(); }
+    // The mouse wheel turned over a control, near its top-left corner.
+    void Wheel(app::Control& over, int32_t notches)
+    {
+        const gdi::Rect r = over.ScreenRect();
+        backend.PushWheel(r.left + 5, r.top + 5, notches);
+        Pump();
+    }
 
     static gdi::Rect ScreenOf(app::Control& c) { return c.ScreenRect(); }
     void ClickOn(app::Control& c, int32_t dx = -1, int32_t dy = -1)
