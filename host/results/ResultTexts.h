@@ -56,6 +56,9 @@ CivilDate CivilDateOfDay(int64_t day);
 // ("65,50"); ties of the third decimal follow the C library's rounding of
 // the binary value.
 std::string FormatFixed2(double value);
+
+// A name in German quotation marks: „ZEK-Test“.
+inline std::string Quoted(std::string_view name) { return "\xe2\x80\x9e" + std::string(name) + "\xe2\x80\x9c"; }
 // A day (days since 1899-12-30; the fraction is ignored) as "08.12.2026".
 // Empty for a day outside the years 1 to 9999, which only a damaged file
 // holds.

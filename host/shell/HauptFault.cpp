@@ -6,6 +6,7 @@
 #include "host/shell/Haupt.h"
 
 #include "host/core/DLLImport.h"
+#include "host/results/ResultTexts.h"
 
 #include <iostream>
 
@@ -39,8 +40,6 @@ std::string StepOf(uint32_t code)
         return "bei einer Eingabe";
     }
 }
-
-std::string Quoted(const std::string& title) { return "\xe2\x80\x9e" + title + "\xe2\x80\x9c"; }
 
 } // namespace
 

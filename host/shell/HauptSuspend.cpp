@@ -5,6 +5,7 @@
 
 #include "host/core/DLLImport.h"
 #include "host/core/MappedRange.h"
+#include "host/results/ResultTexts.h"
 #include "host/shell/Suspend.h"
 #include "platform/gdi/FileCause.h"
 
@@ -185,7 +186,7 @@ void THaupt::LoadButtonClick()
         RefuseLoad(why);
     };
     if (BoundDispatchMessage() == nullptr) {
-        undo("das Testmodul von \xe2\x80\x9e" + test.title + "\xe2\x80\x9c lässt sich nicht laden.");
+        undo("das Testmodul von " + Quoted(test.title) + " lässt sich nicht laden.");
         return;
     }
     m_tickCount.store(saved.tickCount);
@@ -203,7 +204,7 @@ void THaupt::LoadButtonClick()
     uint32_t faultCode = 0;
     std::string fault;
     if (m_host.TakeFault(faultCode, fault)) {
-        undo("das Testmodul von \xe2\x80\x9e" + test.title + "\xe2\x80\x9c hat einen Fehler gemeldet.");
+        undo("das Testmodul von " + Quoted(test.title) + " hat einen Fehler gemeldet.");
         return;
     }
     const uintptr_t named = cells[0] != 0 ? cells[1] : 0;

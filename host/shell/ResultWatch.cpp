@@ -1,6 +1,7 @@
 #include "host/shell/ResultWatch.h"
 
 #include "host/results/ResultReaders.h"
+#include "host/results/ResultTexts.h"
 #include "platform/gdi/Paths.h"
 #include "platform/gdi/ResultAppend.h"
 
@@ -15,7 +16,6 @@ namespace kestrava::shell {
 
 namespace {
 
-std::string Quoted(const std::string& text) { return "\xe2\x80\x9e" + text + "\xe2\x80\x9c"; }
 
 std::string FolderOf(const std::string& path)
 {
