@@ -4,6 +4,10 @@
 #   - the desktop entry passes desktop-file-validate;
 #   - cpack builds the Debian package; its dependencies name the libraries
 #     the binaries link and the fonts, and it holds no file a run writes;
+#   - lintian finds no error and no warning that packaging/ does not give a
+#     reason for; no installed ELF file has a run path outside the package
+#     or a symbol table; the manual pages render without a warning; the
+#     software centres' entry validates;
 #   - the package is unpacked into a scratch root (dpkg -x); the installed
 #     program starts under Xvfb with HOME at a scratch folder, sets up the
 #     user's own folder (real folders, links to the installed files), a ZEK
@@ -16,12 +20,13 @@
 # About 90 s. Screenshots stay in BUILD/e2e-install/.
 #
 #   scripts/e2e-install.sh [build-dir]      (default: build/normal)
-# Needs: cpack, dpkg-deb, desktop-file-validate, Xvfb, xdotool, ImageMagick.
+# Needs: cpack, dpkg-deb, desktop-file-validate, lintian, appstreamcli, man,
+# readelf, Xvfb, xdotool, ImageMagick.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$here/build/normal}" && pwd)
-for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate Xvfb xdotool import; do
+for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate lintian appstreamcli man readelf Xvfb xdotool import; do
   command -v "$tool" >/dev/null || { echo "e2e-install: $tool missing" >&2; exit 2; }
 done
 export LSAN_OPTIONS="suppressions=$here/tests/sdl/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
@@ -59,9 +64,50 @@ if grep -Eiq '\.rlt$|velomar\.INI$|PROG\.SAV$' "$out/contents.txt"; then
   fail "the package holds files a run writes"
 fi
 
+for path in ./usr/share/doc/kestrava/copyright ./usr/share/doc/kestrava/changelog.gz \
+            ./usr/share/man/man1/kestrava.1.gz ./usr/share/man/de/man1/kestrava.1.gz \
+            ./usr/share/man/man1/kestrava-results.1.gz ./usr/share/man/de/man1/kestrava-results.1.gz \
+            ./usr/share/metainfo/org.kestrava.kestrava.metainfo.xml; do
+  grep -q " $path\$" "$out/contents.txt" || fail "the package lacks $path"
+done
+ls "$out/package"/kestrava-dbgsym_*.ddeb >/dev/null 2>&1 || fail "no debug-symbols package beside the package"
+
+# Debian's own checker: no error, and a warning only where the override
+# file gives a reason (lintian then shows it as overridden, not as W:).
+lintian --display-info --tag-display-limit 0 "$deb" >"$out/lintian.txt" 2>&1 || true
+cat "$out/lintian.txt"
+if grep -Eq '^[EW]: ' "$out/lintian.txt"; then fail "lintian reports errors or warnings"; fi
+
 root=$work/root
 dpkg -x "$deb" "$root"
 desktop-file-validate "$root/usr/share/applications/kestrava.desktop" || fail "the installed desktop entry does not validate"
+appstreamcli validate --no-net --pedantic --explain "$root/usr/share/metainfo/org.kestrava.kestrava.metainfo.xml" >"$out/appstream.txt" 2>&1 ||
+  { cat "$out/appstream.txt" >&2; fail "the software centres' entry does not validate"; }
+if grep -Eq '^[EWIP]: ' "$out/appstream.txt"; then cat "$out/appstream.txt" >&2; fail "the software centres' entry has remarks"; fi
+# Every ELF file finds its libraries in the system or, through $ORIGIN, in
+# the package's own folder, and carries no symbol table or debug sections.
+elves=0
+while IFS= read -r -d '' file; do
+  [[ $(head -c 4 "$file" | od -An -c | tr -d ' ') == 177ELF ]] || continue
+  elves=$((elves + 1))
+  dynamic=$(readelf -d "$file")
+  while read -r runpath; do
+    for entry in ${runpath//:/ }; do
+      [[ $entry == '$ORIGIN' || $entry == '$ORIGIN/'* ]] || fail "$file searches $entry for libraries"
+      resolved=$(realpath -m "$(dirname "$file")/${entry#\$ORIGIN}")
+      [[ $resolved == "$root/usr/lib/kestrava"* ]] || fail "$file searches $resolved, outside the package"
+    done
+  done < <(sed -n 's/.*(R\(UN\)\?PATH).*\[\(.*\)\]$/\2/p' <<<"$dynamic")
+  readelf -S "$file" | grep -Eq ' \.(symtab|debug_info) ' && fail "$file is not stripped"
+done < <(find "$root" -type f -print0)
+(( elves >= 6 )) || fail "only $elves ELF files found in the package"
+echo "e2e-install: $elves ELF files, run paths only within the package, stripped"
+for page in "$root"/usr/share/man/man1/*.1.gz "$root"/usr/share/man/de/man1/*.1.gz; do
+  warnings=$(LC_ALL=C.UTF-8 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
+  [[ -z $warnings ]] || fail "$page: $warnings"
+done
+MANWIDTH=80 LC_ALL=C.UTF-8 man -l "$root/usr/share/man/de/man1/kestrava.1.gz" >"$out/kestrava.1.txt" 2>/dev/null
+grep -q "BESCHREIBUNG" "$out/kestrava.1.txt" || fail "the German manual page does not render"
 prefix=$root/usr
 snapshot() { (cd "$prefix" && find . -printf '%p %y %s %T@\n' | sort); }
 snapshot >"$work/prefix-before"

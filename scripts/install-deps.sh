@@ -22,8 +22,10 @@ packages=(
   # the fuzz targets: clang with libFuzzer and its sanitizer runtimes
   clang libclang-rt-14-dev
   # the Debian package: dpkg-shlibdeps for its library dependencies, file
-  # (which CPack uses to find the binaries), the desktop entry's validator
-  dpkg-dev file desktop-file-utils
+  # (which CPack uses to find the binaries), the desktop entry's validator,
+  # Debian's package checker, the software centres' validator, man for the
+  # manual pages
+  dpkg-dev file desktop-file-utils lintian appstream man-db
 )
 
 missing=()
