@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <exception>
 #include <limits>
+#include <numbers>
 #include <vector>
 
 namespace kestrava::kit {
@@ -58,6 +59,63 @@ std::optional<gdi::Bitmap> Screen::LoadPicture(const std::string& relativePath, 
         std::fprintf(stderr, "%s: picture %s not drawn: %s\n", tag, path.c_str(), e.what());
     }
     return std::nullopt;
+}
+
+std::vector<PointF> RegularPolygon(PointF centre, double radius, int32_t n, double radians)
+{
+    std::vector<PointF> points;
+    for (int32_t i = 0; i < n; ++i) {
+        const double a = radians + 2.0 * std::numbers::pi * i / n;
+        points.push_back({centre.x + radius * std::cos(a), centre.y - radius * std::sin(a)});
+    }
+    return points;
+}
+
+std::vector<PointF> Rotated(std::span<const PointF> points, PointF centre, double radians)
+{
+    // Screen y grows downwards: counter-clockwise on screen is -radians in
+    // the usual frame.
+    const double c = std::cos(radians), s = std::sin(radians);
+    std::vector<PointF> out;
+    for (const PointF& p : points) {
+        const double dx = p.x - centre.x, dy = p.y - centre.y;
+        out.push_back({centre.x + dx * c + dy * s, centre.y - dx * s + dy * c});
+    }
+    return out;
+}
+
+std::vector<PointF> ClipToConvex(std::span<const PointF> polygon, std::span<const PointF> clip)
+{
+    std::vector<PointF> out(polygon.begin(), polygon.end());
+    if (clip.size() < 3)
+        return {};
+    // The clip's turning sense: inside is on the side its corners turn to.
+    double area = 0.0;
+    for (size_t i = 0; i < clip.size(); ++i) {
+        const PointF& a = clip[i];
+        const PointF& b = clip[(i + 1) % clip.size()];
+        area += a.x * b.y - b.x * a.y;
+    }
+    const double sense = area >= 0.0 ? 1.0 : -1.0;
+    for (size_t i = 0; i < clip.size() && !out.empty(); ++i) {
+        const PointF a = clip[i];
+        const PointF b = clip[(i + 1) % clip.size()];
+        const auto side = [&](const PointF& p) { return sense * ((b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x)); };
+        std::vector<PointF> in;
+        in.swap(out);
+        for (size_t k = 0; k < in.size(); ++k) {
+            const PointF& p = in[k];
+            const PointF& q = in[(k + 1) % in.size()];
+            const double sp = side(p), sq = side(q);
+            if (sp >= 0.0)
+                out.push_back(p);
+            if ((sp >= 0.0) != (sq >= 0.0)) {
+                const double t = sp / (sp - sq);
+                out.push_back({p.x + (q.x - p.x) * t, p.y + (q.y - p.y) * t});
+            }
+        }
+    }
+    return out;
 }
 
 void FillPolygon(gdi::Bitmap& target, const gdi::Rect& clip, std::span<const PointF> points, gdi::ColorRef colour)

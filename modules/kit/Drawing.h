@@ -23,6 +23,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace kestrava::kit {
 
@@ -76,6 +77,18 @@ public:
 private:
     const TTestStatus* m_status = nullptr;
 };
+
+// Flat shapes for dials and instruments, in whatever units the points are
+// (turn design units into pixels with Screen::Point first):
+// a regular n-gon around a centre, starting at angle radians (0 = right,
+// counter-clockwise on screen); with n = 72 it draws as a disc.
+std::vector<PointF> RegularPolygon(PointF centre, double radius, int32_t n, double radians = 0.0);
+// The points turned about centre by radians, counter-clockwise on screen.
+std::vector<PointF> Rotated(std::span<const PointF> points, PointF centre, double radians);
+// The part of polygon inside the convex polygon clip (both with their
+// corners in the same turning sense), e.g. the ground of an artificial
+// horizon within the instrument's round face.
+std::vector<PointF> ClipToConvex(std::span<const PointF> polygon, std::span<const PointF> clip);
 
 // Fills a polygon into a bitmap (as Screen::FillPolygon), within clip (an
 // empty clip: the whole bitmap), and widens the bitmap's drawn area.

@@ -174,8 +174,9 @@ public:
     Dispatcher(Module& module, std::string tag) : m_module(module), m_tag(std::move(tag)) {}
 
     // One message. Nothing escapes: an exception from a handler stops here
-    // with one line on stderr and the message is left, so the host, which
-    // would end on it, never sees it. A null block is ignored.
+    // with one line on stderr and the message is left; the host, which
+    // would count the module as failed and end its test, never sees it. A
+    // null block is ignored.
     void Dispatch(uint32_t code, TArgCell* cells) noexcept;
 
     Host& GetHost() { return m_host; }

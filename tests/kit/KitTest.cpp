@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
 #include <stdexcept>
 
 namespace kestrava::kit {
@@ -200,6 +201,19 @@ TEST(KitSpace, CubesShowTheirOutsideFacesSortedAndFilled)
             red += target.GetColor(x, y) == gdi::Rgb(255, 0, 0) ? 1 : 0;
     EXPECT_EQ(red, 100);
     EXPECT_EQ(target.Drawn(), (gdi::Rect{5, 5, 15, 15}));
+
+    // An instrument's ground: a square turned a quarter is the same square,
+    // and the lower half of a face clipped to it is half of it.
+    const std::vector<PointF> face = RegularPolygon({20, 20}, 10, 4, std::numbers::pi / 4);
+    const std::vector<PointF> turned = Rotated(face, {20, 20}, std::numbers::pi / 2);
+    EXPECT_NEAR(turned[0].x, face[1].x, 1e-9);
+    EXPECT_NEAR(turned[0].y, face[1].y, 1e-9);
+    const PointF ground[] = {{0, 20}, {40, 20}, {40, 40}, {0, 40}};
+    const std::vector<PointF> half = ClipToConvex(ground, face);
+    double area = 0.0;
+    for (size_t i = 0; i < half.size(); ++i)
+        area += half[i].x * half[(i + 1) % half.size()].y - half[(i + 1) % half.size()].x * half[i].y;
+    EXPECT_NEAR(std::abs(area) / 2, 100.0, 1e-9) << "half of the 200 of a square of diagonal 20";
 }
 
 } // namespace
