@@ -5,18 +5,16 @@
 // also their see-through colour (the lower-left pixel): the module scales
 // every picture with a soft filter, and edges that fade into the field's
 // colour leave no fringe of some other key colour around the shapes.
-#include "platform/gdi/Bitmap.h"
+#include "modules/kit/art/PictureArt.h"
 #include "platform/gdi/Text.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
-#include <functional>
 #include <string>
 
 namespace {
 
 using namespace kestrava::gdi;
+using namespace kestrava::kit::art;
 
 // Sizes of the source pictures. The sprites are scaled up for every test
 // area from 800 pixels wide on (a shrinking filter would not keep the
@@ -24,61 +22,6 @@ using namespace kestrava::gdi;
 constexpr int32_t kSpriteSize = 52;
 constexpr int32_t kLampSize = 96;
 constexpr ColorRef kField = Rgb(31, 31, 31);
-
-struct Rgbf {
-    double r, g, b;
-};
-
-Rgbf FromColor(ColorRef c) { return {double(RedOf(c)), double(GreenOf(c)), double(BlueOf(c))}; }
-
-// Paints colour over the picture wherever shape holds, with 4 x 4 samples per
-// pixel for smooth edges. Coordinates are in pixels, (0, 0) the top-left
-// corner of the top-left pixel.
-void Paint(Bitmap& image, const std::function<bool(double, double)>& shape, Rgbf colour, double opacity = 1.0)
-{
-    constexpr int kSamples = 4;
-    for (int32_t y = 0; y < image.Height(); ++y) {
-        for (int32_t x = 0; x < image.Width(); ++x) {
-            int hits = 0;
-            for (int sy = 0; sy < kSamples; ++sy)
-                for (int sx = 0; sx < kSamples; ++sx)
-                    hits += shape(x + (sx + 0.5) / kSamples, y + (sy + 0.5) / kSamples) ? 1 : 0;
-            if (hits == 0)
-                continue;
-            const double a = opacity * hits / (kSamples * kSamples);
-            const Rgbf old = FromColor(image.GetColor(x, y));
-            auto mix = [a](double from, double to) { return uint8_t(std::lround(from + (to - from) * a)); };
-            image.SetPixel(x, y, PixelOf(Rgb(mix(old.r, colour.r), mix(old.g, colour.g), mix(old.b, colour.b))));
-        }
-    }
-}
-
-auto Ring(double cx, double cy, double radius, double thickness)
-{
-    return [=](double x, double y) {
-        const double d = std::hypot(x - cx, y - cy);
-        return std::fabs(d - radius) <= thickness / 2;
-    };
-}
-
-auto Disc(double cx, double cy, double radius)
-{
-    return [=](double x, double y) { return std::hypot(x - cx, y - cy) <= radius; };
-}
-
-auto Box(double left, double top, double right, double bottom)
-{
-    return [=](double x, double y) { return x >= left && x < right && y >= top && y < bottom; };
-}
-
-auto RoundedBox(double left, double top, double right, double bottom, double radius)
-{
-    return [=](double x, double y) {
-        const double cx = std::clamp(x, left + radius, right - radius);
-        const double cy = std::clamp(y, top + radius, bottom - radius);
-        return std::hypot(x - cx, y - cy) <= radius;
-    };
-}
 
 // The target: an amber cross-hair in a ring, open in the middle so the
 // cursor's centre can be seen on it.
@@ -158,29 +101,16 @@ Bitmap Lamp(int number, bool lit)
     return image;
 }
 
-bool Save(const std::string& folder, const std::string& name, Bitmap image)
-{
-    image.SetBitsPerPixel(24);
-    std::string error;
-    if (!SaveBmp(folder + "/" + name, image, &error)) {
-        std::fprintf(stderr, "make-zek-pictures: %s/%s: %s\n", folder.c_str(), name.c_str(), error.c_str());
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make-zek-pictures FOLDER\n");
-        return 2;
-    }
-    const std::string folder = argv[1];
-    bool ok = Save(folder, "cross.bmp", Cross()) && Save(folder, "catch.bmp", Catch());
-    for (int n = 1; n <= 4 && ok; ++n)
-        ok = Save(folder, "F" + std::to_string(n) + "On.bmp", Lamp(n, true)) &&
-             Save(folder, "F" + std::to_string(n) + "Off.bmp", Lamp(n, false));
-    return ok ? 0 : 1;
+    return PictureMain("make-zek-pictures", argc, argv, [](const std::string& folder) {
+        const char* tool = "make-zek-pictures";
+        bool ok = SavePicture(tool, folder, "cross.bmp", Cross()) && SavePicture(tool, folder, "catch.bmp", Catch());
+        for (int n = 1; n <= 4 && ok; ++n)
+            ok = SavePicture(tool, folder, "F" + std::to_string(n) + "On.bmp", Lamp(n, true)) &&
+                 SavePicture(tool, folder, "F" + std::to_string(n) + "Off.bmp", Lamp(n, false));
+        return ok;
+    });
 }

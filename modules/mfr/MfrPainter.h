@@ -11,10 +11,10 @@
 // under the host's canvas lock.
 #pragma once
 
+#include "modules/kit/Drawing.h"
 #include "modules/mfr/MfrSettings.h"
 #include "modules/mfr/MfrSources.h"
 #include "platform/gdi/Bitmap.h"
-#include "platform/gdi/Canvas.h"
 #include "protocol/MyMessages.h"
 
 #include <array>
@@ -49,10 +49,12 @@ public:
     // The settings are the simulation's (the pace bar spans FASTEST to
     // SLOWEST); they must outlive the painter.
     explicit MfrPainter(const MfrSettings& settings) : m_settings(settings) {}
+    MfrPainter(const MfrPainter&) = delete;
+    MfrPainter& operator=(const MfrPainter&) = delete;
 
     // The host's status record (DC, Scale, ModuleDir), from MSG_INIT on;
     // null draws nothing.
-    void SetStatus(const TTestStatus* status) { m_status = status; }
+    void SetStatus(const TTestStatus* status) { m_screen.Attach(status); }
 
     void LoadImages() override;
     void Release() override;
@@ -64,17 +66,14 @@ public:
     // The pace bar's filled share, 0 (slowest) to 1 (fastest).
     static double PaceShare(int32_t interval, const MfrSettings& settings);
     // A logical rectangle in pixels at the current Scale.
-    gdi::Rect Pixels(const gdi::Rect& logical) const;
+    gdi::Rect Pixels(const gdi::Rect& logical) const { return m_screen.Pixels(logical); }
 
 private:
-    double Scale() const;
-    bool Begin();
-    void End() { m_canvas.SetHandle(0); }
-    void CentredText(const char* utf8, int32_t centreX, int32_t centreY);
+    void Font(int32_t height, bool bold, gdi::ColorRef colour);
 
     const MfrSettings& m_settings;
-    const TTestStatus* m_status = nullptr;
-    gdi::Canvas m_canvas;
+    kit::Screen m_screen;
+    gdi::Canvas& m_canvas = m_screen.canvas;
     std::array<std::optional<gdi::Bitmap>, 4> m_lampOn;
     std::array<std::optional<gdi::Bitmap>, 4> m_lampOff;
     // Whether each lamp was last drawn lit (1) or dark (0); -1 when the

@@ -1,40 +1,19 @@
 #include "modules/mfr/MfrResult.h"
 
-#include "platform/gdi/Paths.h"
-
 #include <algorithm>
-#include <vector>
 
 namespace kestrava::mfr {
-
-namespace {
 
 ResultRecordBytes Bytes(const ResultRecord& record)
 {
     return {record.Timestamp, {record.Parts.begin(), record.Parts.end()}, record.DurationMs, record.Overall};
 }
 
-std::vector<std::string> Names() { return {PartNames().begin(), PartNames().end()}; }
-
-} // namespace
-
-const std::array<std::string, kPartCount>& PartNames()
+const kit::ResultSheet& Sheet()
 {
-    static const std::array<std::string, kPartCount> names = {
-        Utf8ToCp1252("Richtige Reaktionen"),
-        Utf8ToCp1252("Fehlerfrei"),
-        Utf8ToCp1252("Nichts verpasst"),
-        Utf8ToCp1252("Mittlere Reaktionszeit"),
-    };
-    return names;
-}
-
-double Percent(int64_t part, int64_t whole)
-{
-    if (whole <= 0)
-        return 0.0;
-    // The last line of defence for counts that do not fit each other.
-    return std::clamp(static_cast<double>(part) / static_cast<double>(whole) * 100.0, 0.0, 100.0);
+    static const kit::ResultSheet sheet(
+        "MFR", {"Richtige Reaktionen", "Fehlerfrei", "Nichts verpasst", "Mittlere Reaktionszeit"});
+    return sheet;
 }
 
 double MeanReactionMs(const MfrState& state, const MfrSettings& settings)
@@ -67,12 +46,12 @@ ResultRecord MakeResultRecord(const MfrState& state, const MfrSettings& settings
 
 AppendReport WriteResultRecord(const std::string& path, const ResultRecord& record)
 {
-    return AppendResultRecord(path, Names(), Bytes(record));
+    return Sheet().Write(path, Bytes(record));
 }
 
 void AppendResult(const std::string& path, const ResultRecord& record, const TOnTestEndSlot& onTestEnd)
 {
-    AppendResultAndEndTest("MFR", path, Names(), Bytes(record), onTestEnd);
+    Sheet().WriteAndEnd(path, Bytes(record), onTestEnd);
 }
 
 } // namespace kestrava::mfr

@@ -17,7 +17,7 @@
 
 #include "modules/mfr/MfrSettings.h"
 #include "modules/mfr/MfrState.h"
-#include "platform/gdi/ResultAppend.h"
+#include "modules/kit/Result.h"
 #include "protocol/MyMessages.h"
 
 #include <array>
@@ -28,8 +28,9 @@ namespace kestrava::mfr {
 
 inline constexpr int32_t kPartCount = 4;
 
-// The part names of the file header, in record order, as Windows-1252 bytes.
-const std::array<std::string, kPartCount>& PartNames();
+// The part names of the file header, in record order, and the writing of
+// a record (the kit's, shared by every module).
+const kit::ResultSheet& Sheet();
 
 struct ResultRecord {
     double Timestamp = 0.0;  // local time, days since 1899-12-30
@@ -40,18 +41,19 @@ struct ResultRecord {
 
 // part / whole x 100, held to 0 to 100; 0.0 when nothing was counted, never
 // NaN.
-double Percent(int64_t part, int64_t whole);
+inline double Percent(int64_t part, int64_t whole) { return kit::ResultSheet::Percent(part, whole); }
 // The mean reaction time in ms; the longest window when nothing was right.
 double MeanReactionMs(const MfrState& state, const MfrSettings& settings);
 // 0 to 100 for a mean reaction time in ms.
 double SpeedScore(double meanMs);
 ResultRecord MakeResultRecord(const MfrState& state, const MfrSettings& settings, uint32_t elapsedMs, double timestamp);
 
-// The record format, the appending and the local timestamps are the
-// drawing library's, shared by every module.
-using kestrava::AppendReport;
-using kestrava::AppendStatus;
-using kestrava::LocalTimestampNow;
+using kit::AppendReport;
+using kit::AppendStatus;
+using kit::LocalTimestampNow;
+
+// The record as the file holds it.
+ResultRecordBytes Bytes(const ResultRecord& record);
 
 // Writes one record and flushes it to disk before returning. The record goes
 // right after the last whole record (a torn tail from a crash is cut off);

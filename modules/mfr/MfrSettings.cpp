@@ -1,56 +1,46 @@
 #include "modules/mfr/MfrSettings.h"
 
-#include "platform/gdi/IniFile.h"
-
 #include <algorithm>
-#include <limits>
+#include <utility>
 
 namespace kestrava::mfr {
 
 MfrSettings ClampMfrSettings(MfrSettings s)
 {
-    constexpr int32_t kLongest = std::numeric_limits<int32_t>::max();
-    s.MinDuration = std::clamp(s.MinDuration, kShortestDuration, kLongest);
-    s.MaxDuration = s.MaxDuration > 0 ? std::clamp(s.MaxDuration, std::max(kShortestMaximum, s.MinDuration), kLongest) : 0;
-    s.DefaultDuration = std::clamp(s.DefaultDuration, s.MinDuration, s.MaxDuration > 0 ? s.MaxDuration : kLongest);
-    s.Countdown = std::clamp(s.Countdown, 0, kMaxCountdown);
-    s.Fastest = std::clamp(s.Fastest, kShortestWindow, kLongestWindow);
-    s.Slowest = std::clamp(s.Slowest, s.Fastest, kLongestWindow);
-    s.Start = std::clamp(s.Start, s.Fastest, s.Slowest);
-    s.Faster = std::clamp(s.Faster, 0, kMaxStep);
-    s.Slower = std::clamp(s.Slower, 0, kMaxStep);
-    s.Gap = std::clamp(s.Gap, 0, kMaxStep);
-    s.First = std::clamp(s.First, 0, kMaxFirst);
-    s.Lamps = std::clamp(s.Lamps, 0, kMaxWeight);
-    s.Tones = std::clamp(s.Tones, 0, kMaxWeight);
-    s.Both = std::clamp(s.Both, 0, kMaxWeight);
+    using namespace keys;
+    const kit::TestTimes times = kit::ClampTestTimes({s.MinDuration, s.MaxDuration, s.DefaultDuration, s.Countdown});
+    s.MinDuration = times.MinDuration;
+    s.MaxDuration = times.MaxDuration;
+    s.DefaultDuration = times.DefaultDuration;
+    s.Countdown = times.Countdown;
+    s.Fastest = kFastest.Clamp(s.Fastest);
+    s.Slowest = std::max(kSlowest.Clamp(s.Slowest), s.Fastest);
+    s.Start = std::clamp(kStart.Clamp(s.Start), s.Fastest, s.Slowest);
+    s.Faster = kFaster.Clamp(s.Faster);
+    s.Slower = kSlower.Clamp(s.Slower);
+    s.Gap = kGap.Clamp(s.Gap);
+    s.First = kFirst.Clamp(s.First);
+    s.Lamps = kLamps.Clamp(s.Lamps);
+    s.Tones = kTones.Clamp(s.Tones);
+    s.Both = kBoth.Clamp(s.Both);
     if (s.Lamps + s.Tones + s.Both == 0)
         s.Lamps = 1;
-    s.Volume = std::clamp(s.Volume, 0, 65535);
+    s.Volume = kVolume.Clamp(s.Volume);
     return s;
 }
 
 MfrSettings ReadMfrSettings(const std::string& iniPath)
 {
-    const IniFile ini(iniPath);
-    const MfrSettings d;
+    using namespace keys;
+    const kit::SettingsFile file(iniPath);
     MfrSettings s;
-    s.MinDuration = ini.ReadInteger("GLOBAL", "MIN", d.MinDuration);
-    s.MaxDuration = ini.ReadInteger("GLOBAL", "MAX", d.MaxDuration);
-    s.DefaultDuration = ini.ReadInteger("GLOBAL", "DEFAULT", d.DefaultDuration);
-    s.Countdown = ini.ReadInteger("GLOBAL", "COUNTDOWN", d.Countdown);
-    s.Seed = ini.ReadInteger("GLOBAL", "SEED", d.Seed);
-    s.Start = ini.ReadInteger("PACE", "START", d.Start);
-    s.Fastest = ini.ReadInteger("PACE", "FASTEST", d.Fastest);
-    s.Slowest = ini.ReadInteger("PACE", "SLOWEST", d.Slowest);
-    s.Faster = ini.ReadInteger("PACE", "FASTER", d.Faster);
-    s.Slower = ini.ReadInteger("PACE", "SLOWER", d.Slower);
-    s.Gap = ini.ReadInteger("PACE", "GAP", d.Gap);
-    s.First = ini.ReadInteger("PACE", "FIRST", d.First);
-    s.Lamps = ini.ReadInteger("STIMULI", "LAMPS", d.Lamps);
-    s.Tones = ini.ReadInteger("STIMULI", "TONES", d.Tones);
-    s.Both = ini.ReadInteger("STIMULI", "BOTH", d.Both);
-    s.Volume = ini.ReadInteger("TONES", "VOLUME", d.Volume);
+    const std::pair<const kit::IntKey&, int32_t&> fields[] = {
+        {kMin, s.MinDuration}, {kMax, s.MaxDuration}, {kDefault, s.DefaultDuration}, {kCountdown, s.Countdown},
+        {kSeed, s.Seed},       {kStart, s.Start},     {kFastest, s.Fastest},         {kSlowest, s.Slowest},
+        {kFaster, s.Faster},   {kSlower, s.Slower},   {kGap, s.Gap},                 {kFirst, s.First},
+        {kLamps, s.Lamps},     {kTones, s.Tones},     {kBoth, s.Both},               {kVolume, s.Volume}};
+    for (const auto& [key, field] : fields)
+        field = file.Raw(key);
     return ClampMfrSettings(s);
 }
 

@@ -4,34 +4,19 @@
 // ones.
 #pragma once
 
+#include "modules/kit/Random.h"
 #include "modules/mfr/MfrState.h"
 
 #include <cstdint>
 
 namespace kestrava::mfr {
 
-class RandomSource {
-public:
-    virtual ~RandomSource() = default;
-    // A uniform integer from 0 to n - 1; 0 for a bound of 0 or less.
-    virtual int32_t Below(int32_t n) = 0;
-};
-
-// The module's random source: SplitMix64 on a 64-bit position that lives in
-// the state block, so a saved and resumed test goes on with the very numbers
-// it would have drawn.
-class BlockRandom final : public RandomSource {
-public:
-    explicit BlockRandom(uint64_t& position) : m_position(position) {}
-    int32_t Below(int32_t n) override;
-    static uint64_t Next(uint64_t& position);
-
-private:
-    uint64_t& m_position;
-};
-
-// A seed that differs from one test start to the next.
-uint64_t ClockSeed();
+// The random source is the kit's: SplitMix64 on a position that lives in
+// the state block (MfrState::RandomState), so a saved and resumed test goes
+// on with the very numbers it would have drawn.
+using kit::BlockRandom;
+using kit::ClockSeed;
+using kit::RandomSource;
 
 // The tones through the host's sound service. [message thread]
 class ToneOutput {

@@ -2,55 +2,19 @@
 // signal lamps (red, yellow, green, blue for F1 to F4), lit and unlit, in a
 // ring of dark metal on black, the test screen's own colour, so the module
 // draws them as plain opaque copies. Usage: make-mfr-pictures FOLDER
-#include "platform/gdi/Bitmap.h"
+#include "modules/kit/art/PictureArt.h"
 
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
-#include <functional>
 #include <string>
 
 namespace {
 
 using namespace kestrava::gdi;
+using namespace kestrava::kit::art;
 
 // Larger than the lamps' size on an 800-pixel-wide area (110 px) and below
 // that on a full-HD one (264 px): the module's soft scaling takes it either
 // way.
 constexpr int32_t kSize = 160;
-
-struct Rgbf {
-    double r, g, b;
-};
-
-// Paints colour over the picture wherever cover(x, y) > 0 (0 to 1, the
-// share of the pixel), with 4 x 4 samples per pixel for smooth edges.
-void Paint(Bitmap& image, const std::function<bool(double, double)>& shape, Rgbf colour, double opacity = 1.0)
-{
-    constexpr int kSamples = 4;
-    for (int32_t y = 0; y < image.Height(); ++y) {
-        for (int32_t x = 0; x < image.Width(); ++x) {
-            int hits = 0;
-            for (int sy = 0; sy < kSamples; ++sy)
-                for (int sx = 0; sx < kSamples; ++sx)
-                    hits += shape(x + (sx + 0.5) / kSamples, y + (sy + 0.5) / kSamples) ? 1 : 0;
-            if (hits == 0)
-                continue;
-            const double a = opacity * hits / (kSamples * kSamples);
-            const ColorRef old = image.GetColor(x, y);
-            auto mix = [a](double from, double to) { return uint8_t(std::lround(from + (to - from) * a)); };
-            image.SetPixel(x, y, PixelOf(Rgb(mix(RedOf(old), colour.r), mix(GreenOf(old), colour.g),
-                                             mix(BlueOf(old), colour.b))));
-        }
-    }
-}
-
-auto Disc(double cx, double cy, double radius)
-{
-    return [=](double x, double y) { return std::hypot(x - cx, y - cy) <= radius; };
-}
-
-Rgbf Scaled(Rgbf c, double f) { return {std::min(255.0, c.r * f), std::min(255.0, c.g * f), std::min(255.0, c.b * f)}; }
 
 Bitmap Lamp(int number, bool lit)
 {
@@ -76,29 +40,15 @@ Bitmap Lamp(int number, bool lit)
     return image;
 }
 
-bool Save(const std::string& folder, const std::string& name, Bitmap image)
-{
-    image.SetBitsPerPixel(24);
-    std::string error;
-    if (!SaveBmp(folder + "/" + name, image, &error)) {
-        std::fprintf(stderr, "make-mfr-pictures: %s/%s: %s\n", folder.c_str(), name.c_str(), error.c_str());
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make-mfr-pictures FOLDER\n");
-        return 2;
-    }
-    const std::string folder = argv[1];
-    bool ok = true;
-    for (int n = 1; n <= 4 && ok; ++n)
-        ok = Save(folder, "L" + std::to_string(n) + "On.bmp", Lamp(n, true)) &&
-             Save(folder, "L" + std::to_string(n) + "Off.bmp", Lamp(n, false));
-    return ok ? 0 : 1;
+    return PictureMain("make-mfr-pictures", argc, argv, [](const std::string& folder) {
+        bool ok = true;
+        for (int n = 1; n <= 4 && ok; ++n)
+            ok = SavePicture("make-mfr-pictures", folder, "L" + std::to_string(n) + "On.bmp", Lamp(n, true)) &&
+                 SavePicture("make-mfr-pictures", folder, "L" + std::to_string(n) + "Off.bmp", Lamp(n, false));
+        return ok;
+    });
 }

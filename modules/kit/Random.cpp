@@ -1,8 +1,8 @@
-#include "modules/mfr/MfrSources.h"
+#include "modules/kit/Random.h"
 
 #include <chrono>
 
-namespace kestrava::mfr {
+namespace kestrava::kit {
 
 uint64_t BlockRandom::Next(uint64_t& position)
 {
@@ -18,10 +18,12 @@ int32_t BlockRandom::Below(int32_t n)
     if (n <= 0)
         return 0;
     // The upper 32 bits scaled to the range: the bias is below 2^-32 for
-    // the small ranges the test draws from.
+    // the small ranges a test draws from.
     const uint64_t high = Next(m_position) >> 32;
     return static_cast<int32_t>((high * static_cast<uint64_t>(n)) >> 32);
 }
+
+double BlockRandom::Unit() { return static_cast<double>(Next(m_position) >> 11) * 0x1.0p-53; }
 
 uint64_t ClockSeed()
 {
@@ -29,4 +31,4 @@ uint64_t ClockSeed()
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
 }
 
-} // namespace kestrava::mfr
+} // namespace kestrava::kit
