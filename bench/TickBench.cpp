@@ -7,7 +7,7 @@
 // Targets: p99 below 0.3 ms and max below 1 ms on an idle machine; p99.9
 // below 2 ms with another core busy; the count within one tick of the
 // elapsed time divided by 10 ms.
-#include "host/core/DXTimer.h"
+#include "host/core/DTimer.h"
 #include "platform/gdi/Clock.h"
 
 #include <algorithm>

@@ -7,7 +7,8 @@
 #include "platform/gdi/Folders.h"
 #include "platform/gdi/Paths.h"
 #include "protocol/MyMessages.h"
-#include "ui/CustomButton.h"
+#include "ui/Colours.h"
+#include "ui/MyCustomListBox.h"
 
 #include <dlfcn.h>
 
@@ -21,9 +22,9 @@ namespace {
 
 constexpr gdi::ColorRef kWhite = gdi::Rgb(255, 255, 255);
 constexpr gdi::ColorRef kBlack = gdi::Rgb(0, 0, 0);
-constexpr gdi::ColorRef kSelection = gdi::Rgb(73, 73, 73);
-constexpr gdi::ColorRef kGoodScore = gdi::Rgb(71, 158, 75);
-constexpr gdi::ColorRef kWeakScore = gdi::Rgb(205, 81, 75);
+constexpr gdi::ColorRef kSelection = ui::colour::kListSelection;
+constexpr gdi::ColorRef kGoodScore = ui::colour::kScoreGood;
+constexpr gdi::ColorRef kWeakScore = ui::colour::kScoreWeak;
 // A score at or below this is weak.
 constexpr int32_t kScoreThreshold = 82;
 

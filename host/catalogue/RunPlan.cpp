@@ -3,7 +3,7 @@
 #include "host/catalogue/Catalogue.h"
 #include "host/core/ModuleHost.h"
 #include "host/results/ResultTexts.h"
-#include "ui/CustomButton.h"
+#include "ui/MyCustomListBox.h"
 
 #include <algorithm>
 #include <cmath>

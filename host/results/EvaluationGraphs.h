@@ -17,6 +17,7 @@
 #include "host/results/DailySeries.h"
 #include "host/results/ResultReaders.h"
 #include "platform/gdi/Canvas.h"
+#include "ui/Colours.h"
 
 #include <string>
 #include <variant>
@@ -31,8 +32,8 @@ struct GraphStyle {
     gdi::ColorRef text = gdi::Rgb(255, 255, 255);
     gdi::ColorRef grid = gdi::Rgb(0x4B, 0x82, 0xCD);     // the paint box's font colour
     gdi::ColorRef background = gdi::Rgb(0x20, 0x20, 0x20);
-    gdi::ColorRef curve = gdi::Rgb(0xCD, 0x51, 0x4B);    // the list's AlternativeColor
-    gdi::ColorRef noData = gdi::Rgb(0xBE, 0x3C, 0x34);   // the list's SelColor
+    gdi::ColorRef curve = ui::colour::kScoreWeak;  // the list's AlternativeColor
+    gdi::ColorRef noData = ui::colour::kNoData;    // the list's SelColor
 };
 
 struct GraphText {

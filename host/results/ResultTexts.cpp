@@ -2,6 +2,7 @@
 
 #include "host/results/ResultBytes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -97,14 +98,14 @@ std::string FormatHoursMinutes(int64_t ms)
     return texts.hours + ":" + texts.minutes;
 }
 
-std::string FormatFixed2(double value)
+std::string FormatFixed(double value, int decimals)
 {
     // Sized by a first call: a damaged file can hold a mean of 1e300.
-    const int length = std::snprintf(nullptr, 0, "%.2f", value);
+    const int length = std::snprintf(nullptr, 0, "%.*f", decimals, value);
     if (length <= 0)
         return {};
     std::string out(static_cast<size_t>(length) + 1, '\0');
-    std::snprintf(out.data(), out.size(), "%.2f", value);
+    std::snprintf(out.data(), out.size(), "%.*f", decimals, value);
     out.resize(static_cast<size_t>(length));
     // The C library formats in the "C" locale, which the program never
     // changes, so the decimal point is always '.'.
@@ -112,6 +113,23 @@ std::string FormatFixed2(double value)
         if (c == '.')
             c = ',';
     return out;
+}
+
+std::string FormatRoundedPercent(double value)
+{
+    if (!std::isfinite(value))
+        return std::string(kNoResultsPoints);
+    const double clamped = std::clamp(std::nearbyint(value), -1e15, 1e15);
+    return std::to_string(static_cast<long long>(clamped)) + "%";
+}
+
+std::string FormatPartResult(double value)
+{
+    if (!(value < 0)) // NaN too
+        return FormatRoundedPercent(value);
+    if (!std::isfinite(value))
+        return std::string(kNoResultsPoints);
+    return FormatFixed(std::min(-value / 1000.0, 1e15), 3) + "s";
 }
 
 std::string FormatShortDate(double day)

@@ -52,10 +52,19 @@ CivilDate CivilDateOfDay(int64_t day);
 // The interface is German only, so dates and decimals are written the German
 // way whatever the process locale says, and without touching the locale.
 //
-// A number in fixed notation with two decimals and the decimal comma
-// ("65,50"); ties of the third decimal follow the C library's rounding of
-// the binary value.
-std::string FormatFixed2(double value);
+// A number in fixed notation with the given decimals and the decimal comma
+// (FormatFixed(65.5, 2) gives "65,50"); ties of the next decimal follow the
+// C library's rounding of the binary value.
+std::string FormatFixed(double value, int decimals);
+inline std::string FormatFixed2(double value) { return FormatFixed(value, 2); }
+
+// The end screen's columns: a percentage rounded to an integer (ties to
+// even) with "%", and a part result, which is a percentage or (negative) a
+// time in ms shown in seconds with three decimals ("1,234s"). A damaged file
+// may hold anything in its eight bytes: what is not a number shows as a
+// dash, and what is far out of range is clamped to 1e15.
+std::string FormatRoundedPercent(double value);
+std::string FormatPartResult(double value);
 
 // A name in German quotation marks: „ZEK-Test“.
 inline std::string Quoted(std::string_view name) { return "\xe2\x80\x9e" + std::string(name) + "\xe2\x80\x9c"; }

@@ -3,9 +3,11 @@
 #include "host/core/ModuleHost.h"
 #include "host/results/ResultTexts.h"
 #include "host/shell/Haupt.h"
+#include "host/shell/Regler.h"
+#include "platform/gdi/FileAccess.h"
+#include "ui/Colours.h"
 #include "ui/Resources.h"
 
-#include <sys/stat.h>
 
 namespace kestrava::shell {
 
@@ -13,8 +15,8 @@ namespace {
 
 constexpr gdi::ColorRef kWhite = gdi::Rgb(255, 255, 255);
 constexpr gdi::ColorRef kWell = gdi::Rgb(0x20, 0x20, 0x20);
-constexpr gdi::ColorRef kCurve = gdi::Rgb(0xCD, 0x51, 0x4B);
-constexpr gdi::ColorRef kNoData = gdi::Rgb(0xBE, 0x3C, 0x34);
+constexpr gdi::ColorRef kCurve = ui::colour::kScoreWeak;
+constexpr gdi::ColorRef kNoData = ui::colour::kNoData;
 constexpr gdi::ColorRef kGrid = gdi::Rgb(0x4B, 0x82, 0xCD);
 
 // The list box: 104, 50 and 449 wide; its height depends on the view.
@@ -28,12 +30,6 @@ constexpr int32_t kKnobTop = 37;
 constexpr int32_t kKnobBottom = 358;
 constexpr int32_t kKnobHeight = 26;
 constexpr int32_t kKnobStep = 10;
-
-bool FileExists(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
 
 ui::TThbitbtn& MakeButton(app::Control& parent, const std::string& name, int32_t top)
 {

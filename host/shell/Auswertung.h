@@ -17,7 +17,7 @@
 #include "host/results/EvaluationGraphs.h"
 #include "host/results/ResultReaders.h"
 #include "platform/app/Controls.h"
-#include "ui/CustomButton.h"
+#include "ui/MyCustomListBox.h"
 #include "ui/Window.h"
 #include "ui/hbitbtn.h"
 

@@ -7,6 +7,7 @@
 #include "host/shell/DialogParts.h"
 #include "host/shell/Meldung.h"
 #include "platform/gdi/Canvas.h"
+#include "ui/Colours.h"
 #include "ui/Resources.h"
 
 #include <algorithm>
@@ -18,7 +19,7 @@ namespace kestrava::shell {
 
 namespace {
 
-constexpr gdi::ColorRef kMenuColour = gdi::Rgb(41, 41, 41);
+constexpr gdi::ColorRef kMenuColour = ui::colour::kMenuPanel;
 constexpr gdi::ColorRef kWhite = gdi::Rgb(255, 255, 255);
 
 gdi::Font Arial(int32_t height, gdi::ColorRef colour, bool bold = false, const char* family = "Arial")
@@ -51,74 +52,6 @@ app::Image& MakeImage(app::Control& parent, const std::string& name, bool stretc
 }
 
 } // namespace
-
-// ------------------------------------------------------------------ TRegler
-
-void TRegler::SetListPosition(int32_t position)
-{
-    for (ui::TMyCustomListBox* list : lists)
-        list->SetPosition(position);
-}
-
-void TRegler::MoveTo(int32_t top)
-{
-    SetPosition(Left(), top);
-    if (!lists.empty() && track)
-        SetListPosition(ThumbListPosition(track(), top, lists.front()->Max()));
-}
-
-void TRegler::ScrollLines(int32_t lines)
-{
-    if (!Visible() || lists.empty() || !track)
-        return;
-    const ui::TMyCustomListBox& lead = *lists.front();
-    const int32_t max = lead.Max();
-    const int32_t position = static_cast<int32_t>(
-        std::clamp<int64_t>(static_cast<int64_t>(lead.Position()) + lines, 0, std::max(max, 0)));
-    SetListPosition(position);
-    SetPosition(Left(), ThumbTopForPosition(track(), position, max));
-}
-
-void TRegler::TakeWheel(app::Control& control)
-{
-    control.OnMouseWheel = [this](int32_t delta, int32_t, int32_t) { ScrollLines(-delta * kWheelLines); };
-}
-
-bool TRegler::MouseWheel(int32_t delta, int32_t, int32_t)
-{
-    ScrollLines(-delta * kWheelLines);
-    return true;
-}
-
-void TRegler::MoveBy(int32_t dy)
-{
-    // A step is a drag of dy from the thumb's top edge, clamped the same way.
-    ThumbDrag step;
-    step.MouseDown(true, 0);
-    if (track)
-        if (const auto top = step.MouseMove(track(), Top(), dy))
-            MoveTo(*top);
-}
-
-void TRegler::MouseDown(app::MouseButton button, int32_t x, int32_t y, app::Modifiers modifiers)
-{
-    drag.MouseDown(button == app::MouseButton::Left, y);
-    app::Image::MouseDown(button, x, y, modifiers);
-}
-
-void TRegler::MouseMove(int32_t x, int32_t y, app::Modifiers modifiers)
-{
-    if (track)
-        if (const auto top = drag.MouseMove(track(), Top(), y))
-            MoveTo(*top);
-    app::Image::MouseMove(x, y, modifiers);
-}
-
-void TRegler::MouseUp(app::MouseButton button, int32_t x, int32_t y, app::Modifiers modifiers)
-{
-    drag.MouseUp(button == app::MouseButton::Left);
-    app::Image::MouseUp(button, x, y, modifiers);
-}
 
 // ------------------------------------------------------------------ THaupt
 
@@ -363,14 +296,14 @@ void THaupt::BuildMenu()
         list.SetBounds(0, 0, width, 100);
         list.SetFont(Arial(16, colour));
         list.SetColor(gdi::Rgb(0, 0, 0));
-        list.SetSelColor(gdi::Rgb(73, 73, 73));
+        list.SetSelColor(ui::colour::kListSelection);
         list.SetAlignement(alignment);
         list.SetAbstand(abstand);
         return &list;
     };
     m_testList = makeList(239, kWhite, app::Alignment::Left, 11);
     m_dauerList = makeList(53, kWhite, app::Alignment::Right, 2);
-    m_punkteList = makeList(42, gdi::Rgb(71, 158, 75), app::Alignment::Right, 1);
+    m_punkteList = makeList(42, ui::colour::kScoreGood, app::Alignment::Right, 1);
     m_programmList = makeList(212, kWhite, app::Alignment::Left, 14);
     ConfigureMenuLists(Lists());
     m_testList->OnSelect = [this] { TestListBoxSelect(Lists()); };
@@ -602,18 +535,18 @@ void THaupt::BuildDialogs()
         list.SetFont(Arial(16, colour));
         list.SetBounds(left, 48, width, 108);
         list.SetColor(gdi::Rgb(0, 0, 0));
-        list.SetSelColor(gdi::Rgb(0x49, 0x49, 0x49));
+        list.SetSelColor(ui::colour::kListSelection);
         list.SetEnabled(false);
         return &list;
     };
     m_endeListe1 = makeEndList(16, 275, kWhite);
     m_endeListe1->SetAlignement(app::Alignment::Left);
     m_endeListe1->SetAbstand(4);
-    m_endeListe2 = makeEndList(299, 56, gdi::Rgb(0x47, 0x9E, 0x4B));
+    m_endeListe2 = makeEndList(299, 56, ui::colour::kScoreGood);
     m_endeListe2->SetAlignement(app::Alignment::Right);
     m_endeListe2->SetAbstand(3);
     m_endeListe2->SetAlternative(true);
-    m_endeListe2->SetAlternativeColor(gdi::Rgb(0xCD, 0x51, 0x4B));
+    m_endeListe2->SetAlternativeColor(ui::colour::kScoreWeak);
     m_endeListe2->SetThreshold(82);
     m_regler5 = &m_ende->Create<TRegler>();
     m_regler5->SetPicture(ui::LoadResourceBitmap("Regler5"));
@@ -631,7 +564,7 @@ void THaupt::BuildDialogs()
             m_regler5->MoveBy(key == app::VK_DOWN ? 5 : -5);
     };
     m_ende->OnKeyPress = [this](uint8_t& ch) {
-        if (ch == 13 || ch == 27 || ch == 32) {
+        if (IsCloseKey(ch)) {
             ch = 0;
             EndeOkClick();
         }

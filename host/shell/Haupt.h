@@ -13,12 +13,13 @@
 #include "audio/PlayAudio.h"
 #include "host/catalogue/Catalogue.h"
 #include "host/catalogue/RunPlan.h"
-#include "host/core/DXTimer.h"
-#include "host/core/JoystickInput.h"
+#include "host/core/DTimer.h"
+#include "host/core/DXInput.h"
 #include "host/core/ModuleHost.h"
 #include "host/core/TestCanvas.h"
 #include "host/shell/Hilfe.h"
 #include "host/shell/Preferences.h"
+#include "host/shell/Regler.h"
 #include "host/shell/ResultWatch.h"
 #include "host/shell/Settings.h"
 #include "host/shell/Splash.h"
@@ -26,7 +27,8 @@
 #include "platform/app/Application.h"
 #include "platform/app/Controls.h"
 #include "platform/video/VideoPanel.h"
-#include "ui/CustomButton.h"
+#include "ui/CallBackPanel.h"
+#include "ui/MyCustomListBox.h"
 #include "ui/Window.h"
 #include "ui/dhbitbtn.h"
 #include "ui/hbitbtn.h"
@@ -43,38 +45,6 @@ namespace kestrava::shell {
 
 class TAuswertung;
 class TMeldung;
-
-// A thumb image that scrolls lists: dragged with the left button along its
-// track, moved by a step (the arrow keys of the end screen and the
-// evaluation), or following its lists when the wheel scrolls them by lines.
-// A hidden thumb scrolls nothing.
-class TRegler : public app::Image {
-public:
-    // Lines a notch of the wheel scrolls.
-    static constexpr int32_t kWheelLines = 3;
-
-    std::function<ThumbTrack()> track; // where it may go, in the parent
-    // The lists it scrolls: the first leads (its Max counts), the others
-    // take its position.
-    std::vector<ui::TMyCustomListBox*> lists;
-    ThumbDrag drag;
-
-    void MoveBy(int32_t dy);
-    // Scrolls the lists by lines within their range and puts the thumb where
-    // the new position lies on its track.
-    void ScrollLines(int32_t lines);
-    // The wheel over control (a list, the dialog around it) scrolls these
-    // lists; over the thumb itself it does anyway.
-    void TakeWheel(app::Control& control);
-    void MouseDown(app::MouseButton button, int32_t x, int32_t y, app::Modifiers modifiers) override;
-    void MouseMove(int32_t x, int32_t y, app::Modifiers modifiers) override;
-    void MouseUp(app::MouseButton button, int32_t x, int32_t y, app::Modifiers modifiers) override;
-    bool MouseWheel(int32_t delta, int32_t x, int32_t y) override;
-
-private:
-    void MoveTo(int32_t top);
-    void SetListPosition(int32_t position);
-};
 
 class THaupt {
 public:

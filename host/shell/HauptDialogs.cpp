@@ -3,53 +3,17 @@
 #include "host/shell/Haupt.h"
 
 #include "host/results/ResultReaders.h"
+#include "host/results/ResultTexts.h"
 #include "host/shell/Meldung.h"
+#include "platform/gdi/FileAccess.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
-#include <sys/stat.h>
 #include <utility>
 
 namespace kestrava::shell {
-
-namespace {
-
-
-// A percentage rounded to an integer, ties to even. A damaged file may hold
-// anything in its eight bytes: what is not a number shows as a dash, and
-// what is far out of range is clamped before it is converted.
-std::string Percent(double value)
-{
-    if (!std::isfinite(value))
-        return "\xe2\x80\x94";
-    const double clamped = std::clamp(std::nearbyint(value), -1e15, 1e15);
-    return std::to_string(static_cast<long long>(clamped)) + "%";
-}
-
-// A part result: a percentage, or (negative) a time in ms shown in seconds
-// with three decimals and the German decimal comma.
-std::string PartText(double value)
-{
-    if (!(value < 0)) // NaN too
-        return Percent(value);
-    if (!std::isfinite(value))
-        return "\xe2\x80\x94";
-    char text[64];
-    std::snprintf(text, sizeof text, "%.3f", std::min(-value / 1000.0, 1e15));
-    std::string out = text;
-    std::replace(out.begin(), out.end(), '.', ',');
-    return out + "s";
-}
-
-bool FileExists(const std::string& path)
-{
-    struct stat st{};
-    return ::stat(path.c_str(), &st) == 0;
-}
-
-} // namespace
 
 // ------------------------------------------------------------- end screen
 
@@ -95,11 +59,11 @@ void THaupt::FillEndLists()
         if (!last.present || last.partNames.empty())
             continue;
         m_endeListe1->AddLine("<b>" + test->title);
-        m_endeListe2->AddLine("<b>" + Percent(last.record.overall));
+        m_endeListe2->AddLine("<b>" + FormatRoundedPercent(last.record.overall));
         for (const std::string& name : last.partNames)
             m_endeListe1->AddLine("<tab>" + name);
         for (double part : last.record.parts)
-            m_endeListe2->AddLine(PartText(part));
+            m_endeListe2->AddLine(FormatPartResult(part));
     }
     m_regler5->SetVisible(m_endeListe1->Max() > 0);
     m_regler5->drag.Reset();

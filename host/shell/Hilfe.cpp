@@ -4,6 +4,7 @@
 
 #include "platform/app/Application.h"
 #include "platform/gdi/Text.h"
+#include "ui/Colours.h"
 #include "ui/Resources.h"
 
 #include <algorithm>
@@ -15,7 +16,7 @@ namespace kestrava::shell {
 
 namespace {
 
-constexpr gdi::ColorRef kPageColour = gdi::Rgb(255, 252, 218);
+constexpr gdi::ColorRef kPageColour = ui::colour::kHelpPage;
 constexpr gdi::ColorRef kLinkColour = gdi::Rgb(0, 0, 128);
 // A page that fails to load still needs a width for the index's lines.
 constexpr int32_t kEmptyPageWidth = THilfe::kViewWidth;

@@ -1,6 +1,6 @@
 #include "host/shell/Preferences.h"
 
-#include "host/shell/DurableFile.h"
+#include "platform/gdi/DurableFile.h"
 #include "platform/gdi/Paths.h"
 
 #include <fcntl.h>

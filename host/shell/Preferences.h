@@ -26,11 +26,9 @@ std::string PreferencesPath(const std::string& programPath);
 // read. Only a regular file is read.
 Preferences ReadPreferences(const std::string& path);
 
-// Writes the two values. The file is first written to a temporary file in
-// the same folder, flushed to disk and renamed into place, so a crash
-// leaves either the old file or the new one, never a part of it. False,
-// with a one-line reason in error, when it could not be written; an
-// earlier file is then left as it was.
+// Writes the two values through WriteFileDurably, so a crash leaves either
+// the old file or the new one, never a part of it. False, with a one-line
+// reason in error, when it could not be written.
 bool WritePreferences(const std::string& path, const Preferences& prefs, std::string& error);
 
 } // namespace kestrava

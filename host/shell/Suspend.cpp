@@ -1,6 +1,6 @@
 #include "host/shell/Suspend.h"
 
-#include "host/shell/DurableFile.h"
+#include "platform/gdi/DurableFile.h"
 #include "platform/gdi/FileCause.h"
 #include "protocol/MyMessages.h"
 

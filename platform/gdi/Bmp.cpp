@@ -1,7 +1,7 @@
 // BMP files: reading the layouts the system's pictures and other programs'
 // pictures come in (1, 4, 8, 16, 24 and 32 bits, colour masks, run-length
 // compressed 4 and 8 bits), writing them back uncompressed in their declared
-// depth, and the replace-by-rename file write the picture savers share.
+// depth, and the file write the picture savers share (a DurableFile).
 //
 // A BMP header is untrusted input: every size it claims is checked against
 // the bytes at hand in 64-bit arithmetic before anything is read, and
@@ -9,17 +9,12 @@
 // run-length code is checked against the data left and the picture's edges
 // before it writes anything.
 #include "platform/gdi/Bitmap.h"
+#include "platform/gdi/DurableFile.h"
 #include "platform/gdi/FileAccess.h"
 #include "platform/gdi/Internal.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <atomic>
 #include <bit>
-#include <cerrno>
 #include <cstdio>
-#include <system_error>
 #include <unordered_map>
 
 namespace kestrava::gdi {
@@ -496,55 +491,10 @@ namespace internal {
 
 bool WriteFileReplacing(const std::string& path, const uint8_t* data, size_t size, std::string* error)
 {
-    auto failure = [&](const std::string& what, int code) {
-        return Fail(error, what + ": " + std::error_code(code, std::generic_category()).message());
-    };
-
-    // The temporary name lies in the target's folder (rename works within
-    // one file system only) and is unique per process and call; O_EXCL
-    // keeps us from taking over a file that happens to carry it.
-    static std::atomic<uint32_t> counter{0};
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = path + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
-        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return failure("cannot create " + temp, errno);
-    }
-    if (fd < 0)
-        return Fail(error, "cannot find a free temporary name beside " + path);
-
-    size_t written = 0;
-    while (written < size) {
-        const ssize_t n = write(fd, data + written, size - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int code = n < 0 ? errno : EIO;
-            close(fd);
-            unlink(temp.c_str());
-            return failure("cannot write " + temp, code);
-        }
-        written += size_t(n);
-    }
-    if (fsync(fd) != 0) {
-        const int code = errno;
-        close(fd);
-        unlink(temp.c_str());
-        return failure("cannot flush " + temp, code);
-    }
-    if (close(fd) != 0) {
-        const int code = errno;
-        unlink(temp.c_str());
-        return failure("cannot close " + temp, code);
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        const int code = errno;
-        unlink(temp.c_str());
-        return failure("cannot replace " + path, code);
-    }
-    return true;
+    std::string reason;
+    if (WriteFileDurably(path, data, size, reason))
+        return true;
+    return Fail(error, "cannot write " + path + ": " + reason);
 }
 
 } // namespace internal

@@ -42,6 +42,10 @@ std::FILE* OpenRegularFileStream(const std::string& path);
 // process may read.
 bool IsReadableRegularFile(const std::string& path);
 
+// True when anything stands at path (a file, a folder; a symbolic link
+// counts by what it leads to).
+bool FileExists(const std::string& path);
+
 // Reads a whole regular file of at most maxBytes. False, with a one-line
 // reason (without the path), for anything else; bytes is then empty. The
 // size is checked before anything is allocated, so a huge file costs no

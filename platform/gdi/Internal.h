@@ -12,9 +12,9 @@
 
 namespace kestrava::gdi::internal {
 
-// Writes the bytes to a new file beside path, flushes it to the disk and
-// renames it over path, so a reader never sees half a picture and a failed
-// write leaves the old file as it was.
+// Writes the bytes through WriteFileDurably, so a reader never sees half a
+// picture and a failed write leaves the old file as it was; the error names
+// the path.
 KESTRAVA_GDI_HIDDEN bool WriteFileReplacing(const std::string& path, const uint8_t* data, size_t size,
                                             std::string* error);
 

@@ -1,7 +1,7 @@
 #include "platform/gdi/ResultAppend.h"
 
+#include "platform/gdi/DurableFile.h"
 #include "platform/gdi/FileAccess.h"
-#include "platform/gdi/Paths.h"
 #include "protocol/ResultFile.h"
 
 #include <algorithm>
@@ -108,14 +108,6 @@ bool WriteAllAt(int fd, const std::vector<unsigned char>& bytes, int64_t offset)
     return true;
 }
 
-bool SyncFolderOf(const std::string& path)
-{
-    const std::string folder = ExtractFilePath(path);
-    const char* name = folder.empty() ? "." : folder.c_str();
-    FileDescriptor dir(::open(name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return dir.Get() >= 0 && ::fsync(dir.Get()) == 0;
-}
-
 // Renames from to to unless to exists. RENAME_NOREPLACE where the file
 // system has it; elsewhere (an older kernel, some network or FAT file
 // systems) a hard link, and last a look before the rename, which the folder
@@ -164,53 +156,32 @@ std::string SetAsideDamaged(const std::string& path, std::string& error)
     return {};
 }
 
-// Writes header and first record to a temporary file beside the target,
-// flushes it and renames it into place, then flushes the folder so the
-// rename itself survives a power loss. With damaged set, the file at path
-// is renamed aside once the new one is complete, so a write that fails
-// leaves it where it was.
+// Writes header and first record through a DurableFile. With damaged set,
+// the file at path is renamed aside once the new one is complete, so a
+// write that fails leaves it where it was.
 AppendReport CreateWhole(const std::string& path, const std::vector<std::string>& partNames,
                          const std::vector<unsigned char>& record, const std::string& damaged = {})
 {
-    const std::string temporary = TemporaryPathFor(path);
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno == EEXIST) {
-        // Left behind by an earlier process of the same id that died
-        // between creating and renaming it.
-        ::unlink(temporary.c_str());
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    }
-    if (fd < 0)
-        return {AppendStatus::Failed, ErrnoText("cannot create the file"), {}};
-
-    FileDescriptor file(fd);
     std::vector<unsigned char> bytes = EncodeHeader(partNames);
     bytes.insert(bytes.end(), record.begin(), record.end());
-    std::string failure;
+    DurableFile file(path);
+    if (!file.Write(bytes.data(), bytes.size()))
+        return {AppendStatus::Failed, file.Error(), {}};
     std::string setAside;
-    if (!WriteAllAt(file.Get(), bytes, 0))
-        failure = ErrnoText("cannot write");
-    else if (::fsync(file.Get()) != 0)
-        failure = ErrnoText("cannot flush");
-    else if (!file.Close())
-        failure = ErrnoText("cannot close");
-    else if (!damaged.empty())
+    if (!damaged.empty()) {
+        std::string failure;
         setAside = SetAsideDamaged(path, failure);
-    if (failure.empty() && ::rename(temporary.c_str(), path.c_str()) != 0) {
-        failure = ErrnoText("cannot rename into place");
+        if (setAside.empty())
+            return {AppendStatus::Failed, failure, {}};
+    }
+    if (!file.Commit()) {
+        if (file.Renamed())
+            return {AppendStatus::Failed, file.Error(), setAside};
         if (!setAside.empty())
             RenameNoReplace(setAside, path);
+        return {AppendStatus::Failed, file.Error(), {}};
     }
-    if (!failure.empty()) {
-        ::unlink(temporary.c_str());
-        return {AppendStatus::Failed, failure, {}};
-    }
-    AppendReport report{AppendStatus::Created, damaged, setAside};
-    if (!SyncFolderOf(path)) {
-        report.Status = AppendStatus::Failed;
-        report.Message = ErrnoText("written, but the folder could not be flushed");
-    }
-    return report;
+    return {AppendStatus::Created, damaged, setAside};
 }
 
 // Why a file that starts with this part count is no result file at all;

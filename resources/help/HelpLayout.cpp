@@ -1,5 +1,7 @@
 #include "resources/help/HelpLayout.h"
 
+#include "ui/Colours.h"
+
 #include <algorithm>
 #include <sstream>
 
@@ -9,11 +11,11 @@ using namespace artwork;
 
 namespace {
 
-const Rgbf kPage{255, 252, 218};       // the page colour of every help page
+const Rgbf kPage = FromColorRef(ui::colour::kHelpPage);
 const Rgbf kInk = Grey(38);            // body text
 const Rgbf kNavy{0, 0, 128};           // links, as on the index
 const Rgbf kHeading = Grey(41);
-const Rgbf kRule = FromHex(0x479E4B);  // the program's green accent
+const Rgbf kRule = FromColorRef(ui::colour::kScoreGood);  // the program's green accent
 
 gdi::FontSpec BodyFont() { return Font(15); }
 gdi::FontSpec BoldFont() { return Font(15, true); }

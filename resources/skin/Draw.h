@@ -10,6 +10,7 @@
 
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/Text.h"
+#include "ui/Colours.h"
 
 #include <functional>
 #include <set>
@@ -25,16 +26,20 @@ struct Rgbf {
 
 constexpr Rgbf Grey(double v) { return {v, v, v}; }
 Rgbf FromHex(uint32_t rrggbb);
+constexpr Rgbf FromColorRef(gdi::ColorRef c)
+{
+    return {double(gdi::RedOf(c)), double(gdi::GreenOf(c)), double(gdi::BlueOf(c))};
+}
 Rgbf Mix(Rgbf a, Rgbf b, double t); // t = 0 gives a
 Rgbf Scale(Rgbf c, double f);       // darker below 1, lighter above (clamped)
 
 // The look's named colours.
 namespace colour {
-inline const Rgbf Panel = Grey(41);           // the menu panel
+inline const Rgbf Panel = FromColorRef(ui::colour::kMenuPanel);
 inline const Rgbf Surface{46, 47, 50};        // where buttons sit: the see-through colour of the buttons
-inline const Rgbf Selection = Grey(73);       // list selection
-inline const Rgbf Green = FromHex(0x479E4B);
-inline const Rgbf Red = FromHex(0xCD514B);
+inline const Rgbf Selection = FromColorRef(ui::colour::kListSelection);
+inline const Rgbf Green = FromColorRef(ui::colour::kScoreGood);
+inline const Rgbf Red = FromColorRef(ui::colour::kScoreWeak);
 inline const Rgbf Blue = FromHex(0x4B82CD);
 inline const Rgbf Text = Grey(236);
 inline const Rgbf QuietText = Grey(168);

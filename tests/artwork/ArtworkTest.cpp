@@ -7,6 +7,7 @@
 // the cursors load through the program's own reader.
 #include "platform/gdi/Bitmap.h"
 #include "platform/sdl/CursorFile.h"
+#include "ui/Colours.h"
 
 #include <gtest/gtest.h>
 
@@ -205,7 +206,7 @@ TEST(Artwork, StretchedPiecesAreUniformAlongTheirStretch)
                 ASSERT_EQ(b.GetPixel(x, y), b.GetPixel(0, y)) << x << "," << y;
     }
     // The menu panel's centre is the panel colour.
-    EXPECT_EQ(Rgb24(Load("Image10").GetPixel(0, 0)), gdi::PixelOf(gdi::Rgb(41, 41, 41)) & 0x00FFFFFFu);
+    EXPECT_EQ(Rgb24(Load("Image10").GetPixel(0, 0)), gdi::PixelOf(ui::colour::kMenuPanel) & 0x00FFFFFFu);
 }
 
 TEST(Artwork, DialogBackgroundsHaveSoftAlphaAndAnOpaqueFace)

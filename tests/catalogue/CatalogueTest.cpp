@@ -7,7 +7,8 @@
 #include "host/core/DLLImport.h"
 #include "host/core/ModuleHost.h"
 #include "host/results/ResultReaders.h"
-#include "ui/CustomButton.h"
+#include "ui/Colours.h"
+#include "ui/MyCustomListBox.h"
 
 #include "ResultFileBuilder.h"
 #include "tests/support/ChildProcess.h"
@@ -27,8 +28,8 @@ using testing::ResultBytes;
 using testing::TempFolder;
 namespace fs = std::filesystem;
 
-constexpr gdi::ColorRef kGreen = gdi::Rgb(71, 158, 75);
-constexpr gdi::ColorRef kRed = gdi::Rgb(205, 81, 75);
+constexpr gdi::ColorRef kGreen = ui::colour::kScoreGood;
+constexpr gdi::ColorRef kRed = ui::colour::kScoreWeak;
 const std::string kDash = "\xE2\x80\x94";
 
 struct ModuleInfo {

@@ -1,14 +1,19 @@
 // The checked file access shared by host and modules: only regular files
 // are read, a bound is kept before anything is allocated, temporary names
-// are recognised, and the folder lock keeps a second holder waiting.
+// are recognised, the folder lock keeps a second holder waiting, and the
+// durable writer replaces a file whole or not at all.
+#include "platform/gdi/DurableFile.h"
 #include "platform/gdi/FileAccess.h"
 #include "tests/support/Fifo.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 
 #include <unistd.h>
 
@@ -119,6 +124,68 @@ TEST_F(FileAccessTest, TheFolderLockKeepsASecondHolderWaitingUntilItsTimeRunsOut
     const FolderLock nowhere(dir + "missing/ZEK.RLT", 0);
     EXPECT_FALSE(nowhere.Held());
     EXPECT_EQ(nowhere.ErrorNumber(), ENOENT);
+}
+
+std::string Contents(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+size_t Entries(const std::string& folder)
+{
+    return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+TEST_F(FileAccessTest, TheDurableWriterReplacesWholeOrLeavesTheOldFile)
+{
+    const std::string path = dir + "PROG.SAV";
+    const std::string bytes = "new content";
+    auto data = [&] { return reinterpret_cast<const uint8_t*>(bytes.data()); };
+    std::ofstream(path) << "old";
+    // A temporary left by a killed writer of this process id is taken over.
+    std::ofstream(TemporaryPathFor(path)) << "stale";
+    std::string error;
+    int errorNumber = 0;
+    ASSERT_TRUE(WriteFileDurably(path, data(), bytes.size(), error, &errorNumber)) << error;
+    EXPECT_EQ(Contents(path), bytes);
+    EXPECT_EQ(Entries(dir), 1u) << "no temporary left";
+
+    // Abandoned between the steps: the target stays, the temporary goes.
+    {
+        DurableFile file(path);
+        ASSERT_TRUE(file.Write(data(), 3));
+        EXPECT_TRUE(fs::exists(TemporaryPathFor(path)));
+    }
+    EXPECT_EQ(Contents(path), bytes);
+    EXPECT_EQ(Entries(dir), 1u);
+
+    DurableFile unwritten(path);
+    EXPECT_FALSE(unwritten.Commit());
+    EXPECT_FALSE(unwritten.Renamed());
+
+    // A folder in the target's place refuses the rename: nothing changes.
+    fs::create_directory(dir + "taken");
+    std::ofstream(dir + "taken/inside") << "x";
+    EXPECT_FALSE(WriteFileDurably(dir + "taken", data(), bytes.size(), error, &errorNumber));
+    EXPECT_NE(error.find("rename"), std::string::npos) << error;
+    EXPECT_NE(errorNumber, 0);
+    EXPECT_FALSE(fs::exists(TemporaryPathFor(dir + "taken")));
+    EXPECT_FALSE(WriteFileDurably(dir + "missing/file", data(), bytes.size(), error, &errorNumber));
+    EXPECT_EQ(errorNumber, ENOENT);
+}
+
+TEST_F(FileAccessTest, FileExistsForAnythingAtTheName)
+{
+    std::ofstream(dir + "plain") << "x";
+    fs::create_directory(dir + "folder");
+    fs::create_symlink(dir + "gone", dir + "dangling");
+    EXPECT_TRUE(FileExists(dir + "plain"));
+    EXPECT_TRUE(FileExists(dir + "folder"));
+    EXPECT_FALSE(FileExists(dir + "dangling")) << "a link counts by what it leads to";
+    EXPECT_FALSE(FileExists(dir + "missing"));
 }
 
 } // namespace

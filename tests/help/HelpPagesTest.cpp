@@ -3,6 +3,7 @@
 #include "host/shell/HelpLinks.h"
 #include "platform/gdi/Bitmap.h"
 #include "resources/help/ZekFigure.h"
+#include "ui/Colours.h"
 
 #include <gtest/gtest.h>
 
@@ -79,7 +80,7 @@ TEST(HelpPages, TheIndexTopAndTheFoldersFitTheViewer)
     // The index's lines are drawn on the page colour below it: the two
     // must meet without a seam.
     for (int32_t x = 0; x < top.Width(); x += 7)
-        EXPECT_EQ(top.GetColor(x, top.Height() - 1), gdi::Rgb(255, 252, 218));
+        EXPECT_EQ(top.GetColor(x, top.Height() - 1), ui::colour::kHelpPage);
     gdi::Bitmap general;
     ASSERT_TRUE(gdi::LoadBmp(kProgram + "HELP1.BMP", general));
     EXPECT_GT(general.Height(), 3 * 309) << "the general help scrolls";

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace kestrava {
 namespace {
 
@@ -57,6 +59,23 @@ TEST(TestListColumns, MarkerMissingAndResults)
     // 100.0 with time practised is a perfect score, not the marker.
     EXPECT_EQ(TestListColumns({1, 100.0}).points, "100%");
     EXPECT_EQ(TestListColumns({M, -0.4}).points, "0%");
+}
+
+TEST(EndScreenColumns, PercentsSecondsAndWhatADamagedFileHolds)
+{
+    EXPECT_EQ(FormatRoundedPercent(82.5), "82%");  // ties to even
+    EXPECT_EQ(FormatRoundedPercent(83.5), "84%");
+    EXPECT_EQ(FormatRoundedPercent(-0.4), "0%");
+    EXPECT_EQ(FormatPartResult(-1234.0), "1,234s");
+    EXPECT_EQ(FormatPartResult(-0.5), "0,001s");
+    EXPECT_EQ(FormatPartResult(50.0), "50%");
+    EXPECT_EQ(FormatPartResult(-1e300), "1000000000000000,000s");
+    EXPECT_EQ(FormatRoundedPercent(1e300), "1000000000000000%");
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    for (double odd : {nan, inf, -inf})
+        EXPECT_EQ(FormatPartResult(odd), "\xe2\x80\x94") << odd;
+    EXPECT_EQ(FormatFixed(2.0 / 3.0, 3), "0,667");
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "../results/ResultFileBuilder.h"
 #include "host/shell/Auswertung.h"
+#include "ui/Colours.h"
 
 namespace kestrava::shell::testing {
 namespace {
@@ -12,7 +13,7 @@ namespace {
 using kestrava::testing::ResultBytes;
 
 constexpr double kDay1 = 46364.0;  // Tuesday, 8 December 2026
-constexpr gdi::ColorRef kCurve = gdi::Rgb(0xCD, 0x51, 0x4B);
+constexpr gdi::ColorRef kCurve = ui::colour::kScoreWeak;
 const std::string kUe = "\xC3\xBC";
 
 class EvaluationTest : public ShellTest {

@@ -5,6 +5,7 @@
 
 #include "host/results/ResultRecords.h"
 #include "platform/app/Keys.h"
+#include "ui/Colours.h"
 
 #include <algorithm>
 #include <cmath>
@@ -96,7 +97,7 @@ TEST_F(RunTest, OneZekMinuteFromTheStartButtonToTheRefreshedMenu)
     const auto rows = haupt->EndeListe2().Layout();
     ASSERT_FALSE(rows.empty());
     EXPECT_LE(file.records[0].overall, 82.0);
-    EXPECT_EQ(rows[0].textColor, gdi::Rgb(0xCD, 0x51, 0x4B));
+    EXPECT_EQ(rows[0].textColor, ui::colour::kScoreWeak);
 
     Type("\r");
     EXPECT_FALSE(haupt->Ende().Visible());

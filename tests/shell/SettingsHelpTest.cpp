@@ -4,6 +4,7 @@
 
 #include "platform/app/Keys.h"
 #include "platform/gdi/Bitmap.h"
+#include "ui/Colours.h"
 
 #include <cstring>
 
@@ -279,7 +280,7 @@ protected:
     void WriteIndexTop(int32_t topHeight)
     {
         gdi::Bitmap top(374, topHeight);
-        top.Fill(gdi::PixelOf(gdi::Rgb(255, 252, 218)));
+        top.Fill(gdi::PixelOf(ui::colour::kHelpPage));
         top.SetBitsPerPixel(24);
         ASSERT_TRUE(gdi::SaveBmp((folder.root / "HELP.BMP").string(), top));
     }
@@ -321,9 +322,9 @@ TEST_F(HelpTest, TheIndexListsTheGeneralHelpAndEveryTestWithHelp)
             for (int32_t x = l.left; x <= l.right; ++x)
                 navy += page.GetColor(x, y) == gdi::Rgb(0, 0, 128);
         EXPECT_GT(navy, 20) << l.target;
-        EXPECT_EQ(page.GetColor(l.right + 3, l.top + 2), gdi::Rgb(255, 252, 218));
+        EXPECT_EQ(page.GetColor(l.right + 3, l.top + 2), ui::colour::kHelpPage);
     }
-    EXPECT_EQ(page.GetColor(5, page.Height() - 1), gdi::Rgb(255, 252, 218));
+    EXPECT_EQ(page.GetColor(5, page.Height() - 1), ui::colour::kHelpPage);
 
     // The hand over a link, the arrow beside it.
     const gdi::Rect r = hilfe.HilfeImage().ScreenRect();

@@ -3,7 +3,8 @@
 // and the painted frame.
 #include "AppFixture.h"
 
-#include "ui/CustomButton.h"
+#include "ui/Colours.h"
+#include "ui/MyCustomListBox.h"
 
 #include <limits>
 
@@ -14,9 +15,9 @@ using app::testing::AppTest;
 
 constexpr gdi::ColorRef kBlack = gdi::Rgb(0, 0, 0);
 constexpr gdi::ColorRef kWhite = gdi::Rgb(255, 255, 255);
-constexpr gdi::ColorRef kGrey = gdi::Rgb(73, 73, 73);
-constexpr gdi::ColorRef kGreen = gdi::Rgb(71, 158, 75);
-constexpr gdi::ColorRef kRed = gdi::Rgb(205, 81, 75);
+constexpr gdi::ColorRef kGrey = colour::kListSelection;
+constexpr gdi::ColorRef kGreen = colour::kScoreGood;
+constexpr gdi::ColorRef kRed = colour::kScoreWeak;
 constexpr gdi::ColorRef kBlue = gdi::Rgb(0, 0, 255);
 
 TEST(MarkupTest, TagsAreTakenOnceAndTheTabSplits)

@@ -1,7 +1,7 @@
 // Skinned windows in a headless application: the nine-piece frame, the
 // composed snapshot of what lies behind, backgrounds, resources by name,
 // and the test area's paint event.
-#include "ui/CustomButton.h"
+#include "ui/CallBackPanel.h"
 #include "ui/Resources.h"
 #include "ui/Window.h"
 

@@ -4,7 +4,8 @@
 // skins, into PNG files, and puts them together on one contact sheet.
 //
 //   ui-gallery PROGRAM_DIR OUT_DIR
-#include "ui/CustomButton.h"
+#include "ui/Colours.h"
+#include "ui/MyCustomListBox.h"
 #include "ui/Resources.h"
 #include "ui/Window.h"
 #include "ui/hbitbtn.h"
@@ -25,7 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace kestrava;
 
-constexpr gdi::ColorRef kMenu = gdi::Rgb(41, 41, 41);
+constexpr gdi::ColorRef kMenu = ui::colour::kMenuPanel;
 
 struct Page {
     std::string name;
@@ -158,9 +159,9 @@ Page ListBox()
     list.SetFont(font);
     list.SetBounds(20, 20, 300, 200);
     list.SetColor(gdi::Rgb(0, 0, 0));
-    list.SetSelColor(gdi::Rgb(73, 73, 73));
+    list.SetSelColor(ui::colour::kListSelection);
     list.SetAlternative(true);
-    list.SetAlternativeColor(gdi::Rgb(0xCD, 0x51, 0x4B));
+    list.SetAlternativeColor(ui::colour::kScoreWeak);
     list.SetThreshold(82);
     list.SetAbstand(4);
     for (const char* line : {"<b>ZEK-Test\t87%", "<tab>Vertikales Trackling (Links)\t91%",

@@ -1,4 +1,4 @@
-#include "host/core/JoystickInput.h"
+#include "host/core/DXInput.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,12 +1,11 @@
-// The host's own owner-drawn list of text lines, with a small inline markup.
+// The host's own owner-drawn list of text lines, with a small inline markup
+// (ui/Markup.h).
 //
 // Every list on the host's screens is one of these: the test list with its
 // duration and points columns, the program list, the end-of-test columns and
-// the evaluation text. A line may carry "<b>" (bold), "<tab>" or "<tabtab>"
-// (10 or 20 pixels of indent) and one tab character that splits it into a
-// left part and a right-aligned part. Lines can be coloured by the number
-// their digits form against a threshold, so a score list shows weak scores
-// in another colour without the host formatting anything.
+// the evaluation text. Lines can be coloured by the number their digits
+// form against a threshold, so a score list shows weak scores in another
+// colour without the host formatting anything.
 //
 // The list keeps one selection flag per line and handles a click itself
 // (Ctrl+click adds to the selection). It has no scroll bar and no keyboard
@@ -18,42 +17,13 @@
 
 #include "platform/app/Control.h"
 #include "platform/app/Controls.h"
+#include "ui/Markup.h"
 
 #include <cstdint>
-#include <functional>
-#include <mutex>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace kestrava::ui {
-
-// One line with its markup taken apart.
-struct TMarkupLine {
-    std::string left;   // the whole text when the line has no tab character
-    std::string right;  // the text after the tab character
-    bool hasTab = false;
-    bool bold = false;
-    int32_t indent = 0; // 0, 10 or 20 pixels
-};
-
-// Removes the first "<b>", "<tab>" and "<tabtab>" and splits at the first
-// tab character. Only the first occurrence of each tag counts, so a second
-// "<b>" stays visible as text.
-TMarkupLine ParseMarkup(std::string_view line);
-
-// All decimal digits of a line read as one number ("1,234s" gives 1234);
-// nothing when the line has no digit. A number beyond what int64 holds is
-// kept at the int64 maximum, which is above every threshold.
-std::optional<int64_t> DigitsNumber(std::string_view line);
-
-// The comparison that keeps a sorted list in order, as German users expect
-// (DIN 5007-1): case-insensitive, umlauts and accented letters filed as
-// their base letters ("Übungstest" before "Vigilanz"), "ß" as "ss". Texts
-// equal that way are ordered plain letters first; 0 only for texts that
-// differ in case alone.
-int CompareTextIgnoringCase(std::string_view a, std::string_view b);
 
 class TMyCustomListBox : public app::Control {
 public:
@@ -192,34 +162,6 @@ private:
     int32_t m_position = 0;
     int32_t m_selected = -1;
     int32_t m_pressedLine = -1; // the line the last press hit
-};
-
-// The test area: a control that paints nothing itself and hands every paint
-// request to OnPaint. The running module draws into the panel's surface
-// through its device context (the handle in the shared status record), under
-// the lock the host holds for every call into the module; the paint event
-// asks the module to draw, and the panel then shows what the surface holds.
-// Without OnPaint the panel only shows the surface as it is.
-class TCallBackPanel : public app::SurfaceControl {
-public:
-    explicit TCallBackPanel(std::mutex* externalLock = nullptr) : app::SurfaceControl(externalLock) {}
-
-    // Hides the surface's own paint hook: this one gets the panel.
-    std::function<void(TCallBackPanel& sender)> OnPaint;
-    void SetColor(gdi::ColorRef c) { color = c; }
-    gdi::ColorRef Color() const { return color; }
-
-    // Shows what was drawn into the surface since the last call (by the
-    // module, between its paints) without asking for a paint: the next
-    // frame only copies that part of the surface. [user-interface thread]
-    void ShowDrawn();
-
-    void Paint(app::Canvas& canvas, const gdi::Rect& clip) override;
-
-private:
-    gdi::Rect m_quiet{};     // copy-only area of the frame being painted
-    gdi::Rect m_quietNext{}; // copy-only area for the next frame
-    uint64_t m_frame = 0;
 };
 
 } // namespace kestrava::ui

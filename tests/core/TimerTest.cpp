@@ -1,7 +1,7 @@
 // The tick timer: its schedule in virtual time, where every tick's time is
 // exact, and on the real clock, where the thread, its wake-ups and a slow
 // handler meet the scheduler.
-#include "host/core/DXTimer.h"
+#include "host/core/DTimer.h"
 #include "platform/app/ManualClock.h"
 #include "platform/gdi/Clock.h"
 

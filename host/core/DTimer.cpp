@@ -1,4 +1,4 @@
-#include "host/core/DXTimer.h"
+#include "host/core/DTimer.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -1,7 +1,7 @@
 // Joystick input: the axis mapping, the reading of a scripted device, the
 // poll that lets the keyboard joystick and a real one share the status
 // record, and the applet protocol of the joystick panel.
-#include "host/core/JoystickInput.h"
+#include "host/core/DXInput.h"
 #include "host/core/JoystickPanel.h"
 
 #include <gtest/gtest.h>
