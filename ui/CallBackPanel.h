@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <vector>
 
 namespace kestrava::ui {
 
@@ -32,8 +33,8 @@ public:
     void Paint(app::Canvas& canvas, const gdi::Rect& clip) override;
 
 private:
-    gdi::Rect m_quiet{};     // copy-only area of the frame being painted
-    gdi::Rect m_quietNext{}; // copy-only area for the next frame
+    std::vector<gdi::Rect> m_quiet;     // copy-only area of the frame being painted
+    std::vector<gdi::Rect> m_quietNext; // copy-only area for the next frame
     uint64_t m_frame = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "host/core/DTimer.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -19,9 +20,14 @@ constexpr int32_t kWaitTimeout = 258;
 constexpr int32_t kWaitFailed = -1;
 
 // The kernel's default timer slack (50 us) lets a sleep end that much late;
-// a 10 ms tick wants less.
-constexpr unsigned long kTickTimerSlackNs = 20000;
-constexpr std::chrono::microseconds kEarlyWake{300};
+// the tick thread asks for none (a real-time thread has none anyway).
+constexpr unsigned long kTickTimerSlackNs = 1;
+// How long before a due time the thread wakes to spin through the rest:
+// as long as waking has lately taken, and a margin, within these bounds.
+constexpr std::chrono::nanoseconds kMinEarlyWake = std::chrono::microseconds(20);
+constexpr std::chrono::nanoseconds kMaxEarlyWake = std::chrono::microseconds(300);
+constexpr std::chrono::nanoseconds kWakeMargin = std::chrono::microseconds(10);
+constexpr std::chrono::nanoseconds kWakeStep = std::chrono::microseconds(20);
 
 } // namespace
 
@@ -48,6 +54,7 @@ struct TDTimer::State {
     std::shared_ptr<const Event> onTimer;
     std::shared_ptr<const Event> onAsyncTimer;
     std::string lastError;
+    std::chrono::nanoseconds earlyWake = kMaxEarlyWake; // the tick thread's own
     // Hand-off of OnTimer to the user-interface thread.
     std::condition_variable uiDone;
     uint64_t uiPosted = 0;
@@ -90,24 +97,36 @@ void TDTimer::State::RunOnUi(const std::shared_ptr<State>& self, std::shared_ptr
 bool TDTimer::State::WaitOnRealClock(std::unique_lock<std::mutex>& lock, const std::function<bool()>& woken)
 {
     // The millisecond clock is the monotonic clock, which is the steady
-    // clock: nextDue is the instant that clock turns to it. Waking from a
-    // sleep takes the machine a few tenths of a millisecond when it was
-    // idle, so the thread sleeps until shortly before and spins through the
-    // rest (about 3 % of a core at 10 ms), letting go of the lock on every
-    // turn so that a setter is never held up.
+    // clock: nextDue is the instant that clock turns to it. The sleep ends
+    // on the kernel's high-resolution timer (the condition variable waits
+    // on the monotonic clock), but waking takes the machine from a few
+    // hundredths to a few tenths of a millisecond, more on a busy virtual
+    // machine. So the thread wakes that much early and spins through the
+    // rest, without the lock: a setter is never held up, and what it
+    // changed is seen before the tick. How early follows the wake-ups:
+    // the latest delays as a maximum that fades by a thousandth per tick,
+    // so a quiet machine spins a few hundredths of a millisecond per tick
+    // and a busy one up to kMaxEarlyWake.
     using namespace std::chrono;
     const auto nowMs = floor<milliseconds>(steady_clock::now().time_since_epoch());
     const int32_t remaining = static_cast<int32_t>(nextDue - static_cast<uint32_t>(nowMs.count()));
     const steady_clock::time_point due(nowMs + milliseconds(remaining));
-    if (event.wait_until(lock, due - kEarlyWake, woken))
+    const steady_clock::time_point wakeAt = due - earlyWake;
+    if (event.wait_until(lock, wakeAt, woken))
         return true;
-    while (steady_clock::now() < due) {
+    const steady_clock::time_point woke = steady_clock::now();
+    const nanoseconds delay = woke > wakeAt ? duration_cast<nanoseconds>(woke - wakeAt) : nanoseconds(0);
+    // The early wake settles where one wake-up in twenty takes longer: a
+    // step up for a late one, a twentieth of a step down for the others.
+    earlyWake += delay + kWakeMargin > earlyWake ? kWakeStep * 19 / 20 : -(kWakeStep / 20);
+    earlyWake = std::clamp(earlyWake, kMinEarlyWake, kMaxEarlyWake);
+    if (woke < due) {
         lock.unlock();
+        while (steady_clock::now() < due) {
+        }
         lock.lock();
-        if (woken())
-            return true;
     }
-    return false;
+    return woken();
 }
 
 void TDTimer::State::Run(const std::shared_ptr<State>& self)

@@ -539,6 +539,23 @@ void Application::MergeDirty()
     }
 }
 
+namespace {
+
+// Whether control, or something in it, paints every pixel of the screen
+// rectangle r with its own face.
+bool HidesBeneath(const Control& control, const gdi::Rect& r)
+{
+    if (!control.Visible() || !Contains(control.ScreenRect(), r))
+        return false;
+    if (control.Opaque())
+        return true;
+    const auto& children = control.Children();
+    return std::any_of(children.rbegin(), children.rend(),
+                       [&r](const Control* child) { return HidesBeneath(*child, r); });
+}
+
+} // namespace
+
 void Application::PaintTree(Control& control, const gdi::Rect& screenClip)
 {
     if (!control.Visible())
@@ -547,10 +564,21 @@ void Application::PaintTree(Control& control, const gdi::Rect& screenClip)
     const gdi::Rect r = gdi::Intersect(screen, screenClip);
     if (r.Empty())
         return;
-    Canvas canvas(m_backBuffer.Handle(), screen.left, screen.top, r);
-    control.Paint(canvas, canvas.ClipRect());
-    for (Control* child : control.Children())
-        PaintTree(*child, r);
+    // A child that covers the whole repaint with its own pixels hides this
+    // face and the children below it (the test area under its parents'
+    // backgrounds): they are not painted only to be painted over.
+    const auto& children = control.Children();
+    size_t first = children.size();
+    while (first > 0 && !HidesBeneath(*children[first - 1], r))
+        --first;
+    if (first == 0) {
+        Canvas canvas(m_backBuffer.Handle(), screen.left, screen.top, r);
+        control.Paint(canvas, canvas.ClipRect());
+    } else {
+        --first;
+    }
+    for (size_t i = first; i < children.size(); ++i)
+        PaintTree(*children[i], r);
 }
 
 void Application::PaintNow(const gdi::Rect& screenRect)

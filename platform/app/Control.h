@@ -100,6 +100,10 @@ public:
     // coordinates, and the canvas already refuses everything outside it.
     // The default paints nothing, so a plain control is see-through.
     virtual void Paint(Canvas& canvas, const gdi::Rect& clip);
+    // Whether Paint covers every pixel of the control with its own: what
+    // lies beneath (the parents' faces, earlier siblings) is then not
+    // painted where the control covers a repaint.
+    virtual bool Opaque() const { return false; }
 
     // --- Input ---
     // Hit testing skips a control whose HitTest says no (the see-through

@@ -176,6 +176,8 @@ public:
     std::function<void(const gdi::Rect& clip)> OnPaint;
 
     void Paint(Canvas& canvas, const gdi::Rect& clip) override;
+    // The surface has the control's size and is copied whole.
+    bool Opaque() const override { return true; }
 
 protected:
     void Resized() override;

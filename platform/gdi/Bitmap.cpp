@@ -3,6 +3,7 @@
 #include "platform/gdi/DeviceContext.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
 namespace kestrava::gdi {
@@ -123,17 +124,104 @@ void Bitmap::SetPaletteData(std::vector<ColorRef> palette, std::vector<uint8_t> 
     m_indices = std::move(indices);
 }
 
-void Bitmap::MarkDrawn(const Rect& r)
+namespace {
+
+int64_t Area(const Rect& r) { return r.Empty() ? 0 : int64_t(r.Width()) * r.Height(); }
+
+bool Overlap(const Rect& a, const Rect& b) { return !Intersect(a, b).Empty(); }
+
+bool Inside(const Rect& inner, const Rect& outer)
+{
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+} // namespace
+
+void DrawnRegion::Add(Rect r)
 {
     if (r.Empty())
         return;
-    m_drawn = m_drawn.Empty() ? r : Union(m_drawn, r);
+    for (const Rect& have : *this)
+        if (Inside(r, have))
+            return;
+    // What r overlaps joins it, until it overlaps nothing: the rectangles
+    // stay disjoint. A full region gives up the rectangle that grows least.
+    for (;;) {
+        bool merged = false;
+        for (size_t i = 0; i < m_count; ++i)
+            if (Overlap(m_rects[i], r)) {
+                r = Union(r, m_rects[i]);
+                Remove(i);
+                merged = true;
+                break;
+            }
+        if (merged)
+            continue;
+        if (m_count < kMaxRects)
+            break;
+        size_t best = 0;
+        int64_t bestGrowth = INT64_MAX;
+        for (size_t i = 0; i < m_count; ++i) {
+            const int64_t growth = Area(Union(m_rects[i], r)) - Area(m_rects[i]);
+            if (growth < bestGrowth) {
+                bestGrowth = growth;
+                best = i;
+            }
+        }
+        r = Union(r, m_rects[best]);
+        Remove(best);
+    }
+    m_rects[m_count++] = r;
 }
 
-Rect Bitmap::TakeDrawn()
+Rect DrawnRegion::Bounds() const
 {
-    const Rect drawn = Intersect(m_drawn, {0, 0, m_width, m_height});
-    m_drawn = {};
+    Rect bounds{};
+    for (const Rect& r : *this)
+        bounds = Union(bounds, r);
+    return bounds;
+}
+
+DrawnRegion DrawnRegion::ClippedTo(const Rect& limit) const
+{
+    DrawnRegion clipped;
+    for (const Rect& r : *this)
+        if (const Rect c = Intersect(r, limit); !c.Empty())
+            clipped.m_rects[clipped.m_count++] = c;
+    return clipped;
+}
+
+bool Covers(const Rect* first, const Rect* last, const Rect& r)
+{
+    if (r.Empty())
+        return true;
+    for (; first != last; ++first) {
+        const Rect hit = Intersect(*first, r);
+        if (hit.Empty())
+            continue;
+        // What of r lies outside *first: up to four bands, each of which
+        // the remaining rectangles must cover.
+        const Rect rest[] = {{r.left, r.top, r.right, hit.top},
+                             {r.left, hit.bottom, r.right, r.bottom},
+                             {r.left, hit.top, hit.left, hit.bottom},
+                             {hit.right, hit.top, r.right, hit.bottom}};
+        for (const Rect& band : rest)
+            if (!Covers(first + 1, last, band))
+                return false;
+        return true;
+    }
+    return false;
+}
+
+void Bitmap::MarkDrawn(const Rect& r) { m_drawn.Add(r); }
+
+Rect Bitmap::TakeDrawn() { return TakeDrawnRegion().Bounds(); }
+
+DrawnRegion Bitmap::TakeDrawnRegion()
+{
+    const DrawnRegion drawn = m_drawn.ClippedTo({0, 0, m_width, m_height});
+    m_drawn.Clear();
     return drawn;
 }
 

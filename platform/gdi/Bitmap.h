@@ -38,6 +38,32 @@ struct Rect {
 Rect Intersect(const Rect& a, const Rect& b);
 Rect Union(const Rect& a, const Rect& b); // bounding box; an empty side is ignored
 
+// A few disjoint rectangles that together cover what was drawn. Draws far
+// apart stay apart (the two tracking fields of a test at the screen's two
+// sides), so that what is copied and shown stays near what changed. Holds
+// at most kMaxRects; one more merges with the rectangle it grows least.
+class DrawnRegion {
+public:
+    static constexpr size_t kMaxRects = 8;
+    void Add(Rect r);
+    void Clear() { m_count = 0; }
+    bool Empty() const { return m_count == 0; }
+    size_t Size() const { return m_count; }
+    const Rect* begin() const { return m_rects; }
+    const Rect* end() const { return m_rects + m_count; }
+    Rect Bounds() const;
+    // Each rectangle cut to limit; those left empty dropped.
+    DrawnRegion ClippedTo(const Rect& limit) const;
+
+private:
+    void Remove(size_t i) { m_rects[i] = m_rects[--m_count]; }
+    Rect m_rects[kMaxRects]{};
+    size_t m_count = 0;
+};
+
+// Whether the rectangles together cover every pixel of r.
+bool Covers(const Rect* first, const Rect* last, const Rect& r);
+
 struct Size {
     int32_t cx = 0, cy = 0;
     constexpr bool operator==(const Size&) const = default;
@@ -94,8 +120,10 @@ public:
     // fill, line, text and copy through the drawing calls widens it. A
     // surface that a module draws on by itself is presented from this.
     void MarkDrawn(const Rect& r);
+    // The bounding box of what was drawn, or the rectangles themselves.
     Rect TakeDrawn();
-    const Rect& Drawn() const { return m_drawn; }
+    DrawnRegion TakeDrawnRegion();
+    Rect Drawn() const { return m_drawn.Bounds(); }
 
 private:
     void ReleaseHandle();
@@ -107,7 +135,7 @@ private:
     std::vector<ColorRef> m_palette;
     std::vector<uint8_t> m_indices;
     uint32_t m_handle = 0;
-    Rect m_drawn{};
+    DrawnRegion m_drawn;
 };
 
 // BMP files: reads 1, 4, 8, 24 and 32 bits per pixel (uncompressed, and
