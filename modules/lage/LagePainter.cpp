@@ -98,7 +98,7 @@ const kit::Mesh& AircraftMesh()
         AddBox(m, {-2.2, -0.06, -0.25}, {-1.75, 0.04, 0.65}, gdi::Rgb(220, 40, 40)); // left tip
         AddBox(m, {1.75, -0.06, -0.25}, {2.2, 0.04, 0.65}, gdi::Rgb(40, 190, 70));  // right tip
         AddBox(m, {-0.85, -0.02, -1.7}, {0.85, 0.06, -1.25}, wing);          // tailplane
-        AddBox(m, {-0.05, 0.22, -1.7}, {0.05, 0.95, -1.15}, gdi::Rgb(220, 60, 50)); // fin
+        AddBox(m, {-0.05, 0.22, -1.7}, {0.05, 0.95, -1.15}, gdi::Rgb(60, 96, 170)); // fin
         return m;
     }();
     return mesh;
@@ -195,7 +195,7 @@ void LagePainter::Horizon(const LagePose* pose)
     // The pointer on the card's rim against the fixed scale of 15-degree
     // marks.
     m_screen.FillPolygon(card({{0, -r + 3 * s}, {-7 * s, -r + 15 * s}, {7 * s, -r + 15 * s}}), kWhite);
-    for (int32_t a = -60; a <= 60; a += 15) {
+    for (int32_t a = -45; a <= 45; a += 15) {
         const double inner = a % 45 == 0 ? r + 1 * s : r + 5 * s;
         m_screen.FillPolygon(Bar(Polar(c, inner, a), Polar(c, r + 11 * s, a), 2 * s), kWhite);
     }
