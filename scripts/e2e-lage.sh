@@ -60,6 +60,10 @@ test_line "Fluglage"
 xdotool mousemove $(( (W - 400) / 2 + 45 )) $(( (H - 400) / 2 + 37 + help_top + 30 + (2 + line) * 23 + 11 )) click 1
 sleep 1
 shot help
+# A page down: the picture of the screen with its labels.
+xdotool key Next
+sleep 0.5
+shot help-figure
 xdotool key Escape
 sleep 0.5
 

@@ -535,8 +535,8 @@ void Fluglage(Writer& out)
                    "Ihrer Taste, über alle beantworteten Aufgaben, richtig oder falsch, in Sekunden. Ohne "
                    "eine Antwort gilt die ganze Zeit für eine Aufgabe, 10 Sekunden."});
     score.Para("Das Gesamtergebnis ist der Anteil der richtigen Antworten. Die Antwortzeit zählt nicht "
-               "hinein; sie zeigt, wie schnell Sie ablesen. Raten lohnt sich nicht: Jede falsche Antwort "
-               "senkt das Ergebnis.");
+               "hinein; sie zeigt, wie schnell Sie ablesen. Eine falsche Antwort zählt so wenig wie eine "
+               "abgelaufene Aufgabe: Lesen Sie lieber genau als schnell.");
     score.SubHeading("Was das Ergebnis bedeutet");
     score.Bullets(WhatTheResultMeans({"Eine Aufgabe, die beim Ende der Testzeit noch offen ist, zählt nicht."}));
     score.Note("Gespeichert wird ein Ergebnis nur, wenn der Test bis zum Ende läuft.");
