@@ -52,7 +52,9 @@ PointF Polar(PointF c, double r, double degrees)
     return {c.x + r * std::sin(degrees * kDegree), c.y - r * std::cos(degrees * kDegree)};
 }
 
-void AddBox(kit::Mesh& mesh, kit::Vec3 lo, kit::Vec3 hi, gdi::ColorRef colour)
+// A box; its underside in another colour when given, so that a wing shows
+// which side faces the viewer.
+void AddBox(kit::Mesh& mesh, kit::Vec3 lo, kit::Vec3 hi, gdi::ColorRef colour, gdi::ColorRef under = 0xFFFFFFFF)
 {
     const auto base = static_cast<int32_t>(mesh.Vertices.size());
     for (int32_t i = 0; i < 8; ++i)
@@ -61,7 +63,8 @@ void AddBox(kit::Mesh& mesh, kit::Vec3 lo, kit::Vec3 hi, gdi::ColorRef colour)
     static constexpr int32_t kFaces[6][4] = {{0, 4, 6, 2}, {1, 3, 7, 5}, {0, 1, 5, 4},
                                              {2, 6, 7, 3}, {0, 2, 3, 1}, {4, 5, 7, 6}};
     for (const auto& f : kFaces)
-        mesh.Faces.push_back({{base + f[0], base + f[1], base + f[2], base + f[3]}, 4, colour});
+        mesh.Faces.push_back({{base + f[0], base + f[1], base + f[2], base + f[3]}, 4,
+                              &f == &kFaces[2] && under != 0xFFFFFFFF ? under : colour});
 }
 
 // A triangle facing away from inside.
@@ -86,7 +89,7 @@ const kit::Mesh& AircraftMesh()
 {
     static const kit::Mesh mesh = [] {
         kit::Mesh m;
-        const gdi::ColorRef body = gdi::Rgb(236, 236, 232), wing = gdi::Rgb(200, 204, 210);
+        const gdi::ColorRef body = gdi::Rgb(236, 236, 232), wing = gdi::Rgb(210, 212, 216), under = gdi::Rgb(96, 110, 140);
         AddBox(m, {-0.22, -0.22, -1.7}, {0.22, 0.22, 1.4}, body);            // fuselage
         // The nose, a pointed cone on the fuselage's front.
         const kit::Vec3 tip{0, -0.04, 2.2}, inside{0, 0, 1.5};
@@ -94,10 +97,10 @@ const kit::Mesh& AircraftMesh()
         for (size_t i = 0; i < 4; ++i)
             AddTriangle(m, corners[i], corners[(i + 1) % 4], tip, inside, body);
         AddBox(m, {-0.15, 0.22, 0.45}, {0.15, 0.36, 1.1}, gdi::Rgb(40, 60, 90)); // canopy, on top
-        AddBox(m, {-1.75, -0.06, -0.25}, {1.75, 0.04, 0.65}, wing);          // wings
+        AddBox(m, {-1.75, -0.06, -0.25}, {1.75, 0.04, 0.65}, wing, under);   // wings
         AddBox(m, {-2.2, -0.06, -0.25}, {-1.75, 0.04, 0.65}, gdi::Rgb(220, 40, 40)); // left tip
         AddBox(m, {1.75, -0.06, -0.25}, {2.2, 0.04, 0.65}, gdi::Rgb(40, 190, 70));  // right tip
-        AddBox(m, {-0.85, -0.02, -1.7}, {0.85, 0.06, -1.25}, wing);          // tailplane
+        AddBox(m, {-0.85, -0.02, -1.7}, {0.85, 0.06, -1.25}, wing, under);   // tailplane
         AddBox(m, {-0.05, 0.22, -1.7}, {0.05, 0.95, -1.15}, gdi::Rgb(60, 96, 170)); // fin
         return m;
     }();
