@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end run of the program on a real (virtual) X display: starts the
 # built program from a fresh copy of its folder under Xvfb, picks the ZEK
-# test in the menu (the second line, below Mehrfachreaktion), starts it
+# test in the menu by its title, starts it
 # with 00:01 in the time dialog, asks the abort question with Escape and answers "n", lets the minute run to the end
 # screen, closes it, opens the evaluation and shows its four views, starts a
 # second run and aborts it with Escape and "j", saves a two-minute run after
@@ -35,7 +35,7 @@ rm -rf "$out"
 mkdir -p "$out"
 # A fresh program folder: no results, no preferences yet.
 cp -a "$program" "$out/program"
-rm -f "$out/program/velomar.INI" "$out/program/TESTS/"*.RLT "$out/program/TESTS/MFR/"*.RLT
+rm -f "$out/program/velomar.INI" "$out/program/TESTS/"*.RLT "$out/program/TESTS/"*/*.RLT
 
 fail() { echo "e2e-velomar: $*" >&2; cat "$out/velomar.log" >&2 || true; exit 1; }
 . "$here/scripts/lib/display.sh"
@@ -88,11 +88,12 @@ xdotool windowfocus --sync "$win" || true
 sleep 0.3
 
 # On 1024 x 768 the first test line is at (245, 214) and each further one
-# 16 pixels below: Mehrfachreaktion first, ZEK at (245, 230). The start
-# button is at (249, 583) and the exit button at (529, 583).
+# 16 pixels below, in the order of menu_titles. The start button is at
+# (249, 583) and the exit button at (529, 583).
 menu_places 1024 768
-zek_line=230
-choose_test 1 01
+test_line "ZEK-Test"
+zek_line=$(( oben + 55 + 18 + 16 * line ))
+choose_test_titled "ZEK-Test" 01
 sleep 0.3
 shot time-dialog
 xdotool key Return
@@ -166,7 +167,7 @@ sleep 1
 # hold the whole 120 s. The load button is the menu's fifth, at (473, 583);
 # the disk button shows in the bar at (312, 25).
 records_before=$(stat -c %s "$rlt")
-choose_test 1 02
+choose_test_titled "ZEK-Test" 02
 xdotool key Return
 sleep 4
 xdotool mousemove 900 700
@@ -255,12 +256,15 @@ start_program
 help_top=$(identify -format '%h' "$out/program/HELP.BMP")
 xdotool mousemove 304 583 click 1
 sleep 1
-xdotool mousemove $(( 312 + 5 + 40 )) $(( 184 + 37 + help_top + 30 + 2 * 23 + 11 )) click 1
+# The index: "Allgemeine Bedienung", a blank line, then the tests in the
+# menu's order, 23 pixels apart.
+test_line "Mehrfachreaktion"
+xdotool mousemove $(( 312 + 5 + 40 )) $(( 184 + 37 + help_top + 30 + (2 + line) * 23 + 11 )) click 1
 sleep 1
 shot mfr-help
 xdotool key Escape
 sleep 0.5
-choose_test 0 01
+choose_test_titled "Mehrfachreaktion" 01
 xdotool key Return
 # The title for 2 s, the module's countdown of 3 s.
 sleep 4.5
@@ -362,13 +366,14 @@ tour() {
   xdotool key Escape
   sleep 0.5
 
-  # The help from the menu: the index, the ZEK line (the second test below
-  # "Allgemeine Bedienung"), a drag of the thumb.
+  # The help from the menu: the index, the ZEK line (the tests follow
+  # "Allgemeine Bedienung" and a blank line), a drag of the thumb.
   click "$bhelp" "$by" 1
   shot "help-index-$tag"
-  local top
+  local top line
   top=$(identify -format '%h' "$out/program/HELP.BMP")
-  click $(( hl + 5 + 40 )) $(( ht + 37 + top + 30 + 3 * 23 + 11 )) 1
+  test_line "ZEK-Test"
+  click $(( hl + 5 + 40 )) $(( ht + 37 + top + 30 + (2 + line) * 23 + 11 )) 1
   shot "help-zek-$tag"
   xdotool mousemove $(( hl + 386 )) $(( ht + 50 )) mousedown 1
   sleep 0.2
@@ -381,7 +386,7 @@ tour() {
   sleep 0.5
 
   # The ZEK test for a minute; F10 while it runs shows its help over it.
-  choose_test 1 01
+  choose_test_titled "ZEK-Test" 01
   xdotool key Return
   sleep 5
   xdotool mousemove $(( W - 60 )) $(( H - 60 ))

@@ -1,6 +1,6 @@
 // Draws the help pages: the top of the index page (HELP.BMP), the general
 // pages of the program (HELP1, HELP2 in the program folder), the pages of
-// ZEK and of Mehrfachreaktion beside their modules and the page of the "Alle Tests" program beside
+// ZEK, Mehrfachreaktion and Fluglage beside their modules and the page of the "Alle Tests" program beside
 // its program file, each picture with its link file NAME.INI.
 //
 // Usage: make-help-pages PROGRAM_FOLDER [LOOK_FOLDER]
@@ -9,6 +9,7 @@
 // every page goes there to look at.
 #include "resources/help/HelpLayout.h"
 
+#include "resources/help/LageFigure.h"
 #include "resources/help/ZekFigure.h"
 
 #include "modules/zek/ZekLayout.h"
@@ -460,6 +461,90 @@ void Mehrfachreaktion(Writer& out)
     out.Write(folder, "HELP2", score);
 }
 
+// The test screen as LAGE.TST paints it, with numbered badges on its parts.
+Layer LageScreen()
+{
+    Layer layer = Layer::FromBitmap(PaintLageScreen(LageFigureState()));
+    const double s = double(kLageFigureWidth) / 800.0;
+    for (const Badge& b : LageFigureBadges())
+        DrawBadge(layer, b.number, b.x * s, b.y * s);
+    return layer;
+}
+
+void Fluglage(Writer& out)
+{
+    const std::string folder = "TESTS/LAGE/";
+    Page page("HELP1", "Fluglage", "Instrumente lesen");
+    page.Para("Der Test prüft, wie schnell und sicher Sie aus zwei Fluginstrumenten ablesen, wie ein "
+              "Flugzeug in der Luft liegt und wohin es fliegt.");
+    page.Contents({{"Der Bildschirm", "screen"}, {"Die Instrumente", "instruments"}, {"Die Bilder", "pictures"},
+                   {"Die Tasten", "keys"}});
+    page.Link("Bewertung und Ergebnis", "HELP2");
+
+    page.Heading("Der Bildschirm", "screen");
+    page.Figure(LageScreen());
+    page.Callout(1, "Künstlicher Horizont", "Querlage und Längsneigung. Hier: 30° nach rechts, Nase oben.");
+    page.Callout(2, "Kurs", "Die Flugrichtung. Hier: Osten, „O“ steht oben.");
+    page.Callout(3, "Vier Bilder", "Das Flugzeug von hinten oben gesehen. Hier passt Bild 3.");
+    page.Callout(4, "Tasten 1 bis 4", "Je eine unter jedem Bild.");
+    page.Callout(5, "Ergebnis der letzten Antwort", "Richtig, Falsch oder Zeit abgelaufen.");
+    page.LinkToAnchor("Nach oben", "top");
+
+    page.Heading("Die Instrumente", "instruments");
+    page.SubHeading("Künstlicher Horizont");
+    page.Para("Das orangefarbene Flugzeugsymbol in der Mitte steht fest; Himmel (blau) und Erde (braun) "
+              "bewegen sich dahinter, so wie der Pilot die Welt aus dem Cockpit sieht. Liegt das Flugzeug "
+              "nach rechts, dreht sich die Horizontlinie gegen den Uhrzeigersinn: ihr rechtes Ende steigt. Das weiße Dreieck "
+              "zeigt die Querlage an der Skala am Rand: ein Strich je 15°, bis 45° (längere Striche bei 0° "
+              "und 45°). Steht die Horizontlinie unter dem Symbol, zeigt die Nase nach oben, steht sie "
+              "darüber, nach unten.");
+    page.SubHeading("Kurs");
+    page.Para("Die Kompassrose dreht sich, das Flugzeugsymbol steht fest. Oben unter der orangefarbenen "
+              "Marke steht der Kurs: N Norden, O Osten, S Süden, W Westen, und die Striche dazwischen. "
+              "Der Test fliegt nur die acht Richtungen N, NO, O, SO, S, SW, W und NW.");
+    page.LinkToAnchor("Nach oben", "top");
+
+    page.Heading("Die Bilder", "pictures");
+    page.Para("Jedes Bild zeigt dasselbe Flugzeug über einem Gitter am Boden, immer aus derselben Richtung: "
+              "Norden liegt vom Betrachter weg, Osten rechts, Westen links, Süden vorn. Fliegt das Flugzeug "
+              "nach Norden, sehen Sie es von hinten; nach Süden kommt es auf Sie zu.");
+    page.Bullets({"Die linke Flügelspitze ist rot, die rechte grün, die Nase ist spitz, das Seitenleitwerk "
+                  "steht hinten.",
+                  "Sein Schatten am Boden zeigt die Flugrichtung auch dann, wenn das Flugzeug auf Sie zu "
+                  "fliegt.",
+                  "Genau ein Bild passt zu beiden Instrumenten. Jedes andere weicht in Querlage, Neigung "
+                  "oder Kurs ab, oft nur in einem davon."});
+    page.LinkToAnchor("Nach oben", "top");
+
+    page.Heading("Die Tasten", "keys");
+    page.Keys({"1", "2", "3", "4"}, "das Bild darüber wählen, auch am Ziffernblock");
+    page.Para("Jede Aufgabe gilt mit der ersten Taste als beantwortet. Nach einer halben Sekunde kommt die "
+              "nächste. Antworten Sie nicht innerhalb von 10 Sekunden, gilt die Aufgabe als nicht gelöst, "
+              "und die nächste erscheint.");
+    page.LinkToAnchor("Nach oben", "top");
+    page.Link("Bewertung und Ergebnis", "HELP2");
+    page.Link("Allgemeine Bedienung", "./HELP1");
+    page.Link("Zurück zur Übersicht", "\\");
+    out.Write(folder, "HELP1", page);
+
+    Page score("HELP2", "Fluglage: Bewertung", "Wie Ihr Ergebnis entsteht");
+    score.Para("Das Ergebnis hat zwei Teile:");
+    score.Bullets({"Richtige Antworten: der Anteil der Aufgaben, bei denen Sie das passende Bild gewählt "
+                   "haben. Eine Aufgabe, deren Zeit abgelaufen ist, zählt als nicht gelöst.",
+                   "Mittlere Antwortzeit: die durchschnittliche Zeit vom Erscheinen einer Aufgabe bis zu "
+                   "Ihrer Taste, über alle beantworteten Aufgaben, richtig oder falsch, in Sekunden. Ohne "
+                   "eine Antwort gilt die ganze Zeit für eine Aufgabe, 10 Sekunden."});
+    score.Para("Das Gesamtergebnis ist der Anteil der richtigen Antworten. Die Antwortzeit zählt nicht "
+               "hinein; sie zeigt, wie schnell Sie ablesen. Eine falsche Antwort zählt so wenig wie eine "
+               "abgelaufene Aufgabe: Lesen Sie lieber genau als schnell.");
+    score.SubHeading("Was das Ergebnis bedeutet");
+    score.Bullets(WhatTheResultMeans({"Eine Aufgabe, die beim Ende der Testzeit noch offen ist, zählt nicht."}));
+    score.Note("Gespeichert wird ein Ergebnis nur, wenn der Test bis zum Ende läuft.");
+    score.Link("Aufgabe und Tasten", "HELP1");
+    score.Link("Zurück zur Übersicht", "\\");
+    out.Write(folder, "HELP2", score);
+}
+
 void AlleTests(Writer& out)
 {
     Page page("HELP1", "Alle Tests", "Das Trainingsprogramm");
@@ -499,6 +584,7 @@ int main(int argc, char** argv)
     Keys(out);
     Zek(out);
     Mehrfachreaktion(out);
+    Fluglage(out);
     AlleTests(out);
     return out.ok ? 0 : 1;
 }

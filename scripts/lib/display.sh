@@ -61,6 +61,31 @@ menu_places() {
   by=$(( oben + 55 + mitte + 59 + 28 ))
 }
 
+# The menu's test lines from top to bottom, as its sorted list shows them
+# (the help index lists the tests in the same order). A new test adds its
+# title here; the scripts pick tests by title, never by line.
+menu_titles=("Fluglage" "Mehrfachreaktion" "ZEK-Test")
+
+# test_line TITLE: the line (0 first) of that test in menu_titles, in
+# $line; fails for a title not listed.
+test_line() {
+  local i
+  for i in "${!menu_titles[@]}"; do
+    if [[ ${menu_titles[i]} == "$1" ]]; then
+      line=$i
+      return
+    fi
+  done
+  fail "no test titled $1 in menu_titles"
+}
+
+# choose_test_titled TITLE MINUTES: choose_test on the line of that title.
+choose_test_titled() {
+  local line
+  test_line "$1"
+  choose_test "$line" "$2"
+}
+
 # choose_test LINE MINUTES: after menu_places, selects test line LINE (0
 # first), presses start and types 00:MINUTES into the time dialog, which
 # stays open for the caller to look at or confirm.

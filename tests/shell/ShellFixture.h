@@ -77,6 +77,15 @@ public:
         fs::copy(built / "graphics", root / "TESTS" / "MFR" / "graphics", fs::copy_options::recursive);
         std::ofstream(root / "TESTS" / "MFR" / "MFR.ini") << "[GLOBAL]\nSEED=" << seed << "\n";
     }
+    // The Fluglage module in its own folder, its items in the order the
+    // seed gives.
+    void AddLage(int seed)
+    {
+        const fs::path built = fs::path(KESTRAVA_PROGRAM_DIR) / "TESTS" / "LAGE";
+        fs::create_directories(root / "TESTS" / "LAGE");
+        fs::copy_file(built / "LAGE.TST", root / "TESTS" / "LAGE" / "LAGE.TST");
+        std::ofstream(root / "TESTS" / "LAGE" / "LAGE.ini") << "[GLOBAL]\nSEED=" << seed << "\n";
+    }
     // A timed fake test: name.TST with its info file.
     void AddTimed(const std::string& name, const std::string& title, int keepsResults, int minMs, int maxMs,
                   int stepMs, int defaultMs, int countdownMs)
