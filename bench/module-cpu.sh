@@ -13,6 +13,6 @@ fail() { echo "module-cpu: $*" >&2; exit 1; }
 W=1920 H=1080
 . "$here/bench/lib/test-cpu.sh" "$@"
 
-mfr=$(test_cpu 0 disk)
-zek=$(test_cpu 1 disk)
+mfr=$(test_cpu Mehrfachreaktion disk)
+zek=$(test_cpu ZEK-Test disk)
 echo "${W}x${H}, ${seconds} s each: Mehrfachreaktion ${mfr} % CPU, ZEK ${zek} % CPU"

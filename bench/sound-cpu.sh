@@ -13,6 +13,6 @@ W=1024 H=768
 . "$here/bench/lib/test-cpu.sh" "$@"
 
 # ZEK is the second line of the menu.
-silent=$(test_cpu 1 nosuch)
-sound=$(test_cpu 1 disk)
+silent=$(test_cpu ZEK-Test nosuch)
+sound=$(test_cpu ZEK-Test disk)
 echo "ZEK test, ${seconds} s: without sound ${silent} % CPU, with the output running ${sound} % CPU"

@@ -10,11 +10,11 @@ start_display "$W" "$H"
 # cpu_ticks PID: user + system time of the process so far, in clock ticks.
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 
-# test_cpu LINE AUDIODRIVER: the program from a fresh copy of its folder, the
-# test on menu line LINE (0 first) started for five minutes, and the percent
+# test_cpu TITLE AUDIODRIVER: the program from a fresh copy of its folder, the
+# test of that title started for five minutes, and the percent
 # of one core it uses over $seconds while nobody touches it.
 test_cpu() {
-  local line=$1 driver=$2
+  local title=$1 driver=$2
   local col oben by
   menu_places "$W" "$H"
   rm -rf "$work/program"
@@ -23,7 +23,7 @@ test_cpu() {
   (cd "$work/program" && SDL_AUDIODRIVER=$driver SDL_DISKAUDIOFILE=/dev/null exec ./velomar) >"$work/velomar.log" 2>&1 &
   app_pid=$!
   wait_for_menu $(( col + 54 )) "$by"
-  choose_test "$line" 05
+  choose_test_titled "$title" 05
   xdotool key Return
   sleep 6 # title and countdown
   xdotool mousemove $(( W - 60 )) $(( H - 60 ))
