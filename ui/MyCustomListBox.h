@@ -101,7 +101,6 @@ public:
     // --- Scrolling ---
     // The first visible line; a value outside [0, Count() - VisibleRows()]
     // is refused. It follows the lines and the height: whenever they change
-    // it is kept inside [0, Max()]. It follows the lines and the height: whenever they change
     // it is kept inside [0, Max()].
     void SetPosition(int32_t position);
     int32_t Position() const { return m_position; }

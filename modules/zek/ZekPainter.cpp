@@ -144,8 +144,7 @@ void ZekPainter::PaintAll(const ZekState& state)
 void ZekPainter::PaintRegion(Bitmap& work, const Rect& region, const Rect& target, const Rect& cursor, int32_t originX,
                              int32_t originY)
 {
-    work.SetSize(region.Width(), region.Height());
-    work.Fill(gdi::PixelOf(kBackgroundColor));
+    work.SetSize(region.Width(), region.Height(), gdi::PixelOf(kBackgroundColor));
     gdi::Canvas canvas(work.Handle());
     if (m_target)
         canvas.Draw(target.left - region.left, target.top - region.top, *m_target);

@@ -25,6 +25,12 @@ Rect Union(const Rect& a, const Rect& b)
     return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
 }
 
+PixelTraffic& Traffic()
+{
+    static PixelTraffic traffic;
+    return traffic;
+}
+
 Bitmap::Bitmap(int32_t width, int32_t height) { SetSize(width, height); }
 
 Bitmap::~Bitmap() { ReleaseHandle(); }
@@ -83,6 +89,16 @@ void Bitmap::SetSize(int32_t width, int32_t height)
     m_indices.clear();
 }
 
+void Bitmap::SetSize(int32_t width, int32_t height, Pixel p)
+{
+    m_width = std::max(width, 0);
+    m_height = std::max(height, 0);
+    m_pixels.assign(size_t(m_width) * size_t(m_height), p);
+    m_indices.clear();
+    Traffic().filled.fetch_add(m_pixels.size(), std::memory_order_relaxed);
+    MarkDrawn({0, 0, m_width, m_height});
+}
+
 Pixel Bitmap::GetPixel(int32_t x, int32_t y) const
 {
     if (x < 0 || y < 0 || x >= m_width || y >= m_height)
@@ -100,6 +116,7 @@ void Bitmap::SetPixel(int32_t x, int32_t y, Pixel p)
 void Bitmap::Fill(Pixel p)
 {
     std::fill(m_pixels.begin(), m_pixels.end(), p);
+    Traffic().filled.fetch_add(m_pixels.size(), std::memory_order_relaxed);
     MarkDrawn({0, 0, m_width, m_height});
 }
 

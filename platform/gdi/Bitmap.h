@@ -7,6 +7,7 @@
 // are stored as the index of each pixel.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -69,6 +70,15 @@ struct Size {
     constexpr bool operator==(const Size&) const = default;
 };
 
+// Pixels written by fills and by copies since the program started, in
+// every bitmap (the modules' surfaces too): what the benchmarks weigh
+// against the pixels that change on screen.
+struct PixelTraffic {
+    std::atomic<uint64_t> filled{0};
+    std::atomic<uint64_t> copied{0};
+};
+PixelTraffic& Traffic();
+
 class Bitmap {
 public:
     Bitmap() = default;
@@ -85,6 +95,8 @@ public:
     // New size; the content is cleared to opaque black. Negative sizes count
     // as 0. Palette indices are dropped.
     void SetSize(int32_t width, int32_t height);
+    // The new size with every pixel p, in one pass (and drawn as a Fill).
+    void SetSize(int32_t width, int32_t height, Pixel p);
 
     Pixel* Row(int32_t y) { return m_pixels.data() + size_t(y) * size_t(m_width); }
     const Pixel* Row(int32_t y) const { return m_pixels.data() + size_t(y) * size_t(m_width); }

@@ -38,6 +38,7 @@ void CopyPixels(Bitmap& dst, const Rect& clip, int32_t x, int32_t y, int32_t w, 
     if (i0 >= i1 || j0 >= j1)
         return;
     dst.MarkDrawn({int32_t(x + i0), int32_t(y + j0), int32_t(x + i1), int32_t(y + j1)});
+    Traffic().copied.fetch_add(uint64_t((i1 - i0) * (j1 - j0)), std::memory_order_relaxed);
 
     // A bitmap declared with fewer than 32 bits has no alpha: whatever is
     // copied into it stays opaque, as SetBitsPerPixel(24) promises.

@@ -27,6 +27,7 @@ void FillBox(Bitmap& target, const Rect& clip, int64_t left, int64_t top, int64_
     if (left >= right || top >= bottom)
         return;
     target.MarkDrawn({int32_t(left), int32_t(top), int32_t(right), int32_t(bottom)});
+    Traffic().filled.fetch_add(uint64_t((right - left) * (bottom - top)), std::memory_order_relaxed);
     for (int64_t y = top; y < bottom; ++y) {
         Pixel* row = target.Row(int32_t(y));
         std::fill(row + left, row + right, p);

@@ -114,6 +114,56 @@ TEST_F(PaintTest, ControlsCannotPaintOutsideThemselvesOrTheirParent)
         }
 }
 
+// An opaque control hides what lies beneath it from a repaint it covers
+// whole (its parent's face, siblings below it), never what lies above it
+// or a repaint it covers only in part; the frame stays the same.
+TEST_F(PaintTest, AnOpaqueControlSparesPaintingWhatItCovers)
+{
+    int parentPaints = 0, belowPaints = 0, abovePaints = 0;
+    auto counting = [](int& count, gdi::ColorRef color) {
+        return [&count, color](Canvas& c, const gdi::Rect& clip) {
+            ++count;
+            c.brush = {color, gdi::BrushStyle::Solid};
+            c.FillRect(clip);
+        };
+    };
+    PaintBox parent, below, above;
+    parent.OnPaint = counting(parentPaints, kBlue);
+    below.OnPaint = counting(belowPaints, kRed);
+    above.OnPaint = counting(abovePaints, kWhite);
+    SurfaceControl area;
+    Place(parent, 0, 0, 200, 200);
+    Place(below, 20, 20, 50, 50, &parent);
+    Place(area, 10, 10, 100, 100, &parent);
+    Place(above, 30, 30, 10, 10, &parent);
+    {
+        std::lock_guard<std::mutex> guard(area.Lock());
+        area.Surface().Fill(gdi::PixelOf(kGreen));
+    }
+    Pump();
+    auto reset = [&] { parentPaints = belowPaints = abovePaints = 0; };
+    reset();
+    area.Invalidate({5, 5, 60, 60}); // inside the area, under the label
+    Pump();
+    EXPECT_EQ(parentPaints, 0);
+    EXPECT_EQ(belowPaints, 0);
+    EXPECT_EQ(abovePaints, 1);
+    EXPECT_EQ(At(25, 25), kGreen);
+    EXPECT_EQ(At(35, 35), kWhite);
+    reset();
+    app.InvalidateScreen({100, 100, 130, 130}); // half outside the area
+    Pump();
+    EXPECT_EQ(parentPaints, 1);
+    EXPECT_EQ(At(105, 105), kGreen);
+    EXPECT_EQ(At(120, 120), kBlue);
+    reset();
+    area.Hide();
+    Pump();
+    EXPECT_EQ(parentPaints, 1);
+    EXPECT_EQ(belowPaints, 1);
+    EXPECT_EQ(At(25, 25), kRed);
+}
+
 TEST_F(PaintTest, HidingAndMovingRepaintWhatWasBelow)
 {
     Panel back, front;

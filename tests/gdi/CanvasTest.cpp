@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <vector>
 
 namespace kestrava::gdi {
 namespace {
@@ -386,6 +388,59 @@ TEST(DrawnAreaTest, EveryDrawingCallWidensTheDrawnArea)
     c.Rectangle(0, 0, 5, 5);
     c.FillRect({60, 0, 70, 5});
     EXPECT_EQ(b.TakeDrawn(), (Rect{0, 0, 70, 5}));
+}
+
+// The drawn region against the pixels themselves: after any sequence of
+// draws its rectangles are disjoint, at most kMaxRects, and cover every
+// drawn pixel; draws far apart stay apart; Covers agrees with a pixel count.
+TEST(DrawnAreaTest, TheRegionCoversEveryDrawnPixelWithFewDisjointRectangles)
+{
+    Bitmap b(64, 48);
+    b.TakeDrawn();
+    Canvas c(b.Handle());
+    c.brush.color = Rgb(255, 255, 255);
+    c.FillRect({0, 0, 4, 4});
+    c.FillRect({60, 44, 64, 48});
+    const DrawnRegion apart = b.TakeDrawnRegion();
+    ASSERT_EQ(apart.Size(), 2u);
+
+    uint32_t seed = 7;
+    auto next = [&seed](int32_t n) {
+        seed = seed * 1664525u + 1013904223u;
+        return int32_t((seed >> 8) % uint32_t(n));
+    };
+    for (int round = 0; round < 200; ++round) {
+        b.Fill(PixelOf(Rgb(0, 0, 0)));
+        b.TakeDrawn();
+        std::vector<Rect> drawn;
+        for (int k = 1 + next(14); k > 0; --k) {
+            const int32_t x = next(60), y = next(44);
+            const Rect r{x, y, x + 1 + next(12), y + 1 + next(12)};
+            c.FillRect(r);
+            drawn.push_back(Intersect(r, {0, 0, 64, 48}));
+        }
+        const DrawnRegion region = b.TakeDrawnRegion();
+        ASSERT_LE(region.Size(), DrawnRegion::kMaxRects);
+        for (const Rect* i = region.begin(); i != region.end(); ++i)
+            for (const Rect* j = i + 1; j != region.end(); ++j)
+                ASSERT_TRUE(Intersect(*i, *j).Empty()) << "round " << round;
+        for (int32_t y = 0; y < 48; ++y)
+            for (int32_t x = 0; x < 64; ++x) {
+                if (b.GetPixel(x, y) != PixelOf(Rgb(0, 0, 0))) {
+                    ASSERT_TRUE(Covers(region.begin(), region.end(), {x, y, x + 1, y + 1})) << x << "," << y;
+                }
+            }
+        // Covers of a random probe against counting its pixels.
+        const int32_t px = next(56), py = next(40);
+        const Rect probe{px, py, px + 1 + next(8), py + 1 + next(8)};
+        bool all = true;
+        for (int32_t y = probe.top; y < probe.bottom; ++y)
+            for (int32_t x = probe.left; x < probe.right; ++x)
+                all = all && std::any_of(drawn.begin(), drawn.end(), [&](const Rect& r) {
+                          return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+                      });
+        EXPECT_EQ(Covers(drawn.data(), drawn.data() + drawn.size(), probe), all) << "round " << round;
+    }
 }
 
 } // namespace
