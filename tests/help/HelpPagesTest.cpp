@@ -21,6 +21,7 @@ struct PageFile {
 
 const PageFile kPages[] = {{"", "HELP1"},         {"", "HELP2"},          {"TESTS/", "HELP1"},
                            {"TESTS/", "HELP2"},    {"TESTS/MFR/", "HELP1"}, {"TESTS/MFR/", "HELP2"},
+                           {"TESTS/RAUM/", "HELP1"}, {"TESTS/RAUM/", "HELP2"},
                            {"TESTS/Programme/", "HELP1"}};
 
 bool IsLinkInk(gdi::ColorRef c) { return gdi::RedOf(c) < 70 && gdi::GreenOf(c) < 70 && gdi::BlueOf(c) > 100; }
