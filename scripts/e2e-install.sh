@@ -52,6 +52,7 @@ done
 dpkg-deb -c "$deb" >"$out/contents.txt"
 for path in ./usr/lib/kestrava/velomar ./usr/lib/kestrava/kestrava.installed ./usr/lib/kestrava/TESTS/ZEK.TST \
             ./usr/lib/kestrava/TESTS/MFR/MFR.TST ./usr/lib/kestrava/TESTS/MFR/MFRHOCH.WAV \
+            ./usr/lib/kestrava/TESTS/RAUM/RAUM.TST ./usr/lib/kestrava/TESTS/RAUM/HELP1.BMP \
             ./usr/lib/kestrava/libvgdi.so ./usr/lib/kestrava/skin/SPLASH.bmp ./usr/lib/kestrava/FLIEGE.AVI \
             ./usr/share/applications/kestrava.desktop ./usr/share/icons/hicolor/48x48/apps/kestrava.png \
             ./usr/share/icons/hicolor/256x256/apps/kestrava.png; do
@@ -127,10 +128,10 @@ start() {
   app_pid=$!
   wait_for_menu
 }
-# ZEK selected (the second test line, below Mehrfachreaktion), started for
+# ZEK selected (by its title), started for
 # one minute; returns when its ticks run.
 start_zek() {
-  choose_test 1 01
+  choose_test_titled "ZEK-Test" 01
   xdotool key Return
   sleep 5
   xdotool mousemove 900 700

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end run of the program on a real (virtual) X display: starts the
 # built program from a fresh copy of its folder under Xvfb, picks the ZEK
-# test in the menu (the second line, below Mehrfachreaktion), starts it
+# test in the menu by its title, starts it
 # with 00:01 in the time dialog, asks the abort question with Escape and answers "n", lets the minute run to the end
 # screen, closes it, opens the evaluation and shows its four views, starts a
 # second run and aborts it with Escape and "j", saves a two-minute run after
@@ -88,11 +88,11 @@ xdotool windowfocus --sync "$win" || true
 sleep 0.3
 
 # On 1024 x 768 the first test line is at (245, 214) and each further one
-# 16 pixels below: Mehrfachreaktion first, ZEK at (245, 230). The start
-# button is at (249, 583) and the exit button at (529, 583).
+# 16 pixels below, in the order of menu_titles. The start button is at
+# (249, 583) and the exit button at (529, 583).
 menu_places 1024 768
-zek_line=230
-choose_test 1 01
+zek_line=$(( 214 + 16 * $(test_line "ZEK-Test") ))
+choose_test_titled "ZEK-Test" 01
 sleep 0.3
 shot time-dialog
 xdotool key Return
@@ -166,7 +166,7 @@ sleep 1
 # hold the whole 120 s. The load button is the menu's fifth, at (473, 583);
 # the disk button shows in the bar at (312, 25).
 records_before=$(stat -c %s "$rlt")
-choose_test 1 02
+choose_test_titled "ZEK-Test" 02
 xdotool key Return
 sleep 4
 xdotool mousemove 900 700
@@ -246,8 +246,8 @@ echo "e2e-velomar: ok (screenshots in $out)"
 # starts 50 pixels in, so the lamps' lenses are centred on y = 274 at
 # x = 251, 424, 598 and 771. The script
 # answers a lamp with its F key as soon as it sees it lit; the tones it
-# cannot hear, so they go by as misses. Its help page (the first test line
-# of the index), its screen with a lamp lit and its end screen are kept,
+# cannot hear, so they go by as misses. Its help page (its line of the
+# index), its screen with a lamp lit and its end screen are kept,
 # and its record is checked.
 mfr_rlt=$out/program/TESTS/MFR/MFR.RLT
 printf '[GLOBAL]\r\nSEED=4711\r\n' >"$out/program/TESTS/MFR/MFR.ini"
@@ -255,12 +255,12 @@ start_program
 help_top=$(identify -format '%h' "$out/program/HELP.BMP")
 xdotool mousemove 304 583 click 1
 sleep 1
-xdotool mousemove $(( 312 + 5 + 40 )) $(( 184 + 37 + help_top + 30 + 2 * 23 + 11 )) click 1
+xdotool mousemove $(( 312 + 5 + 40 )) $(( 184 + 37 + help_top + 30 + $(help_line "Mehrfachreaktion") * 23 + 11 )) click 1
 sleep 1
 shot mfr-help
 xdotool key Escape
 sleep 0.5
-choose_test 0 01
+choose_test_titled "Mehrfachreaktion" 01
 xdotool key Return
 # The title for 2 s, the module's countdown of 3 s.
 sleep 4.5
@@ -362,13 +362,12 @@ tour() {
   xdotool key Escape
   sleep 0.5
 
-  # The help from the menu: the index, the ZEK line (the second test below
-  # "Allgemeine Bedienung"), a drag of the thumb.
+  # The help from the menu: the index, the ZEK line, a drag of the thumb.
   click "$bhelp" "$by" 1
   shot "help-index-$tag"
   local top
   top=$(identify -format '%h' "$out/program/HELP.BMP")
-  click $(( hl + 5 + 40 )) $(( ht + 37 + top + 30 + 3 * 23 + 11 )) 1
+  click $(( hl + 5 + 40 )) $(( ht + 37 + top + 30 + $(help_line "ZEK-Test") * 23 + 11 )) 1
   shot "help-zek-$tag"
   xdotool mousemove $(( hl + 386 )) $(( ht + 50 )) mousedown 1
   sleep 0.2
@@ -381,7 +380,7 @@ tour() {
   sleep 0.5
 
   # The ZEK test for a minute; F10 while it runs shows its help over it.
-  choose_test 1 01
+  choose_test_titled "ZEK-Test" 01
   xdotool key Return
   sleep 5
   xdotool mousemove $(( W - 60 )) $(( H - 60 ))

@@ -61,6 +61,27 @@ menu_places() {
   by=$(( oben + 55 + mitte + 59 + 28 ))
 }
 
+# The titles of the menu's test list in its (alphabetical) order, as the
+# program folder's tests report them. A new test adds its title here; the
+# scripts pick tests by title, never by line.
+menu_titles=("Mehrfachreaktion" "Raumvorstellung" "ZEK-Test")
+
+# test_line TITLE: the title's line in the menu's test list (0 first).
+test_line() {
+  local i
+  for i in "${!menu_titles[@]}"; do
+    [[ ${menu_titles[i]} == "$1" ]] && { echo "$i"; return; }
+  done
+  fail "no test titled $1 in menu_titles"
+}
+
+# help_line TITLE: the test's line in the help index, below the two general
+# pages.
+help_line() { echo $(( 2 + $(test_line "$1") )); }
+
+# choose_test_titled TITLE MINUTES: choose_test for the test of that title.
+choose_test_titled() { choose_test "$(test_line "$1")" "$2"; }
+
 # choose_test LINE MINUTES: after menu_places, selects test line LINE (0
 # first), presses start and types 00:MINUTES into the time dialog, which
 # stays open for the caller to look at or confirm.
