@@ -5,7 +5,8 @@
 # from the menu by its title for one minute, answers every pair with the
 # arrow keys, every fourth one wrongly, and checks its record on disk; shows
 # the end screen and the evaluation with the test's details. Screenshots of
-# the help page, the test, the end screen and the evaluation stay in
+# the help page and its picture of the screen, the test, the end screen
+# and the evaluation stay in
 # BUILD/e2e-raum-WxH/ for looking at.
 #
 # Which pair is on show the script sees on the screen (the time bar runs);
@@ -59,6 +60,11 @@ help_top=$(identify -format '%h' "$out/program/HELP.BMP")
 xdotool mousemove $(( hl + 5 + 40 )) $(( ht + 37 + help_top + 30 + $(help_line "Raumvorstellung") * 23 + 11 )) click 1
 sleep 1
 shot help
+# Its first link, "Der Bildschirm", scrolls to the labelled picture.
+IFS=, read -r l t r b _ < "$out/program/TESTS/RAUM/HELP1.INI"
+xdotool mousemove $(( hl + 5 + (l + r) / 2 )) $(( ht + 37 + (t + b) / 2 )) click 1
+sleep 1
+shot help-screen
 xdotool key Escape
 sleep 0.5
 
@@ -107,7 +113,7 @@ while [[ ! -s $rlt ]] && (( SECONDS - start < 90 )); do
   sleep 0.4
   [[ $answer == gleich ]] && xdotool key Left || xdotool key Right
   # The bar empties with the answer; the next pair comes 0.7 s later.
-  for _ in $(seq 40); do pair_shown || break; sleep 0.05; done
+  for _ in $(seq 100); do pair_shown || break; sleep 0.05; done
 done
 (( test_shot == 1 )) || fail "no pair was seen after 20 s"
 [[ -s $rlt ]] || fail "the test did not end"

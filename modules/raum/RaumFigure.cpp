@@ -198,8 +198,9 @@ FigureSpace SpaceOf(const Cells& cells, const Placement& place)
     for (const Cell& c : cells)
         reach = std::max(reach, kit::Length(kit::Vec3{double(c[0]), double(c[1]), double(c[2])} - space.Centroid));
     reach += std::sqrt(3.0) / 2.0; // to the farthest corner
-    // Far enough for a mild perspective; the nearest point at the radius.
-    space.Camera.Distance = std::max(12.0, 3.0 * reach);
+    // Far enough for a mild perspective (the near end at most half again as
+    // large as the far one); the nearest point at the radius.
+    space.Camera.Distance = 5.0 * reach;
     space.Camera.Focal = place.Radius * (space.Camera.Distance - reach) / reach;
     space.Camera.CentreX = place.CentreX;
     space.Camera.CentreY = place.CentreY;

@@ -536,7 +536,8 @@ void Raumvorstellung(Writer& out)
                "Paare (0 bis 100 Punkte) mit 40 % und die Schnelligkeit mit 20 %. Die Schnelligkeit zählt "
                "voll bis 1,5 Sekunden; jede 60 Millisekunden mehr kosten einen Punkt, ab 7,5 Sekunden zählt "
                "sie nichts. Weil die Paare schwerer werden, je besser Sie antworten, zählt die Schwierigkeit "
-               "mit: Wer schwere Drehungen sicher erkennt, schneidet besser ab als wer nur leichte löst.");
+               "mit: Wer schwere Drehungen sicher erkennt, schneidet besser ab als jemand, der nur leichte "
+               "löst.");
     score.SubHeading("Was das Ergebnis bedeutet");
     score.Bullets(WhatTheResultMeans({"Ein Paar, das beim Ende der Testzeit noch zu sehen ist, zählt nicht."}));
     score.Note("Gespeichert wird ein Ergebnis nur, wenn der Test bis zum Ende läuft.");
