@@ -103,14 +103,22 @@ TEST(RaumModule, ListedChosenPlayedToItsRecordAndResumedAlike)
         EXPECT_EQ(info.Countdown, 3000);
     }
 
+    // Saved while a pair is on show, so that the resumed binding must draw
+    // the same pair again from the block.
     std::array<unsigned char, sizeof(RaumState)> saved{};
     RaumState whole{};
+    gdi::Bitmap shownAtSave;
+    uint32_t savedAt = kDuration / 2;
     {
         Binding run(program.Module());
         run.host.SendModuleMessage(MSG_PAINT);
-        run.Play(0, kDuration / 2);
+        run.Play(0, savedAt);
+        while (!run.State()->Open)
+            run.Play(savedAt + 10, savedAt + 10), savedAt += 10;
         std::memcpy(saved.data(), run.State(), sizeof saved);
-        run.Play(kDuration / 2 + 10, kDuration);
+        run.host.SendModuleMessage(MSG_PAINT);
+        shownAtSave = run.area;
+        run.Play(savedAt + 10, kDuration);
         EXPECT_EQ(run.ends, 1);
         whole = *run.State();
     }
@@ -130,10 +138,15 @@ TEST(RaumModule, ListedChosenPlayedToItsRecordAndResumedAlike)
     // The second half again, from the saved block in a fresh binding.
     {
         Binding resumed(program.Module());
-        resumed.host.Status().ElapsedMs = kDuration / 2;
+        resumed.host.Status().ElapsedMs = savedAt;
         std::memcpy(resumed.State(MSG_RESTORESTATE), saved.data(), saved.size());
         resumed.host.SendModuleMessage(MSG_PAINT);
-        resumed.Play(kDuration / 2 + 10, kDuration);
+        int32_t differing = 0;
+        for (int32_t y = 0; y < 600; ++y)
+            for (int32_t x = 0; x < 800; ++x)
+                differing += resumed.area.GetColor(x, y) != shownAtSave.GetColor(x, y);
+        EXPECT_EQ(differing, 0) << "the resumed screen shows another pair";
+        resumed.Play(savedAt + 10, kDuration);
         EXPECT_EQ(resumed.ends, 1);
         EXPECT_EQ(std::memcmp(resumed.State(), &whole, sizeof whole), 0);
     }
