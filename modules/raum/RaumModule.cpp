@@ -36,8 +36,8 @@ public:
         m_painter.SetStatus(nullptr);
     }
 
-    void OnResize(kit::Host&) override { m_simulation.Paint(); }
-    void OnPaint(kit::Host&) override { m_simulation.Paint(); }
+    void OnResize(kit::Host& host) override { m_simulation.Paint(host.ElapsedMs()); }
+    void OnPaint(kit::Host& host) override { m_simulation.Paint(host.ElapsedMs()); }
     void OnKeyDown(kit::Host& host, uint32_t key) override { m_simulation.KeyDown(key, host.ElapsedMs()); }
 
     void OnTick(kit::Host& host) override

@@ -54,7 +54,7 @@ void RaumPainter::Figure(const gdi::Rect& panel, const Cells& cells, const kit::
     }
 }
 
-void RaumPainter::PaintAll(const RaumState& state, const Item* item)
+void RaumPainter::PaintAll(const RaumState& state, const Item* item, uint32_t e)
 {
     if (!m_screen.Begin())
         return;
@@ -83,6 +83,7 @@ void RaumPainter::PaintAll(const RaumState& state, const Item* item)
     m_screen.End();
     m_clockDrawn = -1;
     PaintChange(state, item);
+    PaintClock(state, e);
 }
 
 void RaumPainter::PaintChange(const RaumState& state, const Item* item)

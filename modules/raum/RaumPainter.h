@@ -40,7 +40,7 @@ public:
     // The host's status record from MSG_INIT on; null draws nothing.
     void SetStatus(const TTestStatus* status) { m_screen.Attach(status); }
 
-    void PaintAll(const RaumState& state, const Item* item) override;
+    void PaintAll(const RaumState& state, const Item* item, uint32_t e) override;
     void PaintChange(const RaumState& state, const Item* item) override;
     void PaintClock(const RaumState& state, uint32_t e) override;
 

@@ -11,7 +11,7 @@ void RaumSimulation::Init(uint64_t seed)
     m_state.Difficulty = m_settings.Start;
     m_state.NextAt = static_cast<uint32_t>(m_settings.First);
     m_finished = false;
-    Paint();
+    Paint(0);
 }
 
 void RaumSimulation::Restored()
@@ -20,10 +20,10 @@ void RaumSimulation::Restored()
         m_item = MakeItem(m_state.ItemSeed, TurnClassOf(m_state.ItemDifficulty), m_state.Mirror != 0);
 }
 
-void RaumSimulation::Paint()
+void RaumSimulation::Paint(uint32_t e)
 {
     if (m_view)
-        m_view->PaintAll(m_state, Shown());
+        m_view->PaintAll(m_state, Shown(), e);
 }
 
 TickOutcome RaumSimulation::Tick(uint32_t e, uint32_t durationMs)

@@ -40,8 +40,8 @@ inline constexpr uint32_t kKeyRight = 39; // "gespiegelt"
 class RaumView {
 public:
     virtual ~RaumView() = default;
-    // The whole screen; item is the pair on show or null.
-    virtual void PaintAll(const RaumState& state, const Item* item) = 0;
+    // The whole screen at test time e; item is the pair on show or null.
+    virtual void PaintAll(const RaumState& state, const Item* item, uint32_t e) = 0;
     // A pair came or went: the figures, the outcome and the difficulty.
     virtual void PaintChange(const RaumState& state, const Item* item) = 0;
     // The time left for the pair on show at test time e.
@@ -68,7 +68,7 @@ public:
     // After the block was replaced and corrected: the pair on show drawn
     // again from its seed.
     void Restored();
-    void Paint();
+    void Paint(uint32_t e); // the whole screen at test time e
     // MSG_TICK at ElapsedMs e. Finished exactly once, on the first tick that
     // reaches the duration.
     TickOutcome Tick(uint32_t e, uint32_t durationMs);

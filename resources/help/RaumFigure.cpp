@@ -41,8 +41,7 @@ gdi::Bitmap PaintRaumScreen(const RaumState& state)
     const Item item = MakeItem(state.ItemSeed, TurnClassOf(state.ItemDifficulty), state.Mirror != 0);
     RaumPainter painter(settings);
     painter.SetStatus(&status);
-    painter.PaintAll(state, &item);
-    painter.PaintClock(state, state.ShownAt + 3500);
+    painter.PaintAll(state, &item, state.ShownAt + 3500);
     painter.SetStatus(nullptr);
     return screen;
 }

@@ -104,7 +104,7 @@ TEST(RaumModule, ListedChosenPlayedToItsRecordAndResumedAlike)
     }
 
     // Saved while a pair is on show, so that the resumed binding must draw
-    // the same pair again from the block.
+    // the same pair again from the block, and its time bar as far run down.
     std::array<unsigned char, sizeof(RaumState)> saved{};
     RaumState whole{};
     gdi::Bitmap shownAtSave;
@@ -115,6 +115,9 @@ TEST(RaumModule, ListedChosenPlayedToItsRecordAndResumedAlike)
         run.Play(0, savedAt);
         while (!run.State()->Open)
             run.Play(savedAt + 10, savedAt + 10), savedAt += 10;
+        run.Play(savedAt + 10, savedAt + 500); // its time bar shortened, its answer still to come
+        savedAt += 500;
+        ASSERT_TRUE(run.State()->Open);
         std::memcpy(saved.data(), run.State(), sizeof saved);
         run.host.SendModuleMessage(MSG_PAINT);
         shownAtSave = run.area;

@@ -105,8 +105,7 @@ int main(int argc, char** argv)
     const Item item = MakeItem(seed, TurnClassOf(state.ItemDifficulty), state.Mirror != 0);
     RaumPainter painter(settings);
     painter.SetStatus(&status);
-    painter.PaintAll(state, &item);
-    painter.PaintClock(state, 3000);
+    painter.PaintAll(state, &item, 3000);
     std::string error;
     if (!gdi::SavePng(out, screen, &error)) {
         std::fprintf(stderr, "raum-look: %s: %s\n", out.c_str(), error.c_str());
