@@ -30,10 +30,11 @@ generated() { # kind
     cursor) cp "$program/HAND.CUR" "$program/FLIEGE.ANI" "$work/$1/" ;;
     wave) cp "$program/TESTS/MFR/MFRHOCH.WAV" "$work/$1/" && "$build/tests/fuzz/make-seed-waves" "$work/$1" ;;
     video) "$build/tests/fuzz/make-seed-clip" "$work/$1/seed.AVI" ;;
+    module_states) head -c 256 /dev/zero >"$work/$1/zeros" ;;
   esac
 }
 
-kinds=(bmp cursor results results_tool suspend preferences settings help_links wave video)
+kinds=(bmp cursor results results_tool suspend preferences settings module_states help_links wave video)
 [[ -n ${FUZZ_KINDS:-} ]] && read -ra kinds <<<"$FUZZ_KINDS"
 failed=()
 for kind in "${kinds[@]}"; do
