@@ -107,6 +107,17 @@ struct Info {
     int32_t Countdown = 3000;        // ms
     // The module's path with another extension (".ini"); empty without one.
     std::string FileBeside(std::string_view extension) const;
+    // The title and the times from a test's settings (any struct with the
+    // fields MinDuration, MaxDuration, DefaultDuration and Countdown).
+    template <typename Times> void Describe(std::string title, const Times& times, int32_t step)
+    {
+        Title = std::move(title);
+        MinDuration = times.MinDuration;
+        MaxDuration = times.MaxDuration;
+        DurationStep = step;
+        DefaultDuration = times.DefaultDuration;
+        Countdown = times.Countdown;
+    }
 };
 
 // The state block: one plain struct of fixed size that holds everything a

@@ -14,12 +14,7 @@ public:
     void OnInfo(kit::Info& info) override
     {
         const LageSettings settings = ReadLageSettings(info.FileBeside(".ini"));
-        info.Title = "Fluglage";
-        info.MinDuration = settings.MinDuration;
-        info.MaxDuration = settings.MaxDuration;
-        info.DurationStep = 30000;
-        info.DefaultDuration = settings.DefaultDuration;
-        info.Countdown = settings.Countdown;
+        info.Describe("Fluglage", settings, 30000);
     }
 
     void OnInit(kit::Host& host) override

@@ -37,12 +37,7 @@ public:
     {
         const MfrSettings settings = ReadMfrSettings(info.FileBeside(".ini"));
         m_simulation.SetSettings(settings);
-        info.Title = "Mehrfachreaktion";
-        info.MinDuration = settings.MinDuration;
-        info.MaxDuration = settings.MaxDuration;
-        info.DurationStep = 30000;
-        info.DefaultDuration = settings.DefaultDuration;
-        info.Countdown = settings.Countdown;
+        info.Describe("Mehrfachreaktion", settings, 30000);
     }
 
     void OnInit(kit::Host& host) override

@@ -13,12 +13,7 @@ public:
     void OnInfo(kit::Info& info) override
     {
         m_settings = ReadRaumSettings(info.FileBeside(".ini"));
-        info.Title = "Raumvorstellung";
-        info.MinDuration = m_settings.MinDuration;
-        info.MaxDuration = m_settings.MaxDuration;
-        info.DurationStep = 30000;
-        info.DefaultDuration = m_settings.DefaultDuration;
-        info.Countdown = m_settings.Countdown;
+        info.Describe("Raumvorstellung", m_settings, 30000);
     }
 
     void OnInit(kit::Host& host) override

@@ -462,15 +462,18 @@ void Mehrfachreaktion(Writer& out)
     out.Write(folder, "HELP2", score);
 }
 
-// The test screen as LAGE.TST paints it, with numbered badges on its parts.
-Layer LageScreen()
+// A test screen as its module paints it at width, with numbered badges on
+// its parts (placed in the module's 800-unit design space).
+template <typename Badges> Layer BadgedScreen(const gdi::Bitmap& screen, int32_t width, const Badges& badges)
 {
-    Layer layer = Layer::FromBitmap(PaintLageScreen(LageFigureState()));
-    const double s = double(kLageFigureWidth) / 800.0;
-    for (const Badge& b : LageFigureBadges())
+    Layer layer = Layer::FromBitmap(screen);
+    const double s = double(width) / 800.0;
+    for (const Badge& b : badges)
         DrawBadge(layer, b.number, b.x * s, b.y * s);
     return layer;
 }
+
+Layer LageScreen() { return BadgedScreen(PaintLageScreen(LageFigureState()), kLageFigureWidth, LageFigureBadges()); }
 
 void Fluglage(Writer& out)
 {
@@ -547,14 +550,7 @@ void Fluglage(Writer& out)
 }
 
 // The Raumvorstellung screen as RAUM.TST paints it, with numbered badges.
-Layer RaumScreen()
-{
-    Layer layer = Layer::FromBitmap(PaintRaumScreen(RaumFigureState()));
-    const double s = double(kRaumFigureWidth) / 800.0;
-    for (const Badge& b : RaumFigureBadges())
-        DrawBadge(layer, b.number, b.x * s, b.y * s);
-    return layer;
-}
+Layer RaumScreen() { return BadgedScreen(PaintRaumScreen(RaumFigureState()), kRaumFigureWidth, RaumFigureBadges()); }
 
 void Raumvorstellung(Writer& out)
 {

@@ -5,6 +5,7 @@
 #include "host/catalogue/Catalogue.h"
 #include "host/catalogue/RunPlan.h"
 #include "host/core/ModuleHost.h"
+#include "tests/kit/ModuleBinding.h"
 #include "host/results/ResultReaders.h"
 #include "platform/gdi/Bitmap.h"
 
@@ -42,27 +43,8 @@ struct Block {
     int32_t Lit, Shown, Caught, Reserved;
 };
 
-struct Binding {
-    explicit Binding(const std::string& module) : host(canvas)
-    {
-        canvas.SetDeviceContext(area.Handle());
-        host.SetTestEndHandler([this] { ++ends; });
-        host.Bind(module);
-        EXPECT_TRUE(host.FillTestStatus(module, 20000, 1.0));
-        host.SendModuleMessage(MSG_INIT, reinterpret_cast<uintptr_t>(&host.Status()));
-    }
-    ~Binding()
-    {
-        host.SendModuleMessage(MSG_STOP);
-        host.Unbind();
-    }
-    Block* State(uint32_t code = MSG_SAVESTATE)
-    {
-        TArgCell cells[KESTRAVA_ARG_CELLS] = {};
-        host.SendModuleMessage(code, cells);
-        EXPECT_EQ(cells[1], sizeof(Block));
-        return reinterpret_cast<Block*>(cells[0]);
-    }
+struct Binding : kittest::ModuleBinding<Block> {
+    explicit Binding(const std::string& module) : ModuleBinding(module, 20000) {}
     // Ticks from..to, pressing Space 300 ms after every third field lit.
     void Play(uint32_t from, uint32_t to)
     {
@@ -74,10 +56,6 @@ struct Binding {
                 host.SendModuleMessage(MSG_KEYDOWN, 32);
         }
     }
-    TestCanvas canvas;
-    gdi::Bitmap area{800, 600};
-    ModuleHost host;
-    int ends = 0;
 };
 
 TEST(ExampleModule, ListedPlayedToItsRecordAndResumedAlike)

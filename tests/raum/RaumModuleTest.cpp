@@ -6,6 +6,7 @@
 #include "host/catalogue/Catalogue.h"
 #include "host/catalogue/RunPlan.h"
 #include "host/core/ModuleHost.h"
+#include "tests/kit/ModuleBinding.h"
 #include "host/results/ResultReaders.h"
 #include "modules/raum/RaumSimulation.h"
 #include "platform/gdi/Bitmap.h"
@@ -44,27 +45,8 @@ struct Program {
     fs::path root;
 };
 
-struct Binding {
-    explicit Binding(const std::string& module) : host(canvas)
-    {
-        canvas.SetDeviceContext(area.Handle());
-        host.SetTestEndHandler([this] { ++ends; });
-        host.Bind(module);
-        EXPECT_TRUE(host.FillTestStatus(module, kDuration, 1.0));
-        host.SendModuleMessage(MSG_INIT, reinterpret_cast<uintptr_t>(&host.Status()));
-    }
-    ~Binding()
-    {
-        host.SendModuleMessage(MSG_STOP);
-        host.Unbind();
-    }
-    RaumState* State(uint32_t code = MSG_SAVESTATE)
-    {
-        TArgCell cells[KESTRAVA_ARG_CELLS] = {};
-        host.SendModuleMessage(code, cells);
-        EXPECT_EQ(cells[1], sizeof(RaumState));
-        return reinterpret_cast<RaumState*>(cells[0]);
-    }
+struct Binding : kittest::ModuleBinding<RaumState> {
+    explicit Binding(const std::string& module) : ModuleBinding(module, kDuration) {}
     // Ticks from..to; each pair answered 1.2 s after it came (0.3 s more per
     // difficulty class), every fourth one wrongly.
     void Play(uint32_t from, uint32_t to)
@@ -79,10 +61,6 @@ struct Binding {
             }
         }
     }
-    TestCanvas canvas;
-    gdi::Bitmap area{800, 600};
-    ModuleHost host;
-    int ends = 0;
 };
 
 TEST(RaumModule, ListedChosenPlayedToItsRecordAndResumedAlike)
