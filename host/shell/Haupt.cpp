@@ -16,42 +16,6 @@
 
 namespace kestrava::shell {
 
-namespace {
-
-constexpr gdi::ColorRef kMenuColour = gdi::Rgb(41, 41, 41);
-constexpr gdi::ColorRef kWhite = gdi::Rgb(255, 255, 255);
-
-gdi::Font Arial(int32_t height, gdi::ColorRef colour, bool bold = false, const char* family = "Arial")
-{
-    gdi::Font f;
-    f.family = family;
-    f.height = height;
-    f.bold = bold;
-    f.color = colour;
-    return f;
-}
-
-app::Label& MakeLabel(app::Control& parent, const gdi::Font& font, app::Alignment alignment)
-{
-    auto& label = parent.Create<app::Label>();
-    label.SetFont(font);
-    label.SetTransparent(true);
-    label.SetAlignment(alignment);
-    label.SetLayout(app::VerticalAlignment::Center);
-    return label;
-}
-
-app::Image& MakeImage(app::Control& parent, const std::string& name, bool stretch = false)
-{
-    auto& image = parent.Create<app::Image>();
-    image.SetPicture(ui::LoadResourceBitmap(name));
-    image.SetStretch(stretch);
-    image.SetSize(image.Picture().Width(), image.Picture().Height());
-    return image;
-}
-
-} // namespace
-
 // ------------------------------------------------------------------ TRegler
 
 void TRegler::SetListPosition(int32_t position)
@@ -246,9 +210,10 @@ void THaupt::CreateStep(int step)
         for (app::Control* c : std::initializer_list<app::Control*>{
                  m_testList, m_programmList, m_regler1, m_regler2, m_goButton, m_frageButton, m_settingsButton,
                  m_detailButton, m_loadButton, m_exitButton, m_endeOk, m_regler5, m_okButton, m_abbruchButton,
-                 m_jaButton, m_neinButton, m_zurueck, m_pause, m_lautstaerke, m_disk, m_frage, m_time, m_timeTwo})
+                 m_zurueck, m_pause, m_lautstaerke, m_disk, m_frage, m_time, m_timeTwo})
             c->SetCursor(m_handCursor);
         m_auswertung->UseHandCursor(m_handCursor);
+        m_jaNein->SetHandCursor(m_handCursor);
         SetDialogCursors();
         ShowBusy(true);
         // Num Lock on for the keypad's digits; the old state comes back at
@@ -646,27 +611,8 @@ void THaupt::BuildDialogs()
     };
 
     // The yes/no window.
-    m_jaNein = &form.Create<ui::TBackWindow>();
+    m_jaNein = &form.Create<TJaNein>();
     m_jaNein->Hide();
-    m_jaNein->LoadBackground("JANEIN");
-    m_jaNein->SetSize(227, 158);
-    m_jaNein->SetTabStop(true);
-    m_jaNeinLabel = &MakeLabel(*m_jaNein, Arial(15, kWhite, false, "Arial Black"), app::Alignment::Center);
-    m_jaNeinLabel->SetBounds(16, 42, 193, 65);
-    m_jaButton = &MakeButton<ui::TThbitbtn>(*m_jaNein, "JaButton", 27, 109);
-    m_neinButton = &MakeButton<ui::TThbitbtn>(*m_jaNein, "NeinButton", 118, 108);
-    m_jaButton->OnClick = [this] { JaButtonClick(); };
-    m_neinButton->OnClick = [this] { NeinButtonClick(); };
-    m_jaNein->OnKeyPress = [this](uint8_t& ch) {
-        const uint8_t c = ch;
-        if (c == 13 || c == 32 || c == 'J' || c == 'j') {
-            ch = 0;
-            JaButtonClick();
-        } else if (c == 27 || c == 'N' || c == 'n') {
-            ch = 0;
-            NeinButtonClick();
-        }
-    };
 
     // The credits: black, the video in a white frame in the middle.
     m_abspann = &form.Create<app::Panel>();

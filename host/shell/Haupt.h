@@ -18,6 +18,7 @@
 #include "host/core/ModuleHost.h"
 #include "host/core/TestCanvas.h"
 #include "host/shell/Hilfe.h"
+#include "host/shell/JaNein.h"
 #include "host/shell/Preferences.h"
 #include "host/shell/ResultWatch.h"
 #include "host/shell/Settings.h"
@@ -124,8 +125,6 @@ public:
     ui::TThbitbtn& EndeOk() { return *m_endeOk; }
     ui::TThbitbtn& OkButton() { return *m_okButton; }
     ui::TThbitbtn& AbbruchButton() { return *m_abbruchButton; }
-    ui::TThbitbtn& JaButton() { return *m_jaButton; }
-    ui::TThbitbtn& NeinButton() { return *m_neinButton; }
     ui::TThbitbtn& Pause() { return *m_pause; }
     ui::TThbitbtn& Zurueck() { return *m_zurueck; }
     ui::TThbitbtn& Disk() { return *m_disk; }
@@ -136,10 +135,9 @@ public:
     ui::TBackWindow& Zeiteinstellung() { return *m_zeit; }
     app::Label& DauerHinweis() { return *m_dauerHinweis; }
     ui::TBackWindow& Ende() { return *m_ende; }
-    ui::TBackWindow& JaNein() { return *m_jaNein; }
+    TJaNein& JaNein() { return *m_jaNein; }
     TMeldung& Meldung() { return *m_meldung; }
     TAuswertung& Auswertung() { return *m_auswertung; }
-    app::Label& JaNeinLabel() { return *m_jaNeinLabel; }
     ui::TWindow& Window1() { return *m_window1; }
     app::Label& Testeinblendung() { return *m_testeinblendung; }
     ui::TWindow& CountDownPanel() { return *m_countDownPanel; }
@@ -172,7 +170,6 @@ public:
     int32_t TickCount() const { return m_tickCount.load(); }
     bool TicksRunning() const { return m_timer1.Enabled(); }
     bool InGap() const { return m_gapTimer != 0; }
-    int32_t PendingQuestion() const { return m_question; }
     const Preferences& Prefs() const { return m_prefs; }
     bool ClosePermitted() const { return m_closePermitted; }
     const std::string& ProgramDir() const { return m_options.programDir; }
@@ -195,8 +192,6 @@ public:
     void EndeOkClick();
     void DetailButtonClick();
     void ExitButtonClick();
-    void JaButtonClick();
-    void NeinButtonClick();
     void MediaPlayer1Notify();
     // The session ends the program (SIGTERM, SIGINT): a test in progress is
     // aborted without a result, the preferences are written, the program
@@ -315,7 +310,11 @@ private:
     // end screen, questions, credits
     void FillEndLists();
     void TellResultNotes();
-    void Ask(int32_t question, const std::string& text);
+    // Asks in the yes/no window; answer is called with the choice, after
+    // the window has hidden.
+    void Ask(const std::string& text, std::function<void(bool yes)> answer);
+    void ExitAnswered(bool yes);
+    void AbortAnswered(bool yes);
     void FreeRun();
 
     app::Application& m_app;
@@ -353,7 +352,6 @@ private:
     std::string m_lastWatch; // shown [user-interface thread]
     std::string m_tickWatch; // last sent to the user-interface thread [tick thread]
     bool m_lastTest = false;
-    int32_t m_question = 0;
 
     // user-interface timers
     app::EventLoop::TimerId m_timer2 = 0;
@@ -441,10 +439,7 @@ private:
 
     TAuswertung* m_auswertung = nullptr;
 
-    ui::TBackWindow* m_jaNein = nullptr;
-    app::Label* m_jaNeinLabel = nullptr;
-    ui::TThbitbtn* m_jaButton = nullptr;
-    ui::TThbitbtn* m_neinButton = nullptr;
+    TJaNein* m_jaNein = nullptr;
 
     TMeldung* m_meldung = nullptr;
     // What the open message window disabled, and where the focus was.

@@ -1,5 +1,5 @@
-// The end-of-test screen, the yes/no window with its three questions, the
-// message window, and the way out through the credits.
+// The end-of-test screen, asking in the yes/no window, the exit question,
+// the message window, and the way out through the credits.
 #include "host/shell/Haupt.h"
 
 #include "host/results/ResultReaders.h"
@@ -131,12 +131,9 @@ void THaupt::EndeOkClick()
 
 // ------------------------------------------------------- yes/no questions
 
-void THaupt::Ask(int32_t question, const std::string& text)
+void THaupt::Ask(const std::string& text, std::function<void(bool yes)> answer)
 {
-    std::string lines = text;
-    std::replace(lines.begin(), lines.end(), '\r', '\n');
-    m_jaNeinLabel->SetText(lines);
-    m_question = question;
+    m_jaNein->Ask(text, std::move(answer));
     CentreWindow(*m_jaNein);
     m_jaNein->ShowComposed();
     m_jaNein->SetFocus();
@@ -146,70 +143,27 @@ void THaupt::ExitButtonClick()
 {
     m_exitButton->SetEnabled(false);
     m_menuePanel->SetEnabled(false);
-    Ask(2, "Wollen Sie das\rProgramm wirklich\rbeenden?");
+    Ask("Wollen Sie das\rProgramm wirklich\rbeenden?", [this](bool yes) { ExitAnswered(yes); });
 }
 
-void THaupt::JaButtonClick()
+void THaupt::ExitAnswered(bool yes)
 {
-    if (!m_jaNein->Visible())
-        return;
-    m_jaNein->Hide();
-    switch (m_question) {
-    case 1:
-        ResetAnswered(true);
-        break;
-    case 2: {
-        m_abspann->Show();
-        m_abspann->BringToFront();
-        m_abspann->SetCursor(m_noCursor);
-        m_app.RefreshCursor();
-        std::string error;
-        const std::string video = m_options.programDir + "FLIEGE.AVI";
-        if (!m_leinwand->Open(video, error) || !m_leinwand->Play(error)) {
-            // Without the credits the program still ends, at once.
-            std::cerr << "velomar: the credits cannot be played: " << error << '\n';
-            m_app.Loop().Post([this] { MediaPlayer1Notify(); });
-        }
-        break;
-    }
-    case 3:
-        m_testPanel->SetEnabled(true);
-        StopTest();
-        RefreshTestList();
-        m_testPanel->Hide();
-        m_menuePanel->Show();
-        // An earlier entry of the run may have lost its record.
-        TellResultNotes();
-        break;
-    default:
-        break;
-    }
-}
-
-void THaupt::NeinButtonClick()
-{
-    if (!m_jaNein->Visible())
-        return;
-    m_jaNein->Hide();
-    switch (m_question) {
-    case 1:
-        ResetAnswered(false);
-        break;
-    case 2:
+    if (!yes) {
         m_menuePanel->Invalidate();
         m_exitButton->SetEnabled(true);
         m_menuePanel->SetEnabled(true);
-        break;
-    case 3:
-        m_testPanel->SetEnabled(true);
-        if (!m_pause->Pressed() && !m_testEnding.load()) {
-            m_host.SetBlocked(false);
-            SoundPaused(false);
-            StartTicks();
-        }
-        break;
-    default:
-        break;
+        return;
+    }
+    m_abspann->Show();
+    m_abspann->BringToFront();
+    m_abspann->SetCursor(m_noCursor);
+    m_app.RefreshCursor();
+    std::string error;
+    const std::string video = m_options.programDir + "FLIEGE.AVI";
+    if (!m_leinwand->Open(video, error) || !m_leinwand->Play(error)) {
+        // Without the credits the program still ends, at once.
+        std::cerr << "velomar: the credits cannot be played: " << error << '\n';
+        m_app.Loop().Post([this] { MediaPlayer1Notify(); });
     }
 }
 

@@ -98,8 +98,9 @@ bool THaupt::AbandonTest()
     }
     m_testEnding.store(false);
     HaltTicks();
-    if (m_jaNein->Visible() && m_question == 3)
-        m_jaNein->Hide();
+    // Over the test screen only the abort question is asked.
+    if (m_jaNein->Visible())
+        m_jaNein->Withdraw();
     m_testPanel->SetEnabled(true);
     StopTest();
     FreeRun();

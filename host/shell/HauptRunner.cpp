@@ -368,10 +368,11 @@ void THaupt::Timer3Timer()
     m_app.Loop().KillTimer(m_timer3);
     m_timer3 = 0;
     m_testEnding.store(false);
-    if (m_jaNein->Visible() && m_question == 3) {
-        // The test ended just as the abort question opened: there is
-        // nothing left to abort.
-        m_jaNein->Hide();
+    if (m_jaNein->Visible()) {
+        // The test ended just as the abort question opened (over the test
+        // screen no other question is asked): there is nothing left to
+        // abort.
+        m_jaNein->Withdraw();
         m_testPanel->SetEnabled(true);
     }
     if (m_lastTest) {
@@ -493,7 +494,24 @@ void THaupt::ZurueckClick()
     m_lautstaerke->SetPressed(false);
     m_leiste->Hide();
     m_testPanel->SetEnabled(false);
-    Ask(3, "Wollen Sie den\rTest wirklich\rabbrechen?");
+    Ask("Wollen Sie den\rTest wirklich\rabbrechen?", [this](bool yes) { AbortAnswered(yes); });
+}
+
+void THaupt::AbortAnswered(bool yes)
+{
+    m_testPanel->SetEnabled(true);
+    if (yes) {
+        StopTest();
+        RefreshTestList();
+        m_testPanel->Hide();
+        m_menuePanel->Show();
+        // An earlier entry of the run may have lost its record.
+        TellResultNotes();
+    } else if (!m_pause->Pressed() && !m_testEnding.load()) {
+        m_host.SetBlocked(false);
+        SoundPaused(false);
+        StartTicks();
+    }
 }
 
 // ------------------------------------------------------------------ keys

@@ -138,7 +138,7 @@ void THaupt::ResetClick()
 {
     m_settings->Reset().SetEnabled(false);
     m_menuePanel->SetEnabled(false);
-    Ask(1, "Wollen Sie wirklich\rIhre bisherigen\rErgebnisse löschen?");
+    Ask("Wollen Sie wirklich\rIhre bisherigen\rErgebnisse löschen?", [this](bool yes) { ResetAnswered(yes); });
 }
 
 // The answer to the reset question; JaNein is hidden already.

@@ -243,8 +243,7 @@ TEST_F(SettingsHelpTest, ResetAsksAndDeletesOnlyOnYes)
     OpenSettings();
     ClickOn(haupt->Settings().Reset());
     ASSERT_TRUE(haupt->JaNein().Visible());
-    EXPECT_EQ(haupt->PendingQuestion(), 1);
-    EXPECT_EQ(haupt->JaNeinLabel().Text(), "Wollen Sie wirklich\nIhre bisherigen\nErgebnisse löschen?");
+    EXPECT_TRUE(Asks(kResetQuestion));
     EXPECT_FALSE(haupt->Settings().Reset().Enabled());
     EXPECT_FALSE(haupt->MenuePanel().Enabled());
     Type("n");

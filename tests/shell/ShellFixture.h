@@ -104,6 +104,11 @@ public:
     fs::path root;
 };
 
+// The questions of the yes/no window, as its label shows them.
+inline const std::string kResetQuestion = "Wollen Sie wirklich\nIhre bisherigen\nErgebnisse löschen?";
+inline const std::string kExitQuestion = "Wollen Sie das\nProgramm wirklich\nbeenden?";
+inline const std::string kAbortQuestion = "Wollen Sie den\nTest wirklich\nabbrechen?";
+
 class ShellTest : public ::testing::Test {
 protected:
     explicit ShellTest(int32_t width = 1024, int32_t height = 768) : backend(width, height, 32), app(backend, clock) {}
@@ -192,6 +197,12 @@ protected:
         haupt->Stunden().SetText(hours);
         haupt->Minuten().SetText(minutes);
         ClickOn(haupt->OkButton());
+    }
+
+    // Whether the yes/no window is open with this question.
+    bool Asks(const std::string& question) const
+    {
+        return haupt->JaNein().Visible() && haupt->JaNein().JaNeinLabel().Text() == question;
     }
 
     // The message the program's message window shows, closed with Enter;

@@ -176,7 +176,7 @@ TEST_F(StartTest, ExitQuestionNoThenYesPlaysTheCreditsAndSavesThePreferences)
     StartProgram();
     ClickOn(haupt->ExitButton());
     ASSERT_TRUE(haupt->JaNein().Visible());
-    EXPECT_EQ(haupt->PendingQuestion(), 2);
+    EXPECT_TRUE(Asks(kExitQuestion));
     EXPECT_FALSE(haupt->MenuePanel().Enabled());
     Type("n");
     EXPECT_FALSE(haupt->JaNein().Visible());

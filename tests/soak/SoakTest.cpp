@@ -73,7 +73,7 @@ protected:
         bool still = false;
     };
 
-    bool JaNeinAsks(int32_t question) { return haupt->JaNein().Visible() && haupt->PendingQuestion() == question; }
+    bool JaNeinAsks(const std::string& question) { return Asks(question); }
 
     Snapshot Look()
     {
@@ -84,7 +84,7 @@ protected:
         s.tick = haupt->TickCount();
         const bool paused = s.test && haupt->Pause().Pressed() && haupt->Window1().Visible() &&
                             haupt->Testeinblendung().Text() == "Pause";
-        s.still = !focused || (s.menu && !s.test) || paused || JaNeinAsks(3) ||
+        s.still = !focused || (s.menu && !s.test) || paused || JaNeinAsks(kAbortQuestion) ||
                   (s.test && haupt->Hilfe().Visible());
         return s;
     }
@@ -131,7 +131,7 @@ protected:
         ASSERT_NE(menu, test) << "exactly one screen: menu " << menu << ", test " << test << where;
 
         const std::vector<std::string> open = VisibleDialogs();
-        const bool resetQuestion = open.size() == 2 && haupt->Settings().Visible() && JaNeinAsks(1);
+        const bool resetQuestion = open.size() == 2 && haupt->Settings().Visible() && JaNeinAsks(kResetQuestion);
         ASSERT_TRUE(open.size() <= 1 || resetQuestion) << "dialogs at once: " << Join(open) << where;
         if (test) {
             // A pressed pause button always shows why the test stands: its
@@ -141,12 +141,12 @@ protected:
             for (const std::string& name : open)
                 ASSERT_TRUE(name == "question" || name == "help") << name << " over a test" << where;
             if (haupt->JaNein().Visible()) {
-                ASSERT_EQ(haupt->PendingQuestion(), 3) << where;
+                ASSERT_TRUE(Asks(kAbortQuestion)) << where;
             }
         } else {
             ASSERT_FALSE(haupt->Window1().Visible()) << "the test's overlay over the menu" << where;
             ASSERT_FALSE(haupt->CountDownPanel().Visible()) << "the countdown over the menu" << where;
-            ASSERT_FALSE(JaNeinAsks(3)) << "the abort question over the menu" << where;
+            ASSERT_FALSE(JaNeinAsks(kAbortQuestion)) << "the abort question over the menu" << where;
             ASSERT_EQ(BoundDispatchMessage(), nullptr) << "a module bound in the menu" << where;
         }
 
@@ -233,7 +233,7 @@ protected:
     {
         Note(what);
         const Snapshot before = Look();
-        const bool abortAsked = JaNeinAsks(3);
+        const bool abortAsked = JaNeinAsks(kAbortQuestion);
         action();
         if (abortAsked && !haupt->TestPanel().Visible())
             answeredAbort = true;
@@ -252,7 +252,7 @@ protected:
 
     // The exit question is always answered no: the soak must not end the
     // program.
-    bool ExitAsked() { return JaNeinAsks(2); }
+    bool ExitAsked() { return JaNeinAsks(kExitQuestion); }
 
     void TypedKey(uint32_t vk, uint8_t ch)
     {
@@ -265,9 +265,9 @@ protected:
 
     void ClickAt(int32_t x, int32_t y)
     {
-        const gdi::Rect yes = haupt->JaButton().ScreenRect();
+        const gdi::Rect yes = haupt->JaNein().JaButton().ScreenRect();
         if (ExitAsked() && x >= yes.left && x < yes.right && y >= yes.top && y < yes.bottom) {
-            ClickOn(haupt->NeinButton());
+            ClickOn(haupt->JaNein().NeinButton());
             return;
         }
         backend.PushClick(x, y);
@@ -425,8 +425,8 @@ protected:
             return;
         }
         if (haupt->JaNein().Visible()) {
-            const bool yes = !ExitAsked() && Chance(haupt->PendingQuestion() == 3 ? 0.3 : 0.5);
-            Act(yes ? "yes" : "no", [&] { Click(yes ? haupt->JaButton() : haupt->NeinButton()); });
+            const bool yes = !ExitAsked() && Chance(Asks(kAbortQuestion) ? 0.3 : 0.5);
+            Act(yes ? "yes" : "no", [&] { Click(yes ? haupt->JaNein().JaButton() : haupt->JaNein().NeinButton()); });
         } else if (haupt->Zeiteinstellung().Visible()) {
             if (Chance(0.7)) {
                 const std::string minutes = "0" + std::to_string(1 + Pick(3));
@@ -560,7 +560,7 @@ protected:
                 return;
             if (press == kPressesToMenu)
                 break;
-            if (JaNeinAsks(3))
+            if (JaNeinAsks(kAbortQuestion))
                 Act("Enter on the abort question", [&] { TypedKey(VK_RETURN, 13); });
             else
                 Act("Escape towards the menu", [&] { TypedKey(VK_ESCAPE, 27); });
