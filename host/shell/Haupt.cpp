@@ -209,11 +209,12 @@ void THaupt::CreateStep(int step)
         m_noCursor = backend.LoadStandardCursor(app::StandardCursor::None);
         for (app::Control* c : std::initializer_list<app::Control*>{
                  m_testList, m_programmList, m_regler1, m_regler2, m_goButton, m_frageButton, m_settingsButton,
-                 m_detailButton, m_loadButton, m_exitButton, m_endeOk, m_regler5, m_okButton, m_abbruchButton,
-                 m_zurueck, m_pause, m_lautstaerke, m_disk, m_frage, m_time, m_timeTwo})
+                 m_detailButton, m_loadButton, m_exitButton, m_endeOk, m_regler5, m_zurueck, m_pause,
+                 m_lautstaerke, m_disk, m_frage, m_time, m_timeTwo})
             c->SetCursor(m_handCursor);
         m_auswertung->UseHandCursor(m_handCursor);
         m_jaNein->SetHandCursor(m_handCursor);
+        m_zeit->SetHandCursor(m_handCursor);
         SetDialogCursors();
         ShowBusy(true);
         // Num Lock on for the keypad's digits; the old state comes back at
@@ -493,67 +494,17 @@ void THaupt::BuildDialogs()
     app::Form& form = m_app.MainForm();
     BuildSettingsAndHelp();
     // The time dialog.
-    m_zeit = &form.Create<ui::TBackWindow>();
+    m_zeit = &form.Create<TZeiteinstellung>();
     m_zeit->Hide();
-    m_zeit->LoadBackground("ZEIT");
-    m_zeit->SetSize(227, 158);
-    // One line between the fields and the buttons.
-    m_dauerHinweis = &MakeLabel(*m_zeit, Arial(10, kWhite), app::Alignment::Center);
-    m_dauerHinweis->SetBounds(4, 99, 219, 11);
-    auto makeField = [&](int32_t left) {
-        auto& edit = m_zeit->Create<app::Edit>();
-        edit.SetBounds(left, 77, 29, 22);
-        edit.SetBorder(false);
-        edit.SetColor(gdi::Rgb(0, 0, 0));
-        edit.SetFont(Arial(16, kWhite, false, "Arial Black"));
-        edit.SetMaxLength(2);
-        edit.SetTabStop(true);
-        edit.OnChange = [this, &edit] {
-            const std::string digits = DigitsOnly(edit.Text());
-            if (digits != edit.Text())
-                edit.SetText(digits);
-            ZeitChange();
-        };
-        edit.OnKeyPress = [this](uint8_t& ch) {
-            switch (TimeDialogKeyAction(ch)) {
-            case TimeDialogKey::Confirm:
-                ch = 0;
-                OkButtonClick();
-                break;
-            case TimeDialogKey::Cancel:
-                ch = 0;
-                AbbruchButtonClick();
-                break;
-            case TimeDialogKey::None:
-                break;
-            }
-        };
-        return &edit;
+    m_zeit->RealTotal = [this](int32_t total) {
+        return ActualDurationText(total, PlannedProgramTime(m_run, total, MakeSeededDraw(m_runSeed)));
     };
-    m_stunden = makeField(36);
-    m_minuten = makeField(122);
-    // Tab moves between the two fields (leaving one corrects it).
-    m_stunden->OnKeyDown = [this](uint32_t& key, app::Modifiers) {
-        if (key == app::VK_TAB)
-            m_minuten->SetFocus();
+    m_zeit->OnClose = [this](bool ok) {
+        if (ok)
+            OkButtonClick();
+        else
+            AbbruchButtonClick();
     };
-    m_minuten->OnKeyDown = [this](uint32_t& key, app::Modifiers) {
-        if (key == app::VK_TAB)
-            m_stunden->SetFocus();
-    };
-    m_stunden->OnExit = [this] {
-        if (m_zeit->Visible())
-            m_minuten->SetFocus();
-    };
-    m_minuten->OnExit = [this] {
-        m_minuten->SetText(CorrectMinutes(m_minuten->Text()));
-        if (m_zeit->Visible())
-            m_stunden->SetFocus();
-    };
-    m_okButton = &MakeButton<ui::TThbitbtn>(*m_zeit, "OkButton", 27, 110);
-    m_abbruchButton = &MakeButton<ui::TThbitbtn>(*m_zeit, "AbbruchButton", 113, 110);
-    m_okButton->OnClick = [this] { OkButtonClick(); };
-    m_abbruchButton->OnClick = [this] { AbbruchButtonClick(); };
 
     // The end-of-test screen.
     m_ende = &form.Create<ui::TBackWindow>();

@@ -24,6 +24,7 @@
 #include "host/shell/Settings.h"
 #include "host/shell/Splash.h"
 #include "host/shell/VolumeBar.h"
+#include "host/shell/Zeiteinstellung.h"
 #include "platform/app/Application.h"
 #include "platform/app/Controls.h"
 #include "platform/video/VideoPanel.h"
@@ -123,17 +124,12 @@ public:
     ui::TThbitbtn& GoButton() { return *m_goButton; }
     ui::TThbitbtn& ExitButton() { return *m_exitButton; }
     ui::TThbitbtn& EndeOk() { return *m_endeOk; }
-    ui::TThbitbtn& OkButton() { return *m_okButton; }
-    ui::TThbitbtn& AbbruchButton() { return *m_abbruchButton; }
     ui::TThbitbtn& Pause() { return *m_pause; }
     ui::TThbitbtn& Zurueck() { return *m_zurueck; }
     ui::TThbitbtn& Disk() { return *m_disk; }
     ui::TThbitbtn& LoadButton() { return *m_loadButton; }
     ui::TThbitbtn& DetailButton() { return *m_detailButton; }
-    app::Edit& Stunden() { return *m_stunden; }
-    app::Edit& Minuten() { return *m_minuten; }
-    ui::TBackWindow& Zeiteinstellung() { return *m_zeit; }
-    app::Label& DauerHinweis() { return *m_dauerHinweis; }
+    TZeiteinstellung& Zeiteinstellung() { return *m_zeit; }
     ui::TBackWindow& Ende() { return *m_ende; }
     TJaNein& JaNein() { return *m_jaNein; }
     TMeldung& Meldung() { return *m_meldung; }
@@ -184,7 +180,6 @@ public:
     void FormDeactivate();
     void Go();
     void OkButtonClick();
-    void ZeitChange();
     void AbbruchButtonClick();
     void PauseClick();
     void ZurueckClick();
@@ -421,14 +416,8 @@ private:
     ui::TWindow* m_countDownPanel = nullptr;
     app::Label* m_countDownLabel = nullptr;
 
-    ui::TBackWindow* m_zeit = nullptr;
-    app::Edit* m_stunden = nullptr;
-    app::Edit* m_minuten = nullptr;
-    ui::TThbitbtn* m_okButton = nullptr;
-    ui::TThbitbtn* m_abbruchButton = nullptr;
-    // The real total of the run where the tests' limits change what was
-    // entered; worked out with the draws OK will use (m_runSeed).
-    app::Label* m_dauerHinweis = nullptr;
+    TZeiteinstellung* m_zeit = nullptr;
+    // The draws OK will use, and the time dialog's real total with them.
     uint64_t m_runSeed = 0;
 
     ui::TBackWindow* m_ende = nullptr;

@@ -82,11 +82,9 @@ void THaupt::Go()
     // The note on the real total and the confirmation share the time with
     // the same draws.
     m_runSeed = static_cast<uint64_t>(m_draw(0, std::numeric_limits<int32_t>::max()));
-    m_stunden->SetText(result.proposal.hours);
-    m_minuten->SetText(result.proposal.minutes);
+    m_zeit->Fill(result.proposal.hours, result.proposal.minutes);
     m_zeit->ShowComposed();
-    m_stunden->SetFocus();
-    m_stunden->SelectAll();
+    m_zeit->FocusHours();
     ShowBusy(false);
 }
 
@@ -98,11 +96,7 @@ void THaupt::OkButtonClick()
     EnableMenuControls(true);
     m_zeit->Hide();
     m_menuePanel->Hide();
-    if (m_stunden->Text().empty())
-        m_stunden->SetText("0");
-    if (m_minuten->Text().empty())
-        m_minuten->SetText("0");
-    const int32_t total = ConfirmedProgramTime(m_stunden->Text(), m_minuten->Text());
+    const int32_t total = m_zeit->ConfirmedTotal();
     if (!ConfirmRun(m_run, total, MakeSeededDraw(m_runSeed))) {
         // An empty run starts nothing.
         m_menuePanel->Show();
@@ -111,13 +105,6 @@ void THaupt::OkButtonClick()
     m_resultWatch.Reset(m_run.Size());
     m_testPanel->Show();
     StartTest();
-}
-
-void THaupt::ZeitChange()
-{
-    const int32_t total = ConfirmedProgramTime(m_stunden->Text(), m_minuten->Text());
-    const int32_t real = PlannedProgramTime(m_run, total, MakeSeededDraw(m_runSeed));
-    m_dauerHinweis->SetText(ActualDurationText(total, real));
 }
 
 void THaupt::AbbruchButtonClick()

@@ -97,7 +97,7 @@ protected:
         backend.PushTypedKey(app::VK_TAB, 9);
         Type("01");
         Frame("time-dialog-typed");
-        ClickOn(haupt->OkButton());
+        ClickOn(haupt->Zeiteinstellung().OkButton());
         ASSERT_TRUE(haupt->TestPanel().Visible());
         Frame("test-title");
         Advance(2000);

@@ -32,11 +32,11 @@ TEST_F(RunTest, OneZekMinuteFromTheStartButtonToTheRefreshedMenu)
     EXPECT_TRUE(haupt->TestListBox().IsItemSelected(0));
     ClickOn(haupt->GoButton());
     ASSERT_TRUE(haupt->Zeiteinstellung().Visible());
-    EXPECT_TRUE(haupt->Stunden().Focused());
+    EXPECT_TRUE(haupt->Zeiteinstellung().Stunden().Focused());
     EXPECT_FALSE(haupt->GoButton().Enabled());
     Type("00");
     Key(VK_TAB);
-    EXPECT_TRUE(haupt->Minuten().Focused());
+    EXPECT_TRUE(haupt->Zeiteinstellung().Minuten().Focused());
     Type("01\r");
 
     // The title for 2 s, with the test screen closed to input.
@@ -405,14 +405,14 @@ TEST_F(RunTest, TheTimeDialogShowsTheRealTotalWhereTheTestsChangeIt)
     ClickLine(haupt->TestListBox(), 1, true);
     ClickOn(haupt->GoButton());
     ASSERT_TRUE(haupt->Zeiteinstellung().Visible());
-    EXPECT_EQ(haupt->Minuten().Text(), "00");
-    EXPECT_EQ(haupt->DauerHinweis().Text(), "Tatsächliche Dauer: 00:02:20 (Mindestzeiten)");
+    EXPECT_EQ(haupt->Zeiteinstellung().Minuten().Text(), "00");
+    EXPECT_EQ(haupt->Zeiteinstellung().DauerHinweis().Text(), "Tatsächliche Dauer: 00:02:20 (Mindestzeiten)");
     Key(VK_TAB);
     Type("\b\b10");
-    EXPECT_EQ(haupt->DauerHinweis().Text(), "") << "ten minutes are shared as entered";
+    EXPECT_EQ(haupt->Zeiteinstellung().DauerHinweis().Text(), "") << "ten minutes are shared as entered";
     Type("\b\b2");
-    EXPECT_EQ(haupt->DauerHinweis().Text(), "Tatsächliche Dauer: 00:02:20 (Mindestzeiten)");
-    ClickOn(haupt->OkButton());
+    EXPECT_EQ(haupt->Zeiteinstellung().DauerHinweis().Text(), "Tatsächliche Dauer: 00:02:20 (Mindestzeiten)");
+    ClickOn(haupt->Zeiteinstellung().OkButton());
     EXPECT_EQ(haupt->Run().ProgramTime(), 140000) << "the run takes what the dialog said";
 }
 
@@ -422,15 +422,15 @@ TEST_F(RunTest, MinutesOfSeventyFiveBecomeFiftyNineOnLeavingTheField)
     StartProgram();
     ClickLine(haupt->TestListBox(), 0);
     ClickOn(haupt->GoButton());
-    EXPECT_EQ(haupt->Stunden().Text(), "00");
-    EXPECT_EQ(haupt->Minuten().Text(), "10");
+    EXPECT_EQ(haupt->Zeiteinstellung().Stunden().Text(), "00");
+    EXPECT_EQ(haupt->Zeiteinstellung().Minuten().Text(), "10");
     Key(VK_TAB);
-    ASSERT_TRUE(haupt->Minuten().Focused());
+    ASSERT_TRUE(haupt->Zeiteinstellung().Minuten().Focused());
     Type("7x5");
-    EXPECT_EQ(haupt->Minuten().Text(), "75");
+    EXPECT_EQ(haupt->Zeiteinstellung().Minuten().Text(), "75");
     Key(VK_TAB);
-    EXPECT_EQ(haupt->Minuten().Text(), "59");
-    EXPECT_TRUE(haupt->Stunden().Focused());
+    EXPECT_EQ(haupt->Zeiteinstellung().Minuten().Text(), "59");
+    EXPECT_TRUE(haupt->Zeiteinstellung().Stunden().Focused());
 }
 
 } // namespace

@@ -194,9 +194,9 @@ protected:
     void StartRun(const std::string& hours, const std::string& minutes)
     {
         ASSERT_TRUE(haupt->Zeiteinstellung().Visible());
-        haupt->Stunden().SetText(hours);
-        haupt->Minuten().SetText(minutes);
-        ClickOn(haupt->OkButton());
+        haupt->Zeiteinstellung().Stunden().SetText(hours);
+        haupt->Zeiteinstellung().Minuten().SetText(minutes);
+        ClickOn(haupt->Zeiteinstellung().OkButton());
     }
 
     // Whether the yes/no window is open with this question.

@@ -383,9 +383,9 @@ protected:
             return;
         const std::string minutes = "0" + std::to_string(1 + Pick(4));
         Act("time 00:" + minutes + ", OK", [&] {
-            haupt->Stunden().SetText("00");
-            haupt->Minuten().SetText(minutes);
-            Click(haupt->OkButton());
+            haupt->Zeiteinstellung().Stunden().SetText("00");
+            haupt->Zeiteinstellung().Minuten().SetText(minutes);
+            Click(haupt->Zeiteinstellung().OkButton());
         });
     }
 
@@ -431,12 +431,12 @@ protected:
             if (Chance(0.7)) {
                 const std::string minutes = "0" + std::to_string(1 + Pick(3));
                 Act("time 00:" + minutes + ", OK", [&] {
-                    haupt->Stunden().SetText("00");
-                    haupt->Minuten().SetText(minutes);
-                    Click(haupt->OkButton());
+                    haupt->Zeiteinstellung().Stunden().SetText("00");
+                    haupt->Zeiteinstellung().Minuten().SetText(minutes);
+                    Click(haupt->Zeiteinstellung().OkButton());
                 });
             } else {
-                Act("time dialog cancelled", [&] { Click(haupt->AbbruchButton()); });
+                Act("time dialog cancelled", [&] { Click(haupt->Zeiteinstellung().AbbruchButton()); });
             }
         } else if (haupt->Ende().Visible()) {
             if (Chance(0.6))
