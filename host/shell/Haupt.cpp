@@ -16,74 +16,6 @@
 
 namespace kestrava::shell {
 
-// ------------------------------------------------------------------ TRegler
-
-void TRegler::SetListPosition(int32_t position)
-{
-    for (ui::TMyCustomListBox* list : lists)
-        list->SetPosition(position);
-}
-
-void TRegler::MoveTo(int32_t top)
-{
-    SetPosition(Left(), top);
-    if (!lists.empty() && track)
-        SetListPosition(ThumbListPosition(track(), top, lists.front()->Max()));
-}
-
-void TRegler::ScrollLines(int32_t lines)
-{
-    if (!Visible() || lists.empty() || !track)
-        return;
-    const ui::TMyCustomListBox& lead = *lists.front();
-    const int32_t max = lead.Max();
-    const int32_t position = static_cast<int32_t>(
-        std::clamp<int64_t>(static_cast<int64_t>(lead.Position()) + lines, 0, std::max(max, 0)));
-    SetListPosition(position);
-    SetPosition(Left(), ThumbTopForPosition(track(), position, max));
-}
-
-void TRegler::TakeWheel(app::Control& control)
-{
-    control.OnMouseWheel = [this](int32_t delta, int32_t, int32_t) { ScrollLines(-delta * kWheelLines); };
-}
-
-bool TRegler::MouseWheel(int32_t delta, int32_t, int32_t)
-{
-    ScrollLines(-delta * kWheelLines);
-    return true;
-}
-
-void TRegler::MoveBy(int32_t dy)
-{
-    // A step is a drag of dy from the thumb's top edge, clamped the same way.
-    ThumbDrag step;
-    step.MouseDown(true, 0);
-    if (track)
-        if (const auto top = step.MouseMove(track(), Top(), dy))
-            MoveTo(*top);
-}
-
-void TRegler::MouseDown(app::MouseButton button, int32_t x, int32_t y, app::Modifiers modifiers)
-{
-    drag.MouseDown(button == app::MouseButton::Left, y);
-    app::Image::MouseDown(button, x, y, modifiers);
-}
-
-void TRegler::MouseMove(int32_t x, int32_t y, app::Modifiers modifiers)
-{
-    if (track)
-        if (const auto top = drag.MouseMove(track(), Top(), y))
-            MoveTo(*top);
-    app::Image::MouseMove(x, y, modifiers);
-}
-
-void TRegler::MouseUp(app::MouseButton button, int32_t x, int32_t y, app::Modifiers modifiers)
-{
-    drag.MouseUp(button == app::MouseButton::Left);
-    app::Image::MouseUp(button, x, y, modifiers);
-}
-
 // ------------------------------------------------------------------ THaupt
 
 THaupt::THaupt(app::Application& app, Options options)
@@ -209,12 +141,13 @@ void THaupt::CreateStep(int step)
         m_noCursor = backend.LoadStandardCursor(app::StandardCursor::None);
         for (app::Control* c : std::initializer_list<app::Control*>{
                  m_testList, m_programmList, m_regler1, m_regler2, m_goButton, m_frageButton, m_settingsButton,
-                 m_detailButton, m_loadButton, m_exitButton, m_endeOk, m_regler5, m_zurueck, m_pause,
+                 m_detailButton, m_loadButton, m_exitButton, m_zurueck, m_pause,
                  m_lautstaerke, m_disk, m_frage, m_time, m_timeTwo})
             c->SetCursor(m_handCursor);
         m_auswertung->UseHandCursor(m_handCursor);
         m_jaNein->SetHandCursor(m_handCursor);
         m_zeit->SetHandCursor(m_handCursor);
+        m_ende->SetHandCursor(m_handCursor);
         SetDialogCursors();
         ShowBusy(true);
         // Num Lock on for the keypad's digits; the old state comes back at
@@ -507,51 +440,9 @@ void THaupt::BuildDialogs()
     };
 
     // The end-of-test screen.
-    m_ende = &form.Create<ui::TBackWindow>();
+    m_ende = &form.Create<TEnde>();
     m_ende->Hide();
-    m_ende->LoadBackground("ENDE");
-    m_ende->SetSize(387, 214);
-    m_ende->SetTabStop(true);
-    auto makeEndList = [&](int32_t left, int32_t width, gdi::ColorRef colour) {
-        auto& list = m_ende->Create<ui::TMyCustomListBox>();
-        // The font first: placing the list afterwards keeps its 108 pixels.
-        list.SetFont(Arial(16, colour));
-        list.SetBounds(left, 48, width, 108);
-        list.SetColor(gdi::Rgb(0, 0, 0));
-        list.SetSelColor(gdi::Rgb(0x49, 0x49, 0x49));
-        list.SetEnabled(false);
-        return &list;
-    };
-    m_endeListe1 = makeEndList(16, 275, kWhite);
-    m_endeListe1->SetAlignement(app::Alignment::Left);
-    m_endeListe1->SetAbstand(4);
-    m_endeListe2 = makeEndList(299, 56, gdi::Rgb(0x47, 0x9E, 0x4B));
-    m_endeListe2->SetAlignement(app::Alignment::Right);
-    m_endeListe2->SetAbstand(3);
-    m_endeListe2->SetAlternative(true);
-    m_endeListe2->SetAlternativeColor(gdi::Rgb(0xCD, 0x51, 0x4B));
-    m_endeListe2->SetThreshold(82);
-    m_regler5 = &m_ende->Create<TRegler>();
-    m_regler5->SetPicture(ui::LoadResourceBitmap("Regler5"));
-    m_regler5->SetBounds(366, 37, 14, 26);
-    // The knob runs from top 37 to top 154 beside the two lists.
-    m_regler5->track = [] { return ThumbTrack{37, 154 - 37 + 26, 26}; };
-    m_regler5->lists = {m_endeListe1, m_endeListe2};
-    // The lists take no mouse input: the wheel anywhere over the dialog
-    // scrolls them.
-    m_regler5->TakeWheel(*m_ende);
-    m_endeOk = &MakeButton<ui::TThbitbtn>(*m_ende, "EndeOk", 274, 170);
-    m_endeOk->OnClick = [this] { EndeOkClick(); };
-    m_ende->OnKeyDown = [this](uint32_t& key, app::Modifiers) {
-        if (m_regler5->Visible() && (key == app::VK_DOWN || key == app::VK_UP))
-            m_regler5->MoveBy(key == app::VK_DOWN ? 5 : -5);
-    };
-    m_ende->OnKeyPress = [this](uint8_t& ch) {
-        if (ch == 13 || ch == 27 || ch == 32) {
-            ch = 0;
-            EndeOkClick();
-        }
-    };
+    m_ende->OnOk = [this] { EndeOkClick(); };
 
     // The evaluation.
     m_auswertung = &form.Create<TAuswertung>();

@@ -17,9 +17,11 @@
 #include "host/core/JoystickInput.h"
 #include "host/core/ModuleHost.h"
 #include "host/core/TestCanvas.h"
+#include "host/shell/Ende.h"
 #include "host/shell/Hilfe.h"
 #include "host/shell/JaNein.h"
 #include "host/shell/Preferences.h"
+#include "host/shell/Regler.h"
 #include "host/shell/ResultWatch.h"
 #include "host/shell/Settings.h"
 #include "host/shell/Splash.h"
@@ -45,38 +47,6 @@ namespace kestrava::shell {
 
 class TAuswertung;
 class TMeldung;
-
-// A thumb image that scrolls lists: dragged with the left button along its
-// track, moved by a step (the arrow keys of the end screen and the
-// evaluation), or following its lists when the wheel scrolls them by lines.
-// A hidden thumb scrolls nothing.
-class TRegler : public app::Image {
-public:
-    // Lines a notch of the wheel scrolls.
-    static constexpr int32_t kWheelLines = 3;
-
-    std::function<ThumbTrack()> track; // where it may go, in the parent
-    // The lists it scrolls: the first leads (its Max counts), the others
-    // take its position.
-    std::vector<ui::TMyCustomListBox*> lists;
-    ThumbDrag drag;
-
-    void MoveBy(int32_t dy);
-    // Scrolls the lists by lines within their range and puts the thumb where
-    // the new position lies on its track.
-    void ScrollLines(int32_t lines);
-    // The wheel over control (a list, the dialog around it) scrolls these
-    // lists; over the thumb itself it does anyway.
-    void TakeWheel(app::Control& control);
-    void MouseDown(app::MouseButton button, int32_t x, int32_t y, app::Modifiers modifiers) override;
-    void MouseMove(int32_t x, int32_t y, app::Modifiers modifiers) override;
-    void MouseUp(app::MouseButton button, int32_t x, int32_t y, app::Modifiers modifiers) override;
-    bool MouseWheel(int32_t delta, int32_t x, int32_t y) override;
-
-private:
-    void MoveTo(int32_t top);
-    void SetListPosition(int32_t position);
-};
 
 class THaupt {
 public:
@@ -119,18 +89,15 @@ public:
     ui::TMyCustomListBox& DauerListBox() { return *m_dauerList; }
     ui::TMyCustomListBox& PunkteListBox() { return *m_punkteList; }
     ui::TMyCustomListBox& ProgrammListBox() { return *m_programmList; }
-    ui::TMyCustomListBox& EndeListe1() { return *m_endeListe1; }
-    ui::TMyCustomListBox& EndeListe2() { return *m_endeListe2; }
     ui::TThbitbtn& GoButton() { return *m_goButton; }
     ui::TThbitbtn& ExitButton() { return *m_exitButton; }
-    ui::TThbitbtn& EndeOk() { return *m_endeOk; }
     ui::TThbitbtn& Pause() { return *m_pause; }
     ui::TThbitbtn& Zurueck() { return *m_zurueck; }
     ui::TThbitbtn& Disk() { return *m_disk; }
     ui::TThbitbtn& LoadButton() { return *m_loadButton; }
     ui::TThbitbtn& DetailButton() { return *m_detailButton; }
     TZeiteinstellung& Zeiteinstellung() { return *m_zeit; }
-    ui::TBackWindow& Ende() { return *m_ende; }
+    TEnde& Ende() { return *m_ende; }
     TJaNein& JaNein() { return *m_jaNein; }
     TMeldung& Meldung() { return *m_meldung; }
     TAuswertung& Auswertung() { return *m_auswertung; }
@@ -158,7 +125,6 @@ public:
     app::Image& MenueUnten() { return *m_menueUnten; }
     TRegler& Regler1() { return *m_regler1; }
     TRegler& Regler2() { return *m_regler2; }
-    TRegler& Regler5() { return *m_regler5; }
     TSplashScreen* Splash() { return m_splash; }
     const TestCatalogue& Catalogue() const { return m_tests; }
     const RunPlan& Run() const { return m_run; }
@@ -420,11 +386,7 @@ private:
     // The draws OK will use, and the time dialog's real total with them.
     uint64_t m_runSeed = 0;
 
-    ui::TBackWindow* m_ende = nullptr;
-    ui::TMyCustomListBox* m_endeListe1 = nullptr;
-    ui::TMyCustomListBox* m_endeListe2 = nullptr;
-    TRegler* m_regler5 = nullptr;
-    ui::TThbitbtn* m_endeOk = nullptr;
+    TEnde* m_ende = nullptr;
 
     TAuswertung* m_auswertung = nullptr;
 

@@ -369,7 +369,7 @@ void THaupt::Timer3Timer()
         m_testPanel->Hide();
         m_menuePanel->SetEnabled(false);
         FillEndLists();
-        if (m_endeListe1->Count() > 0) {
+        if (!m_ende->Empty()) {
             CentreWindow(*m_ende);
             m_ende->ShowComposed();
             m_ende->SetFocus();

@@ -132,7 +132,7 @@ protected:
             Advance(100);
         ASSERT_TRUE(haupt->Ende().Visible());
         Frame("end-screen");
-        ClickOn(haupt->EndeOk());
+        ClickOn(haupt->Ende().EndeOk());
         ASSERT_FALSE(haupt->Ende().Visible());
 
         ClickOn(haupt->ExitButton());

@@ -106,8 +106,8 @@ TEST_F(MfrRunTest, AMinuteWithScriptedKeysEndsWithTheCandidatesRecord)
     const std::vector<double> expected = Expected(t);
     EXPECT_EQ(file.records[0].parts, expected);
 
-    EXPECT_EQ(haupt->EndeListe1().Lines(), kMfrLines);
-    const auto& values = haupt->EndeListe2().Lines();
+    EXPECT_EQ(haupt->Ende().EndeListe1().Lines(), kMfrLines);
+    const auto& values = haupt->Ende().EndeListe2().Lines();
     ASSERT_EQ(values.size(), 5u);
     EXPECT_EQ(values[0], "<b>" + std::to_string(std::lround(std::nearbyint(file.records[0].overall))) + "%");
     EXPECT_EQ(values[1], std::to_string(std::lround(std::nearbyint(expected[0]))) + "%");
@@ -219,8 +219,8 @@ TEST_F(MfrRunTest, AProgramWithZekShowsBothBlocksAndTheEvaluationItsDailySeries)
         Advance(1000);
     ASSERT_TRUE(haupt->Ende().Visible());
 
-    const std::vector<std::string> names = haupt->EndeListe1().Lines();
-    const std::vector<std::string> values = haupt->EndeListe2().Lines();
+    const std::vector<std::string> names = haupt->Ende().EndeListe1().Lines();
+    const std::vector<std::string> values = haupt->Ende().EndeListe2().Lines();
     ASSERT_EQ(names.size(), 10u);
     ASSERT_EQ(values.size(), 10u);
     const auto mfrAt = static_cast<size_t>(std::find(names.begin(), names.end(), kMfrLines[0]) - names.begin());

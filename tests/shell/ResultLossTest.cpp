@@ -91,8 +91,8 @@ TEST_F(ResultLossTest, AFailedAppendShowsNotSavedInsteadOfTheOldRecordAndSaysWhy
         PlayZekMinute();
     }
     ASSERT_TRUE(haupt->Ende().Visible());
-    EXPECT_EQ(haupt->EndeListe1().Lines(), kNotSaved);
-    EXPECT_EQ(haupt->EndeListe2().Lines(), (std::vector<std::string>{"<b>\xe2\x80\x94", "", ""}));
+    EXPECT_EQ(haupt->Ende().EndeListe1().Lines(), kNotSaved);
+    EXPECT_EQ(haupt->Ende().EndeListe2().Lines(), (std::vector<std::string>{"<b>\xe2\x80\x94", "", ""}));
     EXPECT_EQ(ProgramFolder::ReadAll(Rlt()), before) << "the file is as it was, no torn record";
     Shot("results-end-screen-not-saved");
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Das Ergebnis von \xe2\x80\x9eZEK-Test\xe2\x80\x9c konnte nicht "
@@ -111,7 +111,7 @@ TEST_F(ResultLossTest, TheFirstRecordLostStillShowsTheEndScreen)
         PlayZekMinute();
     }
     ASSERT_TRUE(haupt->Ende().Visible()) << "never straight back to the menu";
-    EXPECT_EQ(haupt->EndeListe1().Lines(), kNotSaved);
+    EXPECT_EQ(haupt->Ende().EndeListe1().Lines(), kNotSaved);
     EXPECT_FALSE(fs::exists(Rlt()));
     // Nothing here says why (the real look finds room and write access):
     // the end screen's note is all.
@@ -130,7 +130,7 @@ TEST_F(ResultLossTest, AFolderTheUserMayNotWriteIsNamed)
     PlayZekMinute();
     fs::permissions(folder.root / "TESTS", fs::perms::owner_all);
     ASSERT_TRUE(haupt->Ende().Visible());
-    EXPECT_EQ(haupt->EndeListe1().Lines(), kNotSaved);
+    EXPECT_EQ(haupt->Ende().EndeListe1().Lines(), kNotSaved);
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Das Ergebnis von \xe2\x80\x9eZEK-Test\xe2\x80\x9c konnte nicht "
                                                 "gespeichert werden: Die Ergebnisdatei \xe2\x80\x9eZEK.RLT\xe2\x80\x9c "
                                                 "ist schreibgesch\xc3\xbctzt."});
@@ -151,8 +151,8 @@ TEST_F(ResultLossTest, ADamagedFileIsSetAsideAndTheNewRecordShown)
     ASSERT_TRUE(haupt->Ende().Visible());
     const ResultFileContents file = LoadResultFile(Rlt()).contents;
     ASSERT_EQ(file.records.size(), 1u);
-    EXPECT_EQ(haupt->EndeListe1().Lines().size(), 5u);
-    EXPECT_EQ(haupt->EndeListe2().Lines().at(0), "<b>" + std::to_string(std::lround(file.records[0].overall)) + "%");
+    EXPECT_EQ(haupt->Ende().EndeListe1().Lines().size(), 5u);
+    EXPECT_EQ(haupt->Ende().EndeListe2().Lines().at(0), "<b>" + std::to_string(std::lround(file.records[0].overall)) + "%");
 
     std::vector<fs::path> aside;
     for (const auto& entry : fs::directory_iterator(folder.root / "TESTS"))
@@ -195,8 +195,8 @@ TEST_F(ResultLossTest, ATestThatSavedShowsItsFiguresBesideOneThatDidNot)
             values.insert(values.end(), {"<b>\xe2\x80\x94", "", ""});
         }
     }
-    EXPECT_EQ(haupt->EndeListe1().Lines(), names);
-    EXPECT_EQ(haupt->EndeListe2().Lines(), values);
+    EXPECT_EQ(haupt->Ende().EndeListe1().Lines(), names);
+    EXPECT_EQ(haupt->Ende().EndeListe2().Lines(), values);
     EXPECT_TRUE(Boxes().empty());
 }
 

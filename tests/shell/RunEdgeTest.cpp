@@ -307,7 +307,7 @@ TEST_F(RunEdgeTest, EachSegmentOfASplitTestShowsItsOwnRecord)
         want.push_back("<b>" + std::to_string(overall) + "%");
         want.push_back(std::to_string(overall + 1) + "%");
     }
-    EXPECT_EQ(haupt->EndeListe2().Lines(), want);
+    EXPECT_EQ(haupt->Ende().EndeListe2().Lines(), want);
 }
 
 TEST_F(RunEdgeTest, DamagedNumbersShowAsADash)
@@ -321,7 +321,7 @@ TEST_F(RunEdgeTest, DamagedNumbersShowAsADash)
     for (int step = 0; step < 10000 && !haupt->Ende().Visible(); ++step)
         Advance(10);
     ASSERT_TRUE(haupt->Ende().Visible());
-    EXPECT_EQ(haupt->EndeListe2().Lines(),
+    EXPECT_EQ(haupt->Ende().EndeListe2().Lines(),
               (std::vector<std::string>{"<b>\xe2\x80\x94", "\xe2\x80\x94", "\xe2\x80\x94", "1000000000000000%"}));
 }
 
@@ -335,18 +335,18 @@ TEST_F(RunEdgeTest, TheWheelOverTheEndScreenScrollsBothListsAndTheKnobFollows)
     for (int step = 0; step < 40000 && !haupt->Ende().Visible(); ++step)
         Advance(10);
     ASSERT_TRUE(haupt->Ende().Visible());
-    ui::TMyCustomListBox& labels = haupt->EndeListe1();
-    TRegler& knob = haupt->Regler5();
+    ui::TMyCustomListBox& labels = haupt->Ende().EndeListe1();
+    TRegler& knob = haupt->Ende().Regler5();
     const int32_t max = labels.Max();
     ASSERT_GT(max, 3);
     auto followed = [&](int32_t position) {
         EXPECT_EQ(labels.Position(), position);
-        EXPECT_EQ(haupt->EndeListe2().Position(), position);
+        EXPECT_EQ(haupt->Ende().EndeListe2().Position(), position);
         EXPECT_EQ(ThumbListPosition(knob.track(), knob.Top(), max), position);
     };
-    Wheel(haupt->EndeListe2(), -1);
+    Wheel(haupt->Ende().EndeListe2(), -1);
     followed(3);
-    Wheel(haupt->EndeOk(), -100);
+    Wheel(haupt->Ende().EndeOk(), -100);
     followed(max);
     EXPECT_EQ(knob.Top(), 154);
     // The arrow keys still step the knob by 5 pixels.
@@ -374,11 +374,11 @@ TEST_F(RunEdgeTest, TheEndScreenStartsAtTheTopAndKeepsTheKeyboardAfterALayout)
     for (int step = 0; step < 40000 && !haupt->Ende().Visible(); ++step)
         Advance(10);
     ASSERT_TRUE(haupt->Ende().Visible());
-    ASSERT_EQ(haupt->EndeListe1().Count(), 5 * m);
-    ASSERT_TRUE(haupt->Regler5().Visible());
+    ASSERT_EQ(haupt->Ende().EndeListe1().Count(), 5 * m);
+    ASSERT_TRUE(haupt->Ende().Regler5().Visible());
     for (int i = 0; i < 30; ++i)
         Key(app::VK_DOWN);
-    ASSERT_GT(haupt->EndeListe1().Position(), 0);
+    ASSERT_GT(haupt->Ende().EndeListe1().Position(), 0);
     TypeKey(VK_RETURN, 13);
     ASSERT_FALSE(haupt->Ende().Visible());
 
@@ -389,14 +389,14 @@ TEST_F(RunEdgeTest, TheEndScreenStartsAtTheTopAndKeepsTheKeyboardAfterALayout)
     for (int step = 0; step < 10000 && !haupt->Ende().Visible(); ++step)
         Advance(10);
     ASSERT_TRUE(haupt->Ende().Visible());
-    EXPECT_EQ(haupt->EndeListe1().Position(), 0);
-    EXPECT_EQ(haupt->EndeListe1().Layout().size(), 5u);
-    EXPECT_EQ(haupt->EndeListe2().Layout().size(), 5u);
-    EXPECT_FALSE(haupt->Regler5().Visible());
+    EXPECT_EQ(haupt->Ende().EndeListe1().Position(), 0);
+    EXPECT_EQ(haupt->Ende().EndeListe1().Layout().size(), 5u);
+    EXPECT_EQ(haupt->Ende().EndeListe2().Layout().size(), 5u);
+    EXPECT_FALSE(haupt->Ende().Regler5().Visible());
     // Nor does the wheel scroll it.
-    Wheel(haupt->EndeListe1(), -1);
-    EXPECT_EQ(haupt->EndeListe1().Position(), 0);
-    EXPECT_EQ(haupt->Regler5().Top(), 37);
+    Wheel(haupt->Ende().EndeListe1(), -1);
+    EXPECT_EQ(haupt->Ende().EndeListe1().Position(), 0);
+    EXPECT_EQ(haupt->Ende().Regler5().Top(), 37);
 
     // Focus out and in lays the window out again; the end screen still
     // answers Enter.

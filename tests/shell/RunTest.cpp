@@ -79,8 +79,8 @@ TEST_F(RunTest, OneZekMinuteFromTheStartButtonToTheRefreshedMenu)
 
     // Five lines: the bold name beside its bold overall result, then the
     // four parts, indented.
-    const auto& names = haupt->EndeListe1().Lines();
-    const auto& values = haupt->EndeListe2().Lines();
+    const auto& names = haupt->Ende().EndeListe1().Lines();
+    const auto& values = haupt->Ende().EndeListe2().Lines();
     ASSERT_EQ(names.size(), 5u);
     ASSERT_EQ(values.size(), 5u);
     EXPECT_EQ(names[0], "<b>ZEK-Test");
@@ -93,7 +93,7 @@ TEST_F(RunTest, OneZekMinuteFromTheStartButtonToTheRefreshedMenu)
     ASSERT_EQ(file.records.size(), 1u);
     EXPECT_EQ(file.records[0].durationMs, 60000);
     // Nobody steered: the results are poor and stand out in red.
-    const auto rows = haupt->EndeListe2().Layout();
+    const auto rows = haupt->Ende().EndeListe2().Layout();
     ASSERT_FALSE(rows.empty());
     EXPECT_LE(file.records[0].overall, 82.0);
     EXPECT_EQ(rows[0].textColor, gdi::Rgb(0xCD, 0x51, 0x4B));
@@ -145,8 +145,8 @@ TEST_F(RunTest, ThreeEntriesWithTwoGaps)
     // The fake tests say they keep results but write none: the end screen
     // says so for each, and no message (nothing is wrong with the folder).
     ASSERT_TRUE(haupt->Ende().Visible());
-    EXPECT_EQ(Count(haupt->EndeListe1().Lines().at(1) + "|" + haupt->EndeListe1().Lines().at(4) + "|" +
-                        haupt->EndeListe1().Lines().at(7),
+    EXPECT_EQ(Count(haupt->Ende().EndeListe1().Lines().at(1) + "|" + haupt->Ende().EndeListe1().Lines().at(4) + "|" +
+                        haupt->Ende().EndeListe1().Lines().at(7),
                     "Ergebnis konnte nicht"),
               3);
     EXPECT_TRUE(backend.MessageBoxes().empty());

@@ -192,7 +192,7 @@ TEST_F(SuspendTest, TheSecondOfThreeEntriesResumesThereAndTheEndScreenShowsAllTh
     AdvanceUntil([&] { return haupt->Ende().Visible(); }, 60000);
     ASSERT_TRUE(haupt->Ende().Visible());
     int titles = 0;
-    for (const std::string& line : haupt->EndeListe1().Lines())
+    for (const std::string& line : haupt->Ende().EndeListe1().Lines())
         titles += line.rfind("<b>", 0) == 0 ? 1 : 0;
     EXPECT_EQ(titles, 3);
     // Each test ran its 20 s once in all: the resumed one counted on.
@@ -433,7 +433,7 @@ TEST_F(SuspendTest, AGoneTestThatRanDoesNotBlockTheResumeAndOneToComeDoes)
     AdvanceUntil([&] { return haupt->Ende().Visible(); }, 60000);
     ASSERT_TRUE(haupt->Ende().Visible());
     std::vector<std::string> titles;
-    for (const std::string& line : haupt->EndeListe1().Lines())
+    for (const std::string& line : haupt->Ende().EndeListe1().Lines())
         if (line.rfind("<b>", 0) == 0)
             titles.push_back(line);
     EXPECT_EQ(titles, (std::vector<std::string>{"<b>Beta", "<b>Gamma"}));

@@ -440,7 +440,7 @@ protected:
             }
         } else if (haupt->Ende().Visible()) {
             if (Chance(0.6))
-                Act("end screen OK", [&] { Click(haupt->EndeOk()); });
+                Act("end screen OK", [&] { Click(haupt->Ende().EndeOk()); });
             else
                 Act("end screen arrow", [&] { Key(Chance(0.5) ? VK_DOWN : VK_UP); });
         } else if (haupt->Settings().Visible()) {
