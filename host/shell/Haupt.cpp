@@ -457,18 +457,9 @@ void THaupt::BuildDialogs()
     m_jaNein->Hide();
 
     // The credits: black, the video in a white frame in the middle.
-    m_abspann = &form.Create<app::Panel>();
-    m_abspann->SetColor(gdi::Rgb(0, 0, 0));
+    m_abspann = &form.Create<TAbspann>(m_app.Loop());
     m_abspann->Hide();
-    m_abspannrahmen = &m_abspann->Create<app::Panel>();
-    m_abspannrahmen->SetColor(kWhite);
-    m_abspannrahmen->SetBounds(0, 0, 482, 182);
-    m_leinwand = &m_abspann->Create<video::VideoPanel>(m_app.Loop());
-    m_leinwand->SetBounds(0, 0, 480, 180);
-    m_abspann->OnMouseDown = [this](app::MouseButton, int32_t, int32_t, app::Modifiers) { MediaPlayer1Notify(); };
-    m_abspannrahmen->OnMouseDown = m_abspann->OnMouseDown;
-    m_leinwand->OnMouseDown = m_abspann->OnMouseDown;
-    m_leinwand->OnComplete = [this] { MediaPlayer1Notify(); };
+    m_abspann->OnEnd = [this] { MediaPlayer1Notify(); };
 
     // The message window, above everything else.
     m_meldung = &form.Create<TMeldung>();
@@ -574,9 +565,7 @@ void THaupt::FormResize()
     m_uhrPanel->SetPosition(W - m_uhrPanel->Width(), 0);
 
     // The credits.
-    m_abspann->SetBounds(0, 0, W, H);
-    m_leinwand->SetPosition((W - 480) / 2, (H - 180) / 2);
-    m_abspannrahmen->SetBounds((W - 480) / 2 - 1, (H - 180) / 2 - 1, 482, 182);
+    m_abspann->Layout(W, H);
 
     // Open windows are placed again: the settings window on the settings
     // button, the others in the middle. Hiding one drops the keyboard focus

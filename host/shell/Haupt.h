@@ -17,6 +17,7 @@
 #include "host/core/JoystickInput.h"
 #include "host/core/ModuleHost.h"
 #include "host/core/TestCanvas.h"
+#include "host/shell/Abspann.h"
 #include "host/shell/Ende.h"
 #include "host/shell/Hilfe.h"
 #include "host/shell/JaNein.h"
@@ -118,8 +119,7 @@ public:
     ui::TThbitbtn& SettingsButton() { return *m_settingsButton; }
     TSettings& Settings() { return *m_settings; }
     THilfe& Hilfe() { return *m_hilfe; }
-    app::Panel& Abspann() { return *m_abspann; }
-    video::VideoPanel& Leinwand() { return *m_leinwand; }
+    TAbspann& Abspann() { return *m_abspann; }
     app::Image& MenueOben() { return *m_menueOben; }
     app::Image& MenueMitte() { return *m_menueMitte; }
     app::Image& MenueUnten() { return *m_menueUnten; }
@@ -400,9 +400,7 @@ private:
     TSettings* m_settings = nullptr;
     THilfe* m_hilfe = nullptr;
 
-    app::Panel* m_abspann = nullptr;
-    app::Panel* m_abspannrahmen = nullptr;
-    video::VideoPanel* m_leinwand = nullptr;
+    TAbspann* m_abspann = nullptr;
 };
 
 } // namespace kestrava::shell

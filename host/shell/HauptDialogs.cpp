@@ -64,7 +64,7 @@ void THaupt::ExitAnswered(bool yes)
     m_app.RefreshCursor();
     std::string error;
     const std::string video = m_options.programDir + "FLIEGE.AVI";
-    if (!m_leinwand->Open(video, error) || !m_leinwand->Play(error)) {
+    if (!m_abspann->Play(video, error)) {
         // Without the credits the program still ends, at once.
         std::cerr << "velomar: the credits cannot be played: " << error << '\n';
         m_app.Loop().Post([this] { MediaPlayer1Notify(); });
@@ -139,7 +139,7 @@ void THaupt::MediaPlayer1Notify()
     if (m_closePermitted)
         return;
     m_closePermitted = true;
-    m_leinwand->Stop();
+    m_abspann->Stop();
     m_app.GetBackend().Minimize();
     Close();
 }

@@ -25,7 +25,7 @@ void THaupt::FormTerminate()
         HaltTicks();
         StopTest();
     }
-    m_leinwand->Stop();
+    m_abspann->Stop();
     m_closePermitted = true;
     Close();
 }

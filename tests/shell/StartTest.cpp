@@ -52,7 +52,7 @@ TEST_F(StartTest, LayoutOnTenTwentyFourBySevenSixtyEight)
     EXPECT_EQ(haupt->TestListBox().Top(), haupt->MenueMitte().Top() + 9);
     EXPECT_EQ(haupt->GoButton().Top(), haupt->MenueUnten().Top() + 59);
     EXPECT_EQ(haupt->ExitButton().Left(), haupt->MenueUnten().Left() + 306);
-    EXPECT_EQ(haupt->Leinwand().Bounds(), (gdi::Rect{272, 294, 752, 474}));
+    EXPECT_EQ(haupt->Abspann().Leinwand().Bounds(), (gdi::Rect{272, 294, 752, 474}));
 }
 
 class SmallScreenTest : public ShellTest {
@@ -186,9 +186,9 @@ TEST_F(StartTest, ExitQuestionNoThenYesPlaysTheCreditsAndSavesThePreferences)
     ClickOn(haupt->ExitButton());
     Type("J");
     ASSERT_TRUE(haupt->Abspann().Visible());
-    EXPECT_TRUE(haupt->Leinwand().Playing());
+    EXPECT_TRUE(haupt->Abspann().Leinwand().Playing());
     Advance(3000);
-    EXPECT_GT(haupt->Leinwand().FramesShown(), 50);
+    EXPECT_GT(haupt->Abspann().Leinwand().FramesShown(), 50);
     EXPECT_FALSE(haupt->Destroyed());
     Advance(10000);
     EXPECT_TRUE(haupt->Destroyed()) << "the video's end closes the program";
