@@ -6,6 +6,7 @@
 #include "host/shell/Auswertung.h"
 #include "host/shell/DialogParts.h"
 #include "host/shell/Meldung.h"
+#include "host/shell/TestArea.h"
 #include "platform/gdi/Canvas.h"
 #include "ui/Resources.h"
 
@@ -501,29 +502,10 @@ void THaupt::FormResize()
 
     // The test area grows in 4:3 steps until it first exceeds the room.
     {
-        const int32_t w = m_callBack->Width();
-        const int32_t h = m_callBack->Height();
-        const int32_t PW = m_testPanel->Width();
-        const int32_t PH = m_testPanel->Height();
-        int32_t w2 = 0;
-        int32_t h2 = 0;
-        if (double(h) < double(w) * 3.0 / 4.0) {
-            h2 = static_cast<int32_t>(std::nearbyint(double(h) / 3.0)) * 3;
-            w2 = h2 / 3 * 4;
-            while (!(h2 > PH - 78 || w2 > PW - 44)) {
-                h2 += 3;
-                w2 = h2 / 3 * 4;
-            }
-        } else {
-            w2 = static_cast<int32_t>(std::nearbyint(double(w) / 4.0)) * 4;
-            h2 = w2 / 4 * 3;
-            while (!(h2 > PH - 78 || w2 > PW - 44)) {
-                w2 += 4;
-                h2 = w2 / 4 * 3;
-            }
-        }
-        m_callBack->SetBounds((PW - w2) / 2, 50, w2, h2);
-        std::atomic_ref<double>(m_host.Status().Scale).store(double(w2) / 800.0);
+        const AreaSize area = FitTestArea({m_callBack->Width(), m_callBack->Height()}, m_testPanel->Width(),
+                                          m_testPanel->Height());
+        m_callBack->SetBounds((m_testPanel->Width() - area.width) / 2, 50, area.width, area.height);
+        std::atomic_ref<double>(m_host.Status().Scale).store(double(area.width) / 800.0);
     }
 
     const int32_t mitteHeight = std::min(m_menuePanel->Height() - 455, 300);
