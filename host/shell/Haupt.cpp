@@ -141,11 +141,10 @@ void THaupt::CreateStep(int step)
         m_arrowCursor = backend.LoadStandardCursor(app::StandardCursor::Arrow);
         m_noCursor = backend.LoadStandardCursor(app::StandardCursor::None);
         for (app::Control* c : std::initializer_list<app::Control*>{
-                 m_testList, m_programmList, m_regler1, m_regler2, m_goButton, m_frageButton, m_settingsButton,
-                 m_detailButton, m_loadButton, m_exitButton, m_zurueck, m_pause,
-                 m_lautstaerke, m_disk, m_frage, m_time, m_timeTwo})
+                 m_zurueck, m_pause, m_lautstaerke, m_disk, m_frage, m_time, m_timeTwo})
             c->SetCursor(m_handCursor);
         m_auswertung->UseHandCursor(m_handCursor);
+        m_menue->SetHandCursor(m_handCursor);
         m_jaNein->SetHandCursor(m_handCursor);
         m_zeit->SetHandCursor(m_handCursor);
         m_ende->SetHandCursor(m_handCursor);
@@ -188,7 +187,7 @@ void THaupt::CreateStep(int step)
         break;
     case 7: {
         m_leiste->Hide();
-        m_menuePanel->SetBounds(0, 0, m_app.ScreenWidth(), m_app.ScreenHeight());
+        m_menue->SetBounds(0, 0, m_app.ScreenWidth(), m_app.ScreenHeight());
         m_testPanel->SetBounds(0, 0, m_app.ScreenWidth(), m_app.ScreenHeight());
         RefreshTestList();
         FormResize();
@@ -221,7 +220,7 @@ void THaupt::FormShow()
         m_splash->SetParent(nullptr);
         m_splash = nullptr;
     }
-    m_menuePanel->Show();
+    m_menue->Show();
     m_app.MainForm().Invalidate();
 }
 
@@ -246,78 +245,33 @@ void THaupt::BuildControls()
 
 void THaupt::BuildMenu()
 {
-    app::Form& form = m_app.MainForm();
-    m_menuePanel = &form.Create<app::Panel>();
-    m_menuePanel->SetColor(kMenuColour);
-    m_menuePanel->Hide(); // until the start-up is done
-    const char* frameNames[9] = {"Image1", "Image2", "Image3", "Image4", "Image5",
-                                 "Image6", "Image7", "Image8", "Image10"};
-    for (int i = 0; i < 9; ++i)
-        m_frame[i] = &MakeImage(*m_menuePanel, frameNames[i], true);
-    m_menueOben = &MakeImage(*m_menuePanel, "MenueOben");
-    m_menueMitte = &MakeImage(*m_menuePanel, "MenueMitte", true);
-    m_menueUnten = &MakeImage(*m_menuePanel, "MenueUnten");
-
-    auto makeList = [&](int32_t width, gdi::ColorRef colour, app::Alignment alignment, int32_t abstand) {
-        auto& list = m_menuePanel->Create<ui::TMyCustomListBox>();
-        list.SetBounds(0, 0, width, 100);
-        list.SetFont(Arial(16, colour));
-        list.SetColor(gdi::Rgb(0, 0, 0));
-        list.SetSelColor(gdi::Rgb(73, 73, 73));
-        list.SetAlignement(alignment);
-        list.SetAbstand(abstand);
-        return &list;
-    };
-    m_testList = makeList(239, kWhite, app::Alignment::Left, 11);
-    m_dauerList = makeList(53, kWhite, app::Alignment::Right, 2);
-    m_punkteList = makeList(42, gdi::Rgb(71, 158, 75), app::Alignment::Right, 1);
-    m_programmList = makeList(212, kWhite, app::Alignment::Left, 14);
-    ConfigureMenuLists(Lists());
-    m_testList->OnSelect = [this] { TestListBoxSelect(Lists()); };
-    m_testList->OnDeSelect = [this] { TestListBoxDeSelect(Lists()); };
-    m_programmList->OnSelect = [this] { ProgrammListBoxSelect(Lists()); };
-    m_testList->OnDblClick = [this] { Go(); };
-    m_programmList->OnDblClick = [this] { Go(); };
-
-    m_regler1 = &m_menuePanel->Create<TRegler>();
-    m_regler1->SetPicture(ui::LoadResourceBitmap("Regler1"));
-    m_regler1->SetSize(m_regler1->Picture().Width(), m_regler1->Picture().Height());
-    m_regler1->track = [this] { return ThumbTrack{m_menueMitte->Top(), m_menueMitte->Height(), m_regler1->Height()}; };
-    // The three test columns scroll together.
-    m_regler1->lists = {m_testList, m_dauerList, m_punkteList};
-    m_regler1->TakeWheel(*m_testList);
-    // The duration and points columns take no mouse input, so the wheel
-    // over them reaches the menu panel.
-    m_menuePanel->OnMouseWheel = [this](int32_t delta, int32_t x, int32_t y) {
-        for (const ui::TMyCustomListBox* column : {m_dauerList, m_punkteList}) {
-            const gdi::Rect& r = column->Bounds();
-            if (x >= r.left && x < r.right && y >= r.top && y < r.bottom)
-                m_regler1->ScrollLines(-delta * TRegler::kWheelLines);
+    m_menue = &m_app.MainForm().Create<TMenu>();
+    m_menue->Hide(); // until the start-up is done
+    m_menue->OnAction = [this](MenuAction action) {
+        switch (action) {
+        case MenuAction::Go:
+            Go();
+            break;
+        case MenuAction::Help:
+            FrageButtonClick();
+            break;
+        case MenuAction::Settings:
+            DoSettings();
+            break;
+        case MenuAction::Evaluation:
+            DetailButtonClick();
+            break;
+        case MenuAction::Load:
+            LoadButtonClick();
+            break;
+        case MenuAction::Exit:
+            ExitButtonClick();
+            break;
+        case MenuAction::Pressed:
+            HideSettingsVolume();
+            break;
         }
     };
-    m_regler2 = &m_menuePanel->Create<TRegler>();
-    m_regler2->SetPicture(ui::LoadResourceBitmap("Regler2"));
-    m_regler2->SetSize(m_regler2->Picture().Width(), m_regler2->Picture().Height());
-    m_regler2->track = [this] { return ThumbTrack{m_menueMitte->Top(), m_menueMitte->Height(), m_regler2->Height()}; };
-    m_regler2->lists = {m_programmList};
-    m_regler2->TakeWheel(*m_programmList);
-
-    m_goButton = &MakeButton<ui::TThbitbtn>(*m_menuePanel, "GoButton", 0, 0);
-    m_frageButton = &MakeButton<ui::TThbitbtn>(*m_menuePanel, "FrageButton", 0, 0);
-    m_settingsButton = &MakeButton<ui::TThbitbtn>(*m_menuePanel, "SettingsButton", 0, 0);
-    m_detailButton = &MakeButton<ui::TThbitbtn>(*m_menuePanel, "DetailButton", 0, 0);
-    m_loadButton = &MakeButton<ui::TThbitbtn>(*m_menuePanel, "LoadButton", 0, 0);
-    m_exitButton = &MakeButton<ui::TThbitbtn>(*m_menuePanel, "ExitButton", 0, 0);
-    m_goButton->SetHint("Test starten");
-    m_frageButton->SetHint("Hilfe");
-    m_settingsButton->SetHint("Einstellungen");
-    m_detailButton->SetHint("Auswertung");
-    m_loadButton->SetHint("Testprogramm laden");
-    m_exitButton->SetHint("Programm beenden");
-    m_goButton->OnClick = [this] { Go(); };
-    m_exitButton->OnClick = [this] { ExitButtonClick(); };
-    m_detailButton->OnClick = [this] { DetailButtonClick(); };
-    m_loadButton->OnClick = [this] { LoadButtonClick(); };
 }
 
 void THaupt::BuildTestScreen()
@@ -449,8 +403,8 @@ void THaupt::BuildDialogs()
     m_auswertung = &form.Create<TAuswertung>();
     m_auswertung->Hide();
     m_auswertung->OnClosed = [this] {
-        m_menuePanel->SetEnabled(true);
-        m_menuePanel->Invalidate();
+        m_menue->SetEnabled(true);
+        m_menue->Invalidate();
     };
 
     // The yes/no window.
@@ -482,23 +436,8 @@ void THaupt::FormResize()
     app::Form& form = m_app.MainForm();
     const int32_t W = form.Width();
     const int32_t H = form.Height();
-    m_menuePanel->SetBounds(0, 0, W, H);
+    m_menue->Layout(W, H);
     m_testPanel->SetBounds(0, 0, W, H);
-
-    // The menu panel's frame follows its edges.
-    {
-        const int32_t mw = W - 227;
-        const int32_t mh = H - 79;
-        const gdi::Rect places[9] = {
-            {0, 0, 23, 52},          {23, 0, 23 + mw, 52},          {W - 204, 0, W, 52},
-            {0, H - 27, 23, H},      {W - 204, H - 27, W, H},       {23, H - 27, 23 + mw, H},
-            {0, 52, 23, 52 + mh},    {W - 204, 52, W, 52 + mh},     {23, 52, 23 + mw, 52 + mh}};
-        for (int i = 0; i < 9; ++i)
-            m_frame[i]->SetBounds(places[i].left, places[i].top, places[i].Width(), places[i].Height());
-    }
-
-    // The menu column.
-    const int32_t columnLeft = (m_menuePanel->Width() - 635) / 2;
 
     // The test area grows in 4:3 steps until it first exceeds the room.
     {
@@ -506,32 +445,6 @@ void THaupt::FormResize()
                                           m_testPanel->Height());
         m_callBack->SetBounds((m_testPanel->Width() - area.width) / 2, 50, area.width, area.height);
         std::atomic_ref<double>(m_host.Status().Scale).store(double(area.width) / 800.0);
-    }
-
-    const int32_t mitteHeight = std::min(m_menuePanel->Height() - 455, 300);
-    const int32_t obenTop = (H - 55 - mitteHeight - 130) / 2;
-    m_menueOben->SetBounds(columnLeft, obenTop, 635, 55);
-    m_menueMitte->SetBounds(columnLeft, obenTop + 55, 635, mitteHeight);
-    m_menueUnten->SetBounds(columnLeft, obenTop + 55 + mitteHeight, 635, 130);
-
-    const int32_t listTop = m_menueMitte->Top() + 9;
-    const int32_t listHeight = mitteHeight - 20;
-    m_testList->SetBounds(columnLeft + 10, listTop, m_testList->Width(), listHeight);
-    m_dauerList->SetBounds(columnLeft + 258, listTop, m_dauerList->Width(), listHeight);
-    m_punkteList->SetBounds(columnLeft + 320, listTop, m_punkteList->Width(), listHeight);
-    m_programmList->SetBounds(columnLeft + 396, listTop, m_programmList->Width(), listHeight);
-
-    m_regler1->SetPosition(columnLeft + 364, m_menueMitte->Top());
-    m_regler2->SetPosition(columnLeft + 610, m_menueMitte->Top());
-    m_regler1->drag.Reset();
-    m_regler2->drag.Reset();
-    LayoutThumbs();
-
-    const int32_t buttonTop = m_menueUnten->Top() + 59;
-    int32_t offset = 26;
-    for (ui::TThbitbtn* b : {m_goButton, m_frageButton, m_settingsButton, m_detailButton, m_loadButton, m_exitButton}) {
-        b->SetPosition(columnLeft + offset, buttonTop);
-        offset += 56;
     }
 
     // The test area turns black and the module rescales.

@@ -21,6 +21,7 @@
 #include "host/shell/Ende.h"
 #include "host/shell/Hilfe.h"
 #include "host/shell/JaNein.h"
+#include "host/shell/Menu.h"
 #include "host/shell/Preferences.h"
 #include "host/shell/Regler.h"
 #include "host/shell/ResultWatch.h"
@@ -83,20 +84,12 @@ public:
 
     // ---- what tests look at
     audio::TPlayAudio* PlayAudio1() { return m_playAudio1.get(); }
-    app::Panel& MenuePanel() { return *m_menuePanel; }
+    TMenu& MenuePanel() { return *m_menue; }
     app::Panel& TestPanel() { return *m_testPanel; }
     ui::TCallBackPanel& CallBackPanel1() { return *m_callBack; }
-    ui::TMyCustomListBox& TestListBox() { return *m_testList; }
-    ui::TMyCustomListBox& DauerListBox() { return *m_dauerList; }
-    ui::TMyCustomListBox& PunkteListBox() { return *m_punkteList; }
-    ui::TMyCustomListBox& ProgrammListBox() { return *m_programmList; }
-    ui::TThbitbtn& GoButton() { return *m_goButton; }
-    ui::TThbitbtn& ExitButton() { return *m_exitButton; }
     ui::TThbitbtn& Pause() { return *m_pause; }
     ui::TThbitbtn& Zurueck() { return *m_zurueck; }
     ui::TThbitbtn& Disk() { return *m_disk; }
-    ui::TThbitbtn& LoadButton() { return *m_loadButton; }
-    ui::TThbitbtn& DetailButton() { return *m_detailButton; }
     TZeiteinstellung& Zeiteinstellung() { return *m_zeit; }
     TEnde& Ende() { return *m_ende; }
     TJaNein& JaNein() { return *m_jaNein; }
@@ -115,16 +108,9 @@ public:
     TVolumeBar& VolumePanel() { return *m_volumePanel; }
     ui::TThbitbtn& Lautstaerke() { return *m_lautstaerke; }
     ui::TThbitbtn& Frage() { return *m_frage; }
-    ui::TThbitbtn& FrageButton() { return *m_frageButton; }
-    ui::TThbitbtn& SettingsButton() { return *m_settingsButton; }
     TSettings& Settings() { return *m_settings; }
     THilfe& Hilfe() { return *m_hilfe; }
     TAbspann& Abspann() { return *m_abspann; }
-    app::Image& MenueOben() { return *m_menueOben; }
-    app::Image& MenueMitte() { return *m_menueMitte; }
-    app::Image& MenueUnten() { return *m_menueUnten; }
-    TRegler& Regler1() { return *m_regler1; }
-    TRegler& Regler2() { return *m_regler2; }
     TSplashScreen* Splash() { return m_splash; }
     const TestCatalogue& Catalogue() const { return m_tests; }
     const RunPlan& Run() const { return m_run; }
@@ -338,23 +324,7 @@ private:
 
     // the controls (owned by the form's tree)
     TSplashScreen* m_splash = nullptr;
-    app::Panel* m_menuePanel = nullptr;
-    app::Image* m_frame[9] = {};
-    app::Image* m_menueOben = nullptr;
-    app::Image* m_menueMitte = nullptr;
-    app::Image* m_menueUnten = nullptr;
-    ui::TMyCustomListBox* m_testList = nullptr;
-    ui::TMyCustomListBox* m_dauerList = nullptr;
-    ui::TMyCustomListBox* m_punkteList = nullptr;
-    ui::TMyCustomListBox* m_programmList = nullptr;
-    TRegler* m_regler1 = nullptr;
-    TRegler* m_regler2 = nullptr;
-    ui::TThbitbtn* m_goButton = nullptr;
-    ui::TThbitbtn* m_frageButton = nullptr;
-    ui::TThbitbtn* m_settingsButton = nullptr;
-    ui::TThbitbtn* m_detailButton = nullptr;
-    ui::TThbitbtn* m_loadButton = nullptr;
-    ui::TThbitbtn* m_exitButton = nullptr;
+    TMenu* m_menue = nullptr;
 
     app::Panel* m_testPanel = nullptr;
     ui::TCallBackPanel* m_callBack = nullptr;

@@ -30,7 +30,7 @@ void THaupt::EndeOkClick()
     m_ende->Clear();
     FreeRun();
     RefreshTestList();
-    m_menuePanel->SetEnabled(true);
+    m_menue->SetEnabled(true);
 }
 
 // ------------------------------------------------------- yes/no questions
@@ -45,17 +45,17 @@ void THaupt::Ask(const std::string& text, std::function<void(bool yes)> answer)
 
 void THaupt::ExitButtonClick()
 {
-    m_exitButton->SetEnabled(false);
-    m_menuePanel->SetEnabled(false);
+    m_menue->ExitButton().SetEnabled(false);
+    m_menue->SetEnabled(false);
     Ask("Wollen Sie das\rProgramm wirklich\rbeenden?", [this](bool yes) { ExitAnswered(yes); });
 }
 
 void THaupt::ExitAnswered(bool yes)
 {
     if (!yes) {
-        m_menuePanel->Invalidate();
-        m_exitButton->SetEnabled(true);
-        m_menuePanel->SetEnabled(true);
+        m_menue->Invalidate();
+        m_menue->ExitButton().SetEnabled(true);
+        m_menue->SetEnabled(true);
         return;
     }
     m_abspann->Show();

@@ -89,7 +89,7 @@ bool THaupt::AbandonTest()
 {
     // With no module bound the test was over already (the fault came with
     // its MSG_STOP): the run, its gap and its end screen go on as planned.
-    if (BoundDispatchMessage() == nullptr || !m_testPanel->Visible() || m_menuePanel->Visible())
+    if (BoundDispatchMessage() == nullptr || !m_testPanel->Visible() || m_menue->Visible())
         return false;
     app::EventLoop& loop = m_app.Loop();
     for (app::EventLoop::TimerId* id : {&m_timer2, &m_timer3, &m_gapTimer}) {
@@ -107,8 +107,8 @@ bool THaupt::AbandonTest()
     RefreshTestList();
     m_leiste->Hide();
     m_testPanel->Hide();
-    m_menuePanel->Show();
-    m_menuePanel->SetEnabled(true);
+    m_menue->Show();
+    m_menue->SetEnabled(true);
     ShowBusy(false);
     return true;
 }

@@ -38,7 +38,7 @@ int32_t CountdownOf(const TRunEntry& entry) { return std::max(entry.Countdown, 0
 
 // ------------------------------------------------------------------ menu
 
-MenuLists THaupt::Lists() { return MenuLists{*m_testList, *m_dauerList, *m_punkteList, *m_programmList}; }
+MenuLists THaupt::Lists() { return m_menue->Lists(); }
 
 void THaupt::RefreshTestList()
 {
@@ -49,16 +49,12 @@ void THaupt::RefreshTestList()
 
 void THaupt::LayoutThumbs()
 {
-    m_regler1->SetVisible(m_testList->Max() > 0);
-    m_regler2->SetVisible(m_programmList->Max() > 0);
+    m_menue->LayoutThumbs();
 }
 
 void THaupt::EnableMenuControls(bool enabled)
 {
-    for (app::Control* c : std::initializer_list<app::Control*>{m_testList, m_programmList, m_regler1, m_regler2,
-                                                                 m_goButton, m_frageButton, m_settingsButton,
-                                                                 m_detailButton, m_exitButton})
-        c->SetEnabled(enabled);
+    m_menue->EnableControls(enabled);
     UpdateSuspendButtons();
 }
 
@@ -95,11 +91,11 @@ void THaupt::OkButtonClick()
     StopTicks();
     EnableMenuControls(true);
     m_zeit->Hide();
-    m_menuePanel->Hide();
+    m_menue->Hide();
     const int32_t total = m_zeit->ConfirmedTotal();
     if (!ConfirmRun(m_run, total, MakeSeededDraw(m_runSeed))) {
         // An empty run starts nothing.
-        m_menuePanel->Show();
+        m_menue->Show();
         return;
     }
     m_resultWatch.Reset(m_run.Size());
@@ -114,7 +110,7 @@ void THaupt::AbbruchButtonClick()
     EnableMenuControls(true);
     CancelRun(m_run);
     m_zeit->Hide();
-    m_menuePanel->Invalidate();
+    m_menue->Invalidate();
 }
 
 // --------------------------------------------------------------- the runner
@@ -138,7 +134,7 @@ void THaupt::HaltTicks()
 
 bool THaupt::TestRunning() const
 {
-    return m_testPanel->Visible() && m_testPanel->Enabled() && !m_menuePanel->Visible() && !m_testEnding.load();
+    return m_testPanel->Visible() && m_testPanel->Enabled() && !m_menue->Visible() && !m_testEnding.load();
 }
 
 void THaupt::BeginTest(const std::string& modulePath)
@@ -364,10 +360,10 @@ void THaupt::Timer3Timer()
     }
     if (m_lastTest) {
         StopTest();
-        m_menuePanel->Show();
+        m_menue->Show();
         m_leiste->Hide();
         m_testPanel->Hide();
-        m_menuePanel->SetEnabled(false);
+        m_menue->SetEnabled(false);
         FillEndLists();
         if (!m_ende->Empty()) {
             CentreWindow(*m_ende);
@@ -376,7 +372,7 @@ void THaupt::Timer3Timer()
         } else {
             FreeRun();
             RefreshTestList();
-            m_menuePanel->SetEnabled(true);
+            m_menue->SetEnabled(true);
         }
         ShowBusy(false);
         TellResultNotes();
@@ -422,11 +418,7 @@ void THaupt::StopTest()
     m_volumePanel->Hide();
     m_callBack->Invalidate();
     m_lautstaerke->SetPressed(false);
-    for (ui::TMyCustomListBox* list : {m_testList, m_dauerList, m_punkteList, m_programmList}) {
-        for (int32_t i = 0; i < list->Count(); ++i)
-            list->SetItemSelected(i, false);
-        list->Invalidate();
-    }
+    m_menue->ClearSelection();
 }
 
 void THaupt::FreeRun()
@@ -491,7 +483,7 @@ void THaupt::AbortAnswered(bool yes)
         StopTest();
         RefreshTestList();
         m_testPanel->Hide();
-        m_menuePanel->Show();
+        m_menue->Show();
         // An earlier entry of the run may have lost its record.
         TellResultNotes();
     } else if (!m_pause->Pressed() && !m_testEnding.load()) {

@@ -37,26 +37,7 @@ void THaupt::BuildSettingsAndHelp()
         bar->OnSettled = [this] { PlaceVolumeThumb(); };
     }
 
-    m_settingsButton->OnClick = [this] { DoSettings(); };
-    m_frageButton->OnClick = [this] { FrageButtonClick(); };
     m_frage->OnClick = [this] { FrageClick(); };
-
-    // A press on the menu's background or on a list thumb closes the
-    // settings' volume pop-up.
-    const auto hide = [this](app::MouseButton, int32_t, int32_t, app::Modifiers) { HideSettingsVolume(); };
-    m_menuePanel->OnMouseDown = hide;
-    for (app::Control* c : std::initializer_list<app::Control*>{m_menueOben, m_menueMitte, m_menueUnten})
-        c->OnMouseDown = hide;
-    for (app::Image* frame : m_frame)
-        frame->OnMouseDown = hide;
-    for (TRegler* thumb : {m_regler1, m_regler2}) {
-        auto previous = thumb->OnMouseDown;
-        thumb->OnMouseDown = [this, previous](app::MouseButton b, int32_t x, int32_t y, app::Modifiers m) {
-            HideSettingsVolume();
-            if (previous)
-                previous(b, x, y, m);
-        };
-    }
 }
 
 void THaupt::SetDialogCursors()
@@ -101,9 +82,9 @@ void THaupt::HideSettingsVolume()
 // The window's bottom-left corner lies on the centre of the settings button.
 void THaupt::PlaceSettings()
 {
-    const gdi::Rect button = m_settingsButton->ScreenRect();
-    m_settings->SetPosition(button.left + m_settingsButton->Width() / 2,
-                            button.top + m_settingsButton->Height() / 2 - m_settings->Height());
+    const gdi::Rect button = m_menue->SettingsButton().ScreenRect();
+    m_settings->SetPosition(button.left + m_menue->SettingsButton().Width() / 2,
+                            button.top + m_menue->SettingsButton().Height() / 2 - m_settings->Height());
 }
 
 void THaupt::DoSettings()
@@ -127,7 +108,7 @@ void THaupt::OkClick()
     m_joy2->Initialise();
     m_settings->HideVolume();
     m_settings->Hide();
-    m_menuePanel->Invalidate();
+    m_menue->Invalidate();
     m_uhrPanel->SetVisible(m_settings->Uhr().Pressed());
     EnableMenuControls(true);
 }
@@ -137,7 +118,7 @@ void THaupt::UhrClick(bool clockOn) { m_prefs.clockShown = clockOn ? 1 : 0; }
 void THaupt::ResetClick()
 {
     m_settings->Reset().SetEnabled(false);
-    m_menuePanel->SetEnabled(false);
+    m_menue->SetEnabled(false);
     Ask("Wollen Sie wirklich\rIhre bisherigen\rErgebnisse löschen?", [this](bool yes) { ResetAnswered(yes); });
 }
 
@@ -152,7 +133,7 @@ void THaupt::ResetAnswered(bool yes)
         RefreshTestList();
         ShowBusy(false);
     }
-    m_menuePanel->SetEnabled(true);
+    m_menue->SetEnabled(true);
     if (m_settings->Visible())
         m_settings->SetFocus();
 }
@@ -169,10 +150,10 @@ void THaupt::LautstaerkeClick()
 HelpIndex THaupt::HelpIndexLines() const
 {
     HelpIndex index;
-    for (const std::string& title : m_testList->Lines())
+    for (const std::string& title : m_menue->TestListBox().Lines())
         if (const TestCatalogueEntry* test = m_tests.ByTitle(title))
             index.tests.push_back({title, ExtractFilePath(test->modulePath)});
-    for (const std::string& name : m_programmList->Lines())
+    for (const std::string& name : m_menue->ProgrammListBox().Lines())
         if (const ProgramCatalogueEntry* program = m_programs.ByName(name))
             index.programs.push_back({name, ExtractFilePath(program->programPath)});
     return index;
@@ -183,12 +164,12 @@ void THaupt::FrageButtonClick()
     if (m_hilfe->Visible())
         return;
     ShowBusy(true);
-    m_frageButton->SetEnabled(false);
-    m_menuePanel->SetEnabled(false);
+    m_menue->FrageButton().SetEnabled(false);
+    m_menue->SetEnabled(false);
     CentreWindow(*m_hilfe);
     m_hilfe->InitHelp();
     m_hilfe->ShowComposed();
-    m_frageButton->SetEnabled(true);
+    m_menue->FrageButton().SetEnabled(true);
     m_hilfe->SetFocus();
     ShowBusy(false);
 }
@@ -234,7 +215,7 @@ void THaupt::HilfeOkClick()
     if (!m_hilfe->Visible())
         return;
     m_hilfe->Hide();
-    m_menuePanel->Invalidate();
+    m_menue->Invalidate();
     m_hilfe->Clear();
     if (m_frage->Pressed()) {
         m_testPanel->SetEnabled(true);
@@ -246,7 +227,7 @@ void THaupt::HilfeOkClick()
         }
         m_frage->SetPressed(false);
     } else {
-        m_menuePanel->SetEnabled(true);
+        m_menue->SetEnabled(true);
     }
 }
 
@@ -256,10 +237,10 @@ void THaupt::HelpKey()
 {
     if (m_hilfe->Visible())
         return;
-    if (m_testPanel->Enabled() && m_testPanel->Visible() && !m_menuePanel->Visible()) {
+    if (m_testPanel->Enabled() && m_testPanel->Visible() && !m_menue->Visible()) {
         m_frage->SetPressed(true);
         FrageClick();
-    } else if (m_menuePanel->Enabled() && m_menuePanel->Visible() && !m_settings->Visible() &&
+    } else if (m_menue->Enabled() && m_menue->Visible() && !m_settings->Visible() &&
                !m_jaNein->Visible() && !m_zeit->Visible()) {
         FrageButtonClick();
     }

@@ -25,7 +25,7 @@ std::string THaupt::SuspendFilePath() const { return m_options.programDir + kSus
 
 bool THaupt::CanSave() const
 {
-    return BoundDispatchMessage() != nullptr && m_testPanel->Visible() && !m_menuePanel->Visible() &&
+    return BoundDispatchMessage() != nullptr && m_testPanel->Visible() && !m_menue->Visible() &&
            m_timer2 == 0 && m_gapTimer == 0 && !m_testEnding.load() && m_run.Current() != nullptr;
 }
 
@@ -34,7 +34,7 @@ void THaupt::UpdateSuspendButtons()
     m_disk->SetEnabled(CanSave());
     // The menu's other controls say whether the menu takes input; loading
     // is offered only then, and only when there is a saved run.
-    m_loadButton->SetEnabled(m_goButton->Enabled() && SuspendFileExists(SuspendFilePath()));
+    m_menue->LoadButton().SetEnabled(m_menue->GoButton().Enabled() && SuspendFileExists(SuspendFilePath()));
 }
 
 void THaupt::ShowTestName(const std::string& text)
@@ -142,7 +142,7 @@ void THaupt::RefuseLoad(const std::string& reason, int errorNumber)
 
 void THaupt::LoadButtonClick()
 {
-    if (!m_menuePanel->Visible() || !m_loadButton->EnabledInTree() || m_testPanel->Visible())
+    if (!m_menue->Visible() || !m_menue->LoadButton().EnabledInTree() || m_testPanel->Visible())
         return;
     // Everything about the file is checked before anything changes: a file
     // that fails stays where it is and the menu stays as it was.
@@ -231,7 +231,7 @@ void THaupt::LoadButtonClick()
     m_holdStart = false;
     SetWatch();
     m_tickWatch = m_lastWatch;
-    m_menuePanel->Hide();
+    m_menue->Hide();
     m_testPanel->Show();
     m_testPanel->SetEnabled(true);
     m_host.SendModuleMessage(MSG_PAINT);

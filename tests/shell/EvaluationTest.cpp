@@ -37,13 +37,13 @@ protected:
     std::vector<std::string> Lines() { return Dialog().AuswertungsListBox().Lines(); }
     int32_t LineOf(const std::string& title)
     {
-        const auto& lines = haupt->TestListBox().Lines();
+        const auto& lines = haupt->MenuePanel().TestListBox().Lines();
         return static_cast<int32_t>(std::find(lines.begin(), lines.end(), title) - lines.begin());
     }
     void Open()
     {
         // The evaluation button is the fourth of the row, 56 pixels apart.
-        const gdi::Rect go = haupt->GoButton().ScreenRect();
+        const gdi::Rect go = haupt->MenuePanel().GoButton().ScreenRect();
         backend.PushClick((go.left + go.right) / 2 + 3 * 56, (go.top + go.bottom) / 2);
         Pump();
         ASSERT_TRUE(Dialog().Visible());
@@ -104,7 +104,7 @@ TEST_F(EvaluationTest, OnePassedIsTheSingularAndPracticeRoundsToTheMinute)
     // B: practised, never passed.
     WriteResults("B", Runs({{kDay1 + 1.5, 60'000, 82.99}}));
     StartProgram();
-    ClickLine(haupt->TestListBox(), LineOf("Title A"));
+    ClickLine(haupt->MenuePanel().TestListBox(), LineOf("Title A"));
     Open();
     const std::vector<std::string> lines = Lines();
     ASSERT_GE(lines.size(), 10u);
@@ -143,20 +143,20 @@ TEST_F(EvaluationTest, DetailsWantExactlyOneTestThatKeepsResultsAndLoads)
     StartProgram();
 
     // Two tests selected.
-    ClickLine(haupt->TestListBox(), LineOf("Title A"));
-    ClickLine(haupt->TestListBox(), LineOf("Title B"), true);
+    ClickLine(haupt->MenuePanel().TestListBox(), LineOf("Title A"));
+    ClickLine(haupt->MenuePanel().TestListBox(), LineOf("Title B"), true);
     Open();
     EXPECT_FALSE(Dialog().TestDetails().Enabled());
     Escape();
 
     // A module that says it keeps no results.
-    ClickLine(haupt->TestListBox(), LineOf("Title N"));
+    ClickLine(haupt->MenuePanel().TestListBox(), LineOf("Title N"));
     Open();
     EXPECT_FALSE(Dialog().TestDetails().Enabled());
     Escape();
 
     // A module that no longer loads: the dialog opens all the same.
-    ClickLine(haupt->TestListBox(), LineOf("Title A"));
+    ClickLine(haupt->MenuePanel().TestListBox(), LineOf("Title A"));
     ResultBytes::WriteFileBytes((folder.root / "TESTS" / "A.TST").string(), "not a library");
     Open();
     EXPECT_FALSE(Dialog().TestDetails().Enabled());
@@ -174,7 +174,7 @@ TEST_F(EvaluationTest, ATestWithoutASlotShowsItsTextButNoOtherTestsCurve)
     WriteResults("M", ResultBytes(0));
     WriteResults("Z", Runs({{kDay1, 60'000, 30}, {kDay1 + 1, 60'000, 90}}));
     StartProgram();
-    ClickLine(haupt->TestListBox(), LineOf("Title M"));
+    ClickLine(haupt->MenuePanel().TestListBox(), LineOf("Title M"));
     Open();
     ASSERT_TRUE(Dialog().TestDetails().Enabled());
     EXPECT_EQ(Dialog().TestDetails().tag, -1);
@@ -191,7 +191,7 @@ TEST_F(EvaluationTest, ATornLastRecordIsLeftOut)
     bytes.Raw(std::string(20, '\x7F'));
     WriteResults("A", bytes);
     StartProgram();
-    ClickLine(haupt->TestListBox(), LineOf("Title A"));
+    ClickLine(haupt->MenuePanel().TestListBox(), LineOf("Title A"));
     Open();
     ClickOn(Dialog().TestDetails());
     const std::vector<std::string> lines = Lines();
@@ -273,15 +273,15 @@ TEST_F(EvaluationTest, EscapeAndTheBackButtonCloseAndTheMenuWorksAgain)
 {
     AddTest("A");
     StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
+    ClickLine(haupt->MenuePanel().TestListBox(), 0);
     Open();
     // Clicks outside the dialog reach nothing underneath.
-    ClickOn(haupt->GoButton());
+    ClickOn(haupt->MenuePanel().GoButton());
     EXPECT_FALSE(haupt->Zeiteinstellung().Visible());
     Escape();
     EXPECT_FALSE(Dialog().Visible());
     EXPECT_TRUE(haupt->MenuePanel().Enabled());
-    EXPECT_TRUE(haupt->ExitButton().EnabledInTree());
+    EXPECT_TRUE(haupt->MenuePanel().ExitButton().EnabledInTree());
 
     // A second opening, closed by the button.
     Open();

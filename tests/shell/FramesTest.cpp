@@ -63,12 +63,12 @@ protected:
         StartProgram();
         backend.PushMouseMove(1, 1);
         Frame("menu");
-        ClickLine(haupt->TestListBox(), 0);
-        ClickLine(haupt->TestListBox(), 1, true);
+        ClickLine(haupt->MenuePanel().TestListBox(), 0);
+        ClickLine(haupt->MenuePanel().TestListBox(), 1, true);
         backend.PushMouseMove(1, 1);
         Frame("menu-selected");
 
-        ClickOn(haupt->SettingsButton());
+        ClickOn(haupt->MenuePanel().SettingsButton());
         ASSERT_TRUE(haupt->Settings().Visible());
         Frame("settings");
         ClickOn(haupt->Settings().Reset());
@@ -78,19 +78,19 @@ protected:
         ClickOn(haupt->Settings().Ok());
         ASSERT_FALSE(haupt->Settings().Visible());
 
-        ClickOn(haupt->FrageButton());
+        ClickOn(haupt->MenuePanel().FrageButton());
         ASSERT_TRUE(haupt->Hilfe().Visible());
         Frame("help");
         Type("\x1b");
         ASSERT_FALSE(haupt->Hilfe().Visible());
 
-        ClickOn(haupt->DetailButton());
+        ClickOn(haupt->MenuePanel().DetailButton());
         ASSERT_TRUE(haupt->Auswertung().Visible());
         Frame("evaluation");
         Type("\x1b");
         ASSERT_FALSE(haupt->Auswertung().Visible());
 
-        ClickOn(haupt->GoButton());
+        ClickOn(haupt->MenuePanel().GoButton());
         ASSERT_TRUE(haupt->Zeiteinstellung().Visible());
         Frame("time-dialog");
         Type("00");
@@ -135,7 +135,7 @@ protected:
         ClickOn(haupt->Ende().EndeOk());
         ASSERT_FALSE(haupt->Ende().Visible());
 
-        ClickOn(haupt->ExitButton());
+        ClickOn(haupt->MenuePanel().ExitButton());
         ASSERT_TRUE(haupt->JaNein().Visible());
         Frame("question-exit");
         Type("j");

@@ -160,7 +160,7 @@ TEST_F(MeldungTest, MessagesWrapQueueAndCloseWithTheirKeysOrOk)
     ClickOn(window.Ok());
     EXPECT_FALSE(window.Visible());
     EXPECT_TRUE(haupt->MenuePanel().Enabled());
-    EXPECT_TRUE(haupt->GoButton().EnabledInTree());
+    EXPECT_TRUE(haupt->MenuePanel().GoButton().EnabledInTree());
     EXPECT_TRUE(backend.MessageBoxes().empty());
 }
 

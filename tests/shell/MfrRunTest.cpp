@@ -86,7 +86,7 @@ TEST_F(MfrRunTest, AMinuteWithScriptedKeysEndsWithTheCandidatesRecord)
 {
     folder.AddMfr(4711);
     StartProgram();
-    ASSERT_EQ(haupt->TestListBox().Lines(), std::vector<std::string>{"Mehrfachreaktion"});
+    ASSERT_EQ(haupt->MenuePanel().TestListBox().Lines(), std::vector<std::string>{"Mehrfachreaktion"});
     StartFirstTests(1, "01");
     EXPECT_EQ(haupt->Testeinblendung().Text(), "Mehrfachreaktion");
     Advance(2000);
@@ -115,7 +115,7 @@ TEST_F(MfrRunTest, AMinuteWithScriptedKeysEndsWithTheCandidatesRecord)
 
     Type("\r");
     EXPECT_TRUE(haupt->MenuePanel().Enabled());
-    EXPECT_EQ(haupt->DauerListBox().Lines().at(0), "00:01");
+    EXPECT_EQ(haupt->MenuePanel().DauerListBox().Lines().at(0), "00:01");
 }
 
 TEST_F(MfrRunTest, SavedAbortedAndResumedTheRunEndsWithTheSameRecord)
@@ -146,7 +146,7 @@ TEST_F(MfrRunTest, SavedAbortedAndResumedTheRunEndsWithTheSameRecord)
     ASSERT_TRUE(haupt->MenuePanel().Visible());
     EXPECT_EQ(LoadResultFile(Results()).contents.records.size(), 1u) << "the aborted run wrote nothing";
 
-    ClickOn(haupt->LoadButton());
+    ClickOn(haupt->MenuePanel().LoadButton());
     ASSERT_TRUE(haupt->TestPanel().Visible());
     EXPECT_TRUE(haupt->Pause().Pressed());
     const MfrState restored = Block();
@@ -213,7 +213,7 @@ TEST_F(MfrRunTest, AProgramWithZekShowsBothBlocksAndTheEvaluationItsDailySeries)
     folder.AddZek();
     folder.AddMfr(5);
     StartProgram();
-    ASSERT_EQ(haupt->TestListBox().Lines(), (std::vector<std::string>{"Mehrfachreaktion", "ZEK-Test"}));
+    ASSERT_EQ(haupt->MenuePanel().TestListBox().Lines(), (std::vector<std::string>{"Mehrfachreaktion", "ZEK-Test"}));
     StartFirstTests(2, "02");
     for (int s = 0; s < 400 && !haupt->Ende().Visible(); ++s)
         Advance(1000);
@@ -258,8 +258,8 @@ TEST_F(MfrRunTest, AProgramWithZekShowsBothBlocksAndTheEvaluationItsDailySeries)
         older.Record(today.timestamp, today.durationMs, today.overall, today.parts);
         older.WriteTo(Results());
     }
-    ClickLine(haupt->TestListBox(), 0);
-    const gdi::Rect go = haupt->GoButton().ScreenRect();
+    ClickLine(haupt->MenuePanel().TestListBox(), 0);
+    const gdi::Rect go = haupt->MenuePanel().GoButton().ScreenRect();
     backend.PushClick((go.left + go.right) / 2 + 3 * 56, (go.top + go.bottom) / 2);
     Pump();
     ASSERT_TRUE(haupt->Auswertung().Visible());

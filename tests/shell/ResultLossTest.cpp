@@ -65,8 +65,8 @@ protected:
     // One ZEK minute from the menu to the end screen (or the menu).
     void PlayZekMinute()
     {
-        ClickLine(haupt->TestListBox(), 0);
-        ClickOn(haupt->GoButton());
+        ClickLine(haupt->MenuePanel().TestListBox(), 0);
+        ClickOn(haupt->MenuePanel().GoButton());
         StartRun("00", "01");
         for (int step = 0; step < 700 && haupt->TestPanel().Visible(); ++step)
             Advance(100);
@@ -146,7 +146,7 @@ TEST_F(ResultLossTest, ADamagedFileIsSetAsideAndTheNewRecordShown)
     damaged[3] = 0x62; // a part count far beyond what 5000 bytes name
     { std::ofstream(Rlt(), std::ios::binary) << damaged; }
     StartProgram();
-    EXPECT_EQ(haupt->DauerListBox().Lines().at(0), "00:00");
+    EXPECT_EQ(haupt->MenuePanel().DauerListBox().Lines().at(0), "00:00");
     PlayZekMinute();
     ASSERT_TRUE(haupt->Ende().Visible());
     const ResultFileContents file = LoadResultFile(Rlt()).contents;
@@ -168,7 +168,7 @@ TEST_F(ResultLossTest, ADamagedFileIsSetAsideAndTheNewRecordShown)
                                                 "\xe2\x80\x9c erhalten; das Ergebnis von \xe2\x80\x9eZEK-Test\xe2\x80\x9c "
                                                 "steht in einer neuen Datei \xe2\x80\x9eZEK.RLT\xe2\x80\x9c."});
     Type("\r");
-    EXPECT_EQ(haupt->DauerListBox().Lines().at(0), "00:01");
+    EXPECT_EQ(haupt->MenuePanel().DauerListBox().Lines().at(0), "00:01");
 }
 
 TEST_F(ResultLossTest, ATestThatSavedShowsItsFiguresBesideOneThatDidNot)

@@ -72,7 +72,7 @@ protected:
 
     int32_t LineOf(const std::string& title)
     {
-        const auto& lines = haupt->TestListBox().Lines();
+        const auto& lines = haupt->MenuePanel().TestListBox().Lines();
         const auto at = std::find(lines.begin(), lines.end(), title);
         return at == lines.end() ? -1 : int32_t(at - lines.begin());
     }
@@ -81,8 +81,8 @@ protected:
     {
         const int32_t line = LineOf(title);
         ASSERT_GE(line, 0) << title;
-        ClickLine(haupt->TestListBox(), line);
-        ClickOn(haupt->GoButton());
+        ClickLine(haupt->MenuePanel().TestListBox(), line);
+        ClickOn(haupt->MenuePanel().GoButton());
         StartRun("00", "01");
         ASSERT_NE(haupt->TestPanel().Visible(), failsAtOnce);
     }
@@ -95,7 +95,7 @@ protected:
     {
         EXPECT_TRUE(haupt->MenuePanel().Visible());
         EXPECT_TRUE(haupt->MenuePanel().Enabled());
-        EXPECT_TRUE(haupt->GoButton().Enabled());
+        EXPECT_TRUE(haupt->MenuePanel().GoButton().Enabled());
         EXPECT_FALSE(haupt->TestPanel().Visible());
         EXPECT_FALSE(haupt->TicksRunning());
         EXPECT_FALSE(haupt->Window1().Visible());
@@ -297,7 +297,7 @@ TEST_F(RogueModuleTest, AbsurdStateBlocksAreNotSavedAndTheTestCanStillBeAborted)
     Type("J");
     ExpectMenuUsable();
     haupt->FormActivate();
-    ClickOn(haupt->LoadButton());
+    ClickOn(haupt->MenuePanel().LoadButton());
     EXPECT_EQ(Boxes(), boxes) << LastBox();
     ASSERT_TRUE(haupt->TestPanel().Visible());
     haupt->Pause().SetPressed(false);
@@ -338,9 +338,9 @@ TEST_F(RogueModuleTest, AResumeIsRefusedWhenTheModuleThrowsOrNamesMemoryItDoesNo
         SCOPED_TRACE(c.mode);
         SetMode(c.mode);
         haupt->FormActivate();
-        ASSERT_TRUE(haupt->LoadButton().Enabled());
+        ASSERT_TRUE(haupt->MenuePanel().LoadButton().Enabled());
         const size_t boxes = Boxes();
-        ClickOn(haupt->LoadButton());
+        ClickOn(haupt->MenuePanel().LoadButton());
         Pass(100);
         ASSERT_EQ(Boxes(), boxes + 1) << "one message, not a second one for the fault";
         EXPECT_EQ(LastBox(), std::string("Der gespeicherte Testlauf kann nicht fortgesetzt werden: ") + c.reason);

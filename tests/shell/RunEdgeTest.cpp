@@ -26,8 +26,8 @@ protected:
     {
         folder.AddTimed("A", "Alpha", 1, 1000, maxMs, 1000, 20000, countdownMs);
         StartProgram();
-        ClickLine(haupt->TestListBox(), 0);
-        ClickOn(haupt->GoButton());
+        ClickLine(haupt->MenuePanel().TestListBox(), 0);
+        ClickOn(haupt->MenuePanel().GoButton());
         StartRun("00", minutes);
     }
     void TypeKey(uint32_t vk, uint8_t ch)
@@ -48,8 +48,8 @@ TEST_F(RunEdgeTest, EscapeTypedDuringZekAsksTheAbortQuestionAndItsCharacterDoesN
 {
     folder.AddZek();
     StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
+    ClickLine(haupt->MenuePanel().TestListBox(), 0);
+    ClickOn(haupt->MenuePanel().GoButton());
     ASSERT_TRUE(haupt->Zeiteinstellung().Visible());
     Type("00");
     backend.PushTypedKey(app::VK_TAB, 9);
@@ -382,8 +382,8 @@ TEST_F(RunEdgeTest, TheEndScreenStartsAtTheTopAndKeepsTheKeyboardAfterALayout)
     TypeKey(VK_RETURN, 13);
     ASSERT_FALSE(haupt->Ende().Visible());
 
-    ClickLine(haupt->TestListBox(), 1);
-    ClickOn(haupt->GoButton());
+    ClickLine(haupt->MenuePanel().TestListBox(), 1);
+    ClickOn(haupt->MenuePanel().GoButton());
     StartRun("00", "01");
     ASSERT_EQ(haupt->Run().Size(), 1u);
     for (int step = 0; step < 10000 && !haupt->Ende().Visible(); ++step)

@@ -24,16 +24,16 @@ TEST_F(RunTest, OneZekMinuteFromTheStartButtonToTheRefreshedMenu)
     StartProgram();
     EXPECT_FALSE(haupt->TicksRunning()) << "no tick runs outside a test";
     EXPECT_EQ(haupt->TickCount(), 0);
-    ASSERT_EQ(haupt->TestListBox().Lines(), std::vector<std::string>{"ZEK-Test"});
-    EXPECT_EQ(haupt->DauerListBox().Lines().at(0), "00:00");
-    EXPECT_EQ(haupt->PunkteListBox().Lines().at(0), "0%");
+    ASSERT_EQ(haupt->MenuePanel().TestListBox().Lines(), std::vector<std::string>{"ZEK-Test"});
+    EXPECT_EQ(haupt->MenuePanel().DauerListBox().Lines().at(0), "00:00");
+    EXPECT_EQ(haupt->MenuePanel().PunkteListBox().Lines().at(0), "0%");
 
-    ClickLine(haupt->TestListBox(), 0);
-    EXPECT_TRUE(haupt->TestListBox().IsItemSelected(0));
-    ClickOn(haupt->GoButton());
+    ClickLine(haupt->MenuePanel().TestListBox(), 0);
+    EXPECT_TRUE(haupt->MenuePanel().TestListBox().IsItemSelected(0));
+    ClickOn(haupt->MenuePanel().GoButton());
     ASSERT_TRUE(haupt->Zeiteinstellung().Visible());
     EXPECT_TRUE(haupt->Zeiteinstellung().Stunden().Focused());
-    EXPECT_FALSE(haupt->GoButton().Enabled());
+    EXPECT_FALSE(haupt->MenuePanel().GoButton().Enabled());
     Type("00");
     Key(VK_TAB);
     EXPECT_TRUE(haupt->Zeiteinstellung().Minuten().Focused());
@@ -101,9 +101,9 @@ TEST_F(RunTest, OneZekMinuteFromTheStartButtonToTheRefreshedMenu)
     Type("\r");
     EXPECT_FALSE(haupt->Ende().Visible());
     EXPECT_TRUE(haupt->MenuePanel().Enabled());
-    EXPECT_EQ(haupt->DauerListBox().Lines().at(0), "00:01");
+    EXPECT_EQ(haupt->MenuePanel().DauerListBox().Lines().at(0), "00:01");
     const long score = static_cast<long>(std::nearbyint(file.records[0].overall));
-    EXPECT_EQ(haupt->PunkteListBox().Lines().at(0), std::to_string(score) + "%");
+    EXPECT_EQ(haupt->MenuePanel().PunkteListBox().Lines().at(0), std::to_string(score) + "%");
     EXPECT_TRUE(haupt->Run().Empty());
 }
 
@@ -221,8 +221,8 @@ TEST_F(RunTest, AbortAnsweredNoGoesOnAndYesReturnsToTheMenu)
     EXPECT_FALSE(haupt->JaNein().Visible());
     EXPECT_TRUE(haupt->MenuePanel().Visible());
     EXPECT_FALSE(haupt->TestPanel().Visible());
-    EXPECT_FALSE(haupt->TestListBox().IsItemSelected(0));
-    EXPECT_EQ(haupt->DauerListBox().Lines().at(0), "00:00");
+    EXPECT_FALSE(haupt->MenuePanel().TestListBox().IsItemSelected(0));
+    EXPECT_EQ(haupt->MenuePanel().DauerListBox().Lines().at(0), "00:00");
     const std::string log = folder.Log("A");
     EXPECT_EQ(Count(log, "stop"), 1);
     EXPECT_EQ(Count(log, "end"), 0);
@@ -305,22 +305,22 @@ TEST_F(RunTest, DraggingTheThumbScrollsTheThreeTestColumnsTogether)
         folder.AddTimed(name, "Test " + std::to_string(10 + i), 1, 1000, 0, 1000, 20000, 0);
     }
     StartProgram();
-    ui::TMyCustomListBox& tests = haupt->TestListBox();
+    ui::TMyCustomListBox& tests = haupt->MenuePanel().TestListBox();
     ASSERT_EQ(tests.Count(), 20);
     ASSERT_GT(tests.Max(), 0);
-    ASSERT_TRUE(haupt->Regler1().Visible());
-    EXPECT_FALSE(haupt->Regler2().Visible()) << "one program fits";
-    const gdi::Rect thumb = haupt->Regler1().ScreenRect();
+    ASSERT_TRUE(haupt->MenuePanel().Regler1().Visible());
+    EXPECT_FALSE(haupt->MenuePanel().Regler2().Visible()) << "one program fits";
+    const gdi::Rect thumb = haupt->MenuePanel().Regler1().ScreenRect();
     const int32_t x = thumb.left + 5;
     backend.PushMouseMove(x, thumb.top + 3);
     backend.PushMouseDown(x, thumb.top + 3);
     backend.PushMouseMove(x, thumb.top + 1000); // far below: stops at the track's end
     backend.PushMouseUp(x, thumb.top + 1000);
     Pump();
-    EXPECT_EQ(haupt->Regler1().Top() + haupt->Regler1().Height(), haupt->MenueUnten().Top());
+    EXPECT_EQ(haupt->MenuePanel().Regler1().Top() + haupt->MenuePanel().Regler1().Height(), haupt->MenuePanel().MenueUnten().Top());
     EXPECT_EQ(tests.Position(), tests.Max());
-    EXPECT_EQ(haupt->DauerListBox().Position(), tests.Max());
-    EXPECT_EQ(haupt->PunkteListBox().Position(), tests.Max());
+    EXPECT_EQ(haupt->MenuePanel().DauerListBox().Position(), tests.Max());
+    EXPECT_EQ(haupt->MenuePanel().PunkteListBox().Position(), tests.Max());
     // Released: moving on does nothing.
     backend.PushMouseMove(x, thumb.top + 3);
     Pump();
@@ -332,26 +332,26 @@ TEST_F(RunTest, TheWheelScrollsTheMenuListsAndTheirThumbsFollow)
     for (int i = 0; i < 30; ++i)
         folder.AddTimed("T" + std::to_string(10 + i), "Test " + std::to_string(10 + i), 1, 1000, 0, 1000, 20000, 0);
     StartProgram();
-    ui::TMyCustomListBox& tests = haupt->TestListBox();
-    TRegler& thumb = haupt->Regler1();
+    ui::TMyCustomListBox& tests = haupt->MenuePanel().TestListBox();
+    TRegler& thumb = haupt->MenuePanel().Regler1();
     const int32_t max = tests.Max();
     ASSERT_GT(max, 6);
     // The thumb stands where a drag would have put the list there: the
     // first top of the track that gives its position.
     auto followed = [&](int32_t position) {
         EXPECT_EQ(tests.Position(), position);
-        EXPECT_EQ(haupt->DauerListBox().Position(), position);
-        EXPECT_EQ(haupt->PunkteListBox().Position(), position);
+        EXPECT_EQ(haupt->MenuePanel().DauerListBox().Position(), position);
+        EXPECT_EQ(haupt->MenuePanel().PunkteListBox().Position(), position);
         EXPECT_EQ(ThumbListPosition(thumb.track(), thumb.Top(), max), position);
         EXPECT_LT(ThumbListPosition(thumb.track(), thumb.Top() - 1, max), std::max(position, 1));
     };
     Wheel(tests, -1);
     followed(3);
-    Wheel(haupt->PunkteListBox(), -1);
+    Wheel(haupt->MenuePanel().PunkteListBox(), -1);
     followed(6);
-    Wheel(haupt->DauerListBox(), -100); // no further than the last lines
+    Wheel(haupt->MenuePanel().DauerListBox(), -100); // no further than the last lines
     followed(max);
-    EXPECT_EQ(thumb.Top() + thumb.Height(), haupt->MenueUnten().Top());
+    EXPECT_EQ(thumb.Top() + thumb.Height(), haupt->MenuePanel().MenueUnten().Top());
     Wheel(thumb, 1);
     followed(max - 3);
     // A drag goes on from there.
@@ -362,10 +362,10 @@ TEST_F(RunTest, TheWheelScrollsTheMenuListsAndTheirThumbsFollow)
     backend.PushMouseUp(r.left + 5, r.top - 1000);
     Pump();
     followed(0);
-    EXPECT_EQ(thumb.Top(), haupt->MenueMitte().Top());
+    EXPECT_EQ(thumb.Top(), haupt->MenuePanel().MenueMitte().Top());
 
     // Behind an open dialog the lists keep still.
-    ClickOn(haupt->FrageButton());
+    ClickOn(haupt->MenuePanel().FrageButton());
     ASSERT_TRUE(haupt->Hilfe().Visible());
     backend.PushWheel(tests.ScreenRect().left + 5, tests.ScreenRect().bottom - 5, -1);
     Pump();
@@ -377,12 +377,12 @@ TEST_F(RunTest, CancelledTimeDialogStartsNothing)
     folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 0);
     folder.AddTimed("B", "Beta", 0, 1000, 0, 1000, 20000, 0);
     StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
+    ClickLine(haupt->MenuePanel().TestListBox(), 0);
+    ClickOn(haupt->MenuePanel().GoButton());
     ASSERT_TRUE(haupt->Zeiteinstellung().Visible());
     Type("\x1b");
     EXPECT_FALSE(haupt->Zeiteinstellung().Visible());
-    EXPECT_TRUE(haupt->GoButton().Enabled());
+    EXPECT_TRUE(haupt->MenuePanel().GoButton().Enabled());
     EXPECT_TRUE(haupt->Run().CurrentEntry().IsNone());
     EXPECT_EQ(haupt->Run().Current(), nullptr);
     Advance(3000);
@@ -390,8 +390,8 @@ TEST_F(RunTest, CancelledTimeDialogStartsNothing)
 
     // Two tests of which only one keeps results... and one of which keeps
     // none selected together with nothing else: the run is empty.
-    ClickLine(haupt->TestListBox(), 1);
-    ClickOn(haupt->GoButton());
+    ClickLine(haupt->MenuePanel().TestListBox(), 1);
+    ClickOn(haupt->MenuePanel().GoButton());
     EXPECT_TRUE(haupt->Zeiteinstellung().Visible()) << "a single test that keeps no results runs alone";
     Type("\x1b");
 }
@@ -401,9 +401,9 @@ TEST_F(RunTest, TheTimeDialogShowsTheRealTotalWhereTheTestsChangeIt)
     folder.AddTimed("A", "Alpha", 1, 70000, 0, 1000, 20000, 0);
     folder.AddTimed("B", "Beta", 1, 70000, 0, 1000, 20000, 0);
     StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
-    ClickLine(haupt->TestListBox(), 1, true);
-    ClickOn(haupt->GoButton());
+    ClickLine(haupt->MenuePanel().TestListBox(), 0);
+    ClickLine(haupt->MenuePanel().TestListBox(), 1, true);
+    ClickOn(haupt->MenuePanel().GoButton());
     ASSERT_TRUE(haupt->Zeiteinstellung().Visible());
     EXPECT_EQ(haupt->Zeiteinstellung().Minuten().Text(), "00");
     EXPECT_EQ(haupt->Zeiteinstellung().DauerHinweis().Text(), "Tatsächliche Dauer: 00:02:20 (Mindestzeiten)");
@@ -420,8 +420,8 @@ TEST_F(RunTest, MinutesOfSeventyFiveBecomeFiftyNineOnLeavingTheField)
 {
     folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 600000, 0);
     StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
+    ClickLine(haupt->MenuePanel().TestListBox(), 0);
+    ClickOn(haupt->MenuePanel().GoButton());
     EXPECT_EQ(haupt->Zeiteinstellung().Stunden().Text(), "00");
     EXPECT_EQ(haupt->Zeiteinstellung().Minuten().Text(), "10");
     Key(VK_TAB);

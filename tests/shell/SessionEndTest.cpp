@@ -49,8 +49,8 @@ TEST_F(SessionEndTest, ARunningZekTestEndsWithoutARecordAndTheNextRunStillWorks)
 {
     folder.AddZek();
     StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
+    ClickLine(haupt->MenuePanel().TestListBox(), 0);
+    ClickOn(haupt->MenuePanel().GoButton());
     StartRun("00", "01");
     Advance(4000 + 30000); // title, countdown, half the minute
     ASSERT_TRUE(haupt->TicksRunning());
@@ -91,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(Stages, SessionEndStageTest, ::testing::Values(0, 1, 2,
 TEST_F(SessionEndTest, InTheCreditsTheProgramEndsAtOnce)
 {
     StartProgram();
-    ClickOn(haupt->ExitButton());
+    ClickOn(haupt->MenuePanel().ExitButton());
     Type("j");
     ASSERT_TRUE(haupt->Abspann().Visible());
     Advance(500);

@@ -87,7 +87,7 @@ protected:
     }
     void OpenSettings()
     {
-        ClickOn(haupt->SettingsButton());
+        ClickOn(haupt->MenuePanel().SettingsButton());
         ASSERT_TRUE(haupt->Settings().Visible());
     }
 };
@@ -102,12 +102,12 @@ TEST_F(SettingsHelpTest, VolumeBarsDragClickAndFollowEachOther)
     OpenSettings();
     // The window's bottom-left corner lies on the centre of the button, and
     // the menu waits.
-    const gdi::Rect button = haupt->SettingsButton().ScreenRect();
+    const gdi::Rect button = haupt->MenuePanel().SettingsButton().ScreenRect();
     const gdi::Rect window = haupt->Settings().ScreenRect();
     EXPECT_EQ(window.left, button.left + 28);
     EXPECT_EQ(window.bottom, button.top + 28);
-    EXPECT_FALSE(haupt->GoButton().Enabled());
-    EXPECT_FALSE(haupt->TestListBox().Enabled());
+    EXPECT_FALSE(haupt->MenuePanel().GoButton().Enabled());
+    EXPECT_FALSE(haupt->MenuePanel().TestListBox().Enabled());
     EXPECT_TRUE(haupt->Settings().Focused());
 
     EXPECT_FALSE(bar.Visible());
@@ -153,16 +153,16 @@ TEST_F(SettingsHelpTest, VolumeBarsDragClickAndFollowEachOther)
     // Space closes the window and opens the menu again.
     Type(" ");
     EXPECT_FALSE(haupt->Settings().Visible());
-    EXPECT_TRUE(haupt->GoButton().Enabled());
-    EXPECT_TRUE(haupt->TestListBox().Enabled());
+    EXPECT_TRUE(haupt->MenuePanel().GoButton().Enabled());
+    EXPECT_TRUE(haupt->MenuePanel().TestListBox().Enabled());
 }
 
 TEST_F(SettingsHelpTest, ToolbarVolumeDuringARun)
 {
     folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 60000, 0);
     StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
+    ClickLine(haupt->MenuePanel().TestListBox(), 0);
+    ClickOn(haupt->MenuePanel().GoButton());
     StartRun("00", "01");
     Advance(2100);
     backend.PushMouseMove(300, 10);
@@ -193,8 +193,8 @@ TEST_F(SettingsHelpTest, ClockOffWithEscapeHidesTheClockAndSurvivesARestart)
     Type("\x1b");
     EXPECT_FALSE(haupt->Settings().Visible());
 
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
+    ClickLine(haupt->MenuePanel().TestListBox(), 0);
+    ClickOn(haupt->MenuePanel().GoButton());
     StartRun("00", "01");
     Advance(2100);
     EXPECT_TRUE(haupt->TestPanel().Visible());
@@ -203,7 +203,7 @@ TEST_F(SettingsHelpTest, ClockOffWithEscapeHidesTheClockAndSurvivesARestart)
     Type("j");
 
     // The exit writes the file.
-    ClickOn(haupt->ExitButton());
+    ClickOn(haupt->MenuePanel().ExitButton());
     Type("j");
     ClickOn(haupt->Abspann(), 5, 5);
     ASSERT_TRUE(haupt->Destroyed());
@@ -237,8 +237,8 @@ TEST_F(SettingsHelpTest, ResetAsksAndDeletesOnlyOnYes)
     // Not a module's: stays whatever the answer.
     WriteResults(folder.root / "TESTS/Fremd.RLT", 60000, 50.0);
     StartProgram();
-    ASSERT_EQ(haupt->DauerListBox().Lines(), (std::vector<std::string>{"01:00", "00:01"}));
-    ASSERT_EQ(haupt->PunkteListBox().Lines(), (std::vector<std::string>{"90%", "50%"}));
+    ASSERT_EQ(haupt->MenuePanel().DauerListBox().Lines(), (std::vector<std::string>{"01:00", "00:01"}));
+    ASSERT_EQ(haupt->MenuePanel().PunkteListBox().Lines(), (std::vector<std::string>{"90%", "50%"}));
 
     OpenSettings();
     ClickOn(haupt->Settings().Reset());
@@ -259,15 +259,15 @@ TEST_F(SettingsHelpTest, ResetAsksAndDeletesOnlyOnYes)
     EXPECT_FALSE(fs::exists(folder.root / "TESTS/a/A.RLT"));
     EXPECT_FALSE(fs::exists(folder.root / "TESTS/b/B.RLT"));
     EXPECT_TRUE(fs::exists(folder.root / "TESTS/Fremd.RLT"));
-    EXPECT_EQ(haupt->DauerListBox().Lines(), (std::vector<std::string>{"00:00", "00:00"}));
-    EXPECT_EQ(haupt->PunkteListBox().Lines(), (std::vector<std::string>{"0%", "0%"}));
+    EXPECT_EQ(haupt->MenuePanel().DauerListBox().Lines(), (std::vector<std::string>{"00:00", "00:00"}));
+    EXPECT_EQ(haupt->MenuePanel().PunkteListBox().Lines(), (std::vector<std::string>{"0%", "0%"}));
     EXPECT_TRUE(haupt->Settings().Visible());
     EXPECT_TRUE(haupt->Settings().Focused());
     EXPECT_TRUE(haupt->Settings().Reset().Enabled());
     // The menu stays closed until the settings are.
-    EXPECT_FALSE(haupt->GoButton().Enabled());
+    EXPECT_FALSE(haupt->MenuePanel().GoButton().Enabled());
     ClickOn(haupt->Settings().Ok());
-    EXPECT_TRUE(haupt->GoButton().Enabled());
+    EXPECT_TRUE(haupt->MenuePanel().GoButton().Enabled());
 }
 
 // ------------------------------------------------------------------ help
@@ -294,7 +294,7 @@ TEST_F(HelpTest, TheIndexListsTheGeneralHelpAndEveryTestWithHelp)
     WriteRowPicture(folder.root / "TESTS/c/help1.bmp", 374, 400); // found in any case
     WriteIndexTop(100);
     StartProgram();
-    ClickOn(haupt->FrageButton());
+    ClickOn(haupt->MenuePanel().FrageButton());
     THilfe& hilfe = haupt->Hilfe();
     ASSERT_TRUE(hilfe.Visible());
     EXPECT_FALSE(haupt->MenuePanel().Enabled());
@@ -364,7 +364,7 @@ TEST_F(HelpTest, LinksScrollSwitchFoldersAndNeedPressAndReleaseOnTheSameLink)
     WriteLinks(folder.root / "TESTS/a/HELP1.INI", "0,0,100,20,HELP2,0\n");
     WriteRowPicture(folder.root / "TESTS/a/HELP2.BMP", 374, 200);
     StartProgram();
-    ClickOn(haupt->FrageButton());
+    ClickOn(haupt->MenuePanel().FrageButton());
     THilfe& hilfe = haupt->Hilfe();
     ASSERT_TRUE(hilfe.Visible());
     ClickLink(hilfe.Links()[0]); // "Allgemeine Bedienung"
@@ -419,7 +419,7 @@ TEST_F(HelpTest, TheThumbScrollsThePage)
     WriteIndexTop(60);
     WriteRowPicture(folder.root / "HELP1.BMP", 374, 592);
     StartProgram();
-    ClickOn(haupt->FrageButton());
+    ClickOn(haupt->MenuePanel().FrageButton());
     THilfe& hilfe = haupt->Hilfe();
     ClickLink(hilfe.Links()[0]);
     ASSERT_EQ(hilfe.Picture().Height(), 592);
@@ -450,7 +450,7 @@ TEST_F(HelpTest, TheWheelAndKeysScrollThePageAndTheThumbFollows)
     WriteRowPicture(folder.root / "HELP1.BMP", 374, 1000); // 691 px to scroll
     WriteLinks(folder.root / "HELP1.INI", "10,70,60,90,HELP1,0\n");
     StartProgram();
-    ClickOn(haupt->FrageButton());
+    ClickOn(haupt->MenuePanel().FrageButton());
     THilfe& hilfe = haupt->Hilfe();
     ClickLink(hilfe.Links()[0]);
     ASSERT_EQ(hilfe.MaxOffset(), 691);
@@ -503,7 +503,7 @@ TEST_F(HelpTest, MissingOrBrokenPicturesShowAnEmptyPage)
     // No HELP.BMP: the index still lists its lines.
     WriteLinks(folder.root / "HELP1.BMP", "this is not a picture");
     StartProgram();
-    ClickOn(haupt->FrageButton());
+    ClickOn(haupt->MenuePanel().FrageButton());
     THilfe& hilfe = haupt->Hilfe();
     ASSERT_TRUE(hilfe.Visible());
     EXPECT_EQ(hilfe.Picture().Height(), 6 * THilfe::IndexLineHeight());
@@ -523,8 +523,8 @@ TEST_F(HelpTest, HelpDuringARunPausesTheTestUnlessPauseWasPressed)
     WriteRowPicture(folder.root / "TESTS/a/HELP1.BMP", 374, 400);
     WriteLinks(folder.root / "TESTS/a/HELP1.INI", "0,0,100,20,\\,0\n");
     StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
+    ClickLine(haupt->MenuePanel().TestListBox(), 0);
+    ClickOn(haupt->MenuePanel().GoButton());
     StartRun("00", "10");
     Advance(2000 + 5000);
     ASSERT_TRUE(haupt->TicksRunning());
@@ -579,8 +579,8 @@ TEST_F(HelpTest, ATestWithoutHelpLetsTheButtonSpringBack)
 {
     AddTimedIn("n", "N", "Nohelp", 600000);
     StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
+    ClickLine(haupt->MenuePanel().TestListBox(), 0);
+    ClickOn(haupt->MenuePanel().GoButton());
     StartRun("00", "10");
     Advance(2100);
     Key(app::VK_F10);

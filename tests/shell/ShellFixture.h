@@ -185,8 +185,8 @@ protected:
     void StartFirstTests(int lines, const std::string& minutes)
     {
         for (int line = 0; line < lines; ++line)
-            ClickLine(haupt->TestListBox(), line, line > 0);
-        ClickOn(haupt->GoButton());
+            ClickLine(haupt->MenuePanel().TestListBox(), line, line > 0);
+        ClickOn(haupt->MenuePanel().GoButton());
         StartRun("00", minutes);
     }
     // Selects the line with this title, starts, enters the time and

@@ -75,8 +75,8 @@ TEST_F(SoundRunTest, AModulePlaysNamedSoundsAtTheUsersVolume)
     EXPECT_TRUE(device->Paused()) << "paused while no test runs";
     EXPECT_EQ(device->Queued(), 4u);
 
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
+    ClickLine(haupt->MenuePanel().TestListBox(), 0);
+    ClickOn(haupt->MenuePanel().GoButton());
     StartRun("00", "01");
     EXPECT_FALSE(device->Paused());
     AdvanceToElapsed(10);
@@ -152,8 +152,8 @@ TEST_F(SoundRunTest, WithoutADeviceTheProgramRunsSilent)
     StartProgram();
     ASSERT_NE(haupt->PlayAudio1(), nullptr);
     EXPECT_FALSE(haupt->PlayAudio1()->LastError().empty());
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
+    ClickLine(haupt->MenuePanel().TestListBox(), 0);
+    ClickOn(haupt->MenuePanel().GoButton());
     StartRun("00", "01");
     for (int step = 0; step < 7000 && haupt->TestPanel().Visible(); ++step)
         Advance(10);

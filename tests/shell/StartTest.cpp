@@ -44,14 +44,14 @@ TEST_F(StartTest, SplashStaysFiveSecondsAndItsBarStopsShortOfTheEnd)
 TEST_F(StartTest, LayoutOnTenTwentyFourBySevenSixtyEight)
 {
     StartProgram();
-    EXPECT_EQ(haupt->MenueMitte().Height(), 300);
-    EXPECT_EQ(haupt->MenueOben().Top(), 141);
-    EXPECT_EQ(haupt->MenueOben().Left(), (1024 - 635) / 2);
+    EXPECT_EQ(haupt->MenuePanel().MenueMitte().Height(), 300);
+    EXPECT_EQ(haupt->MenuePanel().MenueOben().Top(), 141);
+    EXPECT_EQ(haupt->MenuePanel().MenueOben().Left(), (1024 - 635) / 2);
     EXPECT_EQ(haupt->CallBackPanel1().Bounds(), (gdi::Rect{50, 50, 50 + 924, 50 + 693}));
     EXPECT_DOUBLE_EQ(haupt->Host().Status().Scale, 924.0 / 800.0);
-    EXPECT_EQ(haupt->TestListBox().Top(), haupt->MenueMitte().Top() + 9);
-    EXPECT_EQ(haupt->GoButton().Top(), haupt->MenueUnten().Top() + 59);
-    EXPECT_EQ(haupt->ExitButton().Left(), haupt->MenueUnten().Left() + 306);
+    EXPECT_EQ(haupt->MenuePanel().TestListBox().Top(), haupt->MenuePanel().MenueMitte().Top() + 9);
+    EXPECT_EQ(haupt->MenuePanel().GoButton().Top(), haupt->MenuePanel().MenueUnten().Top() + 59);
+    EXPECT_EQ(haupt->MenuePanel().ExitButton().Left(), haupt->MenuePanel().MenueUnten().Left() + 306);
     EXPECT_EQ(haupt->Abspann().Leinwand().Bounds(), (gdi::Rect{272, 294, 752, 474}));
 }
 
@@ -63,8 +63,8 @@ protected:
 TEST_F(SmallScreenTest, LayoutOnEightHundredBySixHundred)
 {
     StartProgram();
-    EXPECT_EQ(haupt->MenueMitte().Height(), 145);
-    EXPECT_EQ(haupt->MenueOben().Top(), 135);
+    EXPECT_EQ(haupt->MenuePanel().MenueMitte().Height(), 145);
+    EXPECT_EQ(haupt->MenuePanel().MenueOben().Top(), 135);
     EXPECT_EQ(haupt->CallBackPanel1().Bounds(), (gdi::Rect{50, 50, 750, 575}));
 }
 
@@ -117,7 +117,7 @@ TEST_F(StartTest, FifosInPlaceOfTheModuleSettingsAndTheCursorsDoNotHoldTheStart)
     StartProgram();
     EXPECT_LT(std::chrono::steady_clock::now() - start, kestrava::testing::FifoInPlace::kRelease);
     EXPECT_FALSE(settings.ReleasedAReader() || hand.ReleasedAReader() || busy.ReleasedAReader());
-    EXPECT_EQ(haupt->TestListBox().Lines(), std::vector<std::string>{"ZEK-Test"});
+    EXPECT_EQ(haupt->MenuePanel().TestListBox().Lines(), std::vector<std::string>{"ZEK-Test"});
 }
 
 TEST_F(StartTest, AResultFileOfGigabytesReadsLikeADamagedOneAndTheMenuOpens)
@@ -132,9 +132,9 @@ TEST_F(StartTest, AResultFileOfGigabytesReadsLikeADamagedOneAndTheMenuOpens)
     }
     fs::resize_file(results, uint64_t{3} << 30);
     StartProgram();
-    EXPECT_EQ(haupt->TestListBox().Lines(), std::vector<std::string>{"ZEK-Test"});
-    EXPECT_EQ(haupt->DauerListBox().Lines().at(0), "00:00");
-    EXPECT_EQ(haupt->PunkteListBox().Lines().at(0), "0%");
+    EXPECT_EQ(haupt->MenuePanel().TestListBox().Lines(), std::vector<std::string>{"ZEK-Test"});
+    EXPECT_EQ(haupt->MenuePanel().DauerListBox().Lines().at(0), "00:00");
+    EXPECT_EQ(haupt->MenuePanel().PunkteListBox().Lines().at(0), "0%");
     EXPECT_EQ(fs::file_size(results), uint64_t{3} << 30) << "a damaged file is left as it is";
 }
 
@@ -174,16 +174,16 @@ TEST_F(StartTest, ExitQuestionNoThenYesPlaysTheCreditsAndSavesThePreferences)
 {
     backend.SetNumLock(false);
     StartProgram();
-    ClickOn(haupt->ExitButton());
+    ClickOn(haupt->MenuePanel().ExitButton());
     ASSERT_TRUE(haupt->JaNein().Visible());
     EXPECT_TRUE(Asks(kExitQuestion));
     EXPECT_FALSE(haupt->MenuePanel().Enabled());
     Type("n");
     EXPECT_FALSE(haupt->JaNein().Visible());
-    EXPECT_TRUE(haupt->ExitButton().Enabled());
+    EXPECT_TRUE(haupt->MenuePanel().ExitButton().Enabled());
     EXPECT_TRUE(haupt->MenuePanel().Enabled());
 
-    ClickOn(haupt->ExitButton());
+    ClickOn(haupt->MenuePanel().ExitButton());
     Type("J");
     ASSERT_TRUE(haupt->Abspann().Visible());
     EXPECT_TRUE(haupt->Abspann().Leinwand().Playing());
@@ -200,7 +200,7 @@ TEST_F(StartTest, ExitQuestionNoThenYesPlaysTheCreditsAndSavesThePreferences)
 TEST_F(StartTest, AClickEndsTheCreditsAtOnce)
 {
     StartProgram();
-    ClickOn(haupt->ExitButton());
+    ClickOn(haupt->MenuePanel().ExitButton());
     Type("j");
     ASSERT_TRUE(haupt->Abspann().Visible());
     Advance(500);
@@ -213,7 +213,7 @@ TEST_F(StartTest, CreditsThatCannotBePlayedEndTheProgramAtOnce)
 {
     fs::remove(folder.root / "FLIEGE.AVI");
     StartProgram();
-    ClickOn(haupt->ExitButton());
+    ClickOn(haupt->MenuePanel().ExitButton());
     Type("\r");
     Pump();
     EXPECT_TRUE(haupt->Destroyed());

@@ -78,7 +78,7 @@ TEST_F(SuspendTest, SavedDuringTheCountdownResumesWithTheRestOfIt)
     Advance(2000 + 1500);
     ASSERT_TRUE(haupt->CountDownPanel().Visible());
     EXPECT_TRUE(haupt->Disk().Enabled());
-    EXPECT_FALSE(haupt->LoadButton().Enabled()) << "nothing saved yet";
+    EXPECT_FALSE(haupt->MenuePanel().LoadButton().Enabled()) << "nothing saved yet";
     ClickDisk();
     // Saving neither stops nor pauses; the bar says so for 2 s.
     EXPECT_TRUE(haupt->TicksRunning());
@@ -90,9 +90,9 @@ TEST_F(SuspendTest, SavedDuringTheCountdownResumesWithTheRestOfIt)
     EXPECT_NE(haupt->TestName().Text().find("Alpha"), std::string::npos);
 
     AbortWithJ();
-    EXPECT_TRUE(haupt->LoadButton().Enabled());
+    EXPECT_TRUE(haupt->MenuePanel().LoadButton().Enabled());
     const std::string file = SavBytes();
-    ClickOn(haupt->LoadButton());
+    ClickOn(haupt->MenuePanel().LoadButton());
     ExpectPausedResume();
     EXPECT_EQ(haupt->TickCount(), -150);
     ASSERT_TRUE(haupt->CountDownPanel().Visible());
@@ -181,7 +181,7 @@ TEST_F(SuspendTest, TheSecondOfThreeEntriesResumesThereAndTheEndScreenShowsAllTh
     AbortWithJ();
     EXPECT_TRUE(haupt->Run().Empty());
 
-    ClickOn(haupt->LoadButton());
+    ClickOn(haupt->MenuePanel().LoadButton());
     ExpectPausedResume();
     ASSERT_EQ(haupt->Run().Size(), 3u);
     EXPECT_EQ(haupt->Run().CurrentEntry().Saved(), 1);
@@ -233,7 +233,7 @@ TEST_F(SuspendTest, ACatalogueInAnotherOrderStillResumesTheRightModule)
     ASSERT_EQ(haupt->Catalogue().Count(), 3);
     fs::remove(folder.root / "TESTS" / "A.log");
 
-    ClickOn(haupt->LoadButton());
+    ClickOn(haupt->MenuePanel().LoadButton());
     ExpectPausedResume();
     for (size_t i = 0; i < 2; ++i)
         EXPECT_EQ(haupt->Catalogue().ByIndex(haupt->Run().Entries()[i].CatalogueIndex)->title, run.titles[i]);
@@ -277,7 +277,7 @@ TEST_F(SuspendTest, ZekStateBlockComesBackByteForByte)
     EXPECT_GT(expected.Samples2D, 0);
     AbortWithJ();
 
-    ClickOn(haupt->LoadButton());
+    ClickOn(haupt->MenuePanel().LoadButton());
     ExpectPausedResume();
     zek::ZekState after = block();
     EXPECT_EQ(std::memcmp(&after, &expected, sizeof expected), 0);
@@ -355,9 +355,9 @@ TEST_F(SuspendTest, DamagedFilesAreRefusedAndLeaveMenuAndFileAlone)
         SCOPED_TRACE(c.what);
         std::ofstream(SavPath(), std::ios::binary | std::ios::trunc) << c.bytes;
         haupt->FormActivate(); // the menu looks for the file when it comes back
-        ASSERT_TRUE(haupt->LoadButton().Enabled());
-        const std::vector<std::string> lines = haupt->TestListBox().Lines();
-        ClickOn(haupt->LoadButton());
+        ASSERT_TRUE(haupt->MenuePanel().LoadButton().Enabled());
+        const std::vector<std::string> lines = haupt->MenuePanel().TestListBox().Lines();
+        ClickOn(haupt->MenuePanel().LoadButton());
         ASSERT_TRUE(haupt->Meldung().Visible());
         EXPECT_FALSE(haupt->MenuePanel().Enabled()) << "the menu waits behind the message";
         const std::string text = CloseMessage();
@@ -368,7 +368,7 @@ TEST_F(SuspendTest, DamagedFilesAreRefusedAndLeaveMenuAndFileAlone)
         EXPECT_FALSE(haupt->TestPanel().Visible());
         EXPECT_FALSE(haupt->Pause().Pressed());
         EXPECT_EQ(BoundDispatchMessage(), nullptr);
-        EXPECT_EQ(haupt->TestListBox().Lines(), lines);
+        EXPECT_EQ(haupt->MenuePanel().TestListBox().Lines(), lines);
         EXPECT_EQ(SavBytes(), c.bytes) << "the file stays";
         Advance(1000);
         EXPECT_FALSE(haupt->TicksRunning());
@@ -380,7 +380,7 @@ TEST_F(SuspendTest, DamagedFilesAreRefusedAndLeaveMenuAndFileAlone)
     // No file at all: the button is not offered, and a click does nothing.
     fs::remove(SavPath());
     haupt->FormActivate();
-    EXPECT_FALSE(haupt->LoadButton().Enabled());
+    EXPECT_FALSE(haupt->MenuePanel().LoadButton().Enabled());
     haupt->LoadButtonClick();
     EXPECT_FALSE(haupt->Meldung().Visible());
     EXPECT_TRUE(backend.MessageBoxes().empty());
@@ -413,7 +413,7 @@ TEST_F(SuspendTest, AGoneTestThatRanDoesNotBlockTheResumeAndOneToComeDoes)
     std::string error;
     ASSERT_TRUE(WriteSuspendedRun(SavPath(), coming, error)) << error;
     haupt->FormActivate();
-    ClickOn(haupt->LoadButton());
+    ClickOn(haupt->MenuePanel().LoadButton());
     ASSERT_TRUE(haupt->Meldung().Visible());
     EXPECT_EQ(CloseMessage(),
               std::string(kRefusal) + "der Test \xe2\x80\x9e" "Alpha\xe2\x80\x9c ist nicht mehr vorhanden.");
@@ -424,7 +424,7 @@ TEST_F(SuspendTest, AGoneTestThatRanDoesNotBlockTheResumeAndOneToComeDoes)
     const std::vector<uint8_t> bytes = EncodeSuspendedRun(run);
     std::ofstream(SavPath(), std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size() - kChecksumTrailerBytes));
-    ClickOn(haupt->LoadButton());
+    ClickOn(haupt->MenuePanel().LoadButton());
     EXPECT_FALSE(haupt->Meldung().Visible());
     ExpectPausedResume();
     EXPECT_EQ(haupt->Run().Entries()[0].CatalogueIndex, kNoCatalogueEntry);

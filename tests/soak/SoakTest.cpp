@@ -108,8 +108,8 @@ protected:
     bool MenuUsable()
     {
         return haupt->MenuePanel().Visible() && haupt->MenuePanel().Enabled() && !haupt->TestPanel().Visible() &&
-               VisibleDialogs().empty() && haupt->GoButton().EnabledInTree() &&
-               haupt->ExitButton().EnabledInTree() && haupt->TestListBox().EnabledInTree() &&
+               VisibleDialogs().empty() && haupt->MenuePanel().GoButton().EnabledInTree() &&
+               haupt->MenuePanel().ExitButton().EnabledInTree() && haupt->MenuePanel().TestListBox().EnabledInTree() &&
                !haupt->TicksRunning() && BoundDispatchMessage() == nullptr;
     }
 
@@ -367,18 +367,18 @@ protected:
     // button, and a time of one to four minutes confirmed.
     void StartARun()
     {
-        if (Chance(0.2) && haupt->ProgrammListBox().Count() > 0) {
-            Act("program line", [&] { ClickLine(haupt->ProgrammListBox(), 0); });
+        if (Chance(0.2) && haupt->MenuePanel().ProgrammListBox().Count() > 0) {
+            Act("program line", [&] { ClickLine(haupt->MenuePanel().ProgrammListBox(), 0); });
         } else {
-            const int n = 1 + Pick(static_cast<int>(std::min<int32_t>(haupt->TestListBox().Count(), 3)));
-            const int first = Pick(haupt->TestListBox().Count() - n + 1);
+            const int n = 1 + Pick(static_cast<int>(std::min<int32_t>(haupt->MenuePanel().TestListBox().Count(), 3)));
+            const int first = Pick(haupt->MenuePanel().TestListBox().Count() - n + 1);
             for (int i = 0; i < n && !HasFatalFailure(); ++i)
                 Act("test line " + std::to_string(first + i),
-                    [&] { ClickLine(haupt->TestListBox(), first + i, i > 0); });
+                    [&] { ClickLine(haupt->MenuePanel().TestListBox(), first + i, i > 0); });
         }
         if (HasFatalFailure())
             return;
-        Act("start button", [&] { Click(haupt->GoButton()); });
+        Act("start button", [&] { Click(haupt->MenuePanel().GoButton()); });
         if (HasFatalFailure() || !haupt->Zeiteinstellung().Visible())
             return;
         const std::string minutes = "0" + std::to_string(1 + Pick(4));
@@ -395,24 +395,24 @@ protected:
         if (r < 28)
             StartARun();
         else if (r < 43) {
-            Act("load button", [&] { Click(haupt->LoadButton()); });
+            Act("load button", [&] { Click(haupt->MenuePanel().LoadButton()); });
             if (haupt->TestPanel().Visible())
                 ++resumes;
         }
         else if (r < 50)
-            ClickListLine(haupt->TestListBox(), "the test list");
+            ClickListLine(haupt->MenuePanel().TestListBox(), "the test list");
         else if (r < 53)
-            ClickListLine(haupt->ProgrammListBox(), "the program list");
+            ClickListLine(haupt->MenuePanel().ProgrammListBox(), "the program list");
         else if (r < 56)
-            Act("start button", [&] { Click(haupt->GoButton()); });
+            Act("start button", [&] { Click(haupt->MenuePanel().GoButton()); });
         else if (r < 61)
-            Act("help button", [&] { Click(haupt->FrageButton()); });
+            Act("help button", [&] { Click(haupt->MenuePanel().FrageButton()); });
         else if (r < 67)
-            Act("settings button", [&] { Click(haupt->SettingsButton()); });
+            Act("settings button", [&] { Click(haupt->MenuePanel().SettingsButton()); });
         else if (r < 73)
-            Act("evaluation button", [&] { Click(haupt->DetailButton()); });
+            Act("evaluation button", [&] { Click(haupt->MenuePanel().DetailButton()); });
         else if (r < 77)
-            Act("exit button", [&] { Click(haupt->ExitButton()); });
+            Act("exit button", [&] { Click(haupt->MenuePanel().ExitButton()); });
         else
             GenericAction();
     }
