@@ -140,9 +140,7 @@ void THaupt::CreateStep(int step)
             m_handCursor = backend.LoadStandardCursor(app::StandardCursor::Hand);
         m_arrowCursor = backend.LoadStandardCursor(app::StandardCursor::Arrow);
         m_noCursor = backend.LoadStandardCursor(app::StandardCursor::None);
-        for (app::Control* c : std::initializer_list<app::Control*>{
-                 m_zurueck, m_pause, m_lautstaerke, m_disk, m_frage, m_time, m_timeTwo})
-            c->SetCursor(m_handCursor);
+        m_test->SetHandCursor(m_handCursor);
         m_auswertung->UseHandCursor(m_handCursor);
         m_menue->SetHandCursor(m_handCursor);
         m_jaNein->SetHandCursor(m_handCursor);
@@ -160,7 +158,7 @@ void THaupt::CreateStep(int step)
         // The stored volume scales the modules' sounds from the first test
         // on, not only after the user has moved a thumb.
         m_host.Sounds().SetMasterVolume(m_prefs.volume);
-        m_pause->SetSchalter(true);
+        m_test->Pause().SetSchalter(true);
         ApplyClockFlag();
         PlaceVolumeThumb();
         m_splash->Progress(0.05);
@@ -186,9 +184,9 @@ void THaupt::CreateStep(int step)
         After(300, 7);
         break;
     case 7: {
-        m_leiste->Hide();
+        m_test->Leiste().Hide();
         m_menue->SetBounds(0, 0, m_app.ScreenWidth(), m_app.ScreenHeight());
-        m_testPanel->SetBounds(0, 0, m_app.ScreenWidth(), m_app.ScreenHeight());
+        m_test->SetBounds(0, 0, m_app.ScreenWidth(), m_app.ScreenHeight());
         RefreshTestList();
         FormResize();
         // The splash stays at least 5 s in all.
@@ -276,105 +274,39 @@ void THaupt::BuildMenu()
 
 void THaupt::BuildTestScreen()
 {
-    app::Form& form = m_app.MainForm();
-    m_testPanel = &form.Create<app::Panel>();
-    m_testPanel->SetColor(gdi::Rgb(0, 0, 0));
-    m_testPanel->Hide();
-    m_testPanel->OnMouseMove = [this](int32_t, int32_t y, app::Modifiers) { TestPanelMouseMove(y); };
-
-    m_callBack = &m_testPanel->Create<ui::TCallBackPanel>(&m_canvas.Lock());
-    m_callBack->SetBounds(0, 50, 672, 504);
-    m_callBack->OnPaint = [this](ui::TCallBackPanel&) {
-        m_canvas.SetDeviceContext(m_callBack->DeviceContext());
+    m_test = &m_app.MainForm().Create<TTestScreen>(&m_canvas.Lock());
+    m_test->Hide();
+    m_test->OnAction = [this](TestBarAction action) {
+        switch (action) {
+        case TestBarAction::Zurueck:
+            ZurueckClick();
+            break;
+        case TestBarAction::Pause:
+            PauseClick();
+            break;
+        case TestBarAction::Lautstaerke:
+            LautstaerkeClick();
+            break;
+        case TestBarAction::Disk:
+            DiskClick();
+            break;
+        case TestBarAction::Frage:
+            FrageClick();
+            break;
+        case TestBarAction::Time:
+            TimeClick();
+            break;
+        }
+    };
+    m_test->OnModuleMouse = [this](uint32_t code, app::MouseButton button, int32_t x, int32_t y) {
+        MouseMessage(code, button, x, y);
+    };
+    m_test->OnAreaMouseMove = [this](int32_t x, int32_t y) { CallBackPanel1MouseMove(x, y); };
+    m_test->OnAreaPaint = [this] {
+        m_canvas.SetDeviceContext(m_test->CallBackPanel1().DeviceContext());
         m_host.SendModuleMessage(MSG_PAINT);
     };
-    m_callBack->OnMouseDown = [this](app::MouseButton button, int32_t x, int32_t y, app::Modifiers) {
-        if (m_volumePanel->Visible()) {
-            m_volumePanel->Hide();
-            m_lautstaerke->SetPressed(false);
-        }
-        MouseMessage(MSG_MOUSEDOWN, button, x, y);
-    };
-    m_callBack->OnMouseUp = [this](app::MouseButton button, int32_t x, int32_t y, app::Modifiers) {
-        MouseMessage(MSG_MOUSEUP, button, x, y);
-    };
-    m_callBack->OnMouseMove = [this](int32_t x, int32_t y, app::Modifiers) { CallBackPanel1MouseMove(x, y); };
-
-    // The test bar: buttons on a flat surface, the title in its frame and
-    // the clock at the right end.
-    m_leiste = &m_testPanel->Create<app::Panel>();
-    m_leiste->SetColor(kMenuColour);
-    m_leiste->SetBounds(0, 0, 800, 50);
-    m_leisteLinks = &MakeImage(*m_leiste, "LeisteLinks");
-    m_leisteMitte = &MakeImage(*m_leiste, "LeisteMitte", true);
-    m_nameLinks = &MakeImage(*m_leiste, "NameLinks");
-    m_nameMitte = &MakeImage(*m_leiste, "NameMitte", true);
-    m_nameRechts = &MakeImage(*m_leiste, "NameRechts");
-    m_leisteRechts = &MakeImage(*m_leiste, "LeisteRechts");
-    m_zurueck = &MakeButton<ui::TThbitbtn>(*m_leiste, "Zurueck", 8, 5);
-    m_pause = &MakeButton<ui::TThbitbtn>(*m_leiste, "Pause", 54, 5);
-    m_lautstaerke = &MakeButton<ui::TThbitbtn>(*m_leiste, "Lautstaerke", 100, 5);
-    m_disk = &MakeButton<ui::TThbitbtn>(*m_leiste, "Disk", 292, 5);
-    m_frage = &MakeButton<ui::TThbitbtn>(*m_leiste, "Frage", 338, 5);
-    m_zurueck->SetHint("Test abbrechen");
-    m_pause->SetHint("Pause");
-    m_lautstaerke->SetHint("Lautstärke ändern");
-    m_disk->SetHint("Testprogramm speichern");
-    m_frage->SetHint("Hilfe zum Test");
-    m_lautstaerke->SetSchalter(true);
-    m_frage->SetSchalter(true);
-    m_zurueck->OnClick = [this] { ZurueckClick(); };
-    m_pause->OnClick = [this] { PauseClick(); };
-    m_lautstaerke->OnClick = [this] { LautstaerkeClick(); };
-    m_disk->OnClick = [this] { DiskClick(); };
-    m_testName = &MakeLabel(*m_leiste, Arial(18, kWhite, true), app::Alignment::Center);
-    m_testName->SetAutoSize(true);
-    m_time = &MakeLabel(*m_leiste, Arial(20, kWhite, true), app::Alignment::Center);
-    m_time->SetText("00:00:00");
-    m_time->OnClick = [this] { TimeClick(); };
-    for (app::Control* c : std::initializer_list<app::Control*>{m_leiste, m_zurueck, m_pause, m_disk, m_frage,
-                                                                 m_time, m_testName})
-        c->OnMouseDown = [this](app::MouseButton button, int32_t x, int32_t y, app::Modifiers) {
-            if (m_volumePanel->Visible() && !m_lautstaerke->Hovered()) {
-                m_volumePanel->Hide();
-                m_lautstaerke->SetPressed(false);
-            }
-            // The module hears a press on the bar too, in the pressed
-            // control's own coordinates.
-            MouseMessage(MSG_MOUSEDOWN, button, x, y);
-        };
-
-    m_volumePanel = &m_testPanel->Create<TVolumeBar>("VolumeBack", "Regler");
-    m_volumePanel->SetPosition(153, 24);
-    m_regler = &m_volumePanel->Thumb();
-    m_volumePanel->Hide();
-
-    m_uhrPanel = &m_testPanel->Create<app::Panel>();
-    m_uhrPanel->SetBounds(0, 0, 115, 50);
-    {
-        auto& face = MakeImage(*m_uhrPanel, "UhrPanel");
-        face.SetPosition(0, 0);
-        face.OnMouseMove = [this](int32_t, int32_t y, app::Modifiers) { TestPanelMouseMove(y); };
-    }
-    m_timeTwo = &MakeLabel(*m_uhrPanel, Arial(20, kWhite, true), app::Alignment::Center);
-    m_timeTwo->SetBounds(10, 8, 97, 34);
-    m_timeTwo->SetText("00:00:00");
-    m_timeTwo->OnClick = [this] { TimeClick(); };
-
-    // The overlays: the countdown and, above it, the announcement window,
-    // so that "Pause" over a countdown that stands still stays readable.
-    m_countDownPanel = &form.Create<ui::TWindow>();
-    m_countDownPanel->Hide();
-    m_countDownPanel->LoadSkin("P");
-    m_countDownPanel->SetSize(145, 145);
-    m_countDownLabel = &MakeLabel(*m_countDownPanel, Arial(95, kWhite, false, "Arial Black"), app::Alignment::Center);
-    m_countDownLabel->SetBounds(0, 0, 145, 145);
-    m_window1 = &form.Create<ui::TWindow>();
-    m_window1->Hide();
-    m_window1->LoadSkin("P");
-    m_window1->SetSize(427, 73);
-    m_testeinblendung = &MakeLabel(*m_window1, Arial(54, kWhite, false, "Arial Black"), app::Alignment::Center);
-    m_testeinblendung->SetBounds(12, 8, 403, 57);
+    m_test->CreateOverlays(m_app.MainForm());
 }
 
 void THaupt::BuildDialogs()
@@ -437,27 +369,17 @@ void THaupt::FormResize()
     const int32_t W = form.Width();
     const int32_t H = form.Height();
     m_menue->Layout(W, H);
-    m_testPanel->SetBounds(0, 0, W, H);
-
-    // The test area grows in 4:3 steps until it first exceeds the room.
-    {
-        const AreaSize area = FitTestArea({m_callBack->Width(), m_callBack->Height()}, m_testPanel->Width(),
-                                          m_testPanel->Height());
-        m_callBack->SetBounds((m_testPanel->Width() - area.width) / 2, 50, area.width, area.height);
-        std::atomic_ref<double>(m_host.Status().Scale).store(double(area.width) / 800.0);
-    }
+    m_test->Layout(W, H);
+    std::atomic_ref<double>(m_host.Status().Scale).store(double(m_test->CallBackPanel1().Width()) / 800.0);
 
     // The test area turns black and the module rescales.
-    if (m_callBack->Visible()) {
-        std::lock_guard<std::mutex> guard(m_callBack->Lock());
-        m_callBack->Surface().Fill(gdi::PixelOf(gdi::Rgb(0, 0, 0)));
+    if (m_test->CallBackPanel1().Visible()) {
+        std::lock_guard<std::mutex> guard(m_test->CallBackPanel1().Lock());
+        m_test->CallBackPanel1().Surface().Fill(gdi::PixelOf(gdi::Rgb(0, 0, 0)));
     }
-    m_callBack->Invalidate();
-    m_canvas.SetDeviceContext(m_callBack->DeviceContext());
+    m_test->CallBackPanel1().Invalidate();
+    m_canvas.SetDeviceContext(m_test->CallBackPanel1().DeviceContext());
     m_host.SendModuleMessage(MSG_RESIZE);
-
-    LayoutLeiste();
-    m_uhrPanel->SetPosition(W - m_uhrPanel->Width(), 0);
 
     // The credits.
     m_abspann->Layout(W, H);
@@ -489,21 +411,21 @@ void THaupt::FormResize()
     } else if (m_hilfe->Visible()) {
         recentre(*m_hilfe);
         m_hilfe->SetFocus();
-    } else if (m_countDownPanel->Visible()) {
+    } else if (m_test->CountDownPanel().Visible()) {
         // The announcement window lies above the countdown: it is composed
         // again after it, never into its snapshot.
-        const bool window1 = m_window1->Visible();
-        m_window1->Hide();
-        m_countDownPanel->Hide();
-        CentreWindow(*m_countDownPanel);
-        m_countDownPanel->ShowComposed();
-        m_window1->SetVisible(window1);
+        const bool window1 = m_test->Window1().Visible();
+        m_test->Window1().Hide();
+        m_test->CountDownPanel().Hide();
+        CentreWindow(m_test->CountDownPanel());
+        m_test->CountDownPanel().ShowComposed();
+        m_test->Window1().SetVisible(window1);
     }
-    if (m_window1->Visible()) {
-        m_window1->Hide();
-        m_window1->SetPosition((W - m_window1->Width()) / 2, m_window1->Top());
-        FitOverlayText(*m_testeinblendung);
-        m_window1->ShowComposed();
+    if (m_test->Window1().Visible()) {
+        m_test->Window1().Hide();
+        m_test->Window1().SetPosition((W - m_test->Window1().Width()) / 2, m_test->Window1().Top());
+        FitOverlayText(m_test->Testeinblendung());
+        m_test->Window1().ShowComposed();
     }
     if (m_ende->Visible()) {
         recentre(*m_ende);
@@ -518,24 +440,6 @@ void THaupt::FormResize()
         m_meldung->ShowComposed();
         m_meldung->SetFocus();
     }
-}
-
-void THaupt::LayoutLeiste()
-{
-    const int32_t W = m_testPanel->Width();
-    m_leiste->SetBounds(0, 0, W, 50);
-    m_leisteLinks->SetPosition(0, 0);
-    m_leisteRechts->SetPosition(W - m_leisteRechts->Width(), 0);
-    m_time->SetBounds(m_leisteRechts->Left() + 10, 8, 97, 34);
-    // The title frame ends where the clock begins; the label sits inside
-    // the frame's stretched middle.
-    m_nameRechts->SetPosition(m_leisteRechts->Left() - m_nameRechts->Width(), 0);
-    const int32_t nameWidth = m_testName->Width();
-    m_testName->SetBounds(m_nameRechts->Left() - nameWidth, 8, nameWidth, 34);
-    m_nameMitte->SetBounds(m_testName->Left(), 0, nameWidth, 50);
-    m_nameLinks->SetPosition(m_nameMitte->Left() - m_nameLinks->Width(), 0);
-    const int32_t mitteLeft = m_leisteLinks->Width();
-    m_leisteMitte->SetBounds(mitteLeft, 0, std::max(0, m_nameLinks->Left() - mitteLeft), 50);
 }
 
 // ------------------------------------------------- activation and shutdown
@@ -565,12 +469,12 @@ void THaupt::FormDeactivate()
         return;
     if (m_timer1.Enabled()) {
         PauseTest();
-        m_pause->SetPressed(true);
+        m_test->Pause().SetPressed(true);
     } else if (m_timer2 != 0 || m_gapTimer != 0) {
         // The title or the gap between two tests is showing: the test must
         // not start while nobody is at the keys.
         m_holdStart = true;
-        m_pause->SetPressed(true);
+        m_test->Pause().SetPressed(true);
     } else if (m_testEnding.load()) {
         // A test has just ended and its gap or the end screen is coming:
         // the gap shows the pause, the next test waits for the candidate.

@@ -27,6 +27,7 @@
 #include "host/shell/ResultWatch.h"
 #include "host/shell/Settings.h"
 #include "host/shell/Splash.h"
+#include "host/shell/TestScreen.h"
 #include "host/shell/VolumeBar.h"
 #include "host/shell/Zeiteinstellung.h"
 #include "platform/app/Application.h"
@@ -85,29 +86,12 @@ public:
     // ---- what tests look at
     audio::TPlayAudio* PlayAudio1() { return m_playAudio1.get(); }
     TMenu& MenuePanel() { return *m_menue; }
-    app::Panel& TestPanel() { return *m_testPanel; }
-    ui::TCallBackPanel& CallBackPanel1() { return *m_callBack; }
-    ui::TThbitbtn& Pause() { return *m_pause; }
-    ui::TThbitbtn& Zurueck() { return *m_zurueck; }
-    ui::TThbitbtn& Disk() { return *m_disk; }
+    TTestScreen& TestPanel() { return *m_test; }
     TZeiteinstellung& Zeiteinstellung() { return *m_zeit; }
     TEnde& Ende() { return *m_ende; }
     TJaNein& JaNein() { return *m_jaNein; }
     TMeldung& Meldung() { return *m_meldung; }
     TAuswertung& Auswertung() { return *m_auswertung; }
-    ui::TWindow& Window1() { return *m_window1; }
-    app::Label& Testeinblendung() { return *m_testeinblendung; }
-    ui::TWindow& CountDownPanel() { return *m_countDownPanel; }
-    app::Label& CountDownLabel() { return *m_countDownLabel; }
-    app::Label& Time() { return *m_time; }
-    app::Label& TimeTwo() { return *m_timeTwo; }
-    app::Label& TestName() { return *m_testName; }
-    app::Panel& Leiste() { return *m_leiste; }
-    app::Panel& UhrPanel() { return *m_uhrPanel; }
-    app::Image& Regler() { return *m_regler; }
-    TVolumeBar& VolumePanel() { return *m_volumePanel; }
-    ui::TThbitbtn& Lautstaerke() { return *m_lautstaerke; }
-    ui::TThbitbtn& Frage() { return *m_frage; }
     TSettings& Settings() { return *m_settings; }
     THilfe& Hilfe() { return *m_hilfe; }
     TAbspann& Abspann() { return *m_abspann; }
@@ -229,7 +213,6 @@ private:
     bool TestRunning() const;
     std::string WatchText(int32_t tickCount) const;
     void SetWatch();
-    void FitOverlayText(app::Label& label);
     void PauseTest();
     void ResumeTest();
 
@@ -246,11 +229,9 @@ private:
     void SetKeyDown(uint32_t key, uint8_t value);
     void SetJoystickField(int32_t TTestStatus::*field, int32_t value);
     void ClearJoystickField(int32_t TTestStatus::*field, int32_t value);
-    void TestPanelMouseMove(int32_t y);
     void MouseMessage(uint32_t code, app::MouseButton button, int32_t x, int32_t y);
     void CallBackPanel1MouseMove(int32_t x, int32_t y);
     void ShowLeiste(bool show);
-    void LayoutLeiste();
     void PostToUi(std::function<void()> fn);
     void ShowTicksDrawn();
 
@@ -326,29 +307,7 @@ private:
     TSplashScreen* m_splash = nullptr;
     TMenu* m_menue = nullptr;
 
-    app::Panel* m_testPanel = nullptr;
-    ui::TCallBackPanel* m_callBack = nullptr;
-    app::Panel* m_leiste = nullptr;
-    app::Image* m_leisteLinks = nullptr;
-    app::Image* m_leisteMitte = nullptr;
-    app::Image* m_leisteRechts = nullptr;
-    app::Image* m_nameLinks = nullptr;
-    app::Image* m_nameMitte = nullptr;
-    app::Image* m_nameRechts = nullptr;
-    ui::TThbitbtn* m_zurueck = nullptr;
-    ui::TThbitbtn* m_pause = nullptr;
-    ui::TThbitbtn* m_lautstaerke = nullptr;
-    ui::TThbitbtn* m_disk = nullptr;
-    ui::TThbitbtn* m_frage = nullptr;
-    app::Label* m_time = nullptr;
-    app::Label* m_testName = nullptr;
-    app::Panel* m_uhrPanel = nullptr;
-    app::Label* m_timeTwo = nullptr;
-    TVolumeBar* m_volumePanel = nullptr;
-    app::Image* m_regler = nullptr; // the toolbar's volume thumb
-
-    ui::TWindow* m_window1 = nullptr;
-    app::Label* m_testeinblendung = nullptr;
+    TTestScreen* m_test = nullptr;
     ui::TWindow* m_countDownPanel = nullptr;
     app::Label* m_countDownLabel = nullptr;
 

@@ -85,7 +85,7 @@ void THaupt::ShowFailure(const std::string& text)
         return;
     // The candidate reads while the test clock stands, as at the Pause key.
     if (TestRunning() && m_timer1.Enabled()) {
-        m_pause->SetPressed(true);
+        m_test->Pause().SetPressed(true);
         PauseTest();
     }
     m_focusBeforeMeldung = m_app.FocusedControl();
@@ -101,8 +101,8 @@ void THaupt::PlaceMeldung()
     CentreWindow(*m_meldung);
     // Below the test's announcement ("Pause"), which stays readable, where
     // the screen has room for it.
-    if (m_window1->Visible()) {
-        const int32_t top = m_window1->Top() + m_window1->Height() + 8;
+    if (m_test->Window1().Visible()) {
+        const int32_t top = m_test->Window1().Top() + m_test->Window1().Height() + 8;
         if (top + m_meldung->Height() <= m_app.MainForm().Height())
             m_meldung->SetPosition(m_meldung->Left(), top);
     }

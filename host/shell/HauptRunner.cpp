@@ -99,7 +99,7 @@ void THaupt::OkButtonClick()
         return;
     }
     m_resultWatch.Reset(m_run.Size());
-    m_testPanel->Show();
+    m_test->Show();
     StartTest();
 }
 
@@ -134,7 +134,7 @@ void THaupt::HaltTicks()
 
 bool THaupt::TestRunning() const
 {
-    return m_testPanel->Visible() && m_testPanel->Enabled() && !m_menue->Visible() && !m_testEnding.load();
+    return m_test->Visible() && m_test->Enabled() && !m_menue->Visible() && !m_testEnding.load();
 }
 
 void THaupt::BeginTest(const std::string& modulePath)
@@ -152,11 +152,11 @@ void THaupt::BeginTest(const std::string& modulePath)
     EndSavedNotice();
     m_testTitle = title;
     ShowTestName(title);
-    m_pause->SetPressed(true);
+    m_test->Pause().SetPressed(true);
     m_lastWatch = "00:00:00";
     m_tickWatch = m_lastWatch; // no tick runs before StartTicks
-    m_time->SetText(m_lastWatch);
-    m_timeTwo->SetText(m_lastWatch);
+    m_test->Time().SetText(m_lastWatch);
+    m_test->TimeTwo().SetText(m_lastWatch);
 }
 
 void THaupt::StartTest()
@@ -175,30 +175,21 @@ void THaupt::StartTest()
     BeginTest(test->modulePath);
     m_testDuration.store(entry->PlannedDuration);
 
-    m_canvas.SetDeviceContext(m_callBack->DeviceContext());
+    m_canvas.SetDeviceContext(m_test->CallBackPanel1().DeviceContext());
     m_host.FillTestStatus(test->modulePath, static_cast<uint32_t>(std::max(entry->PlannedDuration, 0)),
-                          double(m_callBack->Width()) / 800.0);
+                          double(m_test->CallBackPanel1().Width()) / 800.0);
     m_host.SendModuleMessage(MSG_INIT, reinterpret_cast<uintptr_t>(&m_host.Status()));
-    m_countDownLabel->SetText(std::to_string(CountdownOf(*entry) / 1000));
+    m_test->CountDownLabel().SetText(std::to_string(CountdownOf(*entry) / 1000));
     m_zeit->Hide();
 
-    m_testeinblendung->SetText(test->title);
-    FitOverlayText(*m_testeinblendung);
+    m_test->Testeinblendung().SetText(test->title);
+    FitOverlayText(m_test->Testeinblendung());
     const int32_t H = m_app.MainForm().Height();
-    m_window1->SetPosition((m_app.MainForm().Width() - m_window1->Width()) / 2, (H - m_window1->Height()) / 4);
-    m_window1->ShowComposed();
-    m_testPanel->SetEnabled(false);
+    m_test->Window1().SetPosition((m_app.MainForm().Width() - m_test->Window1().Width()) / 2, (H - m_test->Window1().Height()) / 4);
+    m_test->Window1().ShowComposed();
+    m_test->SetEnabled(false);
     m_timer2 = m_app.Loop().SetTimer(kTitleMs, false, [this] { Timer2Timer(); });
     UpdateSuspendButtons();
-}
-
-void THaupt::FitOverlayText(app::Label& label)
-{
-    gdi::Font font = label.Font();
-    font.height = label.Height() * 3 / 4;
-    while (font.height > 1 && gdi::MeasureText(font, label.Text()).cx > label.Width())
-        --font.height;
-    label.SetFont(font);
 }
 
 void THaupt::Timer2Timer()
@@ -206,18 +197,18 @@ void THaupt::Timer2Timer()
     m_app.Loop().KillTimer(m_timer2);
     m_timer2 = 0;
     UpdateSuspendButtons();
-    m_window1->Hide();
-    m_window1->SetPosition(m_window1->Left(), (m_app.MainForm().Height() - m_window1->Height()) / 2);
-    m_canvas.SetDeviceContext(m_callBack->DeviceContext());
+    m_test->Window1().Hide();
+    m_test->Window1().SetPosition(m_test->Window1().Left(), (m_app.MainForm().Height() - m_test->Window1().Height()) / 2);
+    m_canvas.SetDeviceContext(m_test->CallBackPanel1().DeviceContext());
     m_host.SendModuleMessage(MSG_PAINT);
     ShowTicksDrawn();
-    m_testPanel->SetEnabled(true);
-    CentreWindow(*m_countDownPanel);
+    m_test->SetEnabled(true);
+    CentreWindow(m_test->CountDownPanel());
     const TRunEntry* entry = m_run.Current();
     const int32_t countdown = entry != nullptr ? CountdownOf(*entry) : 0;
     m_tickCount.store(-(countdown / 10));
     if (m_tickCount.load() < 0)
-        m_countDownPanel->ShowComposed();
+        m_test->CountDownPanel().ShowComposed();
     else
         m_host.SetBlocked(false);
     if (m_holdStart || m_meldung->Visible()) {
@@ -225,12 +216,12 @@ void THaupt::Timer2Timer()
         // test waits, paused, until the candidate is back and releases
         // Pause.
         m_holdStart = false;
-        m_pause->SetPressed(true);
+        m_test->Pause().SetPressed(true);
         PauseTest();
         HoldBehindMeldung();
         return;
     }
-    m_pause->SetPressed(false);
+    m_test->Pause().SetPressed(false);
     StartTicks();
 }
 
@@ -254,7 +245,7 @@ void THaupt::Timer1Timer()
             if (m_cursorTimer == 0)
                 m_cursorTimer = m_app.Loop().SetTimer(kCursorMs, false, [this] {
                     m_cursorTimer = 0;
-                    m_callBack->SetCursor(m_noCursor);
+                    m_test->CallBackPanel1().SetCursor(m_noCursor);
                     m_app.RefreshCursor();
                 });
         });
@@ -264,7 +255,7 @@ void THaupt::Timer1Timer()
             m_host.Status().ElapsedMs = static_cast<uint32_t>(tick) * 10u;
         }
         if (tick == 0) {
-            PostToUi([this] { m_countDownPanel->Hide(); });
+            PostToUi([this] { m_test->CountDownPanel().Hide(); });
             m_host.SendModuleMessage(MSG_PAINT);
             m_host.SetBlocked(false);
         }
@@ -274,8 +265,8 @@ void THaupt::Timer1Timer()
             m_tickWatch = watch;
             PostToUi([this, watch = std::move(watch)] {
                 m_lastWatch = watch;
-                m_time->SetText(watch);
-                m_timeTwo->SetText(watch);
+                m_test->Time().SetText(watch);
+                m_test->TimeTwo().SetText(watch);
             });
         }
         m_host.SendModuleMessage(MSG_TICK);
@@ -293,11 +284,11 @@ void THaupt::Timer1Timer()
             });
     } else if (tick % 100 == 0) {
         const std::string seconds = std::to_string(-tick / 100);
-        PostToUi([this, seconds] { m_countDownLabel->SetText(seconds); });
+        PostToUi([this, seconds] { m_test->CountDownLabel().SetText(seconds); });
     }
 }
 
-void THaupt::ShowTicksDrawn() { m_callBack->ShowDrawn(); }
+void THaupt::ShowTicksDrawn() { m_test->CallBackPanel1().ShowDrawn(); }
 
 std::string THaupt::WatchText(int32_t tickCount) const
 {
@@ -316,8 +307,8 @@ std::string THaupt::WatchText(int32_t tickCount) const
 void THaupt::SetWatch()
 {
     m_lastWatch = WatchText(m_tickCount.load());
-    m_time->SetText(m_lastWatch);
-    m_timeTwo->SetText(m_lastWatch);
+    m_test->Time().SetText(m_lastWatch);
+    m_test->TimeTwo().SetText(m_lastWatch);
 }
 
 void THaupt::TimeClick()
@@ -356,13 +347,13 @@ void THaupt::Timer3Timer()
         // screen no other question is asked): there is nothing left to
         // abort.
         m_jaNein->Withdraw();
-        m_testPanel->SetEnabled(true);
+        m_test->SetEnabled(true);
     }
     if (m_lastTest) {
         StopTest();
         m_menue->Show();
-        m_leiste->Hide();
-        m_testPanel->Hide();
+        m_test->Leiste().Hide();
+        m_test->Hide();
         m_menue->SetEnabled(false);
         FillEndLists();
         if (!m_ende->Empty()) {
@@ -380,14 +371,14 @@ void THaupt::Timer3Timer()
         return;
     }
     StopTest();
-    m_testeinblendung->SetText("Einen Moment bitte...");
-    FitOverlayText(*m_testeinblendung);
+    m_test->Testeinblendung().SetText("Einen Moment bitte...");
+    FitOverlayText(m_test->Testeinblendung());
     ShowBusy(false);
-    m_window1->ShowComposed();
-    m_testPanel->Invalidate();
-    m_testPanel->SetEnabled(false);
+    m_test->Window1().ShowComposed();
+    m_test->Invalidate();
+    m_test->SetEnabled(false);
     if (m_holdStart)
-        m_pause->SetPressed(true); // the focus went as the test ended
+        m_test->Pause().SetPressed(true); // the focus went as the test ended
     // The gap does not block the loop: the test screen stays disabled and
     // no module is bound, so nothing reaches a test meanwhile.
     m_gapTimer = m_app.Loop().SetTimer(kGapMs, false, [this] { GapEnded(); });
@@ -397,8 +388,8 @@ void THaupt::GapEnded()
 {
     m_app.Loop().KillTimer(m_gapTimer);
     m_gapTimer = 0;
-    m_window1->Hide();
-    m_testPanel->SetEnabled(true);
+    m_test->Window1().Hide();
+    m_test->SetEnabled(true);
     // A focus loss during the gap carries over: the next title shows, and
     // the test then waits paused (Timer2Timer).
     StartTest();
@@ -412,12 +403,12 @@ void THaupt::StopTest()
     m_host.Unbind();
     EndSavedNotice();
     UpdateSuspendButtons();
-    m_pause->SetPressed(false);
-    m_window1->Hide();
-    m_countDownPanel->Hide();
-    m_volumePanel->Hide();
-    m_callBack->Invalidate();
-    m_lautstaerke->SetPressed(false);
+    m_test->Pause().SetPressed(false);
+    m_test->Window1().Hide();
+    m_test->CountDownPanel().Hide();
+    m_test->VolumePanel().Hide();
+    m_test->CallBackPanel1().Invalidate();
+    m_test->Lautstaerke().SetPressed(false);
     m_menue->ClearSelection();
 }
 
@@ -432,16 +423,16 @@ void THaupt::FreeRun()
 void THaupt::PauseTest()
 {
     HaltTicks();
-    m_testeinblendung->SetText("Pause");
-    FitOverlayText(*m_testeinblendung);
-    CentreWindow(*m_window1);
-    m_window1->ShowComposed();
+    m_test->Testeinblendung().SetText("Pause");
+    FitOverlayText(m_test->Testeinblendung());
+    CentreWindow(m_test->Window1());
+    m_test->Window1().ShowComposed();
 }
 
 void THaupt::ResumeTest()
 {
-    m_window1->Hide();
-    m_canvas.SetDeviceContext(m_callBack->DeviceContext());
+    m_test->Window1().Hide();
+    m_canvas.SetDeviceContext(m_test->CallBackPanel1().DeviceContext());
     m_host.SendModuleMessage(MSG_PAINT);
     ShowTicksDrawn();
     m_host.SetBlocked(false);
@@ -455,10 +446,10 @@ void THaupt::PauseClick()
     // the module's end and the step after it there is nothing to pause or
     // resume.
     if (m_testEnding.load() || m_timer2 != 0 || m_gapTimer != 0) {
-        m_pause->SetPressed(!m_pause->Pressed());
+        m_test->Pause().SetPressed(!m_test->Pause().Pressed());
         return;
     }
-    if (m_pause->Pressed())
+    if (m_test->Pause().Pressed())
         PauseTest();
     else
         ResumeTest();
@@ -469,24 +460,24 @@ void THaupt::ZurueckClick()
     if (m_testEnding.load() || m_jaNein->Visible())
         return;
     HaltTicks();
-    m_volumePanel->Hide();
-    m_lautstaerke->SetPressed(false);
-    m_leiste->Hide();
-    m_testPanel->SetEnabled(false);
+    m_test->VolumePanel().Hide();
+    m_test->Lautstaerke().SetPressed(false);
+    m_test->Leiste().Hide();
+    m_test->SetEnabled(false);
     Ask("Wollen Sie den\rTest wirklich\rabbrechen?", [this](bool yes) { AbortAnswered(yes); });
 }
 
 void THaupt::AbortAnswered(bool yes)
 {
-    m_testPanel->SetEnabled(true);
+    m_test->SetEnabled(true);
     if (yes) {
         StopTest();
         RefreshTestList();
-        m_testPanel->Hide();
+        m_test->Hide();
         m_menue->Show();
         // An earlier entry of the run may have lost its record.
         TellResultNotes();
-    } else if (!m_pause->Pressed() && !m_testEnding.load()) {
+    } else if (!m_test->Pause().Pressed() && !m_testEnding.load()) {
         m_host.SetBlocked(false);
         SoundPaused(false);
         StartTicks();
@@ -548,7 +539,7 @@ void THaupt::KeyDownMessage(uint32_t key)
 
     const bool testScreen = TestRunning();
     if (key == app::VK_PAUSE && testScreen && m_timer2 == 0 && m_gapTimer == 0) {
-        m_pause->SetPressed(!m_pause->Pressed());
+        m_test->Pause().SetPressed(!m_test->Pause().Pressed());
         PauseClick();
     } else if (key == app::VK_ESCAPE && testScreen && !m_jaNein->Visible()) {
         ZurueckClick();
@@ -593,32 +584,18 @@ void THaupt::MouseMessage(uint32_t code, app::MouseButton button, int32_t x, int
 void THaupt::CallBackPanel1MouseMove(int32_t x, int32_t y)
 {
     m_mouseTick.store(m_tickCount.load());
-    if (m_callBack->GetCursor() != m_arrowCursor) {
-        m_callBack->SetCursor(m_arrowCursor);
+    if (m_test->CallBackPanel1().GetCursor() != m_arrowCursor) {
+        m_test->CallBackPanel1().SetCursor(m_arrowCursor);
         m_app.RefreshCursor();
     }
-    if (m_volumePanel->Visible()) {
-        m_lautstaerke->SetPressed(false);
-        m_volumePanel->Hide();
+    if (m_test->VolumePanel().Visible()) {
+        m_test->Lautstaerke().SetPressed(false);
+        m_test->VolumePanel().Hide();
     }
-    if (m_leiste->Visible())
-        m_leiste->Hide();
+    if (m_test->Leiste().Visible())
+        m_test->Leiste().Hide();
     std::atomic_ref<int32_t>(m_host.Status().MouseX).store(x);
     std::atomic_ref<int32_t>(m_host.Status().MouseY).store(y);
-}
-
-void THaupt::TestPanelMouseMove(int32_t y)
-{
-    if (y < 50) {
-        if (m_leiste->Enabled() && !m_leiste->Visible() && m_testPanel->Enabled())
-            m_leiste->Show();
-    } else if (m_leiste->Visible()) {
-        if (m_volumePanel->Visible()) {
-            m_lautstaerke->SetPressed(false);
-            m_volumePanel->Hide();
-        }
-        m_leiste->Hide();
-    }
 }
 
 } // namespace kestrava::shell

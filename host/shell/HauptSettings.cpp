@@ -32,19 +32,17 @@ void THaupt::BuildSettingsAndHelp()
 
     // Both volume bars set the one volume; each thumb follows the other
     // once the drag is over.
-    for (TVolumeBar* bar : {&m_settings->SettingLautPanel(), m_volumePanel}) {
+    for (TVolumeBar* bar : {&m_settings->SettingLautPanel(), &m_test->VolumePanel()}) {
         bar->OnVolume = [this](uint16_t volume) { SetVolume(volume); };
         bar->OnSettled = [this] { PlaceVolumeThumb(); };
     }
 
-    m_frage->OnClick = [this] { FrageClick(); };
 }
 
 void THaupt::SetDialogCursors()
 {
     m_settings->SetHandCursor(m_handCursor);
     m_hilfe->SetCursors(m_arrowCursor, m_handCursor);
-    m_volumePanel->Thumb().SetCursor(m_handCursor);
     m_meldung->Ok().SetCursor(m_handCursor);
 }
 
@@ -53,13 +51,13 @@ void THaupt::SetDialogCursors()
 void THaupt::ApplyClockFlag()
 {
     m_settings->Uhr().SetPressed(m_prefs.clockShown != 0);
-    m_uhrPanel->SetVisible(m_settings->Uhr().Pressed());
+    m_test->UhrPanel().SetVisible(m_settings->Uhr().Pressed());
 }
 
 // Both thumbs from the volume.
 void THaupt::PlaceVolumeThumb()
 {
-    m_volumePanel->PlaceThumb(m_prefs.volume);
+    m_test->VolumePanel().PlaceThumb(m_prefs.volume);
     m_settings->SettingLautPanel().PlaceThumb(m_prefs.volume);
 }
 
@@ -109,7 +107,7 @@ void THaupt::OkClick()
     m_settings->HideVolume();
     m_settings->Hide();
     m_menue->Invalidate();
-    m_uhrPanel->SetVisible(m_settings->Uhr().Pressed());
+    m_test->UhrPanel().SetVisible(m_settings->Uhr().Pressed());
     EnableMenuControls(true);
 }
 
@@ -140,8 +138,8 @@ void THaupt::ResetAnswered(bool yes)
 
 void THaupt::LautstaerkeClick()
 {
-    m_volumePanel->StopDragging();
-    m_volumePanel->SetVisible(m_lautstaerke->Pressed());
+    m_test->VolumePanel().StopDragging();
+    m_test->VolumePanel().SetVisible(m_test->Lautstaerke().Pressed());
 }
 
 // ------------------------------------------------------------------- help
@@ -177,13 +175,13 @@ void THaupt::FrageButtonClick()
 void THaupt::FrageClick()
 {
     // The click has latched the button already; a release does nothing.
-    if (!m_frage->Pressed() || m_hilfe->Visible())
+    if (!m_test->Frage().Pressed() || m_hilfe->Visible())
         return;
     if (m_testEnding.load() || m_timer2 != 0 || m_gapTimer != 0) {
         // From the module's end to the next test's ticks there is no test
         // to explain: a help opened now would stay open over the gap and
         // the next test would start behind it.
-        m_frage->SetPressed(false);
+        m_test->Frage().SetPressed(false);
         return;
     }
     const TRunEntry* entry = m_run.Current();
@@ -191,18 +189,18 @@ void THaupt::FrageClick()
     const std::string folder = test != nullptr ? ExtractFilePath(test->modulePath) : std::string();
     if (folder.empty() || FindHelpFile(folder, "HELP1", ".BMP").empty()) {
         // A test without help: the button springs back, the test goes on.
-        m_frage->SetPressed(false);
+        m_test->Frage().SetPressed(false);
         return;
     }
     // The test stands still while its help is read.
     StopTicks();
     m_host.SetBlocked(true);
     SoundPaused(true);
-    m_testPanel->SetEnabled(false);
-    m_volumePanel->Hide();
-    m_lautstaerke->SetPressed(false);
-    m_leiste->Hide();
-    m_leiste->SetEnabled(false);
+    m_test->SetEnabled(false);
+    m_test->VolumePanel().Hide();
+    m_test->Lautstaerke().SetPressed(false);
+    m_test->Leiste().Hide();
+    m_test->Leiste().SetEnabled(false);
 
     CentreWindow(*m_hilfe);
     m_hilfe->ShowPage(folder, "HELP1");
@@ -217,15 +215,15 @@ void THaupt::HilfeOkClick()
     m_hilfe->Hide();
     m_menue->Invalidate();
     m_hilfe->Clear();
-    if (m_frage->Pressed()) {
-        m_testPanel->SetEnabled(true);
-        m_leiste->SetEnabled(true);
-        if (!m_pause->Pressed()) {
+    if (m_test->Frage().Pressed()) {
+        m_test->SetEnabled(true);
+        m_test->Leiste().SetEnabled(true);
+        if (!m_test->Pause().Pressed()) {
             m_host.SetBlocked(false);
             SoundPaused(false);
             StartTicks();
         }
-        m_frage->SetPressed(false);
+        m_test->Frage().SetPressed(false);
     } else {
         m_menue->SetEnabled(true);
     }
@@ -237,8 +235,8 @@ void THaupt::HelpKey()
 {
     if (m_hilfe->Visible())
         return;
-    if (m_testPanel->Enabled() && m_testPanel->Visible() && !m_menue->Visible()) {
-        m_frage->SetPressed(true);
+    if (m_test->Enabled() && m_test->Visible() && !m_menue->Visible()) {
+        m_test->Frage().SetPressed(true);
         FrageClick();
     } else if (m_menue->Enabled() && m_menue->Visible() && !m_settings->Visible() &&
                !m_jaNein->Visible() && !m_zeit->Visible()) {

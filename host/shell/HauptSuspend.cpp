@@ -25,13 +25,13 @@ std::string THaupt::SuspendFilePath() const { return m_options.programDir + kSus
 
 bool THaupt::CanSave() const
 {
-    return BoundDispatchMessage() != nullptr && m_testPanel->Visible() && !m_menue->Visible() &&
+    return BoundDispatchMessage() != nullptr && m_test->Visible() && !m_menue->Visible() &&
            m_timer2 == 0 && m_gapTimer == 0 && !m_testEnding.load() && m_run.Current() != nullptr;
 }
 
 void THaupt::UpdateSuspendButtons()
 {
-    m_disk->SetEnabled(CanSave());
+    m_test->Disk().SetEnabled(CanSave());
     // The menu's other controls say whether the menu takes input; loading
     // is offered only then, and only when there is a saved run.
     m_menue->LoadButton().SetEnabled(m_menue->GoButton().Enabled() && SuspendFileExists(SuspendFilePath()));
@@ -39,8 +39,7 @@ void THaupt::UpdateSuspendButtons()
 
 void THaupt::ShowTestName(const std::string& text)
 {
-    m_testName->SetText("  " + text + "  ");
-    LayoutLeiste();
+    m_test->ShowTestName(text);
 }
 
 void THaupt::EndSavedNotice()
@@ -119,7 +118,7 @@ void THaupt::DiskClick()
         // The candidate must know the run is not safe before walking away:
         // the test waits, paused, behind the message.
         if (wasRunning) {
-            m_pause->SetPressed(true);
+            m_test->Pause().SetPressed(true);
             PauseTest();
         }
         ShowFailure("Der Testlauf konnte nicht gespeichert werden.\n\n" + cause);
@@ -142,7 +141,7 @@ void THaupt::RefuseLoad(const std::string& reason, int errorNumber)
 
 void THaupt::LoadButtonClick()
 {
-    if (!m_menue->Visible() || !m_menue->LoadButton().EnabledInTree() || m_testPanel->Visible())
+    if (!m_menue->Visible() || !m_menue->LoadButton().EnabledInTree() || m_test->Visible())
         return;
     // Everything about the file is checked before anything changes: a file
     // that fails stays where it is and the menu stays as it was.
@@ -179,7 +178,7 @@ void THaupt::LoadButtonClick()
         m_host.SendModuleMessage(MSG_STOP);
         m_host.Sounds().ReleaseAll();
         m_host.Unbind();
-        m_pause->SetPressed(false);
+        m_test->Pause().SetPressed(false);
         m_tickCount.store(oldTick);
         m_countDownMode.store(oldMode);
         m_host.SetBlocked(oldBlocked);
@@ -191,9 +190,9 @@ void THaupt::LoadButtonClick()
     }
     m_tickCount.store(saved.tickCount);
     m_testDuration.store(entry.PlannedDuration);
-    m_canvas.SetDeviceContext(m_callBack->DeviceContext());
+    m_canvas.SetDeviceContext(m_test->CallBackPanel1().DeviceContext());
     m_host.FillTestStatus(test.modulePath, static_cast<uint32_t>(entry.PlannedDuration),
-                          double(m_callBack->Width()) / 800.0);
+                          double(m_test->CallBackPanel1().Width()) / 800.0);
     {
         std::lock_guard<std::mutex> guard(m_canvas.Lock());
         m_host.Status().ElapsedMs = saved.tickCount > 0 ? static_cast<uint32_t>(saved.tickCount) * 10u : 0u;
@@ -232,16 +231,16 @@ void THaupt::LoadButtonClick()
     SetWatch();
     m_tickWatch = m_lastWatch;
     m_menue->Hide();
-    m_testPanel->Show();
-    m_testPanel->SetEnabled(true);
+    m_test->Show();
+    m_test->SetEnabled(true);
     m_host.SendModuleMessage(MSG_PAINT);
     ShowTicksDrawn();
-    CentreWindow(*m_countDownPanel);
+    CentreWindow(m_test->CountDownPanel());
     if (m_tickCount.load() < 0) {
-        m_countDownLabel->SetText(std::to_string(-m_tickCount.load() / 100));
-        m_countDownPanel->ShowComposed();
+        m_test->CountDownLabel().SetText(std::to_string(-m_tickCount.load() / 100));
+        m_test->CountDownPanel().ShowComposed();
     }
-    m_pause->SetPressed(true);
+    m_test->Pause().SetPressed(true);
     PauseTest();
     UpdateSuspendButtons();
 }

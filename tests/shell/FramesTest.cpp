@@ -104,7 +104,7 @@ protected:
         Frame("test-first");
         backend.PushMouseMove(GetParam().w / 2, 10);
         Pump();
-        ASSERT_TRUE(haupt->Leiste().Visible());
+        ASSERT_TRUE(haupt->TestPanel().Leiste().Visible());
         Frame("test-bar");
         backend.PushMouseMove(GetParam().w / 2, GetParam().h / 2);
         Pump();
@@ -113,7 +113,7 @@ protected:
         Key(app::VK_PAUSE);
         Frame("test-paused");
         Key(app::VK_PAUSE);
-        ClickOn(haupt->Zurueck());
+        ClickOn(haupt->TestPanel().Zurueck());
         ASSERT_TRUE(haupt->JaNein().Visible());
         Frame("question-abort");
         Type("n");

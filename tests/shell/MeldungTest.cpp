@@ -83,7 +83,7 @@ TEST_F(MeldungTest, AFailedSaveShowsItsCauseInTheWindowOverThePausedTest)
     ASSERT_TRUE(haupt->TicksRunning());
     backend.PushMouseMove(500, 10);
     Pump();
-    ClickOn(haupt->Disk());
+    ClickOn(haupt->TestPanel().Disk());
 
     ASSERT_TRUE(haupt->Meldung().Visible());
     EXPECT_TRUE(backend.MessageBoxes().empty()) << "no system box";
@@ -91,7 +91,7 @@ TEST_F(MeldungTest, AFailedSaveShowsItsCauseInTheWindowOverThePausedTest)
               "Der Testlauf konnte nicht gespeichert werden.\n\nPROG.SAV: an Stelle der Datei liegt ein Ordner.");
     EXPECT_EQ(haupt->Meldung().Text().find("directory"), std::string::npos);
     EXPECT_FALSE(haupt->TicksRunning());
-    EXPECT_TRUE(haupt->Pause().Pressed());
+    EXPECT_TRUE(haupt->TestPanel().Pause().Pressed());
     EXPECT_FALSE(haupt->TestPanel().Enabled()) << "the test waits behind the message";
     Shot("messages-failed-save");
     // The Pause key does not start the test behind the message.
@@ -102,7 +102,7 @@ TEST_F(MeldungTest, AFailedSaveShowsItsCauseInTheWindowOverThePausedTest)
     CloseMessage();
     EXPECT_FALSE(haupt->Meldung().Visible());
     EXPECT_TRUE(haupt->TestPanel().Enabled());
-    EXPECT_EQ(haupt->Testeinblendung().Text(), "Pause");
+    EXPECT_EQ(haupt->TestPanel().Testeinblendung().Text(), "Pause");
     Key(app::VK_PAUSE);
     EXPECT_TRUE(haupt->TicksRunning());
 }

@@ -63,8 +63,8 @@ protected:
     {
         backend.PushMouseMove(500, 10);
         Pump();
-        ASSERT_TRUE(haupt->Leiste().Visible());
-        ClickOn(haupt->Disk());
+        ASSERT_TRUE(haupt->TestPanel().Leiste().Visible());
+        ClickOn(haupt->TestPanel().Disk());
     }
     static std::vector<double> Expected(const CandidateTally& t)
     {
@@ -88,9 +88,9 @@ TEST_F(MfrRunTest, AMinuteWithScriptedKeysEndsWithTheCandidatesRecord)
     StartProgram();
     ASSERT_EQ(haupt->MenuePanel().TestListBox().Lines(), std::vector<std::string>{"Mehrfachreaktion"});
     StartFirstTests(1, "01");
-    EXPECT_EQ(haupt->Testeinblendung().Text(), "Mehrfachreaktion");
+    EXPECT_EQ(haupt->TestPanel().Testeinblendung().Text(), "Mehrfachreaktion");
     Advance(2000);
-    EXPECT_EQ(haupt->CountDownLabel().Text(), "3") << "the module's own countdown";
+    EXPECT_EQ(haupt->TestPanel().CountDownLabel().Text(), "3") << "the module's own countdown";
 
     Candidate candidate = MakeCandidate();
     Play(candidate, [&] { return haupt->Ende().Visible(); }, 70000);
@@ -148,7 +148,7 @@ TEST_F(MfrRunTest, SavedAbortedAndResumedTheRunEndsWithTheSameRecord)
 
     ClickOn(haupt->MenuePanel().LoadButton());
     ASSERT_TRUE(haupt->TestPanel().Visible());
-    EXPECT_TRUE(haupt->Pause().Pressed());
+    EXPECT_TRUE(haupt->TestPanel().Pause().Pressed());
     const MfrState restored = Block();
     EXPECT_EQ(std::memcmp(&restored, &atSave, sizeof atSave), 0);
     Key(app::VK_PAUSE);

@@ -98,7 +98,7 @@ protected:
         EXPECT_TRUE(haupt->MenuePanel().GoButton().Enabled());
         EXPECT_FALSE(haupt->TestPanel().Visible());
         EXPECT_FALSE(haupt->TicksRunning());
-        EXPECT_FALSE(haupt->Window1().Visible());
+        EXPECT_FALSE(haupt->TestPanel().Window1().Visible());
         EXPECT_EQ(BoundDispatchMessage(), nullptr);
         EXPECT_TRUE(haupt->Run().Empty());
     }
@@ -177,7 +177,7 @@ TEST_F(RogueModuleTest, AnExceptionAtTheStopAfterTheEndLetsTheRunGoOnAndIsReport
     ASSERT_EQ(Boxes(), 1u);
     EXPECT_EQ(LastBox(), "Das Testmodul von \xe2\x80\x9eRogue\xe2\x80\x9c hat beim Beenden einen Fehler gemeldet.");
     EXPECT_TRUE(haupt->TestPanel().Enabled());
-    EXPECT_EQ(haupt->Testeinblendung().Text(), "Pause");
+    EXPECT_EQ(haupt->TestPanel().Testeinblendung().Text(), "Pause");
     Key(app::VK_PAUSE);
     Pass(60000 + 200);
     EXPECT_EQ(Count(folder.Log("Z"), "end"), 1);
@@ -271,11 +271,11 @@ TEST_F(RogueModuleTest, AbsurdStateBlocksAreNotSavedAndTheTestCanStillBeAborted)
         Pass(2000 + 5000);
         backend.PushMouseMove(500, 10);
         Pump();
-        ClickOn(haupt->Disk());
+        ClickOn(haupt->TestPanel().Disk());
         ASSERT_EQ(Boxes(), boxes + 1);
         EXPECT_EQ(LastBox().rfind("Der Testlauf konnte nicht gespeichert werden.", 0), 0u) << LastBox();
         EXPECT_FALSE(fs::exists(sav));
-        EXPECT_TRUE(haupt->Pause().Pressed()) << "the test waits behind the message";
+        EXPECT_TRUE(haupt->TestPanel().Pause().Pressed()) << "the test waits behind the message";
         EXPECT_FALSE(haupt->TicksRunning());
         Key(VK_ESCAPE);
         ASSERT_TRUE(haupt->JaNein().Visible());
@@ -290,7 +290,7 @@ TEST_F(RogueModuleTest, AbsurdStateBlocksAreNotSavedAndTheTestCanStillBeAborted)
     backend.PushMouseMove(500, 10);
     Pump();
     const size_t boxes = Boxes();
-    ClickOn(haupt->Disk());
+    ClickOn(haupt->TestPanel().Disk());
     EXPECT_EQ(Boxes(), boxes) << LastBox();
     ASSERT_TRUE(fs::exists(sav));
     Key(VK_ESCAPE);
@@ -300,7 +300,7 @@ TEST_F(RogueModuleTest, AbsurdStateBlocksAreNotSavedAndTheTestCanStillBeAborted)
     ClickOn(haupt->MenuePanel().LoadButton());
     EXPECT_EQ(Boxes(), boxes) << LastBox();
     ASSERT_TRUE(haupt->TestPanel().Visible());
-    haupt->Pause().SetPressed(false);
+    haupt->TestPanel().Pause().SetPressed(false);
     haupt->PauseClick();
     Pass(60000);
     EXPECT_EQ(Count(RogueLog(), "end"), 1);
@@ -375,7 +375,7 @@ TEST_F(RogueModuleTest, TitlesEndAtTheirFirstNulAndAModuleThatThrowsForItsInfoIs
     AddRogue("title-long");
     StartProgram();
     StartMinuteOf("Rogue");
-    EXPECT_EQ(haupt->TestName().Text(), "  Rogue  ");
+    EXPECT_EQ(haupt->TestPanel().TestName().Text(), "  Rogue  ");
     Pass(kMinuteWithTitle + 100);
     EXPECT_EQ(Count(RogueLog(), "end"), 1);
     ExpectMenuUsable();
@@ -385,7 +385,7 @@ TEST_F(RogueModuleTest, TitlesEndAtTheirFirstNulAndAModuleThatThrowsForItsInfoIs
     SetMode("title-unterminated");
     ExpectAlphaRunsItsMinute();
     StartMinuteOf(letters);
-    EXPECT_EQ(haupt->TestName().Text(), "  " + letters + "  ");
+    EXPECT_EQ(haupt->TestPanel().TestName().Text(), "  " + letters + "  ");
     Pass(kMinuteWithTitle + 100);
     EXPECT_EQ(Count(RogueLog(), "end"), 2);
     ExpectMenuUsable();

@@ -84,9 +84,9 @@ TEST_F(RunEdgeTest, FocusLostDuringTheTitleHoldsTheTestPausedUntilPauseIsRelease
     LoseAndRegainFocus();
     Advance(1500 + 5000);
     EXPECT_FALSE(haupt->TicksRunning()) << "nobody was at the keys when the title ended";
-    EXPECT_TRUE(haupt->Pause().Pressed());
-    EXPECT_TRUE(haupt->Window1().Visible());
-    EXPECT_EQ(haupt->Testeinblendung().Text(), "Pause");
+    EXPECT_TRUE(haupt->TestPanel().Pause().Pressed());
+    EXPECT_TRUE(haupt->TestPanel().Window1().Visible());
+    EXPECT_EQ(haupt->TestPanel().Testeinblendung().Text(), "Pause");
     EXPECT_LE(haupt->TickCount(), 0);
     EXPECT_EQ(Count(folder.Log("A"), "ticks"), 0);
 
@@ -110,7 +110,7 @@ TEST_F(RunEdgeTest, FocusLostDuringTheGapHoldsTheNextTestPaused)
     Advance(5000 + 2000 + 3000);
     EXPECT_FALSE(haupt->InGap());
     EXPECT_FALSE(haupt->TicksRunning());
-    EXPECT_EQ(haupt->Testeinblendung().Text(), "Pause");
+    EXPECT_EQ(haupt->TestPanel().Testeinblendung().Text(), "Pause");
     Key(VK_PAUSE);
     EXPECT_TRUE(haupt->TicksRunning());
 }
@@ -130,10 +130,10 @@ TEST_F(RunEdgeTest, FocusLostJustAfterATestEndsHoldsTheNextTestPaused)
     LoseAndRegainFocus();
     Advance(50);
     ASSERT_TRUE(haupt->InGap());
-    EXPECT_TRUE(haupt->Pause().Pressed());
+    EXPECT_TRUE(haupt->TestPanel().Pause().Pressed());
     Advance(5000 + 2000 + 3000);
     EXPECT_FALSE(haupt->TicksRunning()) << "the next test started while nobody was at the keys";
-    EXPECT_EQ(haupt->Testeinblendung().Text(), "Pause");
+    EXPECT_EQ(haupt->TestPanel().Testeinblendung().Text(), "Pause");
     Key(VK_PAUSE);
     EXPECT_TRUE(haupt->TicksRunning());
 }
@@ -179,10 +179,10 @@ TEST_F(RunEdgeTest, TheTestsHelpJustAfterTheEndStaysClosedAndTheNextTestRunsInTh
     EXPECT_FALSE(haupt->Hilfe().Visible()) << "there is no test left to explain";
     backend.PushMouseMove(500, 10);
     Pump();
-    if (haupt->Leiste().Visible())
-        ClickOn(haupt->Frage());
+    if (haupt->TestPanel().Leiste().Visible())
+        ClickOn(haupt->TestPanel().Frage());
     EXPECT_FALSE(haupt->Hilfe().Visible());
-    EXPECT_FALSE(haupt->Frage().Pressed());
+    EXPECT_FALSE(haupt->TestPanel().Frage().Pressed());
     Advance(50);
     ASSERT_TRUE(haupt->InGap());
     Advance(5000 + 2000);
@@ -218,7 +218,7 @@ TEST_F(RunEdgeTest, ClicksOnTheBarReachTheModuleAndPositionsAreZeroExtended)
 {
     StartAlpha();
     Advance(2000 + 1000);
-    const gdi::Rect area = haupt->CallBackPanel1().ScreenRect();
+    const gdi::Rect area = haupt->TestPanel().CallBackPanel1().ScreenRect();
     // A press in the test area dragged out to the left: the release comes
     // at a negative x, which the module must read back as negative.
     backend.PushMouseMove(area.left + 5, area.top + 20);
@@ -234,17 +234,17 @@ TEST_F(RunEdgeTest, ClicksOnTheBarReachTheModuleAndPositionsAreZeroExtended)
     // the title's own coordinates.
     backend.PushMouseMove(area.left + 5, 10);
     Pump();
-    ASSERT_TRUE(haupt->Leiste().Visible());
-    ClickOn(haupt->TestName(), 3, 4);
+    ASSERT_TRUE(haupt->TestPanel().Leiste().Visible());
+    ClickOn(haupt->TestPanel().TestName(), 3, 4);
     EXPECT_EQ(Count(folder.Log("A"), "mousedown 0 3 4 at 3,4"), 1) << folder.Log("A");
 }
 
 TEST_F(RunEdgeTest, ACountdownBelowZeroCountsAsNone)
 {
     StartAlpha(-5000);
-    EXPECT_EQ(haupt->CountDownLabel().Text(), "0");
+    EXPECT_EQ(haupt->TestPanel().CountDownLabel().Text(), "0");
     Advance(2000);
-    EXPECT_FALSE(haupt->CountDownPanel().Visible());
+    EXPECT_FALSE(haupt->TestPanel().CountDownPanel().Visible());
     EXPECT_EQ(haupt->TickCount(), 0);
     Advance(60000);
     EXPECT_EQ(Count(folder.Log("A"), "ticks 6000 first 10 last 60000"), 1) << folder.Log("A");
@@ -256,11 +256,11 @@ TEST_F(RunEdgeTest, PauseDuringTheCountdownShowsAboveTheCountdown)
 {
     StartAlpha(5000);
     Advance(2000 + 1000);
-    ASSERT_TRUE(haupt->CountDownPanel().Visible());
+    ASSERT_TRUE(haupt->TestPanel().CountDownPanel().Visible());
     auto middle = [&] {
         // The skin's corners are 29 pixels wide; between them every pixel
         // of the window is its own, whatever lies behind.
-        const gdi::Rect r = haupt->Window1().ScreenRect();
+        const gdi::Rect r = haupt->TestPanel().Window1().ScreenRect();
         std::vector<gdi::Pixel> pixels;
         for (int32_t y = r.top; y < r.bottom; ++y)
             for (int32_t x = r.left + 29; x < r.right - 29; ++x)
@@ -268,19 +268,19 @@ TEST_F(RunEdgeTest, PauseDuringTheCountdownShowsAboveTheCountdown)
         return pixels;
     };
     Key(VK_PAUSE);
-    ASSERT_EQ(haupt->Testeinblendung().Text(), "Pause");
-    EXPECT_TRUE(haupt->CountDownPanel().Visible()) << "the countdown stands still below";
-    const gdi::Rect r = haupt->Window1().ScreenRect();
+    ASSERT_EQ(haupt->TestPanel().Testeinblendung().Text(), "Pause");
+    EXPECT_TRUE(haupt->TestPanel().CountDownPanel().Visible()) << "the countdown stands still below";
+    const gdi::Rect r = haupt->TestPanel().Window1().ScreenRect();
     const app::Control* top = app.ControlAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    EXPECT_TRUE(top == &haupt->Window1() || haupt->Window1().IsAncestorOf(top));
+    EXPECT_TRUE(top == &haupt->TestPanel().Window1() || haupt->TestPanel().Window1().IsAncestorOf(top));
     const std::vector<gdi::Pixel> overCountdown = middle();
     Shot("messages-pause-countdown");
 
     Key(VK_PAUSE);
     Advance(4000);
-    ASSERT_FALSE(haupt->CountDownPanel().Visible());
+    ASSERT_FALSE(haupt->TestPanel().CountDownPanel().Visible());
     Key(VK_PAUSE);
-    ASSERT_TRUE(haupt->Window1().Visible());
+    ASSERT_TRUE(haupt->TestPanel().Window1().Visible());
     EXPECT_TRUE(middle() == overCountdown);
 }
 

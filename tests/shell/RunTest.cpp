@@ -43,30 +43,30 @@ TEST_F(RunTest, OneZekMinuteFromTheStartButtonToTheRefreshedMenu)
     ASSERT_FALSE(haupt->Zeiteinstellung().Visible());
     ASSERT_TRUE(haupt->TestPanel().Visible());
     EXPECT_FALSE(haupt->MenuePanel().Visible());
-    EXPECT_TRUE(haupt->Window1().Visible());
-    EXPECT_EQ(haupt->Testeinblendung().Text(), "ZEK-Test");
+    EXPECT_TRUE(haupt->TestPanel().Window1().Visible());
+    EXPECT_EQ(haupt->TestPanel().Testeinblendung().Text(), "ZEK-Test");
     EXPECT_FALSE(haupt->TestPanel().Enabled());
     EXPECT_TRUE(haupt->Host().Blocked());
     Advance(1990);
-    EXPECT_TRUE(haupt->Window1().Visible());
+    EXPECT_TRUE(haupt->TestPanel().Window1().Visible());
     Advance(10);
-    EXPECT_FALSE(haupt->Window1().Visible());
+    EXPECT_FALSE(haupt->TestPanel().Window1().Visible());
 
     // The countdown: "2", then "1", then the test's own time.
-    EXPECT_TRUE(haupt->CountDownPanel().Visible());
-    EXPECT_EQ(haupt->CountDownLabel().Text(), "2");
+    EXPECT_TRUE(haupt->TestPanel().CountDownPanel().Visible());
+    EXPECT_EQ(haupt->TestPanel().CountDownLabel().Text(), "2");
     EXPECT_TRUE(haupt->Host().Blocked());
     Advance(1000);
-    EXPECT_EQ(haupt->CountDownLabel().Text(), "1");
+    EXPECT_EQ(haupt->TestPanel().CountDownLabel().Text(), "1");
     Advance(1000);
-    EXPECT_FALSE(haupt->CountDownPanel().Visible());
+    EXPECT_FALSE(haupt->TestPanel().CountDownPanel().Visible());
     EXPECT_FALSE(haupt->Host().Blocked());
-    EXPECT_EQ(haupt->Time().Text(), "00:00:00");
+    EXPECT_EQ(haupt->TestPanel().Time().Text(), "00:00:00");
     Advance(30000);
-    EXPECT_EQ(haupt->Time().Text(), "00:00:30");
-    EXPECT_EQ(haupt->TimeTwo().Text(), "00:00:30");
+    EXPECT_EQ(haupt->TestPanel().Time().Text(), "00:00:30");
+    EXPECT_EQ(haupt->TestPanel().TimeTwo().Text(), "00:00:30");
     // The module draws on every tick; what it drew reaches the screen.
-    const gdi::Rect area = haupt->CallBackPanel1().ScreenRect();
+    const gdi::Rect area = haupt->TestPanel().CallBackPanel1().ScreenRect();
     EXPECT_NE(backend.Frame().GetColor(area.left + area.Width() / 2, area.top + area.Height() / 2), 0u);
 
     Advance(30000);
@@ -121,13 +121,13 @@ TEST_F(RunTest, ThreeEntriesWithTwoGaps)
     bool inGap = false;
     bool titled = false;
     for (int step = 0; step < 8000 && !haupt->Ende().Visible() && haupt->TestPanel().Visible(); ++step) {
-        const bool title = haupt->Window1().Visible() && haupt->Testeinblendung().Text() != "Einen Moment bitte...";
+        const bool title = haupt->TestPanel().Window1().Visible() && haupt->TestPanel().Testeinblendung().Text() != "Einen Moment bitte...";
         if (title && !titled)
             ++titles;
         titled = title;
         if (haupt->InGap() && !inGap) {
             ++gaps;
-            EXPECT_EQ(haupt->Testeinblendung().Text(), "Einen Moment bitte...");
+            EXPECT_EQ(haupt->TestPanel().Testeinblendung().Text(), "Einen Moment bitte...");
             EXPECT_FALSE(haupt->TestPanel().Enabled());
         }
         inGap = haupt->InGap();
@@ -161,23 +161,23 @@ TEST_F(RunTest, PauseAndResumeKeepTheTestClock)
     const int32_t before = haupt->TickCount();
     EXPECT_GT(before, 0);
     Key(VK_PAUSE);
-    EXPECT_TRUE(haupt->Pause().Pressed());
+    EXPECT_TRUE(haupt->TestPanel().Pause().Pressed());
     EXPECT_FALSE(haupt->TicksRunning());
-    EXPECT_TRUE(haupt->Window1().Visible());
-    EXPECT_EQ(haupt->Testeinblendung().Text(), "Pause");
+    EXPECT_TRUE(haupt->TestPanel().Window1().Visible());
+    EXPECT_EQ(haupt->TestPanel().Testeinblendung().Text(), "Pause");
     Advance(10000);
     EXPECT_EQ(haupt->TickCount(), before);
     Key(VK_PAUSE);
-    EXPECT_FALSE(haupt->Pause().Pressed());
+    EXPECT_FALSE(haupt->TestPanel().Pause().Pressed());
     EXPECT_TRUE(haupt->TicksRunning());
-    EXPECT_FALSE(haupt->Window1().Visible());
+    EXPECT_FALSE(haupt->TestPanel().Window1().Visible());
     Advance(1000);
     EXPECT_EQ(haupt->TickCount(), before + 100);
-    EXPECT_EQ(haupt->Time().Text(), "00:00:01");
+    EXPECT_EQ(haupt->TestPanel().Time().Text(), "00:00:01");
     haupt->TimeClick(); // counting down: the rest of the minute
-    EXPECT_EQ(haupt->Time().Text(), "00:00:59");
+    EXPECT_EQ(haupt->TestPanel().Time().Text(), "00:00:59");
     Advance(59000);
-    EXPECT_EQ(haupt->Time().Text(), "00:00:00");
+    EXPECT_EQ(haupt->TestPanel().Time().Text(), "00:00:00");
     EXPECT_EQ(Count(folder.Log("A"), "ticks 6000 first 10 last 60000"), 1) << folder.Log("A");
 }
 
@@ -189,13 +189,13 @@ TEST_F(RunTest, FocusLossPausesAndMinimises)
     backend.PushFocus(false);
     Pump();
     EXPECT_TRUE(backend.Minimized());
-    EXPECT_TRUE(haupt->Pause().Pressed());
+    EXPECT_TRUE(haupt->TestPanel().Pause().Pressed());
     EXPECT_FALSE(haupt->TicksRunning());
     backend.PushFocus(true);
     Pump();
     Advance(1000);
     EXPECT_EQ(haupt->TickCount(), before) << "still paused after coming back";
-    ClickOn(haupt->Pause());
+    ClickOn(haupt->TestPanel().Pause());
     EXPECT_TRUE(haupt->TicksRunning());
 }
 
@@ -276,26 +276,26 @@ TEST_F(RunTest, TheBarComesAtTheTopAndTheCursorGoesAfterTwoSeconds)
 {
     StartOneMinuteOfAlpha();
     Advance(2500);
-    EXPECT_FALSE(haupt->Leiste().Visible());
+    EXPECT_FALSE(haupt->TestPanel().Leiste().Visible());
     backend.PushMouseMove(500, 20);
     Pump();
-    EXPECT_TRUE(haupt->Leiste().Visible());
-    EXPECT_NE(haupt->TestName().Text().find("Alpha"), std::string::npos);
+    EXPECT_TRUE(haupt->TestPanel().Leiste().Visible());
+    EXPECT_NE(haupt->TestPanel().TestName().Text().find("Alpha"), std::string::npos);
     backend.PushMouseMove(500, 300); // over the test area
     Pump();
-    EXPECT_FALSE(haupt->Leiste().Visible());
-    const auto shown = haupt->CallBackPanel1().GetCursor();
+    EXPECT_FALSE(haupt->TestPanel().Leiste().Visible());
+    const auto shown = haupt->TestPanel().CallBackPanel1().GetCursor();
     ASSERT_NE(shown, nullptr);
     // Small steps: posted work runs at each step of virtual time.
     for (int i = 0; i < 195; ++i)
         Advance(10);
-    EXPECT_EQ(haupt->CallBackPanel1().GetCursor(), shown);
+    EXPECT_EQ(haupt->TestPanel().CallBackPanel1().GetCursor(), shown);
     for (int i = 0; i < 15; ++i)
         Advance(10);
-    EXPECT_NE(haupt->CallBackPanel1().GetCursor(), shown) << "hidden 2 s of test time after the last move";
+    EXPECT_NE(haupt->TestPanel().CallBackPanel1().GetCursor(), shown) << "hidden 2 s of test time after the last move";
     backend.PushMouseMove(501, 300);
     Pump();
-    EXPECT_EQ(haupt->CallBackPanel1().GetCursor(), shown);
+    EXPECT_EQ(haupt->TestPanel().CallBackPanel1().GetCursor(), shown);
 }
 
 TEST_F(RunTest, DraggingTheThumbScrollsTheThreeTestColumnsTogether)

@@ -71,7 +71,7 @@ TEST_P(SessionEndStageTest, TheModuleIsStoppedBeforeItsEndAndWritesNoResult)
     StartOneMinuteOfAlpha();
     Advance(stage == 0 ? 500 : 2500);
     if (stage == 2)
-        ClickOn(haupt->Pause());
+        ClickOn(haupt->TestPanel().Pause());
     if (stage == 3) {
         Key(app::VK_ESCAPE);
         ASSERT_TRUE(haupt->JaNein().Visible());

@@ -95,7 +95,7 @@ protected:
 TEST_F(SettingsHelpTest, VolumeBarsDragClickAndFollowEachOther)
 {
     StartProgram();
-    EXPECT_EQ(haupt->Regler().Left(), 118) << "no preferences: full volume";
+    EXPECT_EQ(haupt->TestPanel().Regler().Left(), 118) << "no preferences: full volume";
     TVolumeBar& bar = haupt->Settings().SettingLautPanel();
     EXPECT_EQ(bar.Thumb().Left(), 118);
 
@@ -123,17 +123,17 @@ TEST_F(SettingsHelpTest, VolumeBarsDragClickAndFollowEachOther)
     EXPECT_EQ(bar.Thumb().Left(), 5);
     EXPECT_EQ(haupt->Prefs().volume, 0);
     EXPECT_EQ(haupt->Host().Sounds().MasterVolume(), 0);
-    EXPECT_EQ(haupt->Regler().Left(), 118) << "the toolbar thumb waits for the release";
+    EXPECT_EQ(haupt->TestPanel().Regler().Left(), 118) << "the toolbar thumb waits for the release";
     backend.PushMouseUp(thumb.left - 300, thumb.top + 40);
     Pump();
-    EXPECT_EQ(haupt->Regler().Left(), 5);
+    EXPECT_EQ(haupt->TestPanel().Regler().Left(), 5);
 
     // A click on the track at x = 60.
     ClickOn(bar.Bar(), 60, 12);
     EXPECT_EQ(haupt->Prefs().volume, 34217);
     EXPECT_EQ(haupt->Host().Sounds().MasterVolume(), 34217);
     EXPECT_EQ(bar.Thumb().Left(), 64);
-    EXPECT_EQ(haupt->Regler().Left(), 64);
+    EXPECT_EQ(haupt->TestPanel().Regler().Left(), 64);
     // At the right end of the track: full volume; outside the track: no
     // change, the thumbs stay.
     ClickOn(bar.Bar(), 120, 12);
@@ -167,18 +167,18 @@ TEST_F(SettingsHelpTest, ToolbarVolumeDuringARun)
     Advance(2100);
     backend.PushMouseMove(300, 10);
     Pump();
-    ASSERT_TRUE(haupt->Leiste().Visible());
-    ClickOn(haupt->Lautstaerke());
-    ASSERT_TRUE(haupt->VolumePanel().Visible());
-    ClickOn(haupt->VolumePanel().Bar(), 30, 12);
+    ASSERT_TRUE(haupt->TestPanel().Leiste().Visible());
+    ClickOn(haupt->TestPanel().Lautstaerke());
+    ASSERT_TRUE(haupt->TestPanel().VolumePanel().Visible());
+    ClickOn(haupt->TestPanel().VolumePanel().Bar(), 30, 12);
     EXPECT_EQ(haupt->Prefs().volume, 16819); // round(29 x 65535 / 113)
-    EXPECT_EQ(haupt->Regler().Left(), 34);
+    EXPECT_EQ(haupt->TestPanel().Regler().Left(), 34);
     EXPECT_EQ(haupt->Settings().SettingLautPanel().Thumb().Left(), 34);
-    Drag(haupt->Regler(), 4, 3, haupt->Regler().ScreenRect().left + 500, 12);
+    Drag(haupt->TestPanel().Regler(), 4, 3, haupt->TestPanel().Regler().ScreenRect().left + 500, 12);
     EXPECT_EQ(haupt->Prefs().volume, 65535);
     EXPECT_EQ(haupt->Settings().SettingLautPanel().Thumb().Left(), 118);
-    ClickOn(haupt->Lautstaerke());
-    EXPECT_FALSE(haupt->VolumePanel().Visible());
+    ClickOn(haupt->TestPanel().Lautstaerke());
+    EXPECT_FALSE(haupt->TestPanel().VolumePanel().Visible());
 }
 
 TEST_F(SettingsHelpTest, ClockOffWithEscapeHidesTheClockAndSurvivesARestart)
@@ -198,7 +198,7 @@ TEST_F(SettingsHelpTest, ClockOffWithEscapeHidesTheClockAndSurvivesARestart)
     StartRun("00", "01");
     Advance(2100);
     EXPECT_TRUE(haupt->TestPanel().Visible());
-    EXPECT_FALSE(haupt->UhrPanel().Visible());
+    EXPECT_FALSE(haupt->TestPanel().UhrPanel().Visible());
     Key(app::VK_ESCAPE);
     Type("j");
 
@@ -225,7 +225,7 @@ TEST_F(SettingsHelpTest, ClockOffWithEscapeHidesTheClockAndSurvivesARestart)
     app2.Loop().RunPending();
     ASSERT_TRUE(second.Created());
     EXPECT_FALSE(second.Settings().Uhr().Pressed());
-    EXPECT_FALSE(second.UhrPanel().Visible());
+    EXPECT_FALSE(second.TestPanel().UhrPanel().Visible());
 }
 
 TEST_F(SettingsHelpTest, ResetAsksAndDeletesOnlyOnYes)
@@ -533,7 +533,7 @@ TEST_F(HelpTest, HelpDuringARunPausesTheTestUnlessPauseWasPressed)
     Key(app::VK_F10);
     THilfe& hilfe = haupt->Hilfe();
     ASSERT_TRUE(hilfe.Visible());
-    EXPECT_TRUE(haupt->Frage().Pressed());
+    EXPECT_TRUE(haupt->TestPanel().Frage().Pressed());
     EXPECT_EQ(hilfe.Page(), "HELP1");
     EXPECT_FALSE(haupt->TicksRunning());
     EXPECT_TRUE(haupt->Host().Blocked());
@@ -554,7 +554,7 @@ TEST_F(HelpTest, HelpDuringARunPausesTheTestUnlessPauseWasPressed)
 
     Type("\x1b");
     EXPECT_FALSE(hilfe.Visible());
-    EXPECT_FALSE(haupt->Frage().Pressed());
+    EXPECT_FALSE(haupt->TestPanel().Frage().Pressed());
     EXPECT_TRUE(haupt->TicksRunning());
     EXPECT_FALSE(haupt->Host().Blocked());
     Advance(1000);
@@ -562,10 +562,10 @@ TEST_F(HelpTest, HelpDuringARunPausesTheTestUnlessPauseWasPressed)
 
     // Paused first: the help leaves it paused.
     Key(app::VK_PAUSE);
-    ASSERT_TRUE(haupt->Pause().Pressed());
+    ASSERT_TRUE(haupt->TestPanel().Pause().Pressed());
     backend.PushMouseMove(300, 10);
     Pump();
-    ClickOn(haupt->Frage());
+    ClickOn(haupt->TestPanel().Frage());
     ASSERT_TRUE(hilfe.Visible());
     ClickOn(hilfe.HilfeOk());
     EXPECT_FALSE(haupt->TicksRunning());
@@ -585,7 +585,7 @@ TEST_F(HelpTest, ATestWithoutHelpLetsTheButtonSpringBack)
     Advance(2100);
     Key(app::VK_F10);
     EXPECT_FALSE(haupt->Hilfe().Visible());
-    EXPECT_FALSE(haupt->Frage().Pressed());
+    EXPECT_FALSE(haupt->TestPanel().Frage().Pressed());
     EXPECT_TRUE(haupt->TicksRunning());
 }
 

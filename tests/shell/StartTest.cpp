@@ -47,7 +47,7 @@ TEST_F(StartTest, LayoutOnTenTwentyFourBySevenSixtyEight)
     EXPECT_EQ(haupt->MenuePanel().MenueMitte().Height(), 300);
     EXPECT_EQ(haupt->MenuePanel().MenueOben().Top(), 141);
     EXPECT_EQ(haupt->MenuePanel().MenueOben().Left(), (1024 - 635) / 2);
-    EXPECT_EQ(haupt->CallBackPanel1().Bounds(), (gdi::Rect{50, 50, 50 + 924, 50 + 693}));
+    EXPECT_EQ(haupt->TestPanel().CallBackPanel1().Bounds(), (gdi::Rect{50, 50, 50 + 924, 50 + 693}));
     EXPECT_DOUBLE_EQ(haupt->Host().Status().Scale, 924.0 / 800.0);
     EXPECT_EQ(haupt->MenuePanel().TestListBox().Top(), haupt->MenuePanel().MenueMitte().Top() + 9);
     EXPECT_EQ(haupt->MenuePanel().GoButton().Top(), haupt->MenuePanel().MenueUnten().Top() + 59);
@@ -65,7 +65,7 @@ TEST_F(SmallScreenTest, LayoutOnEightHundredBySixHundred)
     StartProgram();
     EXPECT_EQ(haupt->MenuePanel().MenueMitte().Height(), 145);
     EXPECT_EQ(haupt->MenuePanel().MenueOben().Top(), 135);
-    EXPECT_EQ(haupt->CallBackPanel1().Bounds(), (gdi::Rect{50, 50, 750, 575}));
+    EXPECT_EQ(haupt->TestPanel().CallBackPanel1().Bounds(), (gdi::Rect{50, 50, 750, 575}));
 }
 
 class TinyScreenTest : public ShellTest {
@@ -149,16 +149,16 @@ TEST_F(StartTest, PreferencesFromTheFileSetTheClockAndTheVolumeThumb)
         std::fclose(f);
     }
     StartProgram();
-    EXPECT_FALSE(haupt->UhrPanel().Visible());
-    EXPECT_EQ(haupt->Regler().Left(), 5);
+    EXPECT_FALSE(haupt->TestPanel().UhrPanel().Visible());
+    EXPECT_EQ(haupt->TestPanel().Regler().Left(), 5);
     EXPECT_EQ(haupt->Prefs().volume, 0);
 }
 
 TEST_F(StartTest, WithoutAPreferencesFileTheDefaultsHold)
 {
     StartProgram();
-    EXPECT_TRUE(haupt->UhrPanel().Visible());
-    EXPECT_EQ(haupt->Regler().Left(), 118);
+    EXPECT_TRUE(haupt->TestPanel().UhrPanel().Visible());
+    EXPECT_EQ(haupt->TestPanel().Regler().Left(), 118);
 }
 
 TEST_F(StartTest, CloseRequestsAreRefusedUntilTheCreditsEnd)

@@ -44,8 +44,8 @@ protected:
     {
         backend.PushMouseMove(500, 10);
         Pump();
-        ASSERT_TRUE(haupt->Leiste().Visible());
-        ClickOn(haupt->Disk());
+        ASSERT_TRUE(haupt->TestPanel().Leiste().Visible());
+        ClickOn(haupt->TestPanel().Disk());
     }
     void AbortWithJ()
     {
@@ -58,11 +58,11 @@ protected:
     {
         EXPECT_TRUE(haupt->TestPanel().Visible());
         EXPECT_FALSE(haupt->MenuePanel().Visible());
-        EXPECT_TRUE(haupt->Pause().Pressed());
+        EXPECT_TRUE(haupt->TestPanel().Pause().Pressed());
         EXPECT_FALSE(haupt->TicksRunning());
         EXPECT_TRUE(haupt->Host().Blocked());
-        EXPECT_TRUE(haupt->Window1().Visible());
-        EXPECT_EQ(haupt->Testeinblendung().Text(), "Pause");
+        EXPECT_TRUE(haupt->TestPanel().Window1().Visible());
+        EXPECT_EQ(haupt->TestPanel().Testeinblendung().Text(), "Pause");
     }
     void AdvanceUntil(const std::function<bool()>& done, int limitMs)
     {
@@ -74,20 +74,20 @@ protected:
 TEST_F(SuspendTest, SavedDuringTheCountdownResumesWithTheRestOfIt)
 {
     StartAlpha(3000);
-    EXPECT_FALSE(haupt->Disk().Enabled()) << "not during the title";
+    EXPECT_FALSE(haupt->TestPanel().Disk().Enabled()) << "not during the title";
     Advance(2000 + 1500);
-    ASSERT_TRUE(haupt->CountDownPanel().Visible());
-    EXPECT_TRUE(haupt->Disk().Enabled());
+    ASSERT_TRUE(haupt->TestPanel().CountDownPanel().Visible());
+    EXPECT_TRUE(haupt->TestPanel().Disk().Enabled());
     EXPECT_FALSE(haupt->MenuePanel().LoadButton().Enabled()) << "nothing saved yet";
     ClickDisk();
     // Saving neither stops nor pauses; the bar says so for 2 s.
     EXPECT_TRUE(haupt->TicksRunning());
-    EXPECT_NE(haupt->TestName().Text().find("Gespeichert"), std::string::npos);
+    EXPECT_NE(haupt->TestPanel().TestName().Text().find("Gespeichert"), std::string::npos);
     const SuspendedRun saved = ReadSav();
     EXPECT_EQ(saved.tickCount, -150);
     EXPECT_EQ(saved.state.size(), 16u);
     Advance(2000);
-    EXPECT_NE(haupt->TestName().Text().find("Alpha"), std::string::npos);
+    EXPECT_NE(haupt->TestPanel().TestName().Text().find("Alpha"), std::string::npos);
 
     AbortWithJ();
     EXPECT_TRUE(haupt->MenuePanel().LoadButton().Enabled());
@@ -95,22 +95,22 @@ TEST_F(SuspendTest, SavedDuringTheCountdownResumesWithTheRestOfIt)
     ClickOn(haupt->MenuePanel().LoadButton());
     ExpectPausedResume();
     EXPECT_EQ(haupt->TickCount(), -150);
-    ASSERT_TRUE(haupt->CountDownPanel().Visible());
-    EXPECT_EQ(haupt->CountDownLabel().Text(), "1");
-    EXPECT_EQ(haupt->Time().Text(), "00:00:00");
-    EXPECT_TRUE(haupt->Disk().Enabled());
+    ASSERT_TRUE(haupt->TestPanel().CountDownPanel().Visible());
+    EXPECT_EQ(haupt->TestPanel().CountDownLabel().Text(), "1");
+    EXPECT_EQ(haupt->TestPanel().Time().Text(), "00:00:00");
+    EXPECT_TRUE(haupt->TestPanel().Disk().Enabled());
     EXPECT_EQ(SavBytes(), file) << "loading leaves the file as it was";
     Advance(5000);
     EXPECT_EQ(haupt->TickCount(), -150) << "paused";
 
     Key(VK_PAUSE);
     EXPECT_TRUE(haupt->TicksRunning());
-    EXPECT_TRUE(haupt->CountDownPanel().Visible());
+    EXPECT_TRUE(haupt->TestPanel().CountDownPanel().Visible());
     Advance(1490);
-    EXPECT_TRUE(haupt->CountDownPanel().Visible());
+    EXPECT_TRUE(haupt->TestPanel().CountDownPanel().Visible());
     EXPECT_EQ(Count(folder.Log("A"), "ticks"), 0);
     Advance(10);
-    EXPECT_FALSE(haupt->CountDownPanel().Visible());
+    EXPECT_FALSE(haupt->TestPanel().CountDownPanel().Visible());
     Advance(60000 + 50);
     const std::string log = folder.Log("A");
     // The resumed test: init, restore, paint, and the whole minute from 0.
@@ -129,7 +129,7 @@ TEST_F(SuspendTest, SavingWhilePausedStaysPausedAndWhileRunningRunsOn)
     ASSERT_TRUE(haupt->TicksRunning());
     ClickDisk();
     EXPECT_TRUE(haupt->TicksRunning());
-    EXPECT_FALSE(haupt->Pause().Pressed());
+    EXPECT_FALSE(haupt->TestPanel().Pause().Pressed());
     const int32_t savedAt = haupt->TickCount();
     EXPECT_EQ(ReadSav().tickCount, savedAt);
     Advance(1000);
@@ -139,8 +139,8 @@ TEST_F(SuspendTest, SavingWhilePausedStaysPausedAndWhileRunningRunsOn)
     const int32_t pausedAt = haupt->TickCount();
     ClickDisk();
     EXPECT_FALSE(haupt->TicksRunning());
-    EXPECT_TRUE(haupt->Pause().Pressed());
-    EXPECT_EQ(haupt->Testeinblendung().Text(), "Pause");
+    EXPECT_TRUE(haupt->TestPanel().Pause().Pressed());
+    EXPECT_EQ(haupt->TestPanel().Testeinblendung().Text(), "Pause");
     Advance(1000);
     EXPECT_EQ(haupt->TickCount(), pausedAt);
 
@@ -174,7 +174,7 @@ TEST_F(SuspendTest, TheSecondOfThreeEntriesResumesThereAndTheEndScreenShowsAllTh
     StartFirstTests(3, "01");
     ASSERT_EQ(haupt->Run().Size(), 3u);
     const std::vector<TRunEntry> order = haupt->Run().Entries();
-    AdvanceUntil([&] { return haupt->Run().CurrentEntry().Saved() == 1 && haupt->Disk().Enabled(); }, 40000);
+    AdvanceUntil([&] { return haupt->Run().CurrentEntry().Saved() == 1 && haupt->TestPanel().Disk().Enabled(); }, 40000);
     Advance(7000);
     ClickDisk();
     const int32_t savedAt = haupt->TickCount();
@@ -239,7 +239,7 @@ TEST_F(SuspendTest, ACatalogueInAnotherOrderStillResumesTheRightModule)
         EXPECT_EQ(haupt->Catalogue().ByIndex(haupt->Run().Entries()[i].CatalogueIndex)->title, run.titles[i]);
     EXPECT_EQ(Count(folder.Log("B"), "restore"), 1);
     EXPECT_EQ(folder.Log("A"), "");
-    EXPECT_NE(haupt->TestName().Text().find("Beta"), std::string::npos);
+    EXPECT_NE(haupt->TestPanel().TestName().Text().find("Beta"), std::string::npos);
     Key(VK_PAUSE);
     Advance(17000);
     EXPECT_EQ(Count(folder.Log("B"), "ticks 2000 first 10 last 20000"), 1) << folder.Log("B");
@@ -366,7 +366,7 @@ TEST_F(SuspendTest, DamagedFilesAreRefusedAndLeaveMenuAndFileAlone)
         EXPECT_TRUE(haupt->MenuePanel().Visible());
         EXPECT_TRUE(haupt->MenuePanel().Enabled());
         EXPECT_FALSE(haupt->TestPanel().Visible());
-        EXPECT_FALSE(haupt->Pause().Pressed());
+        EXPECT_FALSE(haupt->TestPanel().Pause().Pressed());
         EXPECT_EQ(BoundDispatchMessage(), nullptr);
         EXPECT_EQ(haupt->MenuePanel().TestListBox().Lines(), lines);
         EXPECT_EQ(SavBytes(), c.bytes) << "the file stays";
@@ -428,7 +428,7 @@ TEST_F(SuspendTest, AGoneTestThatRanDoesNotBlockTheResumeAndOneToComeDoes)
     EXPECT_FALSE(haupt->Meldung().Visible());
     ExpectPausedResume();
     EXPECT_EQ(haupt->Run().Entries()[0].CatalogueIndex, kNoCatalogueEntry);
-    EXPECT_NE(haupt->TestName().Text().find("Beta"), std::string::npos);
+    EXPECT_NE(haupt->TestPanel().TestName().Text().find("Beta"), std::string::npos);
     Key(VK_PAUSE);
     AdvanceUntil([&] { return haupt->Ende().Visible(); }, 60000);
     ASSERT_TRUE(haupt->Ende().Visible());

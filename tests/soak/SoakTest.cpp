@@ -82,8 +82,8 @@ protected:
         s.test = haupt->TestPanel().Visible();
         s.ticks = haupt->TicksRunning();
         s.tick = haupt->TickCount();
-        const bool paused = s.test && haupt->Pause().Pressed() && haupt->Window1().Visible() &&
-                            haupt->Testeinblendung().Text() == "Pause";
+        const bool paused = s.test && haupt->TestPanel().Pause().Pressed() && haupt->TestPanel().Window1().Visible() &&
+                            haupt->TestPanel().Testeinblendung().Text() == "Pause";
         s.still = !focused || (s.menu && !s.test) || paused || JaNeinAsks(kAbortQuestion) ||
                   (s.test && haupt->Hilfe().Visible());
         return s;
@@ -122,7 +122,7 @@ protected:
             std::fprintf(stderr, "soak:   %s: menu %d test %d enabled %d dialogs [%s] ticks %d tick %d paused %d\n", when,
                          haupt->MenuePanel().Visible(), haupt->TestPanel().Visible(), haupt->TestPanel().Enabled(),
                          Join(VisibleDialogs()).c_str(), haupt->TicksRunning(), haupt->TickCount(),
-                         haupt->Pause().Pressed());
+                         haupt->TestPanel().Pause().Pressed());
         const std::string where = std::string(when) + Trace();
         ASSERT_TRUE(haupt->Created() && !haupt->Destroyed()) << where;
         ASSERT_FALSE(haupt->Abspann().Visible()) << "the credits started" << where;
@@ -136,7 +136,7 @@ protected:
         if (test) {
             // A pressed pause button always shows why the test stands: its
             // title, the gap's notice or "Pause".
-            ASSERT_TRUE(!haupt->Pause().Pressed() || haupt->Window1().Visible())
+            ASSERT_TRUE(!haupt->TestPanel().Pause().Pressed() || haupt->TestPanel().Window1().Visible())
                 << "paused without the overlay" << where;
             for (const std::string& name : open)
                 ASSERT_TRUE(name == "question" || name == "help") << name << " over a test" << where;
@@ -144,8 +144,8 @@ protected:
                 ASSERT_TRUE(Asks(kAbortQuestion)) << where;
             }
         } else {
-            ASSERT_FALSE(haupt->Window1().Visible()) << "the test's overlay over the menu" << where;
-            ASSERT_FALSE(haupt->CountDownPanel().Visible()) << "the countdown over the menu" << where;
+            ASSERT_FALSE(haupt->TestPanel().Window1().Visible()) << "the test's overlay over the menu" << where;
+            ASSERT_FALSE(haupt->TestPanel().CountDownPanel().Visible()) << "the countdown over the menu" << where;
             ASSERT_FALSE(JaNeinAsks(kAbortQuestion)) << "the abort question over the menu" << where;
             ASSERT_EQ(BoundDispatchMessage(), nullptr) << "a module bound in the menu" << where;
         }
@@ -153,11 +153,11 @@ protected:
         if (haupt->TicksRunning()) {
             ASSERT_TRUE(test) << "ticks outside a test" << where;
             ASSERT_TRUE(haupt->TestPanel().Enabled()) << "ticks behind a disabled test screen" << where;
-            ASSERT_FALSE(haupt->Pause().Pressed()) << "ticks while paused" << where;
+            ASSERT_FALSE(haupt->TestPanel().Pause().Pressed()) << "ticks while paused" << where;
             ASSERT_FALSE(haupt->JaNein().Visible()) << "ticks while a question is open" << where;
             ASSERT_FALSE(haupt->Hilfe().Visible()) << "ticks behind the help" << where;
             ASSERT_FALSE(haupt->InGap()) << "ticks in the gap" << where;
-            ASSERT_FALSE(haupt->Window1().Visible()) << "ticks behind the title or the pause" << where;
+            ASSERT_FALSE(haupt->TestPanel().Window1().Visible()) << "ticks behind the title or the pause" << where;
             ASSERT_TRUE(focused) << "ticks while the program is away" << where;
         }
 
@@ -478,33 +478,33 @@ protected:
     void TestAction()
     {
         // A candidate who paused comes back to the test, mostly soon.
-        if (haupt->Pause().Pressed() && haupt->Window1().Visible() && Chance(0.5)) {
+        if (haupt->TestPanel().Pause().Pressed() && haupt->TestPanel().Window1().Visible() && Chance(0.5)) {
             if (Chance(0.5))
                 Act("Pause to resume", [&] { Key(VK_PAUSE); });
             else
-                Act("pause button to resume", [&] { ClickInBar(haupt->Pause()); });
+                Act("pause button to resume", [&] { ClickInBar(haupt->TestPanel().Pause()); });
             return;
         }
         const int r = Pick(100);
         if (r < 45)
             Act("watch", [] {});
         else if (r < 50)
-            Act("pause button", [&] { ClickInBar(haupt->Pause()); });
+            Act("pause button", [&] { ClickInBar(haupt->TestPanel().Pause()); });
         else if (r < 52)
-            Act("back button", [&] { ClickInBar(haupt->Zurueck()); });
+            Act("back button", [&] { ClickInBar(haupt->TestPanel().Zurueck()); });
         else if (r < 58) {
-            Act("disk button", [&] { ClickInBar(haupt->Disk()); });
-            if (haupt->TestName().Text().find("Gespeichert") != std::string::npos)
+            Act("disk button", [&] { ClickInBar(haupt->TestPanel().Disk()); });
+            if (haupt->TestPanel().TestName().Text().find("Gespeichert") != std::string::npos)
                 ++saves;
         }
         else if (r < 61)
-            Act("volume button", [&] { ClickInBar(haupt->Lautstaerke()); });
+            Act("volume button", [&] { ClickInBar(haupt->TestPanel().Lautstaerke()); });
         else if (r < 64)
-            Act("test help button", [&] { ClickInBar(haupt->Frage()); });
+            Act("test help button", [&] { ClickInBar(haupt->TestPanel().Frage()); });
         else if (r < 66)
-            Act("clock", [&] { ClickInBar(haupt->Time()); });
+            Act("clock", [&] { ClickInBar(haupt->TestPanel().Time()); });
         else if (r < 74) {
-            const gdi::Rect area = haupt->CallBackPanel1().ScreenRect();
+            const gdi::Rect area = haupt->TestPanel().CallBackPanel1().ScreenRect();
             const int32_t x = Coord(area.left, area.right - 1);
             const int32_t y = Coord(area.top, area.bottom - 1);
             Act("click in the test at " + std::to_string(x) + "," + std::to_string(y), [&] { ClickAt(x, y); });
