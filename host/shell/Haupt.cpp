@@ -470,12 +470,12 @@ void THaupt::FormDeactivate()
     if (m_timer1.Enabled()) {
         PauseTest();
         m_test->Pause().SetPressed(true);
-    } else if (m_timer2 != 0 || m_gapTimer != 0) {
+    } else if (m_runner.In(RunPhase::Title) || m_runner.In(RunPhase::Gap)) {
         // The title or the gap between two tests is showing: the test must
         // not start while nobody is at the keys.
         m_holdStart = true;
         m_test->Pause().SetPressed(true);
-    } else if (m_testEnding.load()) {
+    } else if (m_runner.In(RunPhase::Ending)) {
         // A test has just ended and its gap or the end screen is coming:
         // the gap shows the pause, the next test waits for the candidate.
         m_holdStart = true;

@@ -25,6 +25,7 @@
 #include "host/shell/Preferences.h"
 #include "host/shell/Regler.h"
 #include "host/shell/ResultWatch.h"
+#include "host/shell/Runner.h"
 #include "host/shell/Settings.h"
 #include "host/shell/Splash.h"
 #include "host/shell/TestScreen.h"
@@ -99,9 +100,10 @@ public:
     const TestCatalogue& Catalogue() const { return m_tests; }
     const RunPlan& Run() const { return m_run; }
     ModuleHost& Host() { return m_host; }
-    int32_t TickCount() const { return m_tickCount.load(); }
+    int32_t TickCount() const { return m_runner.tickCount.load(); }
     bool TicksRunning() const { return m_timer1.Enabled(); }
-    bool InGap() const { return m_gapTimer != 0; }
+    bool InGap() const { return m_runner.In(RunPhase::Gap); }
+    RunPhase Phase() const { return m_runner.Phase(); }
     const Preferences& Prefs() const { return m_prefs; }
     bool ClosePermitted() const { return m_closePermitted; }
     const std::string& ProgramDir() const { return m_options.programDir; }
@@ -269,12 +271,7 @@ private:
     std::unique_ptr<audio::TPlayAudio> m_buttonAudio;
 
     // runner state shared with the tick thread
-    std::atomic<int32_t> m_tickCount{0};
-    std::atomic<int32_t> m_mouseTick{0};
-    std::atomic<int32_t> m_testDuration{0};
-    std::atomic<bool> m_countDownMode{false};
-    std::atomic<bool> m_showPending{false};
-    std::atomic<bool> m_testEnding{false}; // from the module's end to Timer3Timer
+    TRunner m_runner;
     std::mutex m_tickLock;                 // held for one whole tick
     bool m_holdStart = false;              // focus lost before the ticks began
     std::string m_lastWatch; // shown [user-interface thread]

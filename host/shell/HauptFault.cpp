@@ -96,7 +96,7 @@ bool THaupt::AbandonTest()
         loop.KillTimer(*id);
         *id = 0;
     }
-    m_testEnding.store(false);
+    m_runner.Enter(RunPhase::Idle);
     HaltTicks();
     // Over the test screen only the abort question is asked.
     if (m_jaNein->Visible())

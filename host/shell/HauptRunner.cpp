@@ -118,9 +118,14 @@ void THaupt::AbbruchButtonClick()
 void THaupt::StartTicks()
 {
     m_timer1.SetEnabled(true);
+    m_runner.TicksStarted();
 }
 
-void THaupt::StopTicks() { m_timer1.SetEnabled(false); }
+void THaupt::StopTicks()
+{
+    m_timer1.SetEnabled(false);
+    m_runner.TicksStopped();
+}
 
 void THaupt::HaltTicks()
 {
@@ -134,13 +139,13 @@ void THaupt::HaltTicks()
 
 bool THaupt::TestRunning() const
 {
-    return m_test->Visible() && m_test->Enabled() && !m_menue->Visible() && !m_testEnding.load();
+    return m_test->Visible() && m_test->Enabled() && !m_menue->Visible() && !m_runner.In(RunPhase::Ending);
 }
 
 void THaupt::BeginTest(const std::string& modulePath)
 {
-    m_tickCount.store(0);
-    m_countDownMode.store(false);
+    m_runner.tickCount.store(0);
+    m_runner.countDownMode.store(false);
     m_host.SetBlocked(true);
     m_host.Bind(modulePath);
     TTestInfo info{};
@@ -173,7 +178,7 @@ void THaupt::StartTest()
     SoundPaused(false);
     m_app.GetBackend().SetNumLock(true);
     BeginTest(test->modulePath);
-    m_testDuration.store(entry->PlannedDuration);
+    m_runner.testDuration.store(entry->PlannedDuration);
 
     m_canvas.SetDeviceContext(m_test->CallBackPanel1().DeviceContext());
     m_host.FillTestStatus(test->modulePath, static_cast<uint32_t>(std::max(entry->PlannedDuration, 0)),
@@ -185,10 +190,12 @@ void THaupt::StartTest()
     m_test->Testeinblendung().SetText(test->title);
     FitOverlayText(m_test->Testeinblendung());
     const int32_t H = m_app.MainForm().Height();
-    m_test->Window1().SetPosition((m_app.MainForm().Width() - m_test->Window1().Width()) / 2, (H - m_test->Window1().Height()) / 4);
+    ui::TWindow& window1 = m_test->Window1();
+    window1.SetPosition((m_app.MainForm().Width() - window1.Width()) / 2, (H - window1.Height()) / 4);
     m_test->Window1().ShowComposed();
     m_test->SetEnabled(false);
     m_timer2 = m_app.Loop().SetTimer(kTitleMs, false, [this] { Timer2Timer(); });
+    m_runner.Enter(RunPhase::Title);
     UpdateSuspendButtons();
 }
 
@@ -196,18 +203,20 @@ void THaupt::Timer2Timer()
 {
     m_app.Loop().KillTimer(m_timer2);
     m_timer2 = 0;
+    const TRunEntry* entry = m_run.Current();
+    const int32_t countdown = entry != nullptr ? CountdownOf(*entry) : 0;
+    m_runner.Enter(countdown / 10 > 0 ? RunPhase::Countdown : RunPhase::Running);
     UpdateSuspendButtons();
     m_test->Window1().Hide();
-    m_test->Window1().SetPosition(m_test->Window1().Left(), (m_app.MainForm().Height() - m_test->Window1().Height()) / 2);
+    ui::TWindow& window1 = m_test->Window1();
+    window1.SetPosition(window1.Left(), (m_app.MainForm().Height() - window1.Height()) / 2);
     m_canvas.SetDeviceContext(m_test->CallBackPanel1().DeviceContext());
     m_host.SendModuleMessage(MSG_PAINT);
     ShowTicksDrawn();
     m_test->SetEnabled(true);
     CentreWindow(m_test->CountDownPanel());
-    const TRunEntry* entry = m_run.Current();
-    const int32_t countdown = entry != nullptr ? CountdownOf(*entry) : 0;
-    m_tickCount.store(-(countdown / 10));
-    if (m_tickCount.load() < 0)
+    m_runner.tickCount.store(-(countdown / 10));
+    if (m_runner.tickCount.load() < 0)
         m_test->CountDownPanel().ShowComposed();
     else
         m_host.SetBlocked(false);
@@ -235,12 +244,12 @@ void THaupt::Timer1Timer()
     std::lock_guard<std::mutex> tickGuard(m_tickLock);
     if (!m_timer1.Enabled())
         return;
-    const int32_t before = m_tickCount.load();
+    const int32_t before = m_runner.tickCount.load();
     if (before % 10 == 0 && m_joy1 && m_joy2)
         PollJoysticks(m_host.Status(), *m_joy1, *m_joy2);
     const int32_t tick = before + 1;
-    m_tickCount.store(tick);
-    if (tick == m_mouseTick.load() + 200)
+    m_runner.tickCount.store(tick);
+    if (tick == m_runner.mouseTick.load() + 200)
         PostToUi([this] {
             if (m_cursorTimer == 0)
                 m_cursorTimer = m_app.Loop().SetTimer(kCursorMs, false, [this] {
@@ -255,6 +264,7 @@ void THaupt::Timer1Timer()
             m_host.Status().ElapsedMs = static_cast<uint32_t>(tick) * 10u;
         }
         if (tick == 0) {
+            m_runner.CountdownOver();
             PostToUi([this] { m_test->CountDownPanel().Hide(); });
             m_host.SendModuleMessage(MSG_PAINT);
             m_host.SetBlocked(false);
@@ -270,16 +280,16 @@ void THaupt::Timer1Timer()
             });
         }
         m_host.SendModuleMessage(MSG_TICK);
-        if (!m_testEnding.load() && m_timer1.Enabled() &&
-            int64_t(tick) * 10 >= int64_t(m_testDuration.load()) + kOverrunMs) {
+        if (!m_runner.In(RunPhase::Ending) && m_timer1.Enabled() &&
+            int64_t(tick) * 10 >= int64_t(m_runner.testDuration.load()) + kOverrunMs) {
             TestOverran();
             return;
         }
         // One request to show what the module drew is enough however many
         // ticks pass before the user-interface thread gets to it.
-        if (!m_showPending.exchange(true))
+        if (!m_runner.showPending.exchange(true))
             PostToUi([this] {
-                m_showPending.store(false);
+                m_runner.showPending.store(false);
                 ShowTicksDrawn();
             });
     } else if (tick % 100 == 0) {
@@ -293,8 +303,8 @@ void THaupt::ShowTicksDrawn() { m_test->CallBackPanel1().ShowDrawn(); }
 std::string THaupt::WatchText(int32_t tickCount) const
 {
     int64_t value = tickCount < 0 ? 0 : tickCount / 100;
-    if (m_countDownMode.load()) {
-        const int64_t t = m_testDuration.load() / 1000;
+    if (m_runner.countDownMode.load()) {
+        const int64_t t = m_runner.testDuration.load() / 1000;
         value = tickCount >= 0 ? t - value : t;
     }
     const bool negative = value < 0;
@@ -306,14 +316,14 @@ std::string THaupt::WatchText(int32_t tickCount) const
 
 void THaupt::SetWatch()
 {
-    m_lastWatch = WatchText(m_tickCount.load());
+    m_lastWatch = WatchText(m_runner.tickCount.load());
     m_test->Time().SetText(m_lastWatch);
     m_test->TimeTwo().SetText(m_lastWatch);
 }
 
 void THaupt::TimeClick()
 {
-    m_countDownMode.store(!m_countDownMode.load());
+    m_runner.countDownMode.store(!m_runner.countDownMode.load());
     SetWatch();
 }
 
@@ -322,7 +332,7 @@ void THaupt::TestEnded()
 {
     // Until the step after the end has run, neither a pause nor the abort
     // question may start the ticks again.
-    m_testEnding.store(true);
+    m_runner.Enter(RunPhase::Ending);
     StopTicks();
     m_host.SetBlocked(true);
     PostToUi([this] {
@@ -341,7 +351,7 @@ void THaupt::Timer3Timer()
 {
     m_app.Loop().KillTimer(m_timer3);
     m_timer3 = 0;
-    m_testEnding.store(false);
+    m_runner.Enter(RunPhase::Idle);
     if (m_jaNein->Visible()) {
         // The test ended just as the abort question opened (over the test
         // screen no other question is asked): there is nothing left to
@@ -382,12 +392,14 @@ void THaupt::Timer3Timer()
     // The gap does not block the loop: the test screen stays disabled and
     // no module is bound, so nothing reaches a test meanwhile.
     m_gapTimer = m_app.Loop().SetTimer(kGapMs, false, [this] { GapEnded(); });
+    m_runner.Enter(RunPhase::Gap);
 }
 
 void THaupt::GapEnded()
 {
     m_app.Loop().KillTimer(m_gapTimer);
     m_gapTimer = 0;
+    m_runner.Enter(RunPhase::Idle);
     m_test->Window1().Hide();
     m_test->SetEnabled(true);
     // A focus loss during the gap carries over: the next title shows, and
@@ -445,7 +457,7 @@ void THaupt::PauseClick()
     // The button has toggled already: it shows the state to go to. Between
     // the module's end and the step after it there is nothing to pause or
     // resume.
-    if (m_testEnding.load() || m_timer2 != 0 || m_gapTimer != 0) {
+    if (m_runner.BetweenTicks()) {
         m_test->Pause().SetPressed(!m_test->Pause().Pressed());
         return;
     }
@@ -457,7 +469,7 @@ void THaupt::PauseClick()
 
 void THaupt::ZurueckClick()
 {
-    if (m_testEnding.load() || m_jaNein->Visible())
+    if (m_runner.In(RunPhase::Ending) || m_jaNein->Visible())
         return;
     HaltTicks();
     m_test->VolumePanel().Hide();
@@ -477,7 +489,7 @@ void THaupt::AbortAnswered(bool yes)
         m_menue->Show();
         // An earlier entry of the run may have lost its record.
         TellResultNotes();
-    } else if (!m_test->Pause().Pressed() && !m_testEnding.load()) {
+    } else if (!m_test->Pause().Pressed() && !m_runner.In(RunPhase::Ending)) {
         m_host.SetBlocked(false);
         SoundPaused(false);
         StartTicks();
@@ -538,7 +550,7 @@ void THaupt::KeyDownMessage(uint32_t key)
     ShowTicksDrawn();
 
     const bool testScreen = TestRunning();
-    if (key == app::VK_PAUSE && testScreen && m_timer2 == 0 && m_gapTimer == 0) {
+    if (key == app::VK_PAUSE && testScreen && !m_runner.In(RunPhase::Title) && !m_runner.In(RunPhase::Gap)) {
         m_test->Pause().SetPressed(!m_test->Pause().Pressed());
         PauseClick();
     } else if (key == app::VK_ESCAPE && testScreen && !m_jaNein->Visible()) {
@@ -583,7 +595,7 @@ void THaupt::MouseMessage(uint32_t code, app::MouseButton button, int32_t x, int
 
 void THaupt::CallBackPanel1MouseMove(int32_t x, int32_t y)
 {
-    m_mouseTick.store(m_tickCount.load());
+    m_runner.mouseTick.store(m_runner.tickCount.load());
     if (m_test->CallBackPanel1().GetCursor() != m_arrowCursor) {
         m_test->CallBackPanel1().SetCursor(m_arrowCursor);
         m_app.RefreshCursor();

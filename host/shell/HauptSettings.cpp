@@ -177,7 +177,7 @@ void THaupt::FrageClick()
     // The click has latched the button already; a release does nothing.
     if (!m_test->Frage().Pressed() || m_hilfe->Visible())
         return;
-    if (m_testEnding.load() || m_timer2 != 0 || m_gapTimer != 0) {
+    if (m_runner.BetweenTicks()) {
         // From the module's end to the next test's ticks there is no test
         // to explain: a help opened now would stay open over the gap and
         // the next test would start behind it.

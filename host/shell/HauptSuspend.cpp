@@ -26,7 +26,7 @@ std::string THaupt::SuspendFilePath() const { return m_options.programDir + kSus
 bool THaupt::CanSave() const
 {
     return BoundDispatchMessage() != nullptr && m_test->Visible() && !m_menue->Visible() &&
-           m_timer2 == 0 && m_gapTimer == 0 && !m_testEnding.load() && m_run.Current() != nullptr;
+           !m_runner.BetweenTicks() && m_run.Current() != nullptr;
 }
 
 void THaupt::UpdateSuspendButtons()
@@ -62,7 +62,7 @@ void THaupt::DiskClick()
         // written. The end of the test may have come with that tick: then
         // there is nothing left to save.
         std::lock_guard<std::mutex> guard(m_tickLock);
-        if (m_testEnding.load())
+        if (m_runner.In(RunPhase::Ending))
             return;
         wasRunning = m_timer1.Enabled();
         StopTicks();
@@ -70,7 +70,7 @@ void THaupt::DiskClick()
     SuspendedRun run;
     run.entries = m_run.Entries();
     run.currentEntry = m_run.CurrentEntry().Saved();
-    run.tickCount = m_tickCount.load();
+    run.tickCount = m_runner.tickCount.load();
     for (const TRunEntry& entry : run.entries) {
         const TestCatalogueEntry* test = m_tests.ByIndex(entry.CatalogueIndex);
         run.titles.push_back(test != nullptr ? StoredTitle(test->title) : std::string());
@@ -167,8 +167,8 @@ void THaupt::LoadButtonClick()
 
     // The module is bound, told its test and asked for its block while the
     // menu still shows, so a module that does not fit the file leaves it.
-    const int32_t oldTick = m_tickCount.load();
-    const bool oldMode = m_countDownMode.load();
+    const int32_t oldTick = m_runner.tickCount.load();
+    const bool oldMode = m_runner.countDownMode.load();
     const bool oldBlocked = m_host.Blocked();
     StopTicks();
     m_app.GetBackend().SetNumLock(true);
@@ -179,8 +179,8 @@ void THaupt::LoadButtonClick()
         m_host.Sounds().ReleaseAll();
         m_host.Unbind();
         m_test->Pause().SetPressed(false);
-        m_tickCount.store(oldTick);
-        m_countDownMode.store(oldMode);
+        m_runner.tickCount.store(oldTick);
+        m_runner.countDownMode.store(oldMode);
         m_host.SetBlocked(oldBlocked);
         RefuseLoad(why);
     };
@@ -188,8 +188,8 @@ void THaupt::LoadButtonClick()
         undo("das Testmodul von " + Quoted(test.title) + " lässt sich nicht laden.");
         return;
     }
-    m_tickCount.store(saved.tickCount);
-    m_testDuration.store(entry.PlannedDuration);
+    m_runner.tickCount.store(saved.tickCount);
+    m_runner.testDuration.store(entry.PlannedDuration);
     m_canvas.SetDeviceContext(m_test->CallBackPanel1().DeviceContext());
     m_host.FillTestStatus(test.modulePath, static_cast<uint32_t>(entry.PlannedDuration),
                           double(m_test->CallBackPanel1().Width()) / 800.0);
@@ -236,10 +236,12 @@ void THaupt::LoadButtonClick()
     m_host.SendModuleMessage(MSG_PAINT);
     ShowTicksDrawn();
     CentreWindow(m_test->CountDownPanel());
-    if (m_tickCount.load() < 0) {
-        m_test->CountDownLabel().SetText(std::to_string(-m_tickCount.load() / 100));
+    if (m_runner.tickCount.load() < 0) {
+        m_test->CountDownLabel().SetText(std::to_string(-m_runner.tickCount.load() / 100));
         m_test->CountDownPanel().ShowComposed();
     }
+    // The resumed run waits, paused, for the candidate.
+    m_runner.Enter(RunPhase::Paused);
     m_test->Pause().SetPressed(true);
     PauseTest();
     UpdateSuspendButtons();

@@ -121,7 +121,8 @@ TEST_F(RunTest, ThreeEntriesWithTwoGaps)
     bool inGap = false;
     bool titled = false;
     for (int step = 0; step < 8000 && !haupt->Ende().Visible() && haupt->TestPanel().Visible(); ++step) {
-        const bool title = haupt->TestPanel().Window1().Visible() && haupt->TestPanel().Testeinblendung().Text() != "Einen Moment bitte...";
+        const bool title = haupt->TestPanel().Window1().Visible() &&
+                           haupt->TestPanel().Testeinblendung().Text() != "Einen Moment bitte...";
         if (title && !titled)
             ++titles;
         titled = title;
@@ -152,6 +153,41 @@ TEST_F(RunTest, ThreeEntriesWithTwoGaps)
     EXPECT_TRUE(backend.MessageBoxes().empty());
     Type("\r");
     EXPECT_TRUE(haupt->MenuePanel().Enabled());
+}
+
+// The phases a run goes through, each entered once in this order (the
+// pause and the abort question in the middle of the first entry).
+TEST_F(RunTest, TheRunnerGoesThroughItsPhasesInOrder)
+{
+    folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 20000, 2000);
+    folder.AddTimed("B", "Beta", 1, 1000, 0, 1000, 20000, 0);
+    StartProgram();
+    EXPECT_EQ(haupt->Phase(), RunPhase::Idle);
+    StartFirstTests(2, "01");
+    std::vector<RunPhase> seen{haupt->Phase()};
+    bool paused = false;
+    const auto note = [&] {
+        if (haupt->Phase() != seen.back())
+            seen.push_back(haupt->Phase());
+    };
+    for (int step = 0; step < 8000 && !haupt->Ende().Visible(); ++step) {
+        note();
+        if (!paused && haupt->Phase() == RunPhase::Running) {
+            paused = true;
+            Key(VK_PAUSE);
+            note();
+            Key(VK_PAUSE);
+            Key(VK_ESCAPE);
+            EXPECT_EQ(haupt->Phase(), RunPhase::Paused) << "the abort question stops the ticks";
+            Type("n");
+        }
+        Advance(10);
+    }
+    note();
+    const std::vector<RunPhase> expected{RunPhase::Title,  RunPhase::Countdown, RunPhase::Running, RunPhase::Paused,
+                                         RunPhase::Running, RunPhase::Ending,   RunPhase::Gap,     RunPhase::Title,
+                                         RunPhase::Running, RunPhase::Ending,   RunPhase::Idle};
+    EXPECT_EQ(seen, expected);
 }
 
 TEST_F(RunTest, PauseAndResumeKeepTheTestClock)

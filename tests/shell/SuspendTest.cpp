@@ -174,7 +174,8 @@ TEST_F(SuspendTest, TheSecondOfThreeEntriesResumesThereAndTheEndScreenShowsAllTh
     StartFirstTests(3, "01");
     ASSERT_EQ(haupt->Run().Size(), 3u);
     const std::vector<TRunEntry> order = haupt->Run().Entries();
-    AdvanceUntil([&] { return haupt->Run().CurrentEntry().Saved() == 1 && haupt->TestPanel().Disk().Enabled(); }, 40000);
+    AdvanceUntil([&] { return haupt->Run().CurrentEntry().Saved() == 1 && haupt->TestPanel().Disk().Enabled(); },
+                 40000);
     Advance(7000);
     ClickDisk();
     const int32_t savedAt = haupt->TickCount();
