@@ -236,6 +236,7 @@ private:
     void ShowLeiste(bool show);
     void PostToUi(std::function<void()> fn);
     void ShowTicksDrawn();
+    void PostTickToScreens(int32_t tick); // tick thread
 
     // end screen, questions, credits
     void FillEndLists();

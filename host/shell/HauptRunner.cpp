@@ -234,8 +234,9 @@ void THaupt::Timer2Timer()
     StartTicks();
 }
 
-// The tick handler, on the tick thread. What it changes on screen goes to
-// the user-interface thread in the order it happens.
+// The tick handler, on the tick thread: the sticks, the tick, the end
+// check. What the tick changes on screen goes to the user-interface thread
+// (PostTickToScreens) in the order it happens.
 void THaupt::Timer1Timer()
 {
     // A tick happens whole (counter, time and message) or not at all: a
@@ -249,6 +250,38 @@ void THaupt::Timer1Timer()
         PollJoysticks(m_host.Status(), *m_joy1, *m_joy2);
     const int32_t tick = before + 1;
     m_runner.tickCount.store(tick);
+    PostTickToScreens(tick);
+    if (tick < 0)
+        return;
+    {
+        std::lock_guard<std::mutex> guard(m_canvas.Lock());
+        m_host.Status().ElapsedMs = static_cast<uint32_t>(tick) * 10u;
+    }
+    if (tick == 0) {
+        m_runner.CountdownOver();
+        m_host.SendModuleMessage(MSG_PAINT);
+        m_host.SetBlocked(false);
+    }
+    m_host.SendModuleMessage(MSG_TICK);
+    if (!m_runner.In(RunPhase::Ending) && m_timer1.Enabled() &&
+        int64_t(tick) * 10 >= int64_t(m_runner.testDuration.load()) + kOverrunMs) {
+        TestOverran();
+        return;
+    }
+    // One request to show what the module drew is enough however many
+    // ticks pass before the user-interface thread gets to it.
+    if (!m_runner.showPending.exchange(true))
+        PostToUi([this] {
+            m_runner.showPending.store(false);
+            ShowTicksDrawn();
+        });
+}
+
+// On the tick thread: the mouse cursor hidden 2 s after the last move, the
+// countdown hidden at 0, the clock (once a second, only a change goes
+// across) and the countdown's seconds.
+void THaupt::PostTickToScreens(int32_t tick)
+{
     if (tick == m_runner.mouseTick.load() + 200)
         PostToUi([this] {
             if (m_cursorTimer == 0)
@@ -259,17 +292,8 @@ void THaupt::Timer1Timer()
                 });
         });
     if (tick >= 0) {
-        {
-            std::lock_guard<std::mutex> guard(m_canvas.Lock());
-            m_host.Status().ElapsedMs = static_cast<uint32_t>(tick) * 10u;
-        }
-        if (tick == 0) {
-            m_runner.CountdownOver();
+        if (tick == 0)
             PostToUi([this] { m_test->CountDownPanel().Hide(); });
-            m_host.SendModuleMessage(MSG_PAINT);
-            m_host.SetBlocked(false);
-        }
-        // The clock changes once a second; only a change goes across.
         std::string watch = WatchText(tick);
         if (watch != m_tickWatch) {
             m_tickWatch = watch;
@@ -279,19 +303,6 @@ void THaupt::Timer1Timer()
                 m_test->TimeTwo().SetText(watch);
             });
         }
-        m_host.SendModuleMessage(MSG_TICK);
-        if (!m_runner.In(RunPhase::Ending) && m_timer1.Enabled() &&
-            int64_t(tick) * 10 >= int64_t(m_runner.testDuration.load()) + kOverrunMs) {
-            TestOverran();
-            return;
-        }
-        // One request to show what the module drew is enough however many
-        // ticks pass before the user-interface thread gets to it.
-        if (!m_runner.showPending.exchange(true))
-            PostToUi([this] {
-                m_runner.showPending.store(false);
-                ShowTicksDrawn();
-            });
     } else if (tick % 100 == 0) {
         const std::string seconds = std::to_string(-tick / 100);
         PostToUi([this, seconds] { m_test->CountDownLabel().SetText(seconds); });
