@@ -121,13 +121,15 @@ int main(int argc, char** argv)
     };
     runFor(300);
     // A ten-minute ZEK test.
-    haupt.TestListBox().SetItemSelected(0, true);
+    app::Form& form = app.MainForm();
+    auto named = [&form](const char* name) -> app::Control& { return *form.FindNamed(name); };
+    static_cast<ui::TMyCustomListBox&>(named("TestListBox")).SetItemSelected(0, true);
     haupt.Go();
-    haupt.Stunden().SetText("00");
-    haupt.Minuten().SetText("10");
+    static_cast<app::Edit&>(named("Stunden")).SetText("00");
+    static_cast<app::Edit&>(named("Minuten")).SetText("10");
     haupt.OkButtonClick();
     runFor(4500);
-    const gdi::Rect area = haupt.CallBackPanel1().ScreenRect();
+    const gdi::Rect area = named("CallBackPanel1").ScreenRect();
     const double scale = double(area.Width()) / 800.0;
     auto at = [&](double v) { return static_cast<int32_t>(v * scale); };
     // The answer box, in the module's 800 x 600 design space.

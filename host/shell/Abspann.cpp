@@ -6,12 +6,15 @@ namespace kestrava::shell {
 
 TAbspann::TAbspann(app::EventLoop& loop)
 {
+    SetName("Abspann");
     SetColor(gdi::Rgb(0, 0, 0));
     m_rahmen = &Create<app::Panel>();
     m_rahmen->SetColor(kWhite);
     m_rahmen->SetBounds(0, 0, kVideoWidth + 2, kVideoHeight + 2);
     m_leinwand = &Create<video::VideoPanel>(loop);
     m_leinwand->SetBounds(0, 0, kVideoWidth, kVideoHeight);
+    m_rahmen->SetName("Abspannrahmen");
+    m_leinwand->SetName("Leinwand");
     OnMouseDown = [this](app::MouseButton, int32_t, int32_t, app::Modifiers) { End(); };
     m_rahmen->OnMouseDown = OnMouseDown;
     m_leinwand->OnMouseDown = OnMouseDown;

@@ -65,6 +65,7 @@ std::string HoursMinutesSentence(int64_t ms)
 
 TAuswertung::TAuswertung()
 {
+    SetName("Auswertung");
     LoadBackground("AUSWERTUNG");
     SetSize(kWidth, kHeight);
     SetTabStop(true);

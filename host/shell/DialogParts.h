@@ -69,12 +69,13 @@ void CloseThroughOk(Dialog& dialog, Button& ok, const std::function<void()>& onO
 }
 
 // A bitmap button of the skin (NAME_Idle, NAME_Up, NAME_Down) at a place
-// of its parent, painting through its see-through colour.
+// of its parent, painting through its see-through colour, named NAME.
 template <class Button, class Parent>
 Button& MakeButton(Parent& parent, const std::string& name, int32_t left, int32_t top)
 {
     auto& button = parent.template Create<Button>();
     button.LoadPictures(name);
+    button.SetName(name);
     button.SetTransparent(true);
     button.SetPosition(left, top);
     return button;

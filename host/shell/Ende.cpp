@@ -102,6 +102,7 @@ EndLines EndLinesOf(const RunPlan& run, const TestCatalogue& tests, const TResul
 
 TEnde::TEnde()
 {
+    SetName("Ende");
     LoadBackground("ENDE");
     SetSize(387, 214);
     SetTabStop(true);
@@ -124,7 +125,10 @@ TEnde::TEnde()
     m_liste2->SetAlternative(true);
     m_liste2->SetAlternativeColor(gdi::Rgb(0xCD, 0x51, 0x4B));
     m_liste2->SetThreshold(82);
+    m_liste1->SetName("EndeListe1");
+    m_liste2->SetName("EndeListe2");
     m_regler5 = &Create<TRegler>();
+    m_regler5->SetName("Regler5");
     m_regler5->SetPicture(ui::LoadResourceBitmap("Regler5"));
     m_regler5->SetBounds(366, 37, 14, 26);
     // The knob runs from top 37 to top 154 beside the two lists.

@@ -78,6 +78,7 @@ bool THaupt::Start()
         m_app.GetBackend().MessageBox("Der Kestrava", e.what());
         return false;
     }
+    m_splash->SetName("Splash");
     m_splashCreated = m_splash->CreatedMs();
     m_splash->SetPosition((m_app.ScreenWidth() - TSplashScreen::kWidth) / 2,
                           (m_app.ScreenHeight() - TSplashScreen::kHeight) / 2);

@@ -86,17 +86,6 @@ public:
 
     // ---- what tests look at
     audio::TPlayAudio* PlayAudio1() { return m_playAudio1.get(); }
-    TMenu& MenuePanel() { return *m_menue; }
-    TTestScreen& TestPanel() { return *m_test; }
-    TZeiteinstellung& Zeiteinstellung() { return *m_zeit; }
-    TEnde& Ende() { return *m_ende; }
-    TJaNein& JaNein() { return *m_jaNein; }
-    TMeldung& Meldung() { return *m_meldung; }
-    TAuswertung& Auswertung() { return *m_auswertung; }
-    TSettings& Settings() { return *m_settings; }
-    THilfe& Hilfe() { return *m_hilfe; }
-    TAbspann& Abspann() { return *m_abspann; }
-    TSplashScreen* Splash() { return m_splash; }
     const TestCatalogue& Catalogue() const { return m_tests; }
     const RunPlan& Run() const { return m_run; }
     ModuleHost& Host() { return m_host; }

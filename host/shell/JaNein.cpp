@@ -9,11 +9,13 @@ namespace kestrava::shell {
 
 TJaNein::TJaNein()
 {
+    SetName("JaNein");
     LoadBackground("JANEIN");
     SetSize(227, 158);
     SetTabStop(true);
     m_label = &MakeLabel(*this, Arial(15, kWhite, false, "Arial Black"), app::Alignment::Center);
     m_label->SetBounds(16, 42, 193, 65);
+    m_label->SetName("JaNeinLabel");
     m_ja = &MakeButton<ui::TThbitbtn>(*this, "JaButton", 27, 109);
     m_nein = &MakeButton<ui::TThbitbtn>(*this, "NeinButton", 118, 108);
     m_ja->OnClick = [this] { Answer(true); };

@@ -6,6 +6,7 @@ namespace kestrava::shell {
 
 TMenu::TMenu()
 {
+    SetName("MenuePanel");
     SetColor(kMenuColour);
     const char* frameNames[9] = {"Image1", "Image2", "Image3", "Image4", "Image5",
                                  "Image6", "Image7", "Image8", "Image10"};
@@ -21,6 +22,13 @@ TMenu::TMenu()
     m_punkteList = &Create<ui::TMyCustomListBox>();
     m_programmList = &Create<ui::TMyCustomListBox>();
     ConfigureMenuLists(Lists());
+    m_testList->SetName("TestListBox");
+    m_dauerList->SetName("DauerListBox");
+    m_punkteList->SetName("PunkteListBox");
+    m_programmList->SetName("ProgrammListBox");
+    m_menueOben->SetName("MenueOben");
+    m_menueMitte->SetName("MenueMitte");
+    m_menueUnten->SetName("MenueUnten");
     m_testList->OnSelect = [this] { TestListBoxSelect(Lists()); };
     m_testList->OnDeSelect = [this] { TestListBoxDeSelect(Lists()); };
     m_programmList->OnSelect = [this] { ProgrammListBoxSelect(Lists()); };
@@ -79,6 +87,7 @@ TMenu::TMenu()
 TRegler& TMenu::MakeThumb(const char* picture)
 {
     auto& thumb = Create<TRegler>();
+    thumb.SetName(picture);
     thumb.SetPicture(ui::LoadResourceBitmap(picture));
     thumb.SetSize(thumb.Picture().Width(), thumb.Picture().Height());
     thumb.track = [this, &thumb] { return ThumbTrack{m_menueMitte->Top(), m_menueMitte->Height(), thumb.Height()}; };

@@ -20,6 +20,7 @@ void FitOverlayText(app::Label& label)
 
 TTestScreen::TTestScreen(std::mutex* canvasLock)
 {
+    SetName("TestPanel");
     SetColor(gdi::Rgb(0, 0, 0));
     OnMouseMove = [this](int32_t, int32_t y, app::Modifiers) { BarFollowsMouse(y); };
 
@@ -89,7 +90,14 @@ TTestScreen::TTestScreen(std::mutex* canvasLock)
     m_volumePanel->SetPosition(153, 24);
     m_volumePanel->Hide();
 
+    m_callBack->SetName("CallBackPanel1");
+    m_leiste->SetName("Leiste");
+    m_testName->SetName("TestName");
+    m_time->SetName("Time");
+    m_volumePanel->SetName("VolumePanel");
+    m_volumePanel->Thumb().SetName("Regler");
     m_uhrPanel = &Create<app::Panel>();
+    m_uhrPanel->SetName("UhrPanel");
     m_uhrPanel->SetBounds(0, 0, 115, 50);
     {
         auto& face = MakeImage(*m_uhrPanel, "UhrPanel");
@@ -99,6 +107,7 @@ TTestScreen::TTestScreen(std::mutex* canvasLock)
     m_timeTwo = &MakeLabel(*m_uhrPanel, Arial(20, kWhite, true), app::Alignment::Center);
     m_timeTwo->SetBounds(10, 8, 97, 34);
     m_timeTwo->SetText("00:00:00");
+    m_timeTwo->SetName("TimeTwo");
     m_timeTwo->OnClick = [this] { Report(TestBarAction::Time); };
 }
 
@@ -117,6 +126,10 @@ void TTestScreen::CreateOverlays(app::Control& form)
     m_window1->SetSize(427, 73);
     m_testeinblendung = &MakeLabel(*m_window1, Arial(54, kWhite, false, "Arial Black"), app::Alignment::Center);
     m_testeinblendung->SetBounds(12, 8, 403, 57);
+    m_countDownPanel->SetName("CountDownPanel");
+    m_countDownLabel->SetName("CountDownLabel");
+    m_window1->SetName("Window1");
+    m_testeinblendung->SetName("Testeinblendung");
 }
 
 void TTestScreen::SetHandCursor(const std::shared_ptr<app::Cursor>& hand)

@@ -8,6 +8,7 @@ namespace kestrava::shell {
 
 TZeiteinstellung::TZeiteinstellung()
 {
+    SetName("Zeiteinstellung");
     LoadBackground("ZEIT");
     SetSize(227, 158);
     // One line between the fields and the buttons.
@@ -15,6 +16,9 @@ TZeiteinstellung::TZeiteinstellung()
     m_hinweis->SetBounds(4, 99, 219, 11);
     m_stunden = &MakeField(36);
     m_minuten = &MakeField(122);
+    m_hinweis->SetName("DauerHinweis");
+    m_stunden->SetName("Stunden");
+    m_minuten->SetName("Minuten");
     // Tab moves between the two fields (leaving one corrects it).
     m_stunden->OnKeyDown = [this](uint32_t& key, app::Modifiers) {
         if (key == app::VK_TAB)

@@ -63,48 +63,48 @@ protected:
         StartProgram();
         backend.PushMouseMove(1, 1);
         Frame("menu");
-        ClickLine(haupt->MenuePanel().TestListBox(), 0);
-        ClickLine(haupt->MenuePanel().TestListBox(), 1, true);
+        ClickLine(MenuePanel().TestListBox(), 0);
+        ClickLine(MenuePanel().TestListBox(), 1, true);
         backend.PushMouseMove(1, 1);
         Frame("menu-selected");
 
-        ClickOn(haupt->MenuePanel().SettingsButton());
-        ASSERT_TRUE(haupt->Settings().Visible());
+        ClickOn(MenuePanel().SettingsButton());
+        ASSERT_TRUE(Settings().Visible());
         Frame("settings");
-        ClickOn(haupt->Settings().Reset());
-        ASSERT_TRUE(haupt->JaNein().Visible());
+        ClickOn(Settings().Reset());
+        ASSERT_TRUE(JaNein().Visible());
         Frame("question-reset");
         Type("n");
-        ClickOn(haupt->Settings().Ok());
-        ASSERT_FALSE(haupt->Settings().Visible());
+        ClickOn(Settings().Ok());
+        ASSERT_FALSE(Settings().Visible());
 
-        ClickOn(haupt->MenuePanel().FrageButton());
-        ASSERT_TRUE(haupt->Hilfe().Visible());
+        ClickOn(MenuePanel().FrageButton());
+        ASSERT_TRUE(Hilfe().Visible());
         Frame("help");
         Type("\x1b");
-        ASSERT_FALSE(haupt->Hilfe().Visible());
+        ASSERT_FALSE(Hilfe().Visible());
 
-        ClickOn(haupt->MenuePanel().DetailButton());
-        ASSERT_TRUE(haupt->Auswertung().Visible());
+        ClickOn(MenuePanel().DetailButton());
+        ASSERT_TRUE(Auswertung().Visible());
         Frame("evaluation");
         Type("\x1b");
-        ASSERT_FALSE(haupt->Auswertung().Visible());
+        ASSERT_FALSE(Auswertung().Visible());
 
-        ClickOn(haupt->MenuePanel().GoButton());
-        ASSERT_TRUE(haupt->Zeiteinstellung().Visible());
+        ClickOn(MenuePanel().GoButton());
+        ASSERT_TRUE(Zeiteinstellung().Visible());
         Frame("time-dialog");
         Type("00");
         backend.PushTypedKey(app::VK_TAB, 9);
         Type("01");
         Frame("time-dialog-typed");
-        ClickOn(haupt->Zeiteinstellung().OkButton());
-        ASSERT_TRUE(haupt->TestPanel().Visible());
+        ClickOn(Zeiteinstellung().OkButton());
+        ASSERT_TRUE(TestPanel().Visible());
         Frame("test-title");
         Advance(2000);
         Frame("test-first");
         backend.PushMouseMove(GetParam().w / 2, 10);
         Pump();
-        ASSERT_TRUE(haupt->TestPanel().Leiste().Visible());
+        ASSERT_TRUE(TestPanel().Leiste().Visible());
         Frame("test-bar");
         backend.PushMouseMove(GetParam().w / 2, GetParam().h / 2);
         Pump();
@@ -113,8 +113,8 @@ protected:
         Key(app::VK_PAUSE);
         Frame("test-paused");
         Key(app::VK_PAUSE);
-        ClickOn(haupt->TestPanel().Zurueck());
-        ASSERT_TRUE(haupt->JaNein().Visible());
+        ClickOn(TestPanel().Zurueck());
+        ASSERT_TRUE(JaNein().Visible());
         Frame("question-abort");
         Type("n");
         Frame("test-resumed");
@@ -128,18 +128,18 @@ protected:
             Advance(100);
         ASSERT_TRUE(haupt->InGap());
         Frame("test-gap");
-        for (int step = 0; step < 1200 && !haupt->Ende().Visible(); ++step)
+        for (int step = 0; step < 1200 && !Ende().Visible(); ++step)
             Advance(100);
-        ASSERT_TRUE(haupt->Ende().Visible());
+        ASSERT_TRUE(Ende().Visible());
         Frame("end-screen");
-        ClickOn(haupt->Ende().EndeOk());
-        ASSERT_FALSE(haupt->Ende().Visible());
+        ClickOn(Ende().EndeOk());
+        ASSERT_FALSE(Ende().Visible());
 
-        ClickOn(haupt->MenuePanel().ExitButton());
-        ASSERT_TRUE(haupt->JaNein().Visible());
+        ClickOn(MenuePanel().ExitButton());
+        ASSERT_TRUE(JaNein().Visible());
         Frame("question-exit");
         Type("j");
-        ASSERT_TRUE(haupt->Abspann().Visible());
+        ASSERT_TRUE(Abspann().Visible());
         Advance(500);
         Frame("credits");
     }
