@@ -8,7 +8,7 @@
 // goes to the owner through OnAction. [ui-thread]
 #pragma once
 
-#include "host/catalogue/Catalogue.h"
+#include "host/shell/MenuLists.h"
 #include "host/shell/Regler.h"
 #include "platform/app/Controls.h"
 #include "ui/CustomButton.h"

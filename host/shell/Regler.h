@@ -2,7 +2,7 @@
 // [ui-thread]
 #pragma once
 
-#include "host/catalogue/Catalogue.h"
+#include "host/shell/ThumbTrack.h"
 #include "platform/app/Controls.h"
 #include "ui/CustomButton.h"
 

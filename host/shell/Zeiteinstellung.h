@@ -16,6 +16,21 @@
 #include <memory>
 #include <string>
 
+namespace kestrava {
+
+// What a key typed in the dialog does: Enter confirms, Escape cancels.
+enum class TimeDialogKey { None, Confirm, Cancel };
+inline TimeDialogKey TimeDialogKeyAction(uint32_t character)
+{
+    if (character == 13)
+        return TimeDialogKey::Confirm;
+    if (character == 27)
+        return TimeDialogKey::Cancel;
+    return TimeDialogKey::None;
+}
+
+} // namespace kestrava
+
 namespace kestrava::shell {
 
 class TZeiteinstellung : public ui::TBackWindow {
