@@ -53,6 +53,7 @@ dpkg-deb -c "$deb" >"$out/contents.txt"
 for path in ./usr/lib/kestrava/velomar ./usr/lib/kestrava/kestrava.installed ./usr/lib/kestrava/TESTS/ZEK.TST \
             ./usr/lib/kestrava/TESTS/MFR/MFR.TST ./usr/lib/kestrava/TESTS/MFR/MFRHOCH.WAV \
             ./usr/lib/kestrava/TESTS/LAGE/LAGE.TST \
+            ./usr/lib/kestrava/TESTS/RAUM/RAUM.TST ./usr/lib/kestrava/TESTS/RAUM/HELP1.BMP \
             ./usr/lib/kestrava/libvgdi.so ./usr/lib/kestrava/skin/SPLASH.bmp ./usr/lib/kestrava/FLIEGE.AVI \
             ./usr/share/applications/kestrava.desktop ./usr/share/icons/hicolor/48x48/apps/kestrava.png \
             ./usr/share/icons/hicolor/256x256/apps/kestrava.png; do

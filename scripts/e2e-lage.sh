@@ -56,8 +56,7 @@ wait_for_menu "$bgo" "$by"
 xdotool mousemove "$bhelp" "$by" click 1
 sleep 1
 help_top=$(identify -format '%h' "$out/program/HELP.BMP")
-test_line "Fluglage"
-xdotool mousemove $(( (W - 400) / 2 + 45 )) $(( (H - 400) / 2 + 37 + help_top + 30 + (2 + line) * 23 + 11 )) click 1
+xdotool mousemove $(( (W - 400) / 2 + 45 )) $(( (H - 400) / 2 + 37 + help_top + 30 + $(help_line "Fluglage") * 23 + 11 )) click 1
 sleep 1
 shot help
 # A page down: the picture of the screen with its labels.
@@ -154,8 +153,7 @@ echo "e2e-lage: $item items answered ($wrong wrong on purpose); record $correct 
 # The end screen closed; the evaluation's details of the test selected.
 xdotool key Return
 sleep 1
-test_line "Fluglage"
-xdotool mousemove $(( col + 51 )) $(( oben + 55 + 18 + 16 * line )) click 1
+xdotool mousemove $(( col + 51 )) $(( oben + 55 + 18 + 16 * $(test_line "Fluglage") )) click 1
 sleep 0.3
 xdotool mousemove "$beval" "$by" click 1
 sleep 1

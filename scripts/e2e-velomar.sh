@@ -91,8 +91,7 @@ sleep 0.3
 # 16 pixels below, in the order of menu_titles. The start button is at
 # (249, 583) and the exit button at (529, 583).
 menu_places 1024 768
-test_line "ZEK-Test"
-zek_line=$(( oben + 55 + 18 + 16 * line ))
+zek_line=$(( 214 + 16 * $(test_line "ZEK-Test") ))
 choose_test_titled "ZEK-Test" 01
 sleep 0.3
 shot time-dialog
@@ -247,8 +246,8 @@ echo "e2e-velomar: ok (screenshots in $out)"
 # starts 50 pixels in, so the lamps' lenses are centred on y = 274 at
 # x = 251, 424, 598 and 771. The script
 # answers a lamp with its F key as soon as it sees it lit; the tones it
-# cannot hear, so they go by as misses. Its help page (the first test line
-# of the index), its screen with a lamp lit and its end screen are kept,
+# cannot hear, so they go by as misses. Its help page (its line of the
+# index), its screen with a lamp lit and its end screen are kept,
 # and its record is checked.
 mfr_rlt=$out/program/TESTS/MFR/MFR.RLT
 printf '[GLOBAL]\r\nSEED=4711\r\n' >"$out/program/TESTS/MFR/MFR.ini"
@@ -256,10 +255,7 @@ start_program
 help_top=$(identify -format '%h' "$out/program/HELP.BMP")
 xdotool mousemove 304 583 click 1
 sleep 1
-# The index: "Allgemeine Bedienung", a blank line, then the tests in the
-# menu's order, 23 pixels apart.
-test_line "Mehrfachreaktion"
-xdotool mousemove $(( 312 + 5 + 40 )) $(( 184 + 37 + help_top + 30 + (2 + line) * 23 + 11 )) click 1
+xdotool mousemove $(( 312 + 5 + 40 )) $(( 184 + 37 + help_top + 30 + $(help_line "Mehrfachreaktion") * 23 + 11 )) click 1
 sleep 1
 shot mfr-help
 xdotool key Escape
@@ -366,14 +362,12 @@ tour() {
   xdotool key Escape
   sleep 0.5
 
-  # The help from the menu: the index, the ZEK line (the tests follow
-  # "Allgemeine Bedienung" and a blank line), a drag of the thumb.
+  # The help from the menu: the index, the ZEK line, a drag of the thumb.
   click "$bhelp" "$by" 1
   shot "help-index-$tag"
-  local top line
+  local top
   top=$(identify -format '%h' "$out/program/HELP.BMP")
-  test_line "ZEK-Test"
-  click $(( hl + 5 + 40 )) $(( ht + 37 + top + 30 + (2 + line) * 23 + 11 )) 1
+  click $(( hl + 5 + 40 )) $(( ht + 37 + top + 30 + $(help_line "ZEK-Test") * 23 + 11 )) 1
   shot "help-zek-$tag"
   xdotool mousemove $(( hl + 386 )) $(( ht + 50 )) mousedown 1
   sleep 0.2

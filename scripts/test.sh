@@ -32,6 +32,9 @@ ctest --test-dir build/normal --output-on-failure -j "$jobs"
 # A minute of Fluglage with its help, end screen and evaluation, saved
 # half-way (about 90 s; screenshots in build/normal/e2e-lage-1024x768/).
 ./scripts/e2e-lage.sh build/normal
+# A minute of Raumvorstellung through the program, its help, end screen and
+# evaluation (about 85 s; screenshots in build/normal/e2e-raum-1024x768/).
+./scripts/e2e-raum.sh build/normal
 # The real sound device writing to a file: a tone found at its frequency and
 # level (about 2 s).
 ./scripts/audio-disk-check.sh build/normal

@@ -1,6 +1,6 @@
 // Draws the help pages: the top of the index page (HELP.BMP), the general
 // pages of the program (HELP1, HELP2 in the program folder), the pages of
-// ZEK, Mehrfachreaktion and Fluglage beside their modules and the page of the "Alle Tests" program beside
+// ZEK, Mehrfachreaktion, Fluglage and Raumvorstellung beside their modules and the page of the "Alle Tests" program beside
 // its program file, each picture with its link file NAME.INI.
 //
 // Usage: make-help-pages PROGRAM_FOLDER [LOOK_FOLDER]
@@ -10,6 +10,7 @@
 #include "resources/help/HelpLayout.h"
 
 #include "resources/help/LageFigure.h"
+#include "resources/help/RaumFigure.h"
 #include "resources/help/ZekFigure.h"
 
 #include "modules/zek/ZekLayout.h"
@@ -545,6 +546,91 @@ void Fluglage(Writer& out)
     out.Write(folder, "HELP2", score);
 }
 
+// The Raumvorstellung screen as RAUM.TST paints it, with numbered badges.
+Layer RaumScreen()
+{
+    Layer layer = Layer::FromBitmap(PaintRaumScreen(RaumFigureState()));
+    const double s = double(kRaumFigureWidth) / 800.0;
+    for (const Badge& b : RaumFigureBadges())
+        DrawBadge(layer, b.number, b.x * s, b.y * s);
+    return layer;
+}
+
+void Raumvorstellung(Writer& out)
+{
+    const std::string folder = "TESTS/RAUM/";
+    Page page("HELP1", "Raumvorstellung", "Würfelfiguren im Raum drehen");
+    page.Para("Der Test prüft Ihr räumliches Vorstellungsvermögen: Sie drehen eine Figur in Gedanken und "
+              "erkennen, ob sie einer anderen gleicht oder deren Spiegelbild ist.");
+    page.Contents({{"Der Bildschirm", "screen"}, {"Die Aufgabe", "task"}, {"Die Tasten", "keys"},
+                   {"Die Schwierigkeit", "difficulty"}});
+    page.Link("Bewertung und Ergebnis", "HELP2");
+
+    page.Heading("Der Bildschirm", "screen");
+    page.Figure(RaumScreen());
+    page.Callout(1, "Linke Figur", "8 bis 10 Würfel, Fläche an Fläche verbunden.");
+    page.Callout(2, "Rechte Figur", "Die linke, im Raum gedreht, oder ihr Spiegelbild, gedreht. Hier: "
+                                    "das Spiegelbild.");
+    page.Callout(3, "Zeit", "Der Balken wird kürzer; ist er leer, gilt das Paar als zu spät.");
+    page.Callout(4, "Wie die letzte Antwort ausging", "Richtig, Falsch oder Zu spät.");
+    page.Callout(5, "Taste \xE2\x86\x90: gleich", "Die rechte Figur ist die linke, nur gedreht.");
+    page.Callout(6, "Taste \xE2\x86\x92: gespiegelt", "Die rechte Figur ist das Spiegelbild der linken.");
+    page.Callout(7, "Schwierigkeit", "Je voller der Balken, desto schwerer die Drehung.");
+    page.LinkToAnchor("Nach oben", "top");
+
+    page.Heading("Die Aufgabe", "task");
+    page.Para("Nacheinander erscheinen zwei Figuren aus Würfeln nebeneinander, beide aus derselben "
+              "Richtung gesehen. Die rechte ist die linke, um eine Achse im Raum gedreht, oder sie ist ihr "
+              "Spiegelbild, ebenso gedreht. Keine Figur gleicht ihrem eigenen Spiegelbild, und von jedem "
+              "Würfel ist etwas zu sehen: Die Antwort lässt sich immer erkennen.");
+    page.Bullets({"Für ein Paar haben Sie 10 Sekunden. Antworten Sie nicht, gilt es als zu spät.",
+                  "Nach der Antwort zeigt der Test 0,7 Sekunden lang, wie sie ausging; dann kommt das "
+                  "nächste Paar.",
+                  "Tasten, während kein Paar zu sehen ist, zählen nicht."});
+    page.Note("Suchen Sie ein markantes Ende, etwa einen abgeknickten Arm, in beiden Figuren, und prüfen "
+              "Sie, ob die Arme daneben zur selben Seite abgehen.");
+    page.LinkToAnchor("Nach oben", "top");
+
+    page.Heading("Die Tasten", "keys");
+    page.Keys({"\xE2\x86\x90"}, "gleich: nur gedreht");
+    page.Keys({"\xE2\x86\x92"}, "gespiegelt: das Spiegelbild, gedreht");
+    page.Para("Mehr brauchen Sie nicht: Der Test ist ganz mit der Tastatur zu lösen.");
+    page.LinkToAnchor("Nach oben", "top");
+
+    page.Heading("Die Schwierigkeit", "difficulty");
+    page.Para("Die Schwierigkeit läuft von 0 bis 100 Punkten und steigt mit Ihren Antworten: Nach jeder "
+              "richtigen Antwort wird das nächste Paar 10 Punkte schwerer, nach einer falschen oder zu "
+              "späten 20 Punkte leichter. Sie bestimmt die Drehung zwischen den Figuren:");
+    page.Bullets({"unter 25 Punkten eine Vierteldrehung um die senkrechte Achse,",
+                  "unter 50 eine halbe Drehung um die senkrechte Achse,",
+                  "unter 75 eine Viertel- oder halbe Drehung um eine waagrechte Achse,",
+                  "ab 75 eine Drehung um eine schräge Achse."});
+    page.LinkToAnchor("Nach oben", "top");
+    page.Link("Bewertung und Ergebnis", "HELP2");
+    page.Link("Allgemeine Bedienung", "./HELP1");
+    page.Link("Zurück zur Übersicht", "\\");
+    out.Write(folder, "HELP1", page);
+
+    Page score("HELP2", "Raumvorstellung: Bewertung", "Wie Ihr Ergebnis entsteht");
+    score.Para("Das Ergebnis hat zwei Teile:");
+    score.Bullets({"Richtige Antworten: der Anteil der Paare, die Sie richtig beantwortet haben; zu späte "
+                   "zählen als nicht richtig.",
+                   "Mittlere Antwortzeit: die durchschnittliche Zeit bis zur richtigen Antwort, in Sekunden. "
+                   "Ohne eine richtige Antwort gilt die ganze Zeit für ein Paar, 10 Sekunden."});
+    score.Para("Das Gesamtergebnis gewichtet die richtigen Antworten mit 40 %, die mittlere Schwierigkeit der "
+               "Paare (0 bis 100 Punkte) mit 40 % und die Schnelligkeit mit 20 %. Die Schnelligkeit zählt "
+               "voll bis 1,5 Sekunden; jede 60 Millisekunden mehr kosten einen Punkt, ab 7,5 Sekunden zählt "
+               "sie nichts. Weil die Paare schwerer werden, je besser Sie antworten, zählt die Schwierigkeit "
+               "mit: Wer schwere Drehungen sicher erkennt, schneidet besser ab als jemand, der nur leichte "
+               "löst.");
+    score.SubHeading("Was das Ergebnis bedeutet");
+    score.Bullets(WhatTheResultMeans({"Ein Paar, das beim Ende der Testzeit noch zu sehen ist, zählt nicht."}));
+    score.Note("Gespeichert wird ein Ergebnis nur, wenn der Test bis zum Ende läuft.");
+    score.Link("Aufgabe und Tasten", "HELP1");
+    score.Link("Zurück zur Übersicht", "\\");
+    out.Write(folder, "HELP2", score);
+}
+
 void AlleTests(Writer& out)
 {
     Page page("HELP1", "Alle Tests", "Das Trainingsprogramm");
@@ -585,6 +671,7 @@ int main(int argc, char** argv)
     Zek(out);
     Mehrfachreaktion(out);
     Fluglage(out);
+    Raumvorstellung(out);
     AlleTests(out);
     return out.ok ? 0 : 1;
 }

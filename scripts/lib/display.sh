@@ -61,30 +61,26 @@ menu_places() {
   by=$(( oben + 55 + mitte + 59 + 28 ))
 }
 
-# The menu's test lines from top to bottom, as its sorted list shows them
-# (the help index lists the tests in the same order). A new test adds its
-# title here; the scripts pick tests by title, never by line.
-menu_titles=("Fluglage" "Mehrfachreaktion" "ZEK-Test")
+# The titles of the menu's test list in its (alphabetical) order, as the
+# program folder's tests report them. A new test adds its title here; the
+# scripts pick tests by title, never by line.
+menu_titles=("Fluglage" "Mehrfachreaktion" "Raumvorstellung" "ZEK-Test")
 
-# test_line TITLE: the line (0 first) of that test in menu_titles, in
-# $line; fails for a title not listed.
+# test_line TITLE: the title's line in the menu's test list (0 first).
 test_line() {
   local i
   for i in "${!menu_titles[@]}"; do
-    if [[ ${menu_titles[i]} == "$1" ]]; then
-      line=$i
-      return
-    fi
+    [[ ${menu_titles[i]} == "$1" ]] && { echo "$i"; return; }
   done
   fail "no test titled $1 in menu_titles"
 }
 
-# choose_test_titled TITLE MINUTES: choose_test on the line of that title.
-choose_test_titled() {
-  local line
-  test_line "$1"
-  choose_test "$line" "$2"
-}
+# help_line TITLE: the test's line in the help index, below the two general
+# pages.
+help_line() { echo $(( 2 + $(test_line "$1") )); }
+
+# choose_test_titled TITLE MINUTES: choose_test for the test of that title.
+choose_test_titled() { choose_test "$(test_line "$1")" "$2"; }
 
 # choose_test LINE MINUTES: after menu_places, selects test line LINE (0
 # first), presses start and types 00:MINUTES into the time dialog, which

@@ -2,6 +2,7 @@
 // link text, lies inside its picture and leads to a page that exists.
 #include "host/shell/HelpLinks.h"
 #include "platform/gdi/Bitmap.h"
+#include "resources/help/RaumFigure.h"
 #include "resources/help/ZekFigure.h"
 #include "ui/Colours.h"
 
@@ -22,7 +23,9 @@ struct PageFile {
 
 const PageFile kPages[] = {{"", "HELP1"},         {"", "HELP2"},          {"TESTS/", "HELP1"},
                            {"TESTS/", "HELP2"},    {"TESTS/MFR/", "HELP1"}, {"TESTS/MFR/", "HELP2"},
-                           {"TESTS/LAGE/", "HELP1"}, {"TESTS/LAGE/", "HELP2"}, {"TESTS/Programme/", "HELP1"}};
+                           {"TESTS/LAGE/", "HELP1"}, {"TESTS/LAGE/", "HELP2"},
+                           {"TESTS/RAUM/", "HELP1"}, {"TESTS/RAUM/", "HELP2"},
+                           {"TESTS/Programme/", "HELP1"}};
 
 bool IsLinkInk(gdi::ColorRef c) { return gdi::RedOf(c) < 70 && gdi::GreenOf(c) < 70 && gdi::BlueOf(c) > 100; }
 
@@ -92,6 +95,42 @@ TEST(HelpPages, TheIndexTopAndTheFoldersFitTheViewer)
     EXPECT_FALSE(std::filesystem::exists(kProgram + "TESTS/Programme/ZEK.TST"));
     EXPECT_TRUE(std::filesystem::exists(kProgram + "TESTS/MFR/MFR.TST"));
     EXPECT_TRUE(std::filesystem::exists(kProgram + "TESTS/MFR/HELP1.BMP"));
+    EXPECT_TRUE(std::filesystem::exists(kProgram + "TESTS/RAUM/RAUM.TST"));
+}
+
+// The Raumvorstellung page shows the pair as RAUM.TST paints it, wherever no
+// badge covers it, and the badges lie on the screen, clear of each other.
+TEST(HelpPages, TheRaumPageShowsTheScreenAsTheModulePaintsIt)
+{
+    gdi::Bitmap page;
+    ASSERT_TRUE(gdi::LoadBmp(kProgram + "TESTS/RAUM/HELP1.BMP", page));
+    const gdi::Bitmap screen = help::PaintRaumScreen(help::RaumFigureState());
+    const double s = double(help::kRaumFigureWidth) / 800;
+    const std::vector<help::Badge> badges = help::RaumFigureBadges();
+    const int32_t left = (page.Width() - screen.Width()) / 2;
+    int32_t best = screen.Width() * screen.Height();
+    for (int32_t top = 0; top + screen.Height() <= page.Height(); ++top) {
+        if (page.GetColor(left, top) != screen.GetColor(0, 0))
+            continue;
+        int32_t differing = 0;
+        for (int32_t y = 0; y < screen.Height(); ++y)
+            for (int32_t x = 0; x < screen.Width(); ++x) {
+                bool covered = false;
+                for (const help::Badge& b : badges)
+                    covered |= std::hypot(x + 0.5 - b.x * s, y + 0.5 - b.y * s) < help::kBadgeRadius + 3;
+                differing += !covered && page.GetColor(left + x, top + y) != screen.GetColor(x, y);
+            }
+        best = std::min(best, differing);
+    }
+    EXPECT_EQ(best, 0) << "the page holds no picture of the test screen";
+    for (size_t i = 0; i < badges.size(); ++i) {
+        EXPECT_GT(badges[i].x * s, help::kBadgeRadius);
+        EXPECT_LT(badges[i].x * s, screen.Width() - help::kBadgeRadius);
+        EXPECT_LT(badges[i].y * s, screen.Height() - help::kBadgeRadius);
+        for (size_t j = 0; j < i; ++j)
+            EXPECT_GT(std::hypot((badges[i].x - badges[j].x) * s, (badges[i].y - badges[j].y) * s),
+                      2 * help::kBadgeRadius);
+    }
 }
 
 // The ZEK page's picture is the module's own painting of the test screen,
