@@ -147,20 +147,23 @@ int main(int argc, char** argv)
     };
     runFor(300);
     // A ten-minute ZEK test.
-    const auto& lines = haupt.TestListBox().Lines();
+    app::Form& form = app.MainForm();
+    auto named = [&form](const char* name) -> app::Control& { return *form.FindNamed(name); };
+    auto& testList = static_cast<ui::TMyCustomListBox&>(named("TestListBox"));
+    const auto& lines = testList.Lines();
     const auto zek = std::find_if(lines.begin(), lines.end(),
                                   [](const std::string& line) { return line.find("ZEK-Test") != std::string::npos; });
     if (zek == lines.end()) {
         std::cerr << "bench_key_latency: no ZEK-Test in the menu\n";
         return 1;
     }
-    haupt.TestListBox().SetItemSelected(int32_t(zek - lines.begin()), true);
+    testList.SetItemSelected(int32_t(zek - lines.begin()), true);
     haupt.Go();
-    haupt.Stunden().SetText("00");
-    haupt.Minuten().SetText("10");
+    static_cast<app::Edit&>(named("Stunden")).SetText("00");
+    static_cast<app::Edit&>(named("Minuten")).SetText("10");
     haupt.OkButtonClick();
     runFor(4500);
-    const gdi::Rect area = haupt.CallBackPanel1().ScreenRect();
+    const gdi::Rect area = named("CallBackPanel1").ScreenRect();
     const double scale = double(area.Width()) / 800.0;
     auto at = [&](double v) { return static_cast<int32_t>(v * scale); };
     // The answer box, in the module's 800 x 600 design space.

@@ -3,11 +3,11 @@
 #include "host/catalogue/Catalogue.h"
 #include "host/core/ModuleHost.h"
 #include "host/results/ResultTexts.h"
-#include "ui/MyCustomListBox.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <random>
 #include <unordered_set>
 #include <utility>
@@ -180,31 +180,17 @@ int32_t ConfirmedProgramTime(std::string_view hours, std::string_view minutes)
     return (h * 3600 + m * 60) * 1000;
 }
 
-TimeDialogKey TimeDialogKeyAction(uint32_t character)
-{
-    if (character == 13)
-        return TimeDialogKey::Confirm;
-    if (character == 27)
-        return TimeDialogKey::Cancel;
-    return TimeDialogKey::None;
-}
-
 // ------------------------------------------------------------------ Composing
 
-TimeProposal ComposeRun(ui::TMyCustomListBox& testList, const TestCatalogue& catalogue, ModuleHost& host, RunPlan& run)
+TimeProposal ComposeRun(const std::vector<std::string>& selectedTitles, const TestCatalogue& catalogue,
+                        ModuleHost& host, RunPlan& run)
 {
     run.Clear();
-    int32_t selected = 0;
-    for (int32_t i = 0; i < testList.Count(); ++i)
-        if (testList.IsItemSelected(i))
-            ++selected;
+    const size_t selected = selectedTitles.size();
 
     int64_t programTime = 0;
-    for (int32_t i = 0; i < testList.Count(); ++i) {
-        if (!testList.IsItemSelected(i))
-            continue;
-        testList.SetItemSelected(i, false);
-        const std::optional<int32_t> index = catalogue.IndexOfTitle(testList.Lines()[static_cast<size_t>(i)]);
+    for (const std::string& title : selectedTitles) {
+        const std::optional<int32_t> index = catalogue.IndexOfTitle(title);
         if (!index)
             continue;
         // A module that has gone since the search answers nothing and

@@ -20,7 +20,6 @@ namespace kestrava {
 
 class ModuleHost;
 class TestCatalogue;
-namespace ui { class TMyCustomListBox; }
 
 struct TRunEntry {
     int32_t CatalogueIndex = 0;   // position in the TestCatalogue (search order)
@@ -142,19 +141,17 @@ std::string CorrectMinutes(std::string_view text);
 // the minutes field counts what the field would show), hours are at most 99.
 int32_t ConfirmedProgramTime(std::string_view hours, std::string_view minutes);
 
-// What a key typed in the dialog does: Enter confirms, Escape cancels.
-enum class TimeDialogKey { None, Confirm, Cancel };
-TimeDialogKey TimeDialogKeyAction(uint32_t character);
 
 // ------------------------------------------------------------------ Composing
 
-// Builds the run list from the selected lines of the test list (clearing
-// their flags), asking each test's module for its limits, and returns the
-// proposal for the dialog. With several lines selected the tests that keep
+// Builds the run list from the selected tests' titles, in the list's order,
+// asking each test's module for its limits, and returns the proposal for
+// the dialog. With several lines selected the tests that keep
 // no results are dropped; the run may then be empty, and nothing must be
 // started (Confirm says so). CurrentEntry is none until the dialog is
 // confirmed.
-TimeProposal ComposeRun(ui::TMyCustomListBox& testList, const TestCatalogue& catalogue, ModuleHost& host, RunPlan& run);
+TimeProposal ComposeRun(const std::vector<std::string>& selectedTitles, const TestCatalogue& catalogue,
+                        ModuleHost& host, RunPlan& run);
 
 // Shares ProgramTime among the entries by their weights, cut to each test's
 // step, fits them into their limits, sets ProgramTime to the effective total

@@ -61,6 +61,7 @@ std::string HoursMinutesSentence(int64_t ms)
 
 TAuswertung::TAuswertung()
 {
+    SetName("Auswertung");
     LoadBackground("AUSWERTUNG");
     SetSize(kWidth, kHeight);
     SetTabStop(true);
@@ -309,12 +310,12 @@ void THaupt::DetailButtonClick()
     if (m_auswertung->Visible())
         return;
     ShowBusy(true);
-    m_detailButton->SetEnabled(false);
-    m_menuePanel->SetEnabled(false);
+    m_menue->DetailButton().SetEnabled(false);
+    m_menue->SetEnabled(false);
     CentreWindow(*m_auswertung);
-    m_auswertung->Fill(m_tests, *m_testList, m_host);
+    m_auswertung->Fill(m_tests, m_menue->TestListBox(), m_host);
     m_auswertung->ShowComposed();
-    m_detailButton->SetEnabled(true);
+    m_menue->DetailButton().SetEnabled(true);
     m_auswertung->SetFocus();
     ShowBusy(false);
 }

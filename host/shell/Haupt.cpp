@@ -6,6 +6,7 @@
 #include "host/shell/Auswertung.h"
 #include "host/shell/DialogParts.h"
 #include "host/shell/Meldung.h"
+#include "host/shell/TestArea.h"
 #include "platform/gdi/Canvas.h"
 #include "ui/Colours.h"
 #include "ui/Resources.h"
@@ -16,42 +17,6 @@
 #include <iostream>
 
 namespace kestrava::shell {
-
-namespace {
-
-constexpr gdi::ColorRef kMenuColour = ui::colour::kMenuPanel;
-constexpr gdi::ColorRef kWhite = gdi::Rgb(255, 255, 255);
-
-gdi::Font Arial(int32_t height, gdi::ColorRef colour, bool bold = false, const char* family = "Arial")
-{
-    gdi::Font f;
-    f.family = family;
-    f.height = height;
-    f.bold = bold;
-    f.color = colour;
-    return f;
-}
-
-app::Label& MakeLabel(app::Control& parent, const gdi::Font& font, app::Alignment alignment)
-{
-    auto& label = parent.Create<app::Label>();
-    label.SetFont(font);
-    label.SetTransparent(true);
-    label.SetAlignment(alignment);
-    label.SetLayout(app::VerticalAlignment::Center);
-    return label;
-}
-
-app::Image& MakeImage(app::Control& parent, const std::string& name, bool stretch = false)
-{
-    auto& image = parent.Create<app::Image>();
-    image.SetPicture(ui::LoadResourceBitmap(name));
-    image.SetStretch(stretch);
-    image.SetSize(image.Picture().Width(), image.Picture().Height());
-    return image;
-}
-
-} // namespace
 
 // ------------------------------------------------------------------ THaupt
 
@@ -114,6 +79,7 @@ bool THaupt::Start()
         m_app.GetBackend().MessageBox("Der Kestrava", e.what());
         return false;
     }
+    m_splash->SetName("Splash");
     m_splashCreated = m_splash->CreatedMs();
     m_splash->SetPosition((m_app.ScreenWidth() - TSplashScreen::kWidth) / 2,
                           (m_app.ScreenHeight() - TSplashScreen::kHeight) / 2);
@@ -176,12 +142,12 @@ void THaupt::CreateStep(int step)
             m_handCursor = backend.LoadStandardCursor(app::StandardCursor::Hand);
         m_arrowCursor = backend.LoadStandardCursor(app::StandardCursor::Arrow);
         m_noCursor = backend.LoadStandardCursor(app::StandardCursor::None);
-        for (app::Control* c : std::initializer_list<app::Control*>{
-                 m_testList, m_programmList, m_regler1, m_regler2, m_goButton, m_frageButton, m_settingsButton,
-                 m_detailButton, m_loadButton, m_exitButton, m_endeOk, m_regler5, m_okButton, m_abbruchButton,
-                 m_jaButton, m_neinButton, m_zurueck, m_pause, m_lautstaerke, m_disk, m_frage, m_time, m_timeTwo})
-            c->SetCursor(m_handCursor);
+        m_test->SetHandCursor(m_handCursor);
         m_auswertung->UseHandCursor(m_handCursor);
+        m_menue->SetHandCursor(m_handCursor);
+        m_jaNein->SetHandCursor(m_handCursor);
+        m_zeit->SetHandCursor(m_handCursor);
+        m_ende->SetHandCursor(m_handCursor);
         SetDialogCursors();
         ShowBusy(true);
         // Num Lock on for the keypad's digits; the old state comes back at
@@ -194,7 +160,7 @@ void THaupt::CreateStep(int step)
         // The stored volume scales the modules' sounds from the first test
         // on, not only after the user has moved a thumb.
         m_host.Sounds().SetMasterVolume(m_prefs.volume);
-        m_pause->SetSchalter(true);
+        m_test->Pause().SetSchalter(true);
         ApplyClockFlag();
         PlaceVolumeThumb();
         m_splash->Progress(0.05);
@@ -220,9 +186,9 @@ void THaupt::CreateStep(int step)
         After(300, 7);
         break;
     case 7: {
-        m_leiste->Hide();
-        m_menuePanel->SetBounds(0, 0, m_app.ScreenWidth(), m_app.ScreenHeight());
-        m_testPanel->SetBounds(0, 0, m_app.ScreenWidth(), m_app.ScreenHeight());
+        m_test->Leiste().Hide();
+        m_menue->SetBounds(0, 0, m_app.ScreenWidth(), m_app.ScreenHeight());
+        m_test->SetBounds(0, 0, m_app.ScreenWidth(), m_app.ScreenHeight());
         RefreshTestList();
         FormResize();
         // The splash stays at least 5 s in all.
@@ -254,7 +220,7 @@ void THaupt::FormShow()
         m_splash->SetParent(nullptr);
         m_splash = nullptr;
     }
-    m_menuePanel->Show();
+    m_menue->Show();
     m_app.MainForm().Invalidate();
 }
 
@@ -279,181 +245,70 @@ void THaupt::BuildControls()
 
 void THaupt::BuildMenu()
 {
-    app::Form& form = m_app.MainForm();
-    m_menuePanel = &form.Create<app::Panel>();
-    m_menuePanel->SetColor(kMenuColour);
-    m_menuePanel->Hide(); // until the start-up is done
-    const char* frameNames[9] = {"Image1", "Image2", "Image3", "Image4", "Image5",
-                                 "Image6", "Image7", "Image8", "Image10"};
-    for (int i = 0; i < 9; ++i)
-        m_frame[i] = &MakeImage(*m_menuePanel, frameNames[i], true);
-    m_menueOben = &MakeImage(*m_menuePanel, "MenueOben");
-    m_menueMitte = &MakeImage(*m_menuePanel, "MenueMitte", true);
-    m_menueUnten = &MakeImage(*m_menuePanel, "MenueUnten");
-
-    auto makeList = [&](int32_t width, gdi::ColorRef colour, app::Alignment alignment, int32_t abstand) {
-        auto& list = m_menuePanel->Create<ui::TMyCustomListBox>();
-        list.SetBounds(0, 0, width, 100);
-        list.SetFont(Arial(16, colour));
-        list.SetColor(gdi::Rgb(0, 0, 0));
-        list.SetSelColor(ui::colour::kListSelection);
-        list.SetAlignement(alignment);
-        list.SetAbstand(abstand);
-        return &list;
-    };
-    m_testList = makeList(239, kWhite, app::Alignment::Left, 11);
-    m_dauerList = makeList(53, kWhite, app::Alignment::Right, 2);
-    m_punkteList = makeList(42, ui::colour::kScoreGood, app::Alignment::Right, 1);
-    m_programmList = makeList(212, kWhite, app::Alignment::Left, 14);
-    ConfigureMenuLists(Lists());
-    m_testList->OnSelect = [this] { TestListBoxSelect(Lists()); };
-    m_testList->OnDeSelect = [this] { TestListBoxDeSelect(Lists()); };
-    m_programmList->OnSelect = [this] { ProgrammListBoxSelect(Lists()); };
-    m_testList->OnDblClick = [this] { Go(); };
-    m_programmList->OnDblClick = [this] { Go(); };
-
-    m_regler1 = &m_menuePanel->Create<TRegler>();
-    m_regler1->SetPicture(ui::LoadResourceBitmap("Regler1"));
-    m_regler1->SetSize(m_regler1->Picture().Width(), m_regler1->Picture().Height());
-    m_regler1->track = [this] { return ThumbTrack{m_menueMitte->Top(), m_menueMitte->Height(), m_regler1->Height()}; };
-    // The three test columns scroll together.
-    m_regler1->lists = {m_testList, m_dauerList, m_punkteList};
-    m_regler1->TakeWheel(*m_testList);
-    // The duration and points columns take no mouse input, so the wheel
-    // over them reaches the menu panel.
-    m_menuePanel->OnMouseWheel = [this](int32_t delta, int32_t x, int32_t y) {
-        for (const ui::TMyCustomListBox* column : {m_dauerList, m_punkteList}) {
-            const gdi::Rect& r = column->Bounds();
-            if (x >= r.left && x < r.right && y >= r.top && y < r.bottom)
-                m_regler1->ScrollLines(-delta * TRegler::kWheelLines);
+    m_menue = &m_app.MainForm().Create<TMenu>();
+    m_menue->Hide(); // until the start-up is done
+    m_menue->OnAction = [this](MenuAction action) {
+        switch (action) {
+        case MenuAction::Go:
+            Go();
+            break;
+        case MenuAction::Help:
+            FrageButtonClick();
+            break;
+        case MenuAction::Settings:
+            DoSettings();
+            break;
+        case MenuAction::Evaluation:
+            DetailButtonClick();
+            break;
+        case MenuAction::Load:
+            LoadButtonClick();
+            break;
+        case MenuAction::Exit:
+            ExitButtonClick();
+            break;
+        case MenuAction::Pressed:
+            HideSettingsVolume();
+            break;
         }
     };
-    m_regler2 = &m_menuePanel->Create<TRegler>();
-    m_regler2->SetPicture(ui::LoadResourceBitmap("Regler2"));
-    m_regler2->SetSize(m_regler2->Picture().Width(), m_regler2->Picture().Height());
-    m_regler2->track = [this] { return ThumbTrack{m_menueMitte->Top(), m_menueMitte->Height(), m_regler2->Height()}; };
-    m_regler2->lists = {m_programmList};
-    m_regler2->TakeWheel(*m_programmList);
-
-    m_goButton = &MakeButton<ui::TThbitbtn>(*m_menuePanel, "GoButton", 0, 0);
-    m_frageButton = &MakeButton<ui::TThbitbtn>(*m_menuePanel, "FrageButton", 0, 0);
-    m_settingsButton = &MakeButton<ui::TThbitbtn>(*m_menuePanel, "SettingsButton", 0, 0);
-    m_detailButton = &MakeButton<ui::TThbitbtn>(*m_menuePanel, "DetailButton", 0, 0);
-    m_loadButton = &MakeButton<ui::TThbitbtn>(*m_menuePanel, "LoadButton", 0, 0);
-    m_exitButton = &MakeButton<ui::TThbitbtn>(*m_menuePanel, "ExitButton", 0, 0);
-    m_goButton->SetHint("Test starten");
-    m_frageButton->SetHint("Hilfe");
-    m_settingsButton->SetHint("Einstellungen");
-    m_detailButton->SetHint("Auswertung");
-    m_loadButton->SetHint("Testprogramm laden");
-    m_exitButton->SetHint("Programm beenden");
-    m_goButton->OnClick = [this] { Go(); };
-    m_exitButton->OnClick = [this] { ExitButtonClick(); };
-    m_detailButton->OnClick = [this] { DetailButtonClick(); };
-    m_loadButton->OnClick = [this] { LoadButtonClick(); };
 }
 
 void THaupt::BuildTestScreen()
 {
-    app::Form& form = m_app.MainForm();
-    m_testPanel = &form.Create<app::Panel>();
-    m_testPanel->SetColor(gdi::Rgb(0, 0, 0));
-    m_testPanel->Hide();
-    m_testPanel->OnMouseMove = [this](int32_t, int32_t y, app::Modifiers) { TestPanelMouseMove(y); };
-
-    m_callBack = &m_testPanel->Create<ui::TCallBackPanel>(&m_canvas.Lock());
-    m_callBack->SetBounds(0, 50, 672, 504);
-    m_callBack->OnPaint = [this](ui::TCallBackPanel&) {
-        m_canvas.SetDeviceContext(m_callBack->DeviceContext());
+    m_test = &m_app.MainForm().Create<TTestScreen>(&m_canvas.Lock());
+    m_test->Hide();
+    m_test->OnAction = [this](TestBarAction action) {
+        switch (action) {
+        case TestBarAction::Zurueck:
+            ZurueckClick();
+            break;
+        case TestBarAction::Pause:
+            PauseClick();
+            break;
+        case TestBarAction::Lautstaerke:
+            LautstaerkeClick();
+            break;
+        case TestBarAction::Disk:
+            DiskClick();
+            break;
+        case TestBarAction::Frage:
+            FrageClick();
+            break;
+        case TestBarAction::Time:
+            TimeClick();
+            break;
+        }
+    };
+    m_test->OnModuleMouse = [this](uint32_t code, app::MouseButton button, int32_t x, int32_t y) {
+        MouseMessage(code, button, x, y);
+    };
+    m_test->OnAreaMouseMove = [this](int32_t x, int32_t y) { CallBackPanel1MouseMove(x, y); };
+    m_test->OnAreaPaint = [this] {
+        m_canvas.SetDeviceContext(m_test->CallBackPanel1().DeviceContext());
         m_host.SendModuleMessage(MSG_PAINT);
     };
-    m_callBack->OnMouseDown = [this](app::MouseButton button, int32_t x, int32_t y, app::Modifiers) {
-        if (m_volumePanel->Visible()) {
-            m_volumePanel->Hide();
-            m_lautstaerke->SetPressed(false);
-        }
-        MouseMessage(MSG_MOUSEDOWN, button, x, y);
-    };
-    m_callBack->OnMouseUp = [this](app::MouseButton button, int32_t x, int32_t y, app::Modifiers) {
-        MouseMessage(MSG_MOUSEUP, button, x, y);
-    };
-    m_callBack->OnMouseMove = [this](int32_t x, int32_t y, app::Modifiers) { CallBackPanel1MouseMove(x, y); };
-
-    // The test bar: buttons on a flat surface, the title in its frame and
-    // the clock at the right end.
-    m_leiste = &m_testPanel->Create<app::Panel>();
-    m_leiste->SetColor(kMenuColour);
-    m_leiste->SetBounds(0, 0, 800, 50);
-    m_leisteLinks = &MakeImage(*m_leiste, "LeisteLinks");
-    m_leisteMitte = &MakeImage(*m_leiste, "LeisteMitte", true);
-    m_nameLinks = &MakeImage(*m_leiste, "NameLinks");
-    m_nameMitte = &MakeImage(*m_leiste, "NameMitte", true);
-    m_nameRechts = &MakeImage(*m_leiste, "NameRechts");
-    m_leisteRechts = &MakeImage(*m_leiste, "LeisteRechts");
-    m_zurueck = &MakeButton<ui::TThbitbtn>(*m_leiste, "Zurueck", 8, 5);
-    m_pause = &MakeButton<ui::TThbitbtn>(*m_leiste, "Pause", 54, 5);
-    m_lautstaerke = &MakeButton<ui::TThbitbtn>(*m_leiste, "Lautstaerke", 100, 5);
-    m_disk = &MakeButton<ui::TThbitbtn>(*m_leiste, "Disk", 292, 5);
-    m_frage = &MakeButton<ui::TThbitbtn>(*m_leiste, "Frage", 338, 5);
-    m_zurueck->SetHint("Test abbrechen");
-    m_pause->SetHint("Pause");
-    m_lautstaerke->SetHint("Lautstärke ändern");
-    m_disk->SetHint("Testprogramm speichern");
-    m_frage->SetHint("Hilfe zum Test");
-    m_lautstaerke->SetSchalter(true);
-    m_frage->SetSchalter(true);
-    m_zurueck->OnClick = [this] { ZurueckClick(); };
-    m_pause->OnClick = [this] { PauseClick(); };
-    m_lautstaerke->OnClick = [this] { LautstaerkeClick(); };
-    m_disk->OnClick = [this] { DiskClick(); };
-    m_testName = &MakeLabel(*m_leiste, Arial(18, kWhite, true), app::Alignment::Center);
-    m_testName->SetAutoSize(true);
-    m_time = &MakeLabel(*m_leiste, Arial(20, kWhite, true), app::Alignment::Center);
-    m_time->SetText("00:00:00");
-    m_time->OnClick = [this] { TimeClick(); };
-    for (app::Control* c : std::initializer_list<app::Control*>{m_leiste, m_zurueck, m_pause, m_disk, m_frage,
-                                                                 m_time, m_testName})
-        c->OnMouseDown = [this](app::MouseButton button, int32_t x, int32_t y, app::Modifiers) {
-            if (m_volumePanel->Visible() && !m_lautstaerke->Hovered()) {
-                m_volumePanel->Hide();
-                m_lautstaerke->SetPressed(false);
-            }
-            // The module hears a press on the bar too, in the pressed
-            // control's own coordinates.
-            MouseMessage(MSG_MOUSEDOWN, button, x, y);
-        };
-
-    m_volumePanel = &m_testPanel->Create<TVolumeBar>("VolumeBack", "Regler");
-    m_volumePanel->SetPosition(153, 24);
-    m_regler = &m_volumePanel->Thumb();
-    m_volumePanel->Hide();
-
-    m_uhrPanel = &m_testPanel->Create<app::Panel>();
-    m_uhrPanel->SetBounds(0, 0, 115, 50);
-    {
-        auto& face = MakeImage(*m_uhrPanel, "UhrPanel");
-        face.SetPosition(0, 0);
-        face.OnMouseMove = [this](int32_t, int32_t y, app::Modifiers) { TestPanelMouseMove(y); };
-    }
-    m_timeTwo = &MakeLabel(*m_uhrPanel, Arial(20, kWhite, true), app::Alignment::Center);
-    m_timeTwo->SetBounds(10, 8, 97, 34);
-    m_timeTwo->SetText("00:00:00");
-    m_timeTwo->OnClick = [this] { TimeClick(); };
-
-    // The overlays: the countdown and, above it, the announcement window,
-    // so that "Pause" over a countdown that stands still stays readable.
-    m_countDownPanel = &form.Create<ui::TWindow>();
-    m_countDownPanel->Hide();
-    m_countDownPanel->LoadSkin("P");
-    m_countDownPanel->SetSize(145, 145);
-    m_countDownLabel = &MakeLabel(*m_countDownPanel, Arial(95, kWhite, false, "Arial Black"), app::Alignment::Center);
-    m_countDownLabel->SetBounds(0, 0, 145, 145);
-    m_window1 = &form.Create<ui::TWindow>();
-    m_window1->Hide();
-    m_window1->LoadSkin("P");
-    m_window1->SetSize(427, 73);
-    m_testeinblendung = &MakeLabel(*m_window1, Arial(54, kWhite, false, "Arial Black"), app::Alignment::Center);
-    m_testeinblendung->SetBounds(12, 8, 403, 57);
+    m_test->CreateOverlays(m_app.MainForm());
 }
 
 void THaupt::BuildDialogs()
@@ -461,159 +316,39 @@ void THaupt::BuildDialogs()
     app::Form& form = m_app.MainForm();
     BuildSettingsAndHelp();
     // The time dialog.
-    m_zeit = &form.Create<ui::TBackWindow>();
+    m_zeit = &form.Create<TZeiteinstellung>();
     m_zeit->Hide();
-    m_zeit->LoadBackground("ZEIT");
-    m_zeit->SetSize(227, 158);
-    // One line between the fields and the buttons.
-    m_dauerHinweis = &MakeLabel(*m_zeit, Arial(10, kWhite), app::Alignment::Center);
-    m_dauerHinweis->SetBounds(4, 99, 219, 11);
-    auto makeField = [&](int32_t left) {
-        auto& edit = m_zeit->Create<app::Edit>();
-        edit.SetBounds(left, 77, 29, 22);
-        edit.SetBorder(false);
-        edit.SetColor(gdi::Rgb(0, 0, 0));
-        edit.SetFont(Arial(16, kWhite, false, "Arial Black"));
-        edit.SetMaxLength(2);
-        edit.SetTabStop(true);
-        edit.OnChange = [this, &edit] {
-            const std::string digits = DigitsOnly(edit.Text());
-            if (digits != edit.Text())
-                edit.SetText(digits);
-            ZeitChange();
-        };
-        edit.OnKeyPress = [this](uint8_t& ch) {
-            switch (TimeDialogKeyAction(ch)) {
-            case TimeDialogKey::Confirm:
-                ch = 0;
-                OkButtonClick();
-                break;
-            case TimeDialogKey::Cancel:
-                ch = 0;
-                AbbruchButtonClick();
-                break;
-            case TimeDialogKey::None:
-                break;
-            }
-        };
-        return &edit;
+    m_zeit->RealTotal = [this](int32_t total) {
+        return ActualDurationText(total, PlannedProgramTime(m_run, total, MakeSeededDraw(m_runSeed)));
     };
-    m_stunden = makeField(36);
-    m_minuten = makeField(122);
-    // Tab moves between the two fields (leaving one corrects it).
-    m_stunden->OnKeyDown = [this](uint32_t& key, app::Modifiers) {
-        if (key == app::VK_TAB)
-            m_minuten->SetFocus();
+    m_zeit->OnClose = [this](bool ok) {
+        if (ok)
+            OkButtonClick();
+        else
+            AbbruchButtonClick();
     };
-    m_minuten->OnKeyDown = [this](uint32_t& key, app::Modifiers) {
-        if (key == app::VK_TAB)
-            m_stunden->SetFocus();
-    };
-    m_stunden->OnExit = [this] {
-        if (m_zeit->Visible())
-            m_minuten->SetFocus();
-    };
-    m_minuten->OnExit = [this] {
-        m_minuten->SetText(CorrectMinutes(m_minuten->Text()));
-        if (m_zeit->Visible())
-            m_stunden->SetFocus();
-    };
-    m_okButton = &MakeButton<ui::TThbitbtn>(*m_zeit, "OkButton", 27, 110);
-    m_abbruchButton = &MakeButton<ui::TThbitbtn>(*m_zeit, "AbbruchButton", 113, 110);
-    m_okButton->OnClick = [this] { OkButtonClick(); };
-    m_abbruchButton->OnClick = [this] { AbbruchButtonClick(); };
 
     // The end-of-test screen.
-    m_ende = &form.Create<ui::TBackWindow>();
+    m_ende = &form.Create<TEnde>();
     m_ende->Hide();
-    m_ende->LoadBackground("ENDE");
-    m_ende->SetSize(387, 214);
-    m_ende->SetTabStop(true);
-    auto makeEndList = [&](int32_t left, int32_t width, gdi::ColorRef colour) {
-        auto& list = m_ende->Create<ui::TMyCustomListBox>();
-        // The font first: placing the list afterwards keeps its 108 pixels.
-        list.SetFont(Arial(16, colour));
-        list.SetBounds(left, 48, width, 108);
-        list.SetColor(gdi::Rgb(0, 0, 0));
-        list.SetSelColor(ui::colour::kListSelection);
-        list.SetEnabled(false);
-        return &list;
-    };
-    m_endeListe1 = makeEndList(16, 275, kWhite);
-    m_endeListe1->SetAlignement(app::Alignment::Left);
-    m_endeListe1->SetAbstand(4);
-    m_endeListe2 = makeEndList(299, 56, ui::colour::kScoreGood);
-    m_endeListe2->SetAlignement(app::Alignment::Right);
-    m_endeListe2->SetAbstand(3);
-    m_endeListe2->SetAlternative(true);
-    m_endeListe2->SetAlternativeColor(ui::colour::kScoreWeak);
-    m_endeListe2->SetThreshold(82);
-    m_regler5 = &m_ende->Create<TRegler>();
-    m_regler5->SetPicture(ui::LoadResourceBitmap("Regler5"));
-    m_regler5->SetBounds(366, 37, 14, 26);
-    // The knob runs from top 37 to top 154 beside the two lists.
-    m_regler5->track = [] { return ThumbTrack{37, 154 - 37 + 26, 26}; };
-    m_regler5->lists = {m_endeListe1, m_endeListe2};
-    // The lists take no mouse input: the wheel anywhere over the dialog
-    // scrolls them.
-    m_regler5->TakeWheel(*m_ende);
-    m_endeOk = &MakeButton<ui::TThbitbtn>(*m_ende, "EndeOk", 274, 170);
-    m_endeOk->OnClick = [this] { EndeOkClick(); };
-    m_ende->OnKeyDown = [this](uint32_t& key, app::Modifiers) {
-        if (m_regler5->Visible() && (key == app::VK_DOWN || key == app::VK_UP))
-            m_regler5->MoveBy(key == app::VK_DOWN ? 5 : -5);
-    };
-    m_ende->OnKeyPress = [this](uint8_t& ch) {
-        if (IsCloseKey(ch)) {
-            ch = 0;
-            EndeOkClick();
-        }
-    };
+    m_ende->OnOk = [this] { EndeOkClick(); };
 
     // The evaluation.
     m_auswertung = &form.Create<TAuswertung>();
     m_auswertung->Hide();
     m_auswertung->OnClosed = [this] {
-        m_menuePanel->SetEnabled(true);
-        m_menuePanel->Invalidate();
+        m_menue->SetEnabled(true);
+        m_menue->Invalidate();
     };
 
     // The yes/no window.
-    m_jaNein = &form.Create<ui::TBackWindow>();
+    m_jaNein = &form.Create<TJaNein>();
     m_jaNein->Hide();
-    m_jaNein->LoadBackground("JANEIN");
-    m_jaNein->SetSize(227, 158);
-    m_jaNein->SetTabStop(true);
-    m_jaNeinLabel = &MakeLabel(*m_jaNein, Arial(15, kWhite, false, "Arial Black"), app::Alignment::Center);
-    m_jaNeinLabel->SetBounds(16, 42, 193, 65);
-    m_jaButton = &MakeButton<ui::TThbitbtn>(*m_jaNein, "JaButton", 27, 109);
-    m_neinButton = &MakeButton<ui::TThbitbtn>(*m_jaNein, "NeinButton", 118, 108);
-    m_jaButton->OnClick = [this] { JaButtonClick(); };
-    m_neinButton->OnClick = [this] { NeinButtonClick(); };
-    m_jaNein->OnKeyPress = [this](uint8_t& ch) {
-        const uint8_t c = ch;
-        if (c == 13 || c == 32 || c == 'J' || c == 'j') {
-            ch = 0;
-            JaButtonClick();
-        } else if (c == 27 || c == 'N' || c == 'n') {
-            ch = 0;
-            NeinButtonClick();
-        }
-    };
 
     // The credits: black, the video in a white frame in the middle.
-    m_abspann = &form.Create<app::Panel>();
-    m_abspann->SetColor(gdi::Rgb(0, 0, 0));
+    m_abspann = &form.Create<TAbspann>(m_app.Loop());
     m_abspann->Hide();
-    m_abspannrahmen = &m_abspann->Create<app::Panel>();
-    m_abspannrahmen->SetColor(kWhite);
-    m_abspannrahmen->SetBounds(0, 0, 482, 182);
-    m_leinwand = &m_abspann->Create<video::VideoPanel>(m_app.Loop());
-    m_leinwand->SetBounds(0, 0, 480, 180);
-    m_abspann->OnMouseDown = [this](app::MouseButton, int32_t, int32_t, app::Modifiers) { MediaPlayer1Notify(); };
-    m_abspannrahmen->OnMouseDown = m_abspann->OnMouseDown;
-    m_leinwand->OnMouseDown = m_abspann->OnMouseDown;
-    m_leinwand->OnComplete = [this] { MediaPlayer1Notify(); };
+    m_abspann->OnEnd = [this] { MediaPlayer1Notify(); };
 
     // The message window, above everything else.
     m_meldung = &form.Create<TMeldung>();
@@ -635,93 +370,21 @@ void THaupt::FormResize()
     app::Form& form = m_app.MainForm();
     const int32_t W = form.Width();
     const int32_t H = form.Height();
-    m_menuePanel->SetBounds(0, 0, W, H);
-    m_testPanel->SetBounds(0, 0, W, H);
-
-    // The menu panel's frame follows its edges.
-    {
-        const int32_t mw = W - 227;
-        const int32_t mh = H - 79;
-        const gdi::Rect places[9] = {
-            {0, 0, 23, 52},          {23, 0, 23 + mw, 52},          {W - 204, 0, W, 52},
-            {0, H - 27, 23, H},      {W - 204, H - 27, W, H},       {23, H - 27, 23 + mw, H},
-            {0, 52, 23, 52 + mh},    {W - 204, 52, W, 52 + mh},     {23, 52, 23 + mw, 52 + mh}};
-        for (int i = 0; i < 9; ++i)
-            m_frame[i]->SetBounds(places[i].left, places[i].top, places[i].Width(), places[i].Height());
-    }
-
-    // The menu column.
-    const int32_t columnLeft = (m_menuePanel->Width() - 635) / 2;
-
-    // The test area grows in 4:3 steps until it first exceeds the room.
-    {
-        const int32_t w = m_callBack->Width();
-        const int32_t h = m_callBack->Height();
-        const int32_t PW = m_testPanel->Width();
-        const int32_t PH = m_testPanel->Height();
-        int32_t w2 = 0;
-        int32_t h2 = 0;
-        if (double(h) < double(w) * 3.0 / 4.0) {
-            h2 = static_cast<int32_t>(std::nearbyint(double(h) / 3.0)) * 3;
-            w2 = h2 / 3 * 4;
-            while (!(h2 > PH - 78 || w2 > PW - 44)) {
-                h2 += 3;
-                w2 = h2 / 3 * 4;
-            }
-        } else {
-            w2 = static_cast<int32_t>(std::nearbyint(double(w) / 4.0)) * 4;
-            h2 = w2 / 4 * 3;
-            while (!(h2 > PH - 78 || w2 > PW - 44)) {
-                w2 += 4;
-                h2 = w2 / 4 * 3;
-            }
-        }
-        m_callBack->SetBounds((PW - w2) / 2, 50, w2, h2);
-        std::atomic_ref<double>(m_host.Status().Scale).store(double(w2) / 800.0);
-    }
-
-    const int32_t mitteHeight = std::min(m_menuePanel->Height() - 455, 300);
-    const int32_t obenTop = (H - 55 - mitteHeight - 130) / 2;
-    m_menueOben->SetBounds(columnLeft, obenTop, 635, 55);
-    m_menueMitte->SetBounds(columnLeft, obenTop + 55, 635, mitteHeight);
-    m_menueUnten->SetBounds(columnLeft, obenTop + 55 + mitteHeight, 635, 130);
-
-    const int32_t listTop = m_menueMitte->Top() + 9;
-    const int32_t listHeight = mitteHeight - 20;
-    m_testList->SetBounds(columnLeft + 10, listTop, m_testList->Width(), listHeight);
-    m_dauerList->SetBounds(columnLeft + 258, listTop, m_dauerList->Width(), listHeight);
-    m_punkteList->SetBounds(columnLeft + 320, listTop, m_punkteList->Width(), listHeight);
-    m_programmList->SetBounds(columnLeft + 396, listTop, m_programmList->Width(), listHeight);
-
-    m_regler1->SetPosition(columnLeft + 364, m_menueMitte->Top());
-    m_regler2->SetPosition(columnLeft + 610, m_menueMitte->Top());
-    m_regler1->drag.Reset();
-    m_regler2->drag.Reset();
-    LayoutThumbs();
-
-    const int32_t buttonTop = m_menueUnten->Top() + 59;
-    int32_t offset = 26;
-    for (ui::TThbitbtn* b : {m_goButton, m_frageButton, m_settingsButton, m_detailButton, m_loadButton, m_exitButton}) {
-        b->SetPosition(columnLeft + offset, buttonTop);
-        offset += 56;
-    }
+    m_menue->Layout(W, H);
+    m_test->Layout(W, H);
+    std::atomic_ref<double>(m_host.Status().Scale).store(double(m_test->CallBackPanel1().Width()) / 800.0);
 
     // The test area turns black and the module rescales.
-    if (m_callBack->Visible()) {
-        std::lock_guard<std::mutex> guard(m_callBack->Lock());
-        m_callBack->Surface().Fill(gdi::PixelOf(gdi::Rgb(0, 0, 0)));
+    if (m_test->CallBackPanel1().Visible()) {
+        std::lock_guard<std::mutex> guard(m_test->CallBackPanel1().Lock());
+        m_test->CallBackPanel1().Surface().Fill(gdi::PixelOf(gdi::Rgb(0, 0, 0)));
     }
-    m_callBack->Invalidate();
-    m_canvas.SetDeviceContext(m_callBack->DeviceContext());
+    m_test->CallBackPanel1().Invalidate();
+    m_canvas.SetDeviceContext(m_test->CallBackPanel1().DeviceContext());
     m_host.SendModuleMessage(MSG_RESIZE);
 
-    LayoutLeiste();
-    m_uhrPanel->SetPosition(W - m_uhrPanel->Width(), 0);
-
     // The credits.
-    m_abspann->SetBounds(0, 0, W, H);
-    m_leinwand->SetPosition((W - 480) / 2, (H - 180) / 2);
-    m_abspannrahmen->SetBounds((W - 480) / 2 - 1, (H - 180) / 2 - 1, 482, 182);
+    m_abspann->Layout(W, H);
 
     // Open windows are placed again: the settings window on the settings
     // button, the others in the middle. Hiding one drops the keyboard focus
@@ -750,21 +413,21 @@ void THaupt::FormResize()
     } else if (m_hilfe->Visible()) {
         recentre(*m_hilfe);
         m_hilfe->SetFocus();
-    } else if (m_countDownPanel->Visible()) {
+    } else if (m_test->CountDownPanel().Visible()) {
         // The announcement window lies above the countdown: it is composed
         // again after it, never into its snapshot.
-        const bool window1 = m_window1->Visible();
-        m_window1->Hide();
-        m_countDownPanel->Hide();
-        CentreWindow(*m_countDownPanel);
-        m_countDownPanel->ShowComposed();
-        m_window1->SetVisible(window1);
+        const bool window1 = m_test->Window1().Visible();
+        m_test->Window1().Hide();
+        m_test->CountDownPanel().Hide();
+        CentreWindow(m_test->CountDownPanel());
+        m_test->CountDownPanel().ShowComposed();
+        m_test->Window1().SetVisible(window1);
     }
-    if (m_window1->Visible()) {
-        m_window1->Hide();
-        m_window1->SetPosition((W - m_window1->Width()) / 2, m_window1->Top());
-        FitOverlayText(*m_testeinblendung);
-        m_window1->ShowComposed();
+    if (m_test->Window1().Visible()) {
+        m_test->Window1().Hide();
+        m_test->Window1().SetPosition((W - m_test->Window1().Width()) / 2, m_test->Window1().Top());
+        FitOverlayText(m_test->Testeinblendung());
+        m_test->Window1().ShowComposed();
     }
     if (m_ende->Visible()) {
         recentre(*m_ende);
@@ -779,24 +442,6 @@ void THaupt::FormResize()
         m_meldung->ShowComposed();
         m_meldung->SetFocus();
     }
-}
-
-void THaupt::LayoutLeiste()
-{
-    const int32_t W = m_testPanel->Width();
-    m_leiste->SetBounds(0, 0, W, 50);
-    m_leisteLinks->SetPosition(0, 0);
-    m_leisteRechts->SetPosition(W - m_leisteRechts->Width(), 0);
-    m_time->SetBounds(m_leisteRechts->Left() + 10, 8, 97, 34);
-    // The title frame ends where the clock begins; the label sits inside
-    // the frame's stretched middle.
-    m_nameRechts->SetPosition(m_leisteRechts->Left() - m_nameRechts->Width(), 0);
-    const int32_t nameWidth = m_testName->Width();
-    m_testName->SetBounds(m_nameRechts->Left() - nameWidth, 8, nameWidth, 34);
-    m_nameMitte->SetBounds(m_testName->Left(), 0, nameWidth, 50);
-    m_nameLinks->SetPosition(m_nameMitte->Left() - m_nameLinks->Width(), 0);
-    const int32_t mitteLeft = m_leisteLinks->Width();
-    m_leisteMitte->SetBounds(mitteLeft, 0, std::max(0, m_nameLinks->Left() - mitteLeft), 50);
 }
 
 // ------------------------------------------------- activation and shutdown
@@ -826,13 +471,13 @@ void THaupt::FormDeactivate()
         return;
     if (m_timer1.Enabled()) {
         PauseTest();
-        m_pause->SetPressed(true);
-    } else if (m_timer2 != 0 || m_gapTimer != 0) {
+        m_test->Pause().SetPressed(true);
+    } else if (m_runner.In(RunPhase::Title) || m_runner.In(RunPhase::Gap)) {
         // The title or the gap between two tests is showing: the test must
         // not start while nobody is at the keys.
         m_holdStart = true;
-        m_pause->SetPressed(true);
-    } else if (m_testEnding.load()) {
+        m_test->Pause().SetPressed(true);
+    } else if (m_runner.In(RunPhase::Ending)) {
         // A test has just ended and its gap or the end screen is coming:
         // the gap shows the pause, the next test waits for the candidate.
         m_holdStart = true;

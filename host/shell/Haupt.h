@@ -17,13 +17,20 @@
 #include "host/core/DXInput.h"
 #include "host/core/ModuleHost.h"
 #include "host/core/TestCanvas.h"
+#include "host/shell/Abspann.h"
+#include "host/shell/Ende.h"
 #include "host/shell/Hilfe.h"
+#include "host/shell/JaNein.h"
+#include "host/shell/Menu.h"
 #include "host/shell/Preferences.h"
 #include "host/shell/Regler.h"
 #include "host/shell/ResultWatch.h"
+#include "host/shell/Runner.h"
 #include "host/shell/Settings.h"
 #include "host/shell/Splash.h"
+#include "host/shell/TestScreen.h"
 #include "host/shell/VolumeBar.h"
+#include "host/shell/Zeiteinstellung.h"
 #include "platform/app/Application.h"
 #include "platform/app/Controls.h"
 #include "platform/video/VideoPanel.h"
@@ -80,69 +87,13 @@ public:
 
     // ---- what tests look at
     audio::TPlayAudio* PlayAudio1() { return m_playAudio1.get(); }
-    app::Panel& MenuePanel() { return *m_menuePanel; }
-    app::Panel& TestPanel() { return *m_testPanel; }
-    ui::TCallBackPanel& CallBackPanel1() { return *m_callBack; }
-    ui::TMyCustomListBox& TestListBox() { return *m_testList; }
-    ui::TMyCustomListBox& DauerListBox() { return *m_dauerList; }
-    ui::TMyCustomListBox& PunkteListBox() { return *m_punkteList; }
-    ui::TMyCustomListBox& ProgrammListBox() { return *m_programmList; }
-    ui::TMyCustomListBox& EndeListe1() { return *m_endeListe1; }
-    ui::TMyCustomListBox& EndeListe2() { return *m_endeListe2; }
-    ui::TThbitbtn& GoButton() { return *m_goButton; }
-    ui::TThbitbtn& ExitButton() { return *m_exitButton; }
-    ui::TThbitbtn& EndeOk() { return *m_endeOk; }
-    ui::TThbitbtn& OkButton() { return *m_okButton; }
-    ui::TThbitbtn& AbbruchButton() { return *m_abbruchButton; }
-    ui::TThbitbtn& JaButton() { return *m_jaButton; }
-    ui::TThbitbtn& NeinButton() { return *m_neinButton; }
-    ui::TThbitbtn& Pause() { return *m_pause; }
-    ui::TThbitbtn& Zurueck() { return *m_zurueck; }
-    ui::TThbitbtn& Disk() { return *m_disk; }
-    ui::TThbitbtn& LoadButton() { return *m_loadButton; }
-    ui::TThbitbtn& DetailButton() { return *m_detailButton; }
-    app::Edit& Stunden() { return *m_stunden; }
-    app::Edit& Minuten() { return *m_minuten; }
-    ui::TBackWindow& Zeiteinstellung() { return *m_zeit; }
-    app::Label& DauerHinweis() { return *m_dauerHinweis; }
-    ui::TBackWindow& Ende() { return *m_ende; }
-    ui::TBackWindow& JaNein() { return *m_jaNein; }
-    TMeldung& Meldung() { return *m_meldung; }
-    TAuswertung& Auswertung() { return *m_auswertung; }
-    app::Label& JaNeinLabel() { return *m_jaNeinLabel; }
-    ui::TWindow& Window1() { return *m_window1; }
-    app::Label& Testeinblendung() { return *m_testeinblendung; }
-    ui::TWindow& CountDownPanel() { return *m_countDownPanel; }
-    app::Label& CountDownLabel() { return *m_countDownLabel; }
-    app::Label& Time() { return *m_time; }
-    app::Label& TimeTwo() { return *m_timeTwo; }
-    app::Label& TestName() { return *m_testName; }
-    app::Panel& Leiste() { return *m_leiste; }
-    app::Panel& UhrPanel() { return *m_uhrPanel; }
-    app::Image& Regler() { return *m_regler; }
-    TVolumeBar& VolumePanel() { return *m_volumePanel; }
-    ui::TThbitbtn& Lautstaerke() { return *m_lautstaerke; }
-    ui::TThbitbtn& Frage() { return *m_frage; }
-    ui::TThbitbtn& FrageButton() { return *m_frageButton; }
-    ui::TThbitbtn& SettingsButton() { return *m_settingsButton; }
-    TSettings& Settings() { return *m_settings; }
-    THilfe& Hilfe() { return *m_hilfe; }
-    app::Panel& Abspann() { return *m_abspann; }
-    video::VideoPanel& Leinwand() { return *m_leinwand; }
-    app::Image& MenueOben() { return *m_menueOben; }
-    app::Image& MenueMitte() { return *m_menueMitte; }
-    app::Image& MenueUnten() { return *m_menueUnten; }
-    TRegler& Regler1() { return *m_regler1; }
-    TRegler& Regler2() { return *m_regler2; }
-    TRegler& Regler5() { return *m_regler5; }
-    TSplashScreen* Splash() { return m_splash; }
     const TestCatalogue& Catalogue() const { return m_tests; }
     const RunPlan& Run() const { return m_run; }
     ModuleHost& Host() { return m_host; }
-    int32_t TickCount() const { return m_tickCount.load(); }
+    int32_t TickCount() const { return m_runner.tickCount.load(); }
     bool TicksRunning() const { return m_timer1.Enabled(); }
-    bool InGap() const { return m_gapTimer != 0; }
-    int32_t PendingQuestion() const { return m_question; }
+    bool InGap() const { return m_runner.In(RunPhase::Gap); }
+    RunPhase Phase() const { return m_runner.Phase(); }
     const Preferences& Prefs() const { return m_prefs; }
     bool ClosePermitted() const { return m_closePermitted; }
     const std::string& ProgramDir() const { return m_options.programDir; }
@@ -157,7 +108,6 @@ public:
     void FormDeactivate();
     void Go();
     void OkButtonClick();
-    void ZeitChange();
     void AbbruchButtonClick();
     void PauseClick();
     void ZurueckClick();
@@ -165,8 +115,6 @@ public:
     void EndeOkClick();
     void DetailButtonClick();
     void ExitButtonClick();
-    void JaButtonClick();
-    void NeinButtonClick();
     void MediaPlayer1Notify();
     // The session ends the program (SIGTERM, SIGINT): a test in progress is
     // aborted without a result, the preferences are written, the program
@@ -257,7 +205,6 @@ private:
     bool TestRunning() const;
     std::string WatchText(int32_t tickCount) const;
     void SetWatch();
-    void FitOverlayText(app::Label& label);
     void PauseTest();
     void ResumeTest();
 
@@ -274,18 +221,21 @@ private:
     void SetKeyDown(uint32_t key, uint8_t value);
     void SetJoystickField(int32_t TTestStatus::*field, int32_t value);
     void ClearJoystickField(int32_t TTestStatus::*field, int32_t value);
-    void TestPanelMouseMove(int32_t y);
     void MouseMessage(uint32_t code, app::MouseButton button, int32_t x, int32_t y);
     void CallBackPanel1MouseMove(int32_t x, int32_t y);
     void ShowLeiste(bool show);
-    void LayoutLeiste();
     void PostToUi(std::function<void()> fn);
     void ShowTicksDrawn();
+    void PostTickToScreens(int32_t tick); // tick thread
 
     // end screen, questions, credits
     void FillEndLists();
     void TellResultNotes();
-    void Ask(int32_t question, const std::string& text);
+    // Asks in the yes/no window; answer is called with the choice, after
+    // the window has hidden.
+    void Ask(const std::string& text, std::function<void(bool yes)> answer);
+    void ExitAnswered(bool yes);
+    void AbortAnswered(bool yes);
     void FreeRun();
 
     app::Application& m_app;
@@ -312,18 +262,12 @@ private:
     std::unique_ptr<audio::TPlayAudio> m_buttonAudio;
 
     // runner state shared with the tick thread
-    std::atomic<int32_t> m_tickCount{0};
-    std::atomic<int32_t> m_mouseTick{0};
-    std::atomic<int32_t> m_testDuration{0};
-    std::atomic<bool> m_countDownMode{false};
-    std::atomic<bool> m_showPending{false};
-    std::atomic<bool> m_testEnding{false}; // from the module's end to Timer3Timer
+    TRunner m_runner;
     std::mutex m_tickLock;                 // held for one whole tick
     bool m_holdStart = false;              // focus lost before the ticks began
     std::string m_lastWatch; // shown [user-interface thread]
     std::string m_tickWatch; // last sent to the user-interface thread [tick thread]
     bool m_lastTest = false;
-    int32_t m_question = 0;
 
     // user-interface timers
     app::EventLoop::TimerId m_timer2 = 0;
@@ -349,72 +293,21 @@ private:
 
     // the controls (owned by the form's tree)
     TSplashScreen* m_splash = nullptr;
-    app::Panel* m_menuePanel = nullptr;
-    app::Image* m_frame[9] = {};
-    app::Image* m_menueOben = nullptr;
-    app::Image* m_menueMitte = nullptr;
-    app::Image* m_menueUnten = nullptr;
-    ui::TMyCustomListBox* m_testList = nullptr;
-    ui::TMyCustomListBox* m_dauerList = nullptr;
-    ui::TMyCustomListBox* m_punkteList = nullptr;
-    ui::TMyCustomListBox* m_programmList = nullptr;
-    TRegler* m_regler1 = nullptr;
-    TRegler* m_regler2 = nullptr;
-    ui::TThbitbtn* m_goButton = nullptr;
-    ui::TThbitbtn* m_frageButton = nullptr;
-    ui::TThbitbtn* m_settingsButton = nullptr;
-    ui::TThbitbtn* m_detailButton = nullptr;
-    ui::TThbitbtn* m_loadButton = nullptr;
-    ui::TThbitbtn* m_exitButton = nullptr;
+    TMenu* m_menue = nullptr;
 
-    app::Panel* m_testPanel = nullptr;
-    ui::TCallBackPanel* m_callBack = nullptr;
-    app::Panel* m_leiste = nullptr;
-    app::Image* m_leisteLinks = nullptr;
-    app::Image* m_leisteMitte = nullptr;
-    app::Image* m_leisteRechts = nullptr;
-    app::Image* m_nameLinks = nullptr;
-    app::Image* m_nameMitte = nullptr;
-    app::Image* m_nameRechts = nullptr;
-    ui::TThbitbtn* m_zurueck = nullptr;
-    ui::TThbitbtn* m_pause = nullptr;
-    ui::TThbitbtn* m_lautstaerke = nullptr;
-    ui::TThbitbtn* m_disk = nullptr;
-    ui::TThbitbtn* m_frage = nullptr;
-    app::Label* m_time = nullptr;
-    app::Label* m_testName = nullptr;
-    app::Panel* m_uhrPanel = nullptr;
-    app::Label* m_timeTwo = nullptr;
-    TVolumeBar* m_volumePanel = nullptr;
-    app::Image* m_regler = nullptr; // the toolbar's volume thumb
-
-    ui::TWindow* m_window1 = nullptr;
-    app::Label* m_testeinblendung = nullptr;
+    TTestScreen* m_test = nullptr;
     ui::TWindow* m_countDownPanel = nullptr;
     app::Label* m_countDownLabel = nullptr;
 
-    ui::TBackWindow* m_zeit = nullptr;
-    app::Edit* m_stunden = nullptr;
-    app::Edit* m_minuten = nullptr;
-    ui::TThbitbtn* m_okButton = nullptr;
-    ui::TThbitbtn* m_abbruchButton = nullptr;
-    // The real total of the run where the tests' limits change what was
-    // entered; worked out with the draws OK will use (m_runSeed).
-    app::Label* m_dauerHinweis = nullptr;
+    TZeiteinstellung* m_zeit = nullptr;
+    // The draws OK will use, and the time dialog's real total with them.
     uint64_t m_runSeed = 0;
 
-    ui::TBackWindow* m_ende = nullptr;
-    ui::TMyCustomListBox* m_endeListe1 = nullptr;
-    ui::TMyCustomListBox* m_endeListe2 = nullptr;
-    TRegler* m_regler5 = nullptr;
-    ui::TThbitbtn* m_endeOk = nullptr;
+    TEnde* m_ende = nullptr;
 
     TAuswertung* m_auswertung = nullptr;
 
-    ui::TBackWindow* m_jaNein = nullptr;
-    app::Label* m_jaNeinLabel = nullptr;
-    ui::TThbitbtn* m_jaButton = nullptr;
-    ui::TThbitbtn* m_neinButton = nullptr;
+    TJaNein* m_jaNein = nullptr;
 
     TMeldung* m_meldung = nullptr;
     // What the open message window disabled, and where the focus was.
@@ -424,9 +317,7 @@ private:
     TSettings* m_settings = nullptr;
     THilfe* m_hilfe = nullptr;
 
-    app::Panel* m_abspann = nullptr;
-    app::Panel* m_abspannrahmen = nullptr;
-    video::VideoPanel* m_leinwand = nullptr;
+    TAbspann* m_abspann = nullptr;
 };
 
 } // namespace kestrava::shell

@@ -1,15 +1,9 @@
-// The end-of-test screen, the yes/no window with its three questions, the
-// message window, and the way out through the credits.
+// The end-of-test screen, asking in the yes/no window, the exit question,
+// the message window, and the way out through the credits.
 #include "host/shell/Haupt.h"
 
-#include "host/results/ResultReaders.h"
-#include "host/results/ResultTexts.h"
 #include "host/shell/Meldung.h"
-#include "platform/gdi/FileAccess.h"
 
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
 #include <iostream>
 #include <utility>
 
@@ -17,60 +11,7 @@ namespace kestrava::shell {
 
 // ------------------------------------------------------------- end screen
 
-void THaupt::FillEndLists()
-{
-    m_endeListe1->ClearLines();
-    m_endeListe2->ClearLines();
-    const std::vector<TRunEntry>& entries = m_run.Entries();
-    // A record shows only for an entry whose record arrived (or whose
-    // record was not watched: an entry before a resumed run's); an older
-    // record never stands in for a lost one.
-    auto shows = [&](size_t e) {
-        const TResultWatch::Outcome outcome = m_resultWatch.OutcomeOf(e);
-        return outcome == TResultWatch::Outcome::Arrived || outcome == TResultWatch::Outcome::Unknown ||
-               outcome == TResultWatch::Outcome::Waiting;
-    };
-    for (size_t e = 0; e < entries.size(); ++e) {
-        const TRunEntry& entry = entries[e];
-        const TestCatalogueEntry* test = m_tests.ByIndex(entry.CatalogueIndex);
-        if (test == nullptr)
-            continue;
-        if (m_resultWatch.OutcomeOf(e) == TResultWatch::Outcome::Lost) {
-            m_endeListe1->AddLine("<b>" + test->title);
-            m_endeListe2->AddLine("<b>\xe2\x80\x94");
-            for (const char* line : {"<tab>Ergebnis konnte nicht", "<tab>gespeichert werden"}) {
-                m_endeListe1->AddLine(line);
-                m_endeListe2->AddLine("");
-            }
-            continue;
-        }
-        if (!shows(e))
-            continue;
-        const std::string path = ResultFileOf(*test);
-        if (!FileExists(path))
-            continue;
-        // A test split into segments wrote one record per segment, oldest
-        // first: the segments after this one that saved theirs wrote the
-        // newer records.
-        int64_t later = 0;
-        for (size_t other = e + 1; other < entries.size(); ++other)
-            later += entries[other].CatalogueIndex == entry.CatalogueIndex && shows(other) ? 1 : 0;
-        const LastRecord last = ReadRecordFromEnd(path, later);
-        if (!last.present || last.partNames.empty())
-            continue;
-        m_endeListe1->AddLine("<b>" + test->title);
-        m_endeListe2->AddLine("<b>" + FormatRoundedPercent(last.record.overall));
-        for (const std::string& name : last.partNames)
-            m_endeListe1->AddLine("<tab>" + name);
-        for (double part : last.record.parts)
-            m_endeListe2->AddLine(FormatPartResult(part));
-    }
-    m_regler5->SetVisible(m_endeListe1->Max() > 0);
-    m_regler5->drag.Reset();
-    m_regler5->SetPosition(m_regler5->Left(), m_regler5->track().top);
-    m_endeListe1->SetPosition(0);
-    m_endeListe2->SetPosition(0);
-}
+void THaupt::FillEndLists() { m_ende->Fill(EndLinesOf(m_run, m_tests, m_resultWatch)); }
 
 // What went wrong with the run's result files, once the run is over: a
 // record that could not be saved and why, a damaged file set aside.
@@ -86,21 +27,17 @@ void THaupt::EndeOkClick()
     if (!m_ende->Visible())
         return;
     m_ende->Hide();
-    m_endeListe1->ClearLines();
-    m_endeListe2->ClearLines();
+    m_ende->Clear();
     FreeRun();
     RefreshTestList();
-    m_menuePanel->SetEnabled(true);
+    m_menue->SetEnabled(true);
 }
 
 // ------------------------------------------------------- yes/no questions
 
-void THaupt::Ask(int32_t question, const std::string& text)
+void THaupt::Ask(const std::string& text, std::function<void(bool yes)> answer)
 {
-    std::string lines = text;
-    std::replace(lines.begin(), lines.end(), '\r', '\n');
-    m_jaNeinLabel->SetText(lines);
-    m_question = question;
+    m_jaNein->Ask(text, std::move(answer));
     CentreWindow(*m_jaNein);
     m_jaNein->ShowComposed();
     m_jaNein->SetFocus();
@@ -108,72 +45,29 @@ void THaupt::Ask(int32_t question, const std::string& text)
 
 void THaupt::ExitButtonClick()
 {
-    m_exitButton->SetEnabled(false);
-    m_menuePanel->SetEnabled(false);
-    Ask(2, "Wollen Sie das\rProgramm wirklich\rbeenden?");
+    m_menue->ExitButton().SetEnabled(false);
+    m_menue->SetEnabled(false);
+    Ask("Wollen Sie das\rProgramm wirklich\rbeenden?", [this](bool yes) { ExitAnswered(yes); });
 }
 
-void THaupt::JaButtonClick()
+void THaupt::ExitAnswered(bool yes)
 {
-    if (!m_jaNein->Visible())
+    if (!yes) {
+        m_menue->Invalidate();
+        m_menue->ExitButton().SetEnabled(true);
+        m_menue->SetEnabled(true);
         return;
-    m_jaNein->Hide();
-    switch (m_question) {
-    case 1:
-        ResetAnswered(true);
-        break;
-    case 2: {
-        m_abspann->Show();
-        m_abspann->BringToFront();
-        m_abspann->SetCursor(m_noCursor);
-        m_app.RefreshCursor();
-        std::string error;
-        const std::string video = m_options.programDir + "FLIEGE.AVI";
-        if (!m_leinwand->Open(video, error) || !m_leinwand->Play(error)) {
-            // Without the credits the program still ends, at once.
-            std::cerr << "velomar: the credits cannot be played: " << error << '\n';
-            m_app.Loop().Post([this] { MediaPlayer1Notify(); });
-        }
-        break;
     }
-    case 3:
-        m_testPanel->SetEnabled(true);
-        StopTest();
-        RefreshTestList();
-        m_testPanel->Hide();
-        m_menuePanel->Show();
-        // An earlier entry of the run may have lost its record.
-        TellResultNotes();
-        break;
-    default:
-        break;
-    }
-}
-
-void THaupt::NeinButtonClick()
-{
-    if (!m_jaNein->Visible())
-        return;
-    m_jaNein->Hide();
-    switch (m_question) {
-    case 1:
-        ResetAnswered(false);
-        break;
-    case 2:
-        m_menuePanel->Invalidate();
-        m_exitButton->SetEnabled(true);
-        m_menuePanel->SetEnabled(true);
-        break;
-    case 3:
-        m_testPanel->SetEnabled(true);
-        if (!m_pause->Pressed() && !m_testEnding.load()) {
-            m_host.SetBlocked(false);
-            SoundPaused(false);
-            StartTicks();
-        }
-        break;
-    default:
-        break;
+    m_abspann->Show();
+    m_abspann->BringToFront();
+    m_abspann->SetCursor(m_noCursor);
+    m_app.RefreshCursor();
+    std::string error;
+    const std::string video = m_options.programDir + "FLIEGE.AVI";
+    if (!m_abspann->Play(video, error)) {
+        // Without the credits the program still ends, at once.
+        std::cerr << "velomar: the credits cannot be played: " << error << '\n';
+        m_app.Loop().Post([this] { MediaPlayer1Notify(); });
     }
 }
 
@@ -191,7 +85,7 @@ void THaupt::ShowFailure(const std::string& text)
         return;
     // The candidate reads while the test clock stands, as at the Pause key.
     if (TestRunning() && m_timer1.Enabled()) {
-        m_pause->SetPressed(true);
+        m_test->Pause().SetPressed(true);
         PauseTest();
     }
     m_focusBeforeMeldung = m_app.FocusedControl();
@@ -207,8 +101,8 @@ void THaupt::PlaceMeldung()
     CentreWindow(*m_meldung);
     // Below the test's announcement ("Pause"), which stays readable, where
     // the screen has room for it.
-    if (m_window1->Visible()) {
-        const int32_t top = m_window1->Top() + m_window1->Height() + 8;
+    if (m_test->Window1().Visible()) {
+        const int32_t top = m_test->Window1().Top() + m_test->Window1().Height() + 8;
         if (top + m_meldung->Height() <= m_app.MainForm().Height())
             m_meldung->SetPosition(m_meldung->Left(), top);
     }
@@ -245,7 +139,7 @@ void THaupt::MediaPlayer1Notify()
     if (m_closePermitted)
         return;
     m_closePermitted = true;
-    m_leinwand->Stop();
+    m_abspann->Stop();
     m_app.GetBackend().Minimize();
     Close();
 }

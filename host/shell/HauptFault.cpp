@@ -89,25 +89,26 @@ bool THaupt::AbandonTest()
 {
     // With no module bound the test was over already (the fault came with
     // its MSG_STOP): the run, its gap and its end screen go on as planned.
-    if (BoundDispatchMessage() == nullptr || !m_testPanel->Visible() || m_menuePanel->Visible())
+    if (BoundDispatchMessage() == nullptr || !m_test->Visible() || m_menue->Visible())
         return false;
     app::EventLoop& loop = m_app.Loop();
     for (app::EventLoop::TimerId* id : {&m_timer2, &m_timer3, &m_gapTimer}) {
         loop.KillTimer(*id);
         *id = 0;
     }
-    m_testEnding.store(false);
+    m_runner.Enter(RunPhase::Idle);
     HaltTicks();
-    if (m_jaNein->Visible() && m_question == 3)
-        m_jaNein->Hide();
-    m_testPanel->SetEnabled(true);
+    // Over the test screen only the abort question is asked.
+    if (m_jaNein->Visible())
+        m_jaNein->Withdraw();
+    m_test->SetEnabled(true);
     StopTest();
     FreeRun();
     RefreshTestList();
-    m_leiste->Hide();
-    m_testPanel->Hide();
-    m_menuePanel->Show();
-    m_menuePanel->SetEnabled(true);
+    m_test->Leiste().Hide();
+    m_test->Hide();
+    m_menue->Show();
+    m_menue->SetEnabled(true);
     ShowBusy(false);
     return true;
 }

@@ -38,7 +38,7 @@ int32_t CountdownOf(const TRunEntry& entry) { return std::max(entry.Countdown, 0
 
 // ------------------------------------------------------------------ menu
 
-MenuLists THaupt::Lists() { return MenuLists{*m_testList, *m_dauerList, *m_punkteList, *m_programmList}; }
+MenuLists THaupt::Lists() { return m_menue->Lists(); }
 
 void THaupt::RefreshTestList()
 {
@@ -49,16 +49,12 @@ void THaupt::RefreshTestList()
 
 void THaupt::LayoutThumbs()
 {
-    m_regler1->SetVisible(m_testList->Max() > 0);
-    m_regler2->SetVisible(m_programmList->Max() > 0);
+    m_menue->LayoutThumbs();
 }
 
 void THaupt::EnableMenuControls(bool enabled)
 {
-    for (app::Control* c : std::initializer_list<app::Control*>{m_testList, m_programmList, m_regler1, m_regler2,
-                                                                 m_goButton, m_frageButton, m_settingsButton,
-                                                                 m_detailButton, m_exitButton})
-        c->SetEnabled(enabled);
+    m_menue->EnableControls(enabled);
     UpdateSuspendButtons();
 }
 
@@ -82,11 +78,9 @@ void THaupt::Go()
     // The note on the real total and the confirmation share the time with
     // the same draws.
     m_runSeed = static_cast<uint64_t>(m_draw(0, std::numeric_limits<int32_t>::max()));
-    m_stunden->SetText(result.proposal.hours);
-    m_minuten->SetText(result.proposal.minutes);
+    m_zeit->Fill(result.proposal.hours, result.proposal.minutes);
     m_zeit->ShowComposed();
-    m_stunden->SetFocus();
-    m_stunden->SelectAll();
+    m_zeit->FocusHours();
     ShowBusy(false);
 }
 
@@ -97,27 +91,16 @@ void THaupt::OkButtonClick()
     StopTicks();
     EnableMenuControls(true);
     m_zeit->Hide();
-    m_menuePanel->Hide();
-    if (m_stunden->Text().empty())
-        m_stunden->SetText("0");
-    if (m_minuten->Text().empty())
-        m_minuten->SetText("0");
-    const int32_t total = ConfirmedProgramTime(m_stunden->Text(), m_minuten->Text());
+    m_menue->Hide();
+    const int32_t total = m_zeit->ConfirmedTotal();
     if (!ConfirmRun(m_run, total, MakeSeededDraw(m_runSeed))) {
         // An empty run starts nothing.
-        m_menuePanel->Show();
+        m_menue->Show();
         return;
     }
     m_resultWatch.Reset(m_run.Size());
-    m_testPanel->Show();
+    m_test->Show();
     StartTest();
-}
-
-void THaupt::ZeitChange()
-{
-    const int32_t total = ConfirmedProgramTime(m_stunden->Text(), m_minuten->Text());
-    const int32_t real = PlannedProgramTime(m_run, total, MakeSeededDraw(m_runSeed));
-    m_dauerHinweis->SetText(ActualDurationText(total, real));
 }
 
 void THaupt::AbbruchButtonClick()
@@ -127,7 +110,7 @@ void THaupt::AbbruchButtonClick()
     EnableMenuControls(true);
     CancelRun(m_run);
     m_zeit->Hide();
-    m_menuePanel->Invalidate();
+    m_menue->Invalidate();
 }
 
 // --------------------------------------------------------------- the runner
@@ -135,9 +118,14 @@ void THaupt::AbbruchButtonClick()
 void THaupt::StartTicks()
 {
     m_timer1.SetEnabled(true);
+    m_runner.TicksStarted();
 }
 
-void THaupt::StopTicks() { m_timer1.SetEnabled(false); }
+void THaupt::StopTicks()
+{
+    m_timer1.SetEnabled(false);
+    m_runner.TicksStopped();
+}
 
 void THaupt::HaltTicks()
 {
@@ -151,13 +139,13 @@ void THaupt::HaltTicks()
 
 bool THaupt::TestRunning() const
 {
-    return m_testPanel->Visible() && m_testPanel->Enabled() && !m_menuePanel->Visible() && !m_testEnding.load();
+    return m_test->Visible() && m_test->Enabled() && !m_menue->Visible() && !m_runner.In(RunPhase::Ending);
 }
 
 void THaupt::BeginTest(const std::string& modulePath)
 {
-    m_tickCount.store(0);
-    m_countDownMode.store(false);
+    m_runner.tickCount.store(0);
+    m_runner.countDownMode.store(false);
     m_host.SetBlocked(true);
     m_host.Bind(modulePath);
     TTestInfo info{};
@@ -169,11 +157,11 @@ void THaupt::BeginTest(const std::string& modulePath)
     EndSavedNotice();
     m_testTitle = title;
     ShowTestName(title);
-    m_pause->SetPressed(true);
+    m_test->Pause().SetPressed(true);
     m_lastWatch = "00:00:00";
     m_tickWatch = m_lastWatch; // no tick runs before StartTicks
-    m_time->SetText(m_lastWatch);
-    m_timeTwo->SetText(m_lastWatch);
+    m_test->Time().SetText(m_lastWatch);
+    m_test->TimeTwo().SetText(m_lastWatch);
 }
 
 void THaupt::StartTest()
@@ -190,51 +178,46 @@ void THaupt::StartTest()
     SoundPaused(false);
     m_app.GetBackend().SetNumLock(true);
     BeginTest(test->modulePath);
-    m_testDuration.store(entry->PlannedDuration);
+    m_runner.testDuration.store(entry->PlannedDuration);
 
-    m_canvas.SetDeviceContext(m_callBack->DeviceContext());
+    m_canvas.SetDeviceContext(m_test->CallBackPanel1().DeviceContext());
     m_host.FillTestStatus(test->modulePath, static_cast<uint32_t>(std::max(entry->PlannedDuration, 0)),
-                          double(m_callBack->Width()) / 800.0);
+                          double(m_test->CallBackPanel1().Width()) / 800.0);
     m_host.SendModuleMessage(MSG_INIT, reinterpret_cast<uintptr_t>(&m_host.Status()));
-    m_countDownLabel->SetText(std::to_string(CountdownOf(*entry) / 1000));
+    m_test->CountDownLabel().SetText(std::to_string(CountdownOf(*entry) / 1000));
     m_zeit->Hide();
 
-    m_testeinblendung->SetText(test->title);
-    FitOverlayText(*m_testeinblendung);
+    m_test->Testeinblendung().SetText(test->title);
+    FitOverlayText(m_test->Testeinblendung());
     const int32_t H = m_app.MainForm().Height();
-    m_window1->SetPosition((m_app.MainForm().Width() - m_window1->Width()) / 2, (H - m_window1->Height()) / 4);
-    m_window1->ShowComposed();
-    m_testPanel->SetEnabled(false);
+    ui::TWindow& window1 = m_test->Window1();
+    window1.SetPosition((m_app.MainForm().Width() - window1.Width()) / 2, (H - window1.Height()) / 4);
+    m_test->Window1().ShowComposed();
+    m_test->SetEnabled(false);
     m_timer2 = m_app.Loop().SetTimer(kTitleMs, false, [this] { Timer2Timer(); });
+    m_runner.Enter(RunPhase::Title);
     UpdateSuspendButtons();
-}
-
-void THaupt::FitOverlayText(app::Label& label)
-{
-    gdi::Font font = label.Font();
-    font.height = label.Height() * 3 / 4;
-    while (font.height > 1 && gdi::MeasureText(font, label.Text()).cx > label.Width())
-        --font.height;
-    label.SetFont(font);
 }
 
 void THaupt::Timer2Timer()
 {
     m_app.Loop().KillTimer(m_timer2);
     m_timer2 = 0;
-    UpdateSuspendButtons();
-    m_window1->Hide();
-    m_window1->SetPosition(m_window1->Left(), (m_app.MainForm().Height() - m_window1->Height()) / 2);
-    m_canvas.SetDeviceContext(m_callBack->DeviceContext());
-    m_host.SendModuleMessage(MSG_PAINT);
-    ShowTicksDrawn();
-    m_testPanel->SetEnabled(true);
-    CentreWindow(*m_countDownPanel);
     const TRunEntry* entry = m_run.Current();
     const int32_t countdown = entry != nullptr ? CountdownOf(*entry) : 0;
-    m_tickCount.store(-(countdown / 10));
-    if (m_tickCount.load() < 0)
-        m_countDownPanel->ShowComposed();
+    m_runner.Enter(countdown / 10 > 0 ? RunPhase::Countdown : RunPhase::Running);
+    UpdateSuspendButtons();
+    m_test->Window1().Hide();
+    ui::TWindow& window1 = m_test->Window1();
+    window1.SetPosition(window1.Left(), (m_app.MainForm().Height() - window1.Height()) / 2);
+    m_canvas.SetDeviceContext(m_test->CallBackPanel1().DeviceContext());
+    m_host.SendModuleMessage(MSG_PAINT);
+    ShowTicksDrawn();
+    m_test->SetEnabled(true);
+    CentreWindow(m_test->CountDownPanel());
+    m_runner.tickCount.store(-(countdown / 10));
+    if (m_runner.tickCount.load() < 0)
+        m_test->CountDownPanel().ShowComposed();
     else
         m_host.SetBlocked(false);
     if (m_holdStart || m_meldung->Visible()) {
@@ -242,17 +225,18 @@ void THaupt::Timer2Timer()
         // test waits, paused, until the candidate is back and releases
         // Pause.
         m_holdStart = false;
-        m_pause->SetPressed(true);
+        m_test->Pause().SetPressed(true);
         PauseTest();
         HoldBehindMeldung();
         return;
     }
-    m_pause->SetPressed(false);
+    m_test->Pause().SetPressed(false);
     StartTicks();
 }
 
-// The tick handler, on the tick thread. What it changes on screen goes to
-// the user-interface thread in the order it happens.
+// The tick handler, on the tick thread: the sticks, the tick, the end
+// check. What the tick changes on screen goes to the user-interface thread
+// (PostTickToScreens) in the order it happens.
 void THaupt::Timer1Timer()
 {
     // A tick happens whole (counter, time and message) or not at all: a
@@ -261,66 +245,77 @@ void THaupt::Timer1Timer()
     std::lock_guard<std::mutex> tickGuard(m_tickLock);
     if (!m_timer1.Enabled())
         return;
-    const int32_t before = m_tickCount.load();
+    const int32_t before = m_runner.tickCount.load();
     if (before % 10 == 0 && m_joy1 && m_joy2)
         PollJoysticks(m_host.Status(), *m_joy1, *m_joy2);
     const int32_t tick = before + 1;
-    m_tickCount.store(tick);
-    if (tick == m_mouseTick.load() + 200)
+    m_runner.tickCount.store(tick);
+    PostTickToScreens(tick);
+    if (tick < 0)
+        return;
+    {
+        std::lock_guard<std::mutex> guard(m_canvas.Lock());
+        m_host.Status().ElapsedMs = static_cast<uint32_t>(tick) * 10u;
+    }
+    if (tick == 0) {
+        m_runner.CountdownOver();
+        m_host.SendModuleMessage(MSG_PAINT);
+        m_host.SetBlocked(false);
+    }
+    m_host.SendModuleMessage(MSG_TICK);
+    if (!m_runner.In(RunPhase::Ending) && m_timer1.Enabled() &&
+        int64_t(tick) * 10 >= int64_t(m_runner.testDuration.load()) + kOverrunMs) {
+        TestOverran();
+        return;
+    }
+    // One request to show what the module drew is enough however many
+    // ticks pass before the user-interface thread gets to it.
+    if (!m_runner.showPending.exchange(true))
+        PostToUi([this] {
+            m_runner.showPending.store(false);
+            ShowTicksDrawn();
+        });
+}
+
+// On the tick thread: the mouse cursor hidden 2 s after the last move, the
+// countdown hidden at 0, the clock (once a second, only a change goes
+// across) and the countdown's seconds.
+void THaupt::PostTickToScreens(int32_t tick)
+{
+    if (tick == m_runner.mouseTick.load() + 200)
         PostToUi([this] {
             if (m_cursorTimer == 0)
                 m_cursorTimer = m_app.Loop().SetTimer(kCursorMs, false, [this] {
                     m_cursorTimer = 0;
-                    m_callBack->SetCursor(m_noCursor);
+                    m_test->CallBackPanel1().SetCursor(m_noCursor);
                     m_app.RefreshCursor();
                 });
         });
     if (tick >= 0) {
-        {
-            std::lock_guard<std::mutex> guard(m_canvas.Lock());
-            m_host.Status().ElapsedMs = static_cast<uint32_t>(tick) * 10u;
-        }
-        if (tick == 0) {
-            PostToUi([this] { m_countDownPanel->Hide(); });
-            m_host.SendModuleMessage(MSG_PAINT);
-            m_host.SetBlocked(false);
-        }
-        // The clock changes once a second; only a change goes across.
+        if (tick == 0)
+            PostToUi([this] { m_test->CountDownPanel().Hide(); });
         std::string watch = WatchText(tick);
         if (watch != m_tickWatch) {
             m_tickWatch = watch;
             PostToUi([this, watch = std::move(watch)] {
                 m_lastWatch = watch;
-                m_time->SetText(watch);
-                m_timeTwo->SetText(watch);
+                m_test->Time().SetText(watch);
+                m_test->TimeTwo().SetText(watch);
             });
         }
-        m_host.SendModuleMessage(MSG_TICK);
-        if (!m_testEnding.load() && m_timer1.Enabled() &&
-            int64_t(tick) * 10 >= int64_t(m_testDuration.load()) + kOverrunMs) {
-            TestOverran();
-            return;
-        }
-        // One request to show what the module drew is enough however many
-        // ticks pass before the user-interface thread gets to it.
-        if (!m_showPending.exchange(true))
-            PostToUi([this] {
-                m_showPending.store(false);
-                ShowTicksDrawn();
-            });
     } else if (tick % 100 == 0) {
         const std::string seconds = std::to_string(-tick / 100);
-        PostToUi([this, seconds] { m_countDownLabel->SetText(seconds); });
+        PostToUi([this, seconds] { m_test->CountDownLabel().SetText(seconds); });
     }
 }
 
-void THaupt::ShowTicksDrawn() { m_callBack->ShowDrawn(); }
+void THaupt::ShowTicksDrawn() { m_test->CallBackPanel1().ShowDrawn(); }
 
 std::string THaupt::WatchText(int32_t tickCount) const
 {
     int64_t value = tickCount < 0 ? 0 : tickCount / 100;
-    if (m_countDownMode.load()) {
-        const int64_t t = m_testDuration.load() / 1000;
+    if (m_runner.countDownMode.load()) {
+        const int64_t t = m_runner.testDuration.load() / 1000;
         value = tickCount >= 0 ? t - value : t;
     }
     const bool negative = value < 0;
@@ -332,14 +327,14 @@ std::string THaupt::WatchText(int32_t tickCount) const
 
 void THaupt::SetWatch()
 {
-    m_lastWatch = WatchText(m_tickCount.load());
-    m_time->SetText(m_lastWatch);
-    m_timeTwo->SetText(m_lastWatch);
+    m_lastWatch = WatchText(m_runner.tickCount.load());
+    m_test->Time().SetText(m_lastWatch);
+    m_test->TimeTwo().SetText(m_lastWatch);
 }
 
 void THaupt::TimeClick()
 {
-    m_countDownMode.store(!m_countDownMode.load());
+    m_runner.countDownMode.store(!m_runner.countDownMode.load());
     SetWatch();
 }
 
@@ -348,7 +343,7 @@ void THaupt::TestEnded()
 {
     // Until the step after the end has run, neither a pause nor the abort
     // question may start the ticks again.
-    m_testEnding.store(true);
+    m_runner.Enter(RunPhase::Ending);
     StopTicks();
     m_host.SetBlocked(true);
     PostToUi([this] {
@@ -367,28 +362,29 @@ void THaupt::Timer3Timer()
 {
     m_app.Loop().KillTimer(m_timer3);
     m_timer3 = 0;
-    m_testEnding.store(false);
-    if (m_jaNein->Visible() && m_question == 3) {
-        // The test ended just as the abort question opened: there is
-        // nothing left to abort.
-        m_jaNein->Hide();
-        m_testPanel->SetEnabled(true);
+    m_runner.Enter(RunPhase::Idle);
+    if (m_jaNein->Visible()) {
+        // The test ended just as the abort question opened (over the test
+        // screen no other question is asked): there is nothing left to
+        // abort.
+        m_jaNein->Withdraw();
+        m_test->SetEnabled(true);
     }
     if (m_lastTest) {
         StopTest();
-        m_menuePanel->Show();
-        m_leiste->Hide();
-        m_testPanel->Hide();
-        m_menuePanel->SetEnabled(false);
+        m_menue->Show();
+        m_test->Leiste().Hide();
+        m_test->Hide();
+        m_menue->SetEnabled(false);
         FillEndLists();
-        if (m_endeListe1->Count() > 0) {
+        if (!m_ende->Empty()) {
             CentreWindow(*m_ende);
             m_ende->ShowComposed();
             m_ende->SetFocus();
         } else {
             FreeRun();
             RefreshTestList();
-            m_menuePanel->SetEnabled(true);
+            m_menue->SetEnabled(true);
         }
         ShowBusy(false);
         TellResultNotes();
@@ -396,25 +392,27 @@ void THaupt::Timer3Timer()
         return;
     }
     StopTest();
-    m_testeinblendung->SetText("Einen Moment bitte...");
-    FitOverlayText(*m_testeinblendung);
+    m_test->Testeinblendung().SetText("Einen Moment bitte...");
+    FitOverlayText(m_test->Testeinblendung());
     ShowBusy(false);
-    m_window1->ShowComposed();
-    m_testPanel->Invalidate();
-    m_testPanel->SetEnabled(false);
+    m_test->Window1().ShowComposed();
+    m_test->Invalidate();
+    m_test->SetEnabled(false);
     if (m_holdStart)
-        m_pause->SetPressed(true); // the focus went as the test ended
+        m_test->Pause().SetPressed(true); // the focus went as the test ended
     // The gap does not block the loop: the test screen stays disabled and
     // no module is bound, so nothing reaches a test meanwhile.
     m_gapTimer = m_app.Loop().SetTimer(kGapMs, false, [this] { GapEnded(); });
+    m_runner.Enter(RunPhase::Gap);
 }
 
 void THaupt::GapEnded()
 {
     m_app.Loop().KillTimer(m_gapTimer);
     m_gapTimer = 0;
-    m_window1->Hide();
-    m_testPanel->SetEnabled(true);
+    m_runner.Enter(RunPhase::Idle);
+    m_test->Window1().Hide();
+    m_test->SetEnabled(true);
     // A focus loss during the gap carries over: the next title shows, and
     // the test then waits paused (Timer2Timer).
     StartTest();
@@ -428,17 +426,13 @@ void THaupt::StopTest()
     m_host.Unbind();
     EndSavedNotice();
     UpdateSuspendButtons();
-    m_pause->SetPressed(false);
-    m_window1->Hide();
-    m_countDownPanel->Hide();
-    m_volumePanel->Hide();
-    m_callBack->Invalidate();
-    m_lautstaerke->SetPressed(false);
-    for (ui::TMyCustomListBox* list : {m_testList, m_dauerList, m_punkteList, m_programmList}) {
-        for (int32_t i = 0; i < list->Count(); ++i)
-            list->SetItemSelected(i, false);
-        list->Invalidate();
-    }
+    m_test->Pause().SetPressed(false);
+    m_test->Window1().Hide();
+    m_test->CountDownPanel().Hide();
+    m_test->VolumePanel().Hide();
+    m_test->CallBackPanel1().Invalidate();
+    m_test->Lautstaerke().SetPressed(false);
+    m_menue->ClearSelection();
 }
 
 void THaupt::FreeRun()
@@ -452,16 +446,16 @@ void THaupt::FreeRun()
 void THaupt::PauseTest()
 {
     HaltTicks();
-    m_testeinblendung->SetText("Pause");
-    FitOverlayText(*m_testeinblendung);
-    CentreWindow(*m_window1);
-    m_window1->ShowComposed();
+    m_test->Testeinblendung().SetText("Pause");
+    FitOverlayText(m_test->Testeinblendung());
+    CentreWindow(m_test->Window1());
+    m_test->Window1().ShowComposed();
 }
 
 void THaupt::ResumeTest()
 {
-    m_window1->Hide();
-    m_canvas.SetDeviceContext(m_callBack->DeviceContext());
+    m_test->Window1().Hide();
+    m_canvas.SetDeviceContext(m_test->CallBackPanel1().DeviceContext());
     m_host.SendModuleMessage(MSG_PAINT);
     ShowTicksDrawn();
     m_host.SetBlocked(false);
@@ -474,11 +468,11 @@ void THaupt::PauseClick()
     // The button has toggled already: it shows the state to go to. Between
     // the module's end and the step after it there is nothing to pause or
     // resume.
-    if (m_testEnding.load() || m_timer2 != 0 || m_gapTimer != 0) {
-        m_pause->SetPressed(!m_pause->Pressed());
+    if (m_runner.BetweenTicks()) {
+        m_test->Pause().SetPressed(!m_test->Pause().Pressed());
         return;
     }
-    if (m_pause->Pressed())
+    if (m_test->Pause().Pressed())
         PauseTest();
     else
         ResumeTest();
@@ -486,14 +480,31 @@ void THaupt::PauseClick()
 
 void THaupt::ZurueckClick()
 {
-    if (m_testEnding.load() || m_jaNein->Visible())
+    if (m_runner.In(RunPhase::Ending) || m_jaNein->Visible())
         return;
     HaltTicks();
-    m_volumePanel->Hide();
-    m_lautstaerke->SetPressed(false);
-    m_leiste->Hide();
-    m_testPanel->SetEnabled(false);
-    Ask(3, "Wollen Sie den\rTest wirklich\rabbrechen?");
+    m_test->VolumePanel().Hide();
+    m_test->Lautstaerke().SetPressed(false);
+    m_test->Leiste().Hide();
+    m_test->SetEnabled(false);
+    Ask("Wollen Sie den\rTest wirklich\rabbrechen?", [this](bool yes) { AbortAnswered(yes); });
+}
+
+void THaupt::AbortAnswered(bool yes)
+{
+    m_test->SetEnabled(true);
+    if (yes) {
+        StopTest();
+        RefreshTestList();
+        m_test->Hide();
+        m_menue->Show();
+        // An earlier entry of the run may have lost its record.
+        TellResultNotes();
+    } else if (!m_test->Pause().Pressed() && !m_runner.In(RunPhase::Ending)) {
+        m_host.SetBlocked(false);
+        SoundPaused(false);
+        StartTicks();
+    }
 }
 
 // ------------------------------------------------------------------ keys
@@ -550,8 +561,8 @@ void THaupt::KeyDownMessage(uint32_t key)
     ShowTicksDrawn();
 
     const bool testScreen = TestRunning();
-    if (key == app::VK_PAUSE && testScreen && m_timer2 == 0 && m_gapTimer == 0) {
-        m_pause->SetPressed(!m_pause->Pressed());
+    if (key == app::VK_PAUSE && testScreen && !m_runner.In(RunPhase::Title) && !m_runner.In(RunPhase::Gap)) {
+        m_test->Pause().SetPressed(!m_test->Pause().Pressed());
         PauseClick();
     } else if (key == app::VK_ESCAPE && testScreen && !m_jaNein->Visible()) {
         ZurueckClick();
@@ -595,33 +606,19 @@ void THaupt::MouseMessage(uint32_t code, app::MouseButton button, int32_t x, int
 
 void THaupt::CallBackPanel1MouseMove(int32_t x, int32_t y)
 {
-    m_mouseTick.store(m_tickCount.load());
-    if (m_callBack->GetCursor() != m_arrowCursor) {
-        m_callBack->SetCursor(m_arrowCursor);
+    m_runner.mouseTick.store(m_runner.tickCount.load());
+    if (m_test->CallBackPanel1().GetCursor() != m_arrowCursor) {
+        m_test->CallBackPanel1().SetCursor(m_arrowCursor);
         m_app.RefreshCursor();
     }
-    if (m_volumePanel->Visible()) {
-        m_lautstaerke->SetPressed(false);
-        m_volumePanel->Hide();
+    if (m_test->VolumePanel().Visible()) {
+        m_test->Lautstaerke().SetPressed(false);
+        m_test->VolumePanel().Hide();
     }
-    if (m_leiste->Visible())
-        m_leiste->Hide();
+    if (m_test->Leiste().Visible())
+        m_test->Leiste().Hide();
     std::atomic_ref<int32_t>(m_host.Status().MouseX).store(x);
     std::atomic_ref<int32_t>(m_host.Status().MouseY).store(y);
-}
-
-void THaupt::TestPanelMouseMove(int32_t y)
-{
-    if (y < 50) {
-        if (m_leiste->Enabled() && !m_leiste->Visible() && m_testPanel->Enabled())
-            m_leiste->Show();
-    } else if (m_leiste->Visible()) {
-        if (m_volumePanel->Visible()) {
-            m_lautstaerke->SetPressed(false);
-            m_volumePanel->Hide();
-        }
-        m_leiste->Hide();
-    }
 }
 
 } // namespace kestrava::shell

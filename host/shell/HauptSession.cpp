@@ -18,6 +18,7 @@ void THaupt::FormTerminate()
         loop.KillTimer(*id);
         *id = 0;
     }
+    m_runner.Enter(RunPhase::Idle);
     if (BoundDispatchMessage() != nullptr) {
         // A tick in progress finishes first; a module that reached its end
         // in it has written its result, and that result stays. Any other
@@ -25,7 +26,7 @@ void THaupt::FormTerminate()
         HaltTicks();
         StopTest();
     }
-    m_leinwand->Stop();
+    m_abspann->Stop();
     m_closePermitted = true;
     Close();
 }

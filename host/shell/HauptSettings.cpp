@@ -32,38 +32,17 @@ void THaupt::BuildSettingsAndHelp()
 
     // Both volume bars set the one volume; each thumb follows the other
     // once the drag is over.
-    for (TVolumeBar* bar : {&m_settings->SettingLautPanel(), m_volumePanel}) {
+    for (TVolumeBar* bar : {&m_settings->SettingLautPanel(), &m_test->VolumePanel()}) {
         bar->OnVolume = [this](uint16_t volume) { SetVolume(volume); };
         bar->OnSettled = [this] { PlaceVolumeThumb(); };
     }
 
-    m_settingsButton->OnClick = [this] { DoSettings(); };
-    m_frageButton->OnClick = [this] { FrageButtonClick(); };
-    m_frage->OnClick = [this] { FrageClick(); };
-
-    // A press on the menu's background or on a list thumb closes the
-    // settings' volume pop-up.
-    const auto hide = [this](app::MouseButton, int32_t, int32_t, app::Modifiers) { HideSettingsVolume(); };
-    m_menuePanel->OnMouseDown = hide;
-    for (app::Control* c : std::initializer_list<app::Control*>{m_menueOben, m_menueMitte, m_menueUnten})
-        c->OnMouseDown = hide;
-    for (app::Image* frame : m_frame)
-        frame->OnMouseDown = hide;
-    for (TRegler* thumb : {m_regler1, m_regler2}) {
-        auto previous = thumb->OnMouseDown;
-        thumb->OnMouseDown = [this, previous](app::MouseButton b, int32_t x, int32_t y, app::Modifiers m) {
-            HideSettingsVolume();
-            if (previous)
-                previous(b, x, y, m);
-        };
-    }
 }
 
 void THaupt::SetDialogCursors()
 {
     m_settings->SetHandCursor(m_handCursor);
     m_hilfe->SetCursors(m_arrowCursor, m_handCursor);
-    m_volumePanel->Thumb().SetCursor(m_handCursor);
     m_meldung->Ok().SetCursor(m_handCursor);
 }
 
@@ -72,13 +51,13 @@ void THaupt::SetDialogCursors()
 void THaupt::ApplyClockFlag()
 {
     m_settings->Uhr().SetPressed(m_prefs.clockShown != 0);
-    m_uhrPanel->SetVisible(m_settings->Uhr().Pressed());
+    m_test->UhrPanel().SetVisible(m_settings->Uhr().Pressed());
 }
 
 // Both thumbs from the volume.
 void THaupt::PlaceVolumeThumb()
 {
-    m_volumePanel->PlaceThumb(m_prefs.volume);
+    m_test->VolumePanel().PlaceThumb(m_prefs.volume);
     m_settings->SettingLautPanel().PlaceThumb(m_prefs.volume);
 }
 
@@ -101,9 +80,9 @@ void THaupt::HideSettingsVolume()
 // The window's bottom-left corner lies on the centre of the settings button.
 void THaupt::PlaceSettings()
 {
-    const gdi::Rect button = m_settingsButton->ScreenRect();
-    m_settings->SetPosition(button.left + m_settingsButton->Width() / 2,
-                            button.top + m_settingsButton->Height() / 2 - m_settings->Height());
+    const gdi::Rect button = m_menue->SettingsButton().ScreenRect();
+    m_settings->SetPosition(button.left + m_menue->SettingsButton().Width() / 2,
+                            button.top + m_menue->SettingsButton().Height() / 2 - m_settings->Height());
 }
 
 void THaupt::DoSettings()
@@ -127,8 +106,8 @@ void THaupt::OkClick()
     m_joy2->Initialise();
     m_settings->HideVolume();
     m_settings->Hide();
-    m_menuePanel->Invalidate();
-    m_uhrPanel->SetVisible(m_settings->Uhr().Pressed());
+    m_menue->Invalidate();
+    m_test->UhrPanel().SetVisible(m_settings->Uhr().Pressed());
     EnableMenuControls(true);
 }
 
@@ -137,8 +116,8 @@ void THaupt::UhrClick(bool clockOn) { m_prefs.clockShown = clockOn ? 1 : 0; }
 void THaupt::ResetClick()
 {
     m_settings->Reset().SetEnabled(false);
-    m_menuePanel->SetEnabled(false);
-    Ask(1, "Wollen Sie wirklich\rIhre bisherigen\rErgebnisse löschen?");
+    m_menue->SetEnabled(false);
+    Ask("Wollen Sie wirklich\rIhre bisherigen\rErgebnisse löschen?", [this](bool yes) { ResetAnswered(yes); });
 }
 
 // The answer to the reset question; JaNein is hidden already.
@@ -152,15 +131,15 @@ void THaupt::ResetAnswered(bool yes)
         RefreshTestList();
         ShowBusy(false);
     }
-    m_menuePanel->SetEnabled(true);
+    m_menue->SetEnabled(true);
     if (m_settings->Visible())
         m_settings->SetFocus();
 }
 
 void THaupt::LautstaerkeClick()
 {
-    m_volumePanel->StopDragging();
-    m_volumePanel->SetVisible(m_lautstaerke->Pressed());
+    m_test->VolumePanel().StopDragging();
+    m_test->VolumePanel().SetVisible(m_test->Lautstaerke().Pressed());
 }
 
 // ------------------------------------------------------------------- help
@@ -169,10 +148,10 @@ void THaupt::LautstaerkeClick()
 HelpIndex THaupt::HelpIndexLines() const
 {
     HelpIndex index;
-    for (const std::string& title : m_testList->Lines())
+    for (const std::string& title : m_menue->TestListBox().Lines())
         if (const TestCatalogueEntry* test = m_tests.ByTitle(title))
             index.tests.push_back({title, ExtractFilePath(test->modulePath)});
-    for (const std::string& name : m_programmList->Lines())
+    for (const std::string& name : m_menue->ProgrammListBox().Lines())
         if (const ProgramCatalogueEntry* program = m_programs.ByName(name))
             index.programs.push_back({name, ExtractFilePath(program->programPath)});
     return index;
@@ -183,12 +162,12 @@ void THaupt::FrageButtonClick()
     if (m_hilfe->Visible())
         return;
     ShowBusy(true);
-    m_frageButton->SetEnabled(false);
-    m_menuePanel->SetEnabled(false);
+    m_menue->FrageButton().SetEnabled(false);
+    m_menue->SetEnabled(false);
     CentreWindow(*m_hilfe);
     m_hilfe->InitHelp();
     m_hilfe->ShowComposed();
-    m_frageButton->SetEnabled(true);
+    m_menue->FrageButton().SetEnabled(true);
     m_hilfe->SetFocus();
     ShowBusy(false);
 }
@@ -196,13 +175,13 @@ void THaupt::FrageButtonClick()
 void THaupt::FrageClick()
 {
     // The click has latched the button already; a release does nothing.
-    if (!m_frage->Pressed() || m_hilfe->Visible())
+    if (!m_test->Frage().Pressed() || m_hilfe->Visible())
         return;
-    if (m_testEnding.load() || m_timer2 != 0 || m_gapTimer != 0) {
+    if (m_runner.BetweenTicks()) {
         // From the module's end to the next test's ticks there is no test
         // to explain: a help opened now would stay open over the gap and
         // the next test would start behind it.
-        m_frage->SetPressed(false);
+        m_test->Frage().SetPressed(false);
         return;
     }
     const TRunEntry* entry = m_run.Current();
@@ -210,18 +189,18 @@ void THaupt::FrageClick()
     const std::string folder = test != nullptr ? ExtractFilePath(test->modulePath) : std::string();
     if (folder.empty() || FindHelpFile(folder, "HELP1", ".BMP").empty()) {
         // A test without help: the button springs back, the test goes on.
-        m_frage->SetPressed(false);
+        m_test->Frage().SetPressed(false);
         return;
     }
     // The test stands still while its help is read.
     StopTicks();
     m_host.SetBlocked(true);
     SoundPaused(true);
-    m_testPanel->SetEnabled(false);
-    m_volumePanel->Hide();
-    m_lautstaerke->SetPressed(false);
-    m_leiste->Hide();
-    m_leiste->SetEnabled(false);
+    m_test->SetEnabled(false);
+    m_test->VolumePanel().Hide();
+    m_test->Lautstaerke().SetPressed(false);
+    m_test->Leiste().Hide();
+    m_test->Leiste().SetEnabled(false);
 
     CentreWindow(*m_hilfe);
     m_hilfe->ShowPage(folder, "HELP1");
@@ -234,19 +213,19 @@ void THaupt::HilfeOkClick()
     if (!m_hilfe->Visible())
         return;
     m_hilfe->Hide();
-    m_menuePanel->Invalidate();
+    m_menue->Invalidate();
     m_hilfe->Clear();
-    if (m_frage->Pressed()) {
-        m_testPanel->SetEnabled(true);
-        m_leiste->SetEnabled(true);
-        if (!m_pause->Pressed()) {
+    if (m_test->Frage().Pressed()) {
+        m_test->SetEnabled(true);
+        m_test->Leiste().SetEnabled(true);
+        if (!m_test->Pause().Pressed()) {
             m_host.SetBlocked(false);
             SoundPaused(false);
             StartTicks();
         }
-        m_frage->SetPressed(false);
+        m_test->Frage().SetPressed(false);
     } else {
-        m_menuePanel->SetEnabled(true);
+        m_menue->SetEnabled(true);
     }
 }
 
@@ -256,10 +235,10 @@ void THaupt::HelpKey()
 {
     if (m_hilfe->Visible())
         return;
-    if (m_testPanel->Enabled() && m_testPanel->Visible() && !m_menuePanel->Visible()) {
-        m_frage->SetPressed(true);
+    if (m_test->Enabled() && m_test->Visible() && !m_menue->Visible()) {
+        m_test->Frage().SetPressed(true);
         FrageClick();
-    } else if (m_menuePanel->Enabled() && m_menuePanel->Visible() && !m_settings->Visible() &&
+    } else if (m_menue->Enabled() && m_menue->Visible() && !m_settings->Visible() &&
                !m_jaNein->Visible() && !m_zeit->Visible()) {
         FrageButtonClick();
     }

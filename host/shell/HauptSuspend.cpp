@@ -25,22 +25,21 @@ std::string THaupt::SuspendFilePath() const { return m_options.programDir + kSus
 
 bool THaupt::CanSave() const
 {
-    return BoundDispatchMessage() != nullptr && m_testPanel->Visible() && !m_menuePanel->Visible() &&
-           m_timer2 == 0 && m_gapTimer == 0 && !m_testEnding.load() && m_run.Current() != nullptr;
+    return BoundDispatchMessage() != nullptr && m_test->Visible() && !m_menue->Visible() &&
+           !m_runner.BetweenTicks() && m_run.Current() != nullptr;
 }
 
 void THaupt::UpdateSuspendButtons()
 {
-    m_disk->SetEnabled(CanSave());
+    m_test->Disk().SetEnabled(CanSave());
     // The menu's other controls say whether the menu takes input; loading
     // is offered only then, and only when there is a saved run.
-    m_loadButton->SetEnabled(m_goButton->Enabled() && SuspendFileExists(SuspendFilePath()));
+    m_menue->LoadButton().SetEnabled(m_menue->GoButton().Enabled() && SuspendFileExists(SuspendFilePath()));
 }
 
 void THaupt::ShowTestName(const std::string& text)
 {
-    m_testName->SetText("  " + text + "  ");
-    LayoutLeiste();
+    m_test->ShowTestName(text);
 }
 
 void THaupt::EndSavedNotice()
@@ -63,7 +62,7 @@ void THaupt::DiskClick()
         // written. The end of the test may have come with that tick: then
         // there is nothing left to save.
         std::lock_guard<std::mutex> guard(m_tickLock);
-        if (m_testEnding.load())
+        if (m_runner.In(RunPhase::Ending))
             return;
         wasRunning = m_timer1.Enabled();
         StopTicks();
@@ -71,7 +70,7 @@ void THaupt::DiskClick()
     SuspendedRun run;
     run.entries = m_run.Entries();
     run.currentEntry = m_run.CurrentEntry().Saved();
-    run.tickCount = m_tickCount.load();
+    run.tickCount = m_runner.tickCount.load();
     for (const TRunEntry& entry : run.entries) {
         const TestCatalogueEntry* test = m_tests.ByIndex(entry.CatalogueIndex);
         run.titles.push_back(test != nullptr ? StoredTitle(test->title) : std::string());
@@ -119,7 +118,7 @@ void THaupt::DiskClick()
         // The candidate must know the run is not safe before walking away:
         // the test waits, paused, behind the message.
         if (wasRunning) {
-            m_pause->SetPressed(true);
+            m_test->Pause().SetPressed(true);
             PauseTest();
         }
         ShowFailure("Der Testlauf konnte nicht gespeichert werden.\n\n" + cause);
@@ -142,7 +141,7 @@ void THaupt::RefuseLoad(const std::string& reason, int errorNumber)
 
 void THaupt::LoadButtonClick()
 {
-    if (!m_menuePanel->Visible() || !m_loadButton->EnabledInTree() || m_testPanel->Visible())
+    if (!m_menue->Visible() || !m_menue->LoadButton().EnabledInTree() || m_test->Visible())
         return;
     // Everything about the file is checked before anything changes: a file
     // that fails stays where it is and the menu stays as it was.
@@ -168,8 +167,8 @@ void THaupt::LoadButtonClick()
 
     // The module is bound, told its test and asked for its block while the
     // menu still shows, so a module that does not fit the file leaves it.
-    const int32_t oldTick = m_tickCount.load();
-    const bool oldMode = m_countDownMode.load();
+    const int32_t oldTick = m_runner.tickCount.load();
+    const bool oldMode = m_runner.countDownMode.load();
     const bool oldBlocked = m_host.Blocked();
     StopTicks();
     m_app.GetBackend().SetNumLock(true);
@@ -179,9 +178,9 @@ void THaupt::LoadButtonClick()
         m_host.SendModuleMessage(MSG_STOP);
         m_host.Sounds().ReleaseAll();
         m_host.Unbind();
-        m_pause->SetPressed(false);
-        m_tickCount.store(oldTick);
-        m_countDownMode.store(oldMode);
+        m_test->Pause().SetPressed(false);
+        m_runner.tickCount.store(oldTick);
+        m_runner.countDownMode.store(oldMode);
         m_host.SetBlocked(oldBlocked);
         RefuseLoad(why);
     };
@@ -189,11 +188,11 @@ void THaupt::LoadButtonClick()
         undo("das Testmodul von " + Quoted(test.title) + " lässt sich nicht laden.");
         return;
     }
-    m_tickCount.store(saved.tickCount);
-    m_testDuration.store(entry.PlannedDuration);
-    m_canvas.SetDeviceContext(m_callBack->DeviceContext());
+    m_runner.tickCount.store(saved.tickCount);
+    m_runner.testDuration.store(entry.PlannedDuration);
+    m_canvas.SetDeviceContext(m_test->CallBackPanel1().DeviceContext());
     m_host.FillTestStatus(test.modulePath, static_cast<uint32_t>(entry.PlannedDuration),
-                          double(m_callBack->Width()) / 800.0);
+                          double(m_test->CallBackPanel1().Width()) / 800.0);
     {
         std::lock_guard<std::mutex> guard(m_canvas.Lock());
         m_host.Status().ElapsedMs = saved.tickCount > 0 ? static_cast<uint32_t>(saved.tickCount) * 10u : 0u;
@@ -231,17 +230,19 @@ void THaupt::LoadButtonClick()
     m_holdStart = false;
     SetWatch();
     m_tickWatch = m_lastWatch;
-    m_menuePanel->Hide();
-    m_testPanel->Show();
-    m_testPanel->SetEnabled(true);
+    m_menue->Hide();
+    m_test->Show();
+    m_test->SetEnabled(true);
     m_host.SendModuleMessage(MSG_PAINT);
     ShowTicksDrawn();
-    CentreWindow(*m_countDownPanel);
-    if (m_tickCount.load() < 0) {
-        m_countDownLabel->SetText(std::to_string(-m_tickCount.load() / 100));
-        m_countDownPanel->ShowComposed();
+    CentreWindow(m_test->CountDownPanel());
+    if (m_runner.tickCount.load() < 0) {
+        m_test->CountDownLabel().SetText(std::to_string(-m_runner.tickCount.load() / 100));
+        m_test->CountDownPanel().ShowComposed();
     }
-    m_pause->SetPressed(true);
+    // The resumed run waits, paused, for the candidate.
+    m_runner.Enter(RunPhase::Paused);
+    m_test->Pause().SetPressed(true);
     PauseTest();
     UpdateSuspendButtons();
 }

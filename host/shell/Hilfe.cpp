@@ -45,6 +45,7 @@ void Grow(gdi::Bitmap& picture, int32_t extra)
 
 THilfe::THilfe(std::string programFolder) : m_programFolder(std::move(programFolder)), m_base(m_programFolder)
 {
+    SetName("Hilfe");
     LoadBackground("HILFE");
     SetSize(400, 400);
     SetTabStop(true);

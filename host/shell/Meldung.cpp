@@ -85,6 +85,7 @@ std::vector<std::string> WrapText(const gdi::FontSpec& font, const std::string& 
 
 TMeldung::TMeldung()
 {
+    SetName("Meldung");
     LoadBackground("MELDUNG");
     SetSize(kWidth, kHeight);
     SetTabStop(true);

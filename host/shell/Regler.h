@@ -1,8 +1,8 @@
-// The list thumbs of the menu, the end screen and the evaluation.
+// The list thumbs: the menu's two, the end screen's and the evaluation's.
 // [ui-thread]
 #pragma once
 
-#include "host/catalogue/Catalogue.h"
+#include "host/shell/ThumbTrack.h"
 #include "platform/app/Controls.h"
 #include "ui/MyCustomListBox.h"
 

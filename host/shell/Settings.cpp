@@ -6,6 +6,7 @@ namespace kestrava::shell {
 
 TSettings::TSettings()
 {
+    SetName("Settings");
     LoadBackground("SETTINGS");
     SetSize(233, 340);
     SetTabStop(true);

@@ -88,6 +88,16 @@ Application* Control::App() const
     return c->m_app;
 }
 
+Control* Control::FindNamed(std::string_view name)
+{
+    if (!name.empty() && m_name == name)
+        return this;
+    for (Control* child : m_children)
+        if (Control* found = child->FindNamed(name))
+            return found;
+    return nullptr;
+}
+
 bool Control::IsAncestorOf(const Control* other) const
 {
     for (const Control* c = other; c != nullptr; c = c->m_parent)

@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrava::app {
@@ -123,6 +124,14 @@ public:
     const std::shared_ptr<Cursor>& GetCursor() const { return m_cursor; }
     void SetHint(std::string utf8) { m_hint = std::move(utf8); }
     const std::string& Hint() const { return m_hint; }
+    // The name the program gives the control ("GoButton"), by which it can
+    // be found in the tree.
+    void SetName(std::string name) { m_name = std::move(name); }
+    const std::string& Name() const { return m_name; }
+    // The first control with this name in this tree, itself included, depth
+    // first in the children's order; null when there is none (and for an
+    // empty name: unnamed controls are not found).
+    Control* FindNamed(std::string_view name);
     // Arbitrary value for the host, like the system's Tag.
     intptr_t tag = 0;
 
@@ -183,6 +192,7 @@ private:
     bool m_tabStop = false;
     std::shared_ptr<Cursor> m_cursor;
     std::string m_hint;
+    std::string m_name;
 
 protected:
     // Set on a form only: the application it belongs to.

@@ -67,6 +67,23 @@ TEST_F(HitTest, TopmostVisibleEnabledControlTakesTheHit)
     EXPECT_EQ(app.ControlAt(140, 140), &app.MainForm());
 }
 
+TEST_F(HitTest, ANamedControlIsFoundDepthFirstInTheChildrensOrder)
+{
+    Panel first, inner, second;
+    Place(first, 0, 0, 10, 10);
+    Place(inner, 0, 0, 5, 5, &first);
+    Place(second, 20, 0, 10, 10);
+    inner.SetName("Liste");
+    second.SetName("Liste");
+    first.SetName("Rahmen");
+    EXPECT_EQ(app.MainForm().FindNamed("Liste"), &inner);
+    EXPECT_EQ(app.MainForm().FindNamed("Rahmen"), &first);
+    EXPECT_EQ(first.FindNamed("Rahmen"), &first);
+    EXPECT_EQ(inner.FindNamed("Rahmen"), nullptr) << "only within its own tree";
+    EXPECT_EQ(app.MainForm().FindNamed(""), nullptr) << "unnamed controls are not found";
+    EXPECT_EQ(app.MainForm().FindNamed("Fehlt"), nullptr);
+}
+
 TEST_F(HitTest, ChildrenAreClippedToTheirParent)
 {
     Panel box, child;

@@ -3,6 +3,8 @@
 // start button with tests and with the "Alle Tests" program, and the scroll
 // thumbs.
 #include "host/catalogue/Catalogue.h"
+#include "host/shell/MenuLists.h"
+#include "host/shell/ThumbTrack.h"
 
 #include "host/core/DLLImport.h"
 #include "host/core/ModuleHost.h"

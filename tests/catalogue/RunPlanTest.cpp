@@ -1,6 +1,7 @@
 // The run list without modules: time sharing, fitting into the limits, the
 // shuffle, the time dialog's fields and the entry that runs next.
 #include "host/catalogue/RunPlan.h"
+#include "host/shell/Zeiteinstellung.h"
 
 #include <gtest/gtest.h>
 

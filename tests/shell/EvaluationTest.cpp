@@ -34,17 +34,17 @@ protected:
             bytes.Record(when, ms, overall, {overall});
         return bytes;
     }
-    TAuswertung& Dialog() { return haupt->Auswertung(); }
+    TAuswertung& Dialog() { return Auswertung(); }
     std::vector<std::string> Lines() { return Dialog().AuswertungsListBox().Lines(); }
     int32_t LineOf(const std::string& title)
     {
-        const auto& lines = haupt->TestListBox().Lines();
+        const auto& lines = MenuePanel().TestListBox().Lines();
         return static_cast<int32_t>(std::find(lines.begin(), lines.end(), title) - lines.begin());
     }
     void Open()
     {
         // The evaluation button is the fourth of the row, 56 pixels apart.
-        const gdi::Rect go = haupt->GoButton().ScreenRect();
+        const gdi::Rect go = MenuePanel().GoButton().ScreenRect();
         backend.PushClick((go.left + go.right) / 2 + 3 * 56, (go.top + go.bottom) / 2);
         Pump();
         ASSERT_TRUE(Dialog().Visible());
@@ -64,7 +64,7 @@ TEST_F(EvaluationTest, NoResultsAtAll)
     AddTest("B");
     StartProgram();
     Open();
-    EXPECT_FALSE(haupt->MenuePanel().Enabled());
+    EXPECT_FALSE(MenuePanel().Enabled());
     // The tests not yet practised come in catalogue order.
     std::vector<std::string> expected = {
                            "<b>Allgemeine Auswertung",
@@ -105,7 +105,7 @@ TEST_F(EvaluationTest, OnePassedIsTheSingularAndPracticeRoundsToTheMinute)
     // B: practised, never passed.
     WriteResults("B", Runs({{kDay1 + 1.5, 60'000, 82.99}}));
     StartProgram();
-    ClickLine(haupt->TestListBox(), LineOf("Title A"));
+    ClickLine(MenuePanel().TestListBox(), LineOf("Title A"));
     Open();
     const std::vector<std::string> lines = Lines();
     ASSERT_GE(lines.size(), 10u);
@@ -144,20 +144,20 @@ TEST_F(EvaluationTest, DetailsWantExactlyOneTestThatKeepsResultsAndLoads)
     StartProgram();
 
     // Two tests selected.
-    ClickLine(haupt->TestListBox(), LineOf("Title A"));
-    ClickLine(haupt->TestListBox(), LineOf("Title B"), true);
+    ClickLine(MenuePanel().TestListBox(), LineOf("Title A"));
+    ClickLine(MenuePanel().TestListBox(), LineOf("Title B"), true);
     Open();
     EXPECT_FALSE(Dialog().TestDetails().Enabled());
     Escape();
 
     // A module that says it keeps no results.
-    ClickLine(haupt->TestListBox(), LineOf("Title N"));
+    ClickLine(MenuePanel().TestListBox(), LineOf("Title N"));
     Open();
     EXPECT_FALSE(Dialog().TestDetails().Enabled());
     Escape();
 
     // A module that no longer loads: the dialog opens all the same.
-    ClickLine(haupt->TestListBox(), LineOf("Title A"));
+    ClickLine(MenuePanel().TestListBox(), LineOf("Title A"));
     ResultBytes::WriteFileBytes((folder.root / "TESTS" / "A.TST").string(), "not a library");
     Open();
     EXPECT_FALSE(Dialog().TestDetails().Enabled());
@@ -175,7 +175,7 @@ TEST_F(EvaluationTest, ATestWithoutASlotShowsItsTextButNoOtherTestsCurve)
     WriteResults("M", ResultBytes(0));
     WriteResults("Z", Runs({{kDay1, 60'000, 30}, {kDay1 + 1, 60'000, 90}}));
     StartProgram();
-    ClickLine(haupt->TestListBox(), LineOf("Title M"));
+    ClickLine(MenuePanel().TestListBox(), LineOf("Title M"));
     Open();
     ASSERT_TRUE(Dialog().TestDetails().Enabled());
     EXPECT_EQ(Dialog().TestDetails().tag, -1);
@@ -192,7 +192,7 @@ TEST_F(EvaluationTest, ATornLastRecordIsLeftOut)
     bytes.Raw(std::string(20, '\x7F'));
     WriteResults("A", bytes);
     StartProgram();
-    ClickLine(haupt->TestListBox(), LineOf("Title A"));
+    ClickLine(MenuePanel().TestListBox(), LineOf("Title A"));
     Open();
     ClickOn(Dialog().TestDetails());
     const std::vector<std::string> lines = Lines();
@@ -274,22 +274,22 @@ TEST_F(EvaluationTest, EscapeAndTheBackButtonCloseAndTheMenuWorksAgain)
 {
     AddTest("A");
     StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
+    ClickLine(MenuePanel().TestListBox(), 0);
     Open();
     // Clicks outside the dialog reach nothing underneath.
-    ClickOn(haupt->GoButton());
-    EXPECT_FALSE(haupt->Zeiteinstellung().Visible());
+    ClickOn(MenuePanel().GoButton());
+    EXPECT_FALSE(Zeiteinstellung().Visible());
     Escape();
     EXPECT_FALSE(Dialog().Visible());
-    EXPECT_TRUE(haupt->MenuePanel().Enabled());
-    EXPECT_TRUE(haupt->ExitButton().EnabledInTree());
+    EXPECT_TRUE(MenuePanel().Enabled());
+    EXPECT_TRUE(MenuePanel().ExitButton().EnabledInTree());
 
     // A second opening, closed by the button.
     Open();
     EXPECT_EQ(Lines()[0], "<b>Allgemeine Auswertung");
     ClickOn(Dialog().AuswertungZurueck());
     EXPECT_FALSE(Dialog().Visible());
-    EXPECT_TRUE(haupt->MenuePanel().Enabled());
+    EXPECT_TRUE(MenuePanel().Enabled());
     EXPECT_TRUE(Dialog().Series().slots.empty());
 }
 

@@ -30,7 +30,7 @@ protected:
             std::memcpy(&state, reinterpret_cast<const void*>(cells[0]), sizeof state);
         return state;
     }
-    bool Running() { return haupt->TestPanel().Visible() && !haupt->Host().Blocked(); }
+    bool Running() { return TestPanel().Visible() && !haupt->Host().Blocked(); }
     // Tick by tick until done: an item is answered 900 ms after it came, on
     // the main keys, every fourth with the picture to the right of the
     // answer's; every ninth is left to run out.
@@ -59,12 +59,12 @@ TEST_F(LageRunTest, AMinuteEndsOnTheEndScreenAndResumedEndsWithTheSameRecord)
 {
     folder.AddLage(4711);
     StartProgram();
-    ASSERT_EQ(haupt->TestListBox().Lines(), std::vector<std::string>{"Fluglage"});
+    ASSERT_EQ(MenuePanel().TestListBox().Lines(), std::vector<std::string>{"Fluglage"});
 
     StartFirstTests(1, "01");
-    EXPECT_EQ(haupt->Testeinblendung().Text(), "Fluglage");
-    Play([&] { return haupt->Ende().Visible(); }, 70000);
-    ASSERT_TRUE(haupt->Ende().Visible());
+    EXPECT_EQ(TestPanel().Testeinblendung().Text(), "Fluglage");
+    Play([&] { return Ende().Visible(); }, 70000);
+    ASSERT_TRUE(Ende().Visible());
     const LageState straight = last;
     EXPECT_EQ(straight.Correct, right);
     EXPECT_EQ(straight.Wrong, wrong);
@@ -75,10 +75,10 @@ TEST_F(LageRunTest, AMinuteEndsOnTheEndScreenAndResumedEndsWithTheSameRecord)
     EXPECT_EQ(record.durationMs, 60000);
     EXPECT_DOUBLE_EQ(record.parts[0], 100.0 * right / (right + wrong + straight.Missed));
     EXPECT_DOUBLE_EQ(record.parts[1], -900.0);
-    EXPECT_EQ(haupt->EndeListe1().Lines(),
+    EXPECT_EQ(Ende().EndeListe1().Lines(),
               (std::vector<std::string>{"<b>Fluglage", "<tab>Richtige Antworten", "<tab>Mittlere Antwortzeit"}));
     const auto percent = std::to_string(std::lround(std::nearbyint(record.parts[0]))) + "%";
-    EXPECT_EQ(haupt->EndeListe2().Lines(), (std::vector<std::string>{"<b>" + percent, percent, "0,900s"}));
+    EXPECT_EQ(Ende().EndeListe2().Lines(), (std::vector<std::string>{"<b>" + percent, percent, "0,900s"}));
     Type("\r");
 
     // The same minute, saved after 25 s, aborted, and resumed from the menu.
@@ -87,18 +87,18 @@ TEST_F(LageRunTest, AMinuteEndsOnTheEndScreenAndResumedEndsWithTheSameRecord)
     Play([&] { return haupt->Host().Status().ElapsedMs >= 25000; }, 35000);
     backend.PushMouseMove(500, 10);
     Pump();
-    ClickOn(haupt->Disk());
+    ClickOn(TestPanel().Disk());
     const LageState atSave = Block();
     Key(app::VK_ESCAPE);
     Type("J");
-    ASSERT_TRUE(haupt->MenuePanel().Visible());
-    ClickOn(haupt->LoadButton());
-    ASSERT_TRUE(haupt->TestPanel().Visible());
+    ASSERT_TRUE(MenuePanel().Visible());
+    ClickOn(MenuePanel().LoadButton());
+    ASSERT_TRUE(TestPanel().Visible());
     const LageState restored = Block();
     EXPECT_EQ(std::memcmp(&restored, &atSave, sizeof atSave), 0);
     Key(app::VK_PAUSE);
-    Play([&] { return haupt->Ende().Visible(); }, 50000);
-    ASSERT_TRUE(haupt->Ende().Visible());
+    Play([&] { return Ende().Visible(); }, 50000);
+    ASSERT_TRUE(Ende().Visible());
 
     const ResultFileContents both = LoadResultFile(Results()).contents;
     ASSERT_EQ(both.records.size(), 2u);

@@ -83,26 +83,26 @@ TEST_F(MeldungTest, AFailedSaveShowsItsCauseInTheWindowOverThePausedTest)
     ASSERT_TRUE(haupt->TicksRunning());
     backend.PushMouseMove(500, 10);
     Pump();
-    ClickOn(haupt->Disk());
+    ClickOn(TestPanel().Disk());
 
-    ASSERT_TRUE(haupt->Meldung().Visible());
+    ASSERT_TRUE(Meldung().Visible());
     EXPECT_TRUE(backend.MessageBoxes().empty()) << "no system box";
-    EXPECT_EQ(haupt->Meldung().Text(),
+    EXPECT_EQ(Meldung().Text(),
               "Der Testlauf konnte nicht gespeichert werden.\n\nPROG.SAV: an Stelle der Datei liegt ein Ordner.");
-    EXPECT_EQ(haupt->Meldung().Text().find("directory"), std::string::npos);
+    EXPECT_EQ(Meldung().Text().find("directory"), std::string::npos);
     EXPECT_FALSE(haupt->TicksRunning());
-    EXPECT_TRUE(haupt->Pause().Pressed());
-    EXPECT_FALSE(haupt->TestPanel().Enabled()) << "the test waits behind the message";
+    EXPECT_TRUE(TestPanel().Pause().Pressed());
+    EXPECT_FALSE(TestPanel().Enabled()) << "the test waits behind the message";
     Shot("messages-failed-save");
     // The Pause key does not start the test behind the message.
     Key(app::VK_PAUSE);
     EXPECT_FALSE(haupt->TicksRunning());
-    EXPECT_TRUE(haupt->Meldung().Visible());
+    EXPECT_TRUE(Meldung().Visible());
 
     CloseMessage();
-    EXPECT_FALSE(haupt->Meldung().Visible());
-    EXPECT_TRUE(haupt->TestPanel().Enabled());
-    EXPECT_EQ(haupt->Testeinblendung().Text(), "Pause");
+    EXPECT_FALSE(Meldung().Visible());
+    EXPECT_TRUE(TestPanel().Enabled());
+    EXPECT_EQ(TestPanel().Testeinblendung().Text(), "Pause");
     Key(app::VK_PAUSE);
     EXPECT_TRUE(haupt->TicksRunning());
 }
@@ -118,11 +118,11 @@ TEST_F(MeldungTest, MessagesWrapQueueAndCloseWithTheirKeysOrOk)
     haupt->ShowFailure("Dritte Meldung.");
     Pump();
 
-    TMeldung& window = haupt->Meldung();
+    TMeldung& window = Meldung();
     ASSERT_TRUE(window.Visible());
     EXPECT_EQ(window.Text(), longText);
     EXPECT_EQ(window.Waiting(), 2u);
-    EXPECT_FALSE(haupt->MenuePanel().Enabled());
+    EXPECT_FALSE(MenuePanel().Enabled());
     // Every line fits the label, and the window grew for them all with the
     // button below the text.
     const app::Label& label = window.MeldungLabel();
@@ -153,14 +153,14 @@ TEST_F(MeldungTest, MessagesWrapQueueAndCloseWithTheirKeysOrOk)
     EXPECT_EQ(window.Text(), "Zweite Meldung.");
     EXPECT_EQ(window.Height(), TMeldung::kHeight);
     EXPECT_NEAR(window.ScreenRect().top + window.Height() / 2, (tall.top + tall.bottom) / 2, 1);
-    EXPECT_FALSE(haupt->MenuePanel().Enabled());
+    EXPECT_FALSE(MenuePanel().Enabled());
     Type(" ");
     EXPECT_EQ(window.Text(), "Dritte Meldung.");
     EXPECT_EQ(window.Waiting(), 0u);
     ClickOn(window.Ok());
     EXPECT_FALSE(window.Visible());
-    EXPECT_TRUE(haupt->MenuePanel().Enabled());
-    EXPECT_TRUE(haupt->GoButton().EnabledInTree());
+    EXPECT_TRUE(MenuePanel().Enabled());
+    EXPECT_TRUE(MenuePanel().GoButton().EnabledInTree());
     EXPECT_TRUE(backend.MessageBoxes().empty());
 }
 

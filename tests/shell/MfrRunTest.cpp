@@ -42,7 +42,7 @@ protected:
             std::memcpy(&state, reinterpret_cast<const void*>(cells[0]), sizeof state);
         return state;
     }
-    bool Running() { return haupt->TestPanel().Visible() && !haupt->Host().Blocked(); }
+    bool Running() { return TestPanel().Visible() && !haupt->Host().Blocked(); }
     // Plays tick by tick until `done`, the candidate looking after each.
     void Play(Candidate& candidate, const std::function<bool()>& done, int limitMs)
     {
@@ -63,8 +63,8 @@ protected:
     {
         backend.PushMouseMove(500, 10);
         Pump();
-        ASSERT_TRUE(haupt->Leiste().Visible());
-        ClickOn(haupt->Disk());
+        ASSERT_TRUE(TestPanel().Leiste().Visible());
+        ClickOn(TestPanel().Disk());
     }
     static std::vector<double> Expected(const CandidateTally& t)
     {
@@ -86,15 +86,15 @@ TEST_F(MfrRunTest, AMinuteWithScriptedKeysEndsWithTheCandidatesRecord)
 {
     folder.AddMfr(4711);
     StartProgram();
-    ASSERT_EQ(haupt->TestListBox().Lines(), std::vector<std::string>{"Mehrfachreaktion"});
+    ASSERT_EQ(MenuePanel().TestListBox().Lines(), std::vector<std::string>{"Mehrfachreaktion"});
     StartFirstTests(1, "01");
-    EXPECT_EQ(haupt->Testeinblendung().Text(), "Mehrfachreaktion");
+    EXPECT_EQ(TestPanel().Testeinblendung().Text(), "Mehrfachreaktion");
     Advance(2000);
-    EXPECT_EQ(haupt->CountDownLabel().Text(), "3") << "the module's own countdown";
+    EXPECT_EQ(TestPanel().CountDownLabel().Text(), "3") << "the module's own countdown";
 
     Candidate candidate = MakeCandidate();
-    Play(candidate, [&] { return haupt->Ende().Visible(); }, 70000);
-    ASSERT_TRUE(haupt->Ende().Visible());
+    Play(candidate, [&] { return Ende().Visible(); }, 70000);
+    ASSERT_TRUE(Ende().Visible());
     const CandidateTally& t = candidate.tally;
     EXPECT_GT(t.correct, 15);
     EXPECT_GT(t.errors, 2);
@@ -106,16 +106,16 @@ TEST_F(MfrRunTest, AMinuteWithScriptedKeysEndsWithTheCandidatesRecord)
     const std::vector<double> expected = Expected(t);
     EXPECT_EQ(file.records[0].parts, expected);
 
-    EXPECT_EQ(haupt->EndeListe1().Lines(), kMfrLines);
-    const auto& values = haupt->EndeListe2().Lines();
+    EXPECT_EQ(Ende().EndeListe1().Lines(), kMfrLines);
+    const auto& values = Ende().EndeListe2().Lines();
     ASSERT_EQ(values.size(), 5u);
     EXPECT_EQ(values[0], "<b>" + std::to_string(std::lround(std::nearbyint(file.records[0].overall))) + "%");
     EXPECT_EQ(values[1], std::to_string(std::lround(std::nearbyint(expected[0]))) + "%");
     EXPECT_EQ(values[4], Seconds(expected[3]));
 
     Type("\r");
-    EXPECT_TRUE(haupt->MenuePanel().Enabled());
-    EXPECT_EQ(haupt->DauerListBox().Lines().at(0), "00:01");
+    EXPECT_TRUE(MenuePanel().Enabled());
+    EXPECT_EQ(MenuePanel().DauerListBox().Lines().at(0), "00:01");
 }
 
 TEST_F(MfrRunTest, SavedAbortedAndResumedTheRunEndsWithTheSameRecord)
@@ -126,8 +126,8 @@ TEST_F(MfrRunTest, SavedAbortedAndResumedTheRunEndsWithTheSameRecord)
     // The minute in one go.
     StartFirstTests(1, "01");
     Candidate straight = MakeCandidate();
-    Play(straight, [&] { return haupt->Ende().Visible(); }, 70000);
-    ASSERT_TRUE(haupt->Ende().Visible());
+    Play(straight, [&] { return Ende().Visible(); }, 70000);
+    ASSERT_TRUE(Ende().Visible());
     Type("\r");
 
     // The same minute, saved after 25 s, aborted, and resumed from the menu.
@@ -143,17 +143,17 @@ TEST_F(MfrRunTest, SavedAbortedAndResumedTheRunEndsWithTheSameRecord)
     EXPECT_EQ(std::memcmp(saved.state.data(), &atSave, sizeof atSave), 0);
     Key(app::VK_ESCAPE);
     Type("J");
-    ASSERT_TRUE(haupt->MenuePanel().Visible());
+    ASSERT_TRUE(MenuePanel().Visible());
     EXPECT_EQ(LoadResultFile(Results()).contents.records.size(), 1u) << "the aborted run wrote nothing";
 
-    ClickOn(haupt->LoadButton());
-    ASSERT_TRUE(haupt->TestPanel().Visible());
-    EXPECT_TRUE(haupt->Pause().Pressed());
+    ClickOn(MenuePanel().LoadButton());
+    ASSERT_TRUE(TestPanel().Visible());
+    EXPECT_TRUE(TestPanel().Pause().Pressed());
     const MfrState restored = Block();
     EXPECT_EQ(std::memcmp(&restored, &atSave, sizeof atSave), 0);
     Key(app::VK_PAUSE);
-    Play(resumed, [&] { return haupt->Ende().Visible(); }, 50000);
-    ASSERT_TRUE(haupt->Ende().Visible());
+    Play(resumed, [&] { return Ende().Visible(); }, 50000);
+    ASSERT_TRUE(Ende().Visible());
 
     const ResultFileContents file = LoadResultFile(Results()).contents;
     ASSERT_EQ(file.records.size(), 2u);
@@ -213,14 +213,14 @@ TEST_F(MfrRunTest, AProgramWithZekShowsBothBlocksAndTheEvaluationItsDailySeries)
     folder.AddZek();
     folder.AddMfr(5);
     StartProgram();
-    ASSERT_EQ(haupt->TestListBox().Lines(), (std::vector<std::string>{"Mehrfachreaktion", "ZEK-Test"}));
+    ASSERT_EQ(MenuePanel().TestListBox().Lines(), (std::vector<std::string>{"Mehrfachreaktion", "ZEK-Test"}));
     StartFirstTests(2, "02");
-    for (int s = 0; s < 400 && !haupt->Ende().Visible(); ++s)
+    for (int s = 0; s < 400 && !Ende().Visible(); ++s)
         Advance(1000);
-    ASSERT_TRUE(haupt->Ende().Visible());
+    ASSERT_TRUE(Ende().Visible());
 
-    const std::vector<std::string> names = haupt->EndeListe1().Lines();
-    const std::vector<std::string> values = haupt->EndeListe2().Lines();
+    const std::vector<std::string> names = Ende().EndeListe1().Lines();
+    const std::vector<std::string> values = Ende().EndeListe2().Lines();
     ASSERT_EQ(names.size(), 10u);
     ASSERT_EQ(values.size(), 10u);
     const auto mfrAt = static_cast<size_t>(std::find(names.begin(), names.end(), kMfrLines[0]) - names.begin());
@@ -258,12 +258,12 @@ TEST_F(MfrRunTest, AProgramWithZekShowsBothBlocksAndTheEvaluationItsDailySeries)
         older.Record(today.timestamp, today.durationMs, today.overall, today.parts);
         older.WriteTo(Results());
     }
-    ClickLine(haupt->TestListBox(), 0);
-    const gdi::Rect go = haupt->GoButton().ScreenRect();
+    ClickLine(MenuePanel().TestListBox(), 0);
+    const gdi::Rect go = MenuePanel().GoButton().ScreenRect();
     backend.PushClick((go.left + go.right) / 2 + 3 * 56, (go.top + go.bottom) / 2);
     Pump();
-    ASSERT_TRUE(haupt->Auswertung().Visible());
-    const DailySeries& series = haupt->Auswertung().Series();
+    ASSERT_TRUE(Auswertung().Visible());
+    const DailySeries& series = Auswertung().Series();
     ASSERT_TRUE(series.HasDayRange());
     EXPECT_EQ(series.Entries(), 3);
     ASSERT_GE(series.selectedSlot, 0);

@@ -41,7 +41,7 @@ protected:
     {
         for (int t = 0; t < limitMs && !done(); t += 10) {
             Advance(10);
-            if (!haupt->TestPanel().Visible() || haupt->Host().Blocked())
+            if (!TestPanel().Visible() || haupt->Host().Blocked())
                 continue;
             const RaumState s = Block();
             const TTestStatus& status = haupt->Host().Status();
@@ -61,10 +61,10 @@ TEST_F(RaumRunTest, AMinuteToTheEndScreenAndTheSameMinuteSavedAndResumed)
 {
     AddRaum();
     StartProgram();
-    ASSERT_EQ(haupt->TestListBox().Lines(), std::vector<std::string>{"Raumvorstellung"});
+    ASSERT_EQ(MenuePanel().TestListBox().Lines(), std::vector<std::string>{"Raumvorstellung"});
     StartFirstTests(1, "01");
-    Play([&] { return haupt->Ende().Visible(); }, 70000);
-    ASSERT_TRUE(haupt->Ende().Visible());
+    Play([&] { return Ende().Visible(); }, 70000);
+    ASSERT_TRUE(Ende().Visible());
     std::vector<ResultRecord> records = LoadResultFile(Results()).contents.records;
     ASSERT_EQ(records.size(), 1u);
     const ResultRecord straight = records[0];
@@ -72,10 +72,10 @@ TEST_F(RaumRunTest, AMinuteToTheEndScreenAndTheSameMinuteSavedAndResumed)
     EXPECT_GT(answered, 20);
     EXPECT_DOUBLE_EQ(straight.parts[0], 100.0 * (answered - wrongs) / answered);
     EXPECT_DOUBLE_EQ(straight.parts[1], -800.0);
-    EXPECT_EQ(haupt->EndeListe1().Lines(),
+    EXPECT_EQ(Ende().EndeListe1().Lines(),
               (std::vector<std::string>{"<b>Raumvorstellung", "<tab>Richtige Antworten", "<tab>Mittlere Antwortzeit"}));
-    ASSERT_EQ(haupt->EndeListe2().Lines().size(), 3u);
-    EXPECT_EQ(haupt->EndeListe2().Lines()[2], "0,800s");
+    ASSERT_EQ(Ende().EndeListe2().Lines().size(), 3u);
+    EXPECT_EQ(Ende().EndeListe2().Lines()[2], "0,800s");
     Type("\r");
 
     // The same minute, saved after 30 s, aborted, and resumed from the menu.
@@ -83,22 +83,22 @@ TEST_F(RaumRunTest, AMinuteToTheEndScreenAndTheSameMinuteSavedAndResumed)
     Play([&] { return haupt->Host().Status().ElapsedMs >= 30000; }, 40000);
     backend.PushMouseMove(500, 10);
     Pump();
-    ASSERT_TRUE(haupt->Leiste().Visible());
-    ClickOn(haupt->Disk());
+    ASSERT_TRUE(TestPanel().Leiste().Visible());
+    ClickOn(TestPanel().Disk());
     SuspendedRun saved;
     std::string reason;
     ASSERT_EQ(ReadSuspendedRun(folder.Dir() + "PROG.SAV", saved, reason), SuspendRead::Loaded) << reason;
     ASSERT_EQ(saved.state.size(), sizeof(RaumState));
     Key(app::VK_ESCAPE);
     Type("J");
-    ASSERT_TRUE(haupt->MenuePanel().Visible());
-    ClickOn(haupt->LoadButton());
-    ASSERT_TRUE(haupt->TestPanel().Visible());
+    ASSERT_TRUE(MenuePanel().Visible());
+    ClickOn(MenuePanel().LoadButton());
+    ASSERT_TRUE(TestPanel().Visible());
     const RaumState restored = Block();
     EXPECT_EQ(std::memcmp(&restored, saved.state.data(), sizeof restored), 0);
     Key(app::VK_PAUSE);
-    Play([&] { return haupt->Ende().Visible(); }, 40000);
-    ASSERT_TRUE(haupt->Ende().Visible());
+    Play([&] { return Ende().Visible(); }, 40000);
+    ASSERT_TRUE(Ende().Visible());
     records = LoadResultFile(Results()).contents.records;
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[1].durationMs, 60000);

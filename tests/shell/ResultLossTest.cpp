@@ -65,10 +65,10 @@ protected:
     // One ZEK minute from the menu to the end screen (or the menu).
     void PlayZekMinute()
     {
-        ClickLine(haupt->TestListBox(), 0);
-        ClickOn(haupt->GoButton());
+        ClickLine(MenuePanel().TestListBox(), 0);
+        ClickOn(MenuePanel().GoButton());
         StartRun("00", "01");
-        for (int step = 0; step < 700 && haupt->TestPanel().Visible(); ++step)
+        for (int step = 0; step < 700 && TestPanel().Visible(); ++step)
             Advance(100);
     }
     // The messages shown, each closed in turn.
@@ -90,16 +90,16 @@ TEST_F(ResultLossTest, AFailedAppendShowsNotSavedInsteadOfTheOldRecordAndSaysWhy
         const FileSizeLimit full(4096);
         PlayZekMinute();
     }
-    ASSERT_TRUE(haupt->Ende().Visible());
-    EXPECT_EQ(haupt->EndeListe1().Lines(), kNotSaved);
-    EXPECT_EQ(haupt->EndeListe2().Lines(), (std::vector<std::string>{"<b>\xe2\x80\x94", "", ""}));
+    ASSERT_TRUE(Ende().Visible());
+    EXPECT_EQ(Ende().EndeListe1().Lines(), kNotSaved);
+    EXPECT_EQ(Ende().EndeListe2().Lines(), (std::vector<std::string>{"<b>\xe2\x80\x94", "", ""}));
     EXPECT_EQ(ProgramFolder::ReadAll(Rlt()), before) << "the file is as it was, no torn record";
     Shot("results-end-screen-not-saved");
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Das Ergebnis von \xe2\x80\x9eZEK-Test\xe2\x80\x9c konnte nicht "
                                                 "gespeichert werden: Auf dem Datentr\xc3\xa4ger ist kein Platz mehr "
                                                 "frei."});
     Type("\r");
-    EXPECT_TRUE(haupt->MenuePanel().Enabled());
+    EXPECT_TRUE(MenuePanel().Enabled());
 }
 
 TEST_F(ResultLossTest, TheFirstRecordLostStillShowsTheEndScreen)
@@ -110,8 +110,8 @@ TEST_F(ResultLossTest, TheFirstRecordLostStillShowsTheEndScreen)
         const FileSizeLimit full(1000);
         PlayZekMinute();
     }
-    ASSERT_TRUE(haupt->Ende().Visible()) << "never straight back to the menu";
-    EXPECT_EQ(haupt->EndeListe1().Lines(), kNotSaved);
+    ASSERT_TRUE(Ende().Visible()) << "never straight back to the menu";
+    EXPECT_EQ(Ende().EndeListe1().Lines(), kNotSaved);
     EXPECT_FALSE(fs::exists(Rlt()));
     // Nothing here says why (the real look finds room and write access):
     // the end screen's note is all.
@@ -129,8 +129,8 @@ TEST_F(ResultLossTest, AFolderTheUserMayNotWriteIsNamed)
     StartProgram();
     PlayZekMinute();
     fs::permissions(folder.root / "TESTS", fs::perms::owner_all);
-    ASSERT_TRUE(haupt->Ende().Visible());
-    EXPECT_EQ(haupt->EndeListe1().Lines(), kNotSaved);
+    ASSERT_TRUE(Ende().Visible());
+    EXPECT_EQ(Ende().EndeListe1().Lines(), kNotSaved);
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Das Ergebnis von \xe2\x80\x9eZEK-Test\xe2\x80\x9c konnte nicht "
                                                 "gespeichert werden: Die Ergebnisdatei \xe2\x80\x9eZEK.RLT\xe2\x80\x9c "
                                                 "ist schreibgesch\xc3\xbctzt."});
@@ -146,13 +146,13 @@ TEST_F(ResultLossTest, ADamagedFileIsSetAsideAndTheNewRecordShown)
     damaged[3] = 0x62; // a part count far beyond what 5000 bytes name
     { std::ofstream(Rlt(), std::ios::binary) << damaged; }
     StartProgram();
-    EXPECT_EQ(haupt->DauerListBox().Lines().at(0), "00:00");
+    EXPECT_EQ(MenuePanel().DauerListBox().Lines().at(0), "00:00");
     PlayZekMinute();
-    ASSERT_TRUE(haupt->Ende().Visible());
+    ASSERT_TRUE(Ende().Visible());
     const ResultFileContents file = LoadResultFile(Rlt()).contents;
     ASSERT_EQ(file.records.size(), 1u);
-    EXPECT_EQ(haupt->EndeListe1().Lines().size(), 5u);
-    EXPECT_EQ(haupt->EndeListe2().Lines().at(0), "<b>" + std::to_string(std::lround(file.records[0].overall)) + "%");
+    EXPECT_EQ(Ende().EndeListe1().Lines().size(), 5u);
+    EXPECT_EQ(Ende().EndeListe2().Lines().at(0), "<b>" + std::to_string(std::lround(file.records[0].overall)) + "%");
 
     std::vector<fs::path> aside;
     for (const auto& entry : fs::directory_iterator(folder.root / "TESTS"))
@@ -168,7 +168,7 @@ TEST_F(ResultLossTest, ADamagedFileIsSetAsideAndTheNewRecordShown)
                                                 "\xe2\x80\x9c erhalten; das Ergebnis von \xe2\x80\x9eZEK-Test\xe2\x80\x9c "
                                                 "steht in einer neuen Datei \xe2\x80\x9eZEK.RLT\xe2\x80\x9c."});
     Type("\r");
-    EXPECT_EQ(haupt->DauerListBox().Lines().at(0), "00:01");
+    EXPECT_EQ(MenuePanel().DauerListBox().Lines().at(0), "00:01");
 }
 
 TEST_F(ResultLossTest, ATestThatSavedShowsItsFiguresBesideOneThatDidNot)
@@ -181,9 +181,9 @@ TEST_F(ResultLossTest, ATestThatSavedShowsItsFiguresBesideOneThatDidNot)
     ResultBytes(1, {"Teil"}).Record(45000.5, 20000, 77.0, {77.0}).WriteTo(folder.Dir() + "TESTS/B.RLT");
     StartProgram();
     StartFirstTests(2, "01");
-    for (int step = 0; step < 1000 && haupt->TestPanel().Visible(); ++step)
+    for (int step = 0; step < 1000 && TestPanel().Visible(); ++step)
         Advance(100);
-    ASSERT_TRUE(haupt->Ende().Visible());
+    ASSERT_TRUE(Ende().Visible());
     std::vector<std::string> names;
     std::vector<std::string> values;
     for (size_t e = 0; e < haupt->Run().Size(); ++e) {
@@ -195,8 +195,8 @@ TEST_F(ResultLossTest, ATestThatSavedShowsItsFiguresBesideOneThatDidNot)
             values.insert(values.end(), {"<b>\xe2\x80\x94", "", ""});
         }
     }
-    EXPECT_EQ(haupt->EndeListe1().Lines(), names);
-    EXPECT_EQ(haupt->EndeListe2().Lines(), values);
+    EXPECT_EQ(Ende().EndeListe1().Lines(), names);
+    EXPECT_EQ(Ende().EndeListe2().Lines(), values);
     EXPECT_TRUE(Boxes().empty());
 }
 

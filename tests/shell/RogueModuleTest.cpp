@@ -72,7 +72,7 @@ protected:
 
     int32_t LineOf(const std::string& title)
     {
-        const auto& lines = haupt->TestListBox().Lines();
+        const auto& lines = MenuePanel().TestListBox().Lines();
         const auto at = std::find(lines.begin(), lines.end(), title);
         return at == lines.end() ? -1 : int32_t(at - lines.begin());
     }
@@ -81,10 +81,10 @@ protected:
     {
         const int32_t line = LineOf(title);
         ASSERT_GE(line, 0) << title;
-        ClickLine(haupt->TestListBox(), line);
-        ClickOn(haupt->GoButton());
+        ClickLine(MenuePanel().TestListBox(), line);
+        ClickOn(MenuePanel().GoButton());
         StartRun("00", "01");
-        ASSERT_NE(haupt->TestPanel().Visible(), failsAtOnce);
+        ASSERT_NE(TestPanel().Visible(), failsAtOnce);
     }
     // The messages shown so far, each closed with Enter as it is counted.
     size_t Boxes() { return ReadMessages(); }
@@ -93,12 +93,12 @@ protected:
     // Back in the menu, nothing bound, no tick running, the menu taking input.
     void ExpectMenuUsable()
     {
-        EXPECT_TRUE(haupt->MenuePanel().Visible());
-        EXPECT_TRUE(haupt->MenuePanel().Enabled());
-        EXPECT_TRUE(haupt->GoButton().Enabled());
-        EXPECT_FALSE(haupt->TestPanel().Visible());
+        EXPECT_TRUE(MenuePanel().Visible());
+        EXPECT_TRUE(MenuePanel().Enabled());
+        EXPECT_TRUE(MenuePanel().GoButton().Enabled());
+        EXPECT_FALSE(TestPanel().Visible());
         EXPECT_FALSE(haupt->TicksRunning());
-        EXPECT_FALSE(haupt->Window1().Visible());
+        EXPECT_FALSE(TestPanel().Window1().Visible());
         EXPECT_EQ(BoundDispatchMessage(), nullptr);
         EXPECT_TRUE(haupt->Run().Empty());
     }
@@ -173,11 +173,11 @@ TEST_F(RogueModuleTest, AnExceptionAtTheStopAfterTheEndLetsTheRunGoOnAndIsReport
     // The next test does not run behind the open message: it waits paused.
     EXPECT_EQ(Count(folder.Log("Z"), "init"), 1);
     EXPECT_EQ(Count(folder.Log("Z"), "ticks"), 0);
-    EXPECT_FALSE(haupt->TestPanel().Enabled());
+    EXPECT_FALSE(TestPanel().Enabled());
     ASSERT_EQ(Boxes(), 1u);
     EXPECT_EQ(LastBox(), "Das Testmodul von \xe2\x80\x9eRogue\xe2\x80\x9c hat beim Beenden einen Fehler gemeldet.");
-    EXPECT_TRUE(haupt->TestPanel().Enabled());
-    EXPECT_EQ(haupt->Testeinblendung().Text(), "Pause");
+    EXPECT_TRUE(TestPanel().Enabled());
+    EXPECT_EQ(TestPanel().Testeinblendung().Text(), "Pause");
     Key(app::VK_PAUSE);
     Pass(60000 + 200);
     EXPECT_EQ(Count(folder.Log("Z"), "end"), 1);
@@ -209,7 +209,7 @@ TEST_F(RogueModuleTest, ASecondEndOrAnEndOutsideATickIsIgnored)
     StartMinuteOf("Rogue");
     Pass(2000 + 10000);
     EXPECT_TRUE(haupt->TicksRunning());
-    EXPECT_TRUE(haupt->TestPanel().Visible());
+    EXPECT_TRUE(TestPanel().Visible());
     EXPECT_EQ(Boxes(), 0u);
     Pass(60000 + THaupt::kOverrunMs);
     EXPECT_EQ(Boxes(), 1u);
@@ -224,7 +224,7 @@ TEST_F(RogueModuleTest, AModuleThatNeverEndsIsEndedByTheHostAfterItsTimeWithoutR
     // A ZEK result from before, which nothing here may touch.
     StartMinuteOf("ZEK-Test");
     Pass(kMinuteWithTitle + 2000 + 100);
-    ASSERT_TRUE(haupt->Ende().Visible());
+    ASSERT_TRUE(Ende().Visible());
     Type("\r");
     const std::string rlt = folder.Dir() + "TESTS/ZEK.RLT";
     const std::string before = ProgramFolder::ReadAll(rlt);
@@ -233,7 +233,7 @@ TEST_F(RogueModuleTest, AModuleThatNeverEndsIsEndedByTheHostAfterItsTimeWithoutR
     StartMinuteOf("Rogue");
     Pass(kMinuteWithTitle + THaupt::kOverrunMs - 20);
     EXPECT_TRUE(haupt->TicksRunning()) << "the module has its grace";
-    EXPECT_TRUE(haupt->TestPanel().Visible());
+    EXPECT_TRUE(TestPanel().Visible());
     EXPECT_EQ(Boxes(), 0u);
     Pass(40);
     ASSERT_EQ(Boxes(), 1u);
@@ -249,7 +249,7 @@ TEST_F(RogueModuleTest, AModuleThatNeverEndsIsEndedByTheHostAfterItsTimeWithoutR
     // ZEK still runs and appends its second record to the whole file.
     StartMinuteOf("ZEK-Test");
     Pass(kMinuteWithTitle + 2000 + 100);
-    ASSERT_TRUE(haupt->Ende().Visible());
+    ASSERT_TRUE(Ende().Visible());
     Type("\r");
     const ResultFileContents after = LoadResultFile(rlt).contents;
     ASSERT_EQ(after.records.size(), 2u);
@@ -271,14 +271,14 @@ TEST_F(RogueModuleTest, AbsurdStateBlocksAreNotSavedAndTheTestCanStillBeAborted)
         Pass(2000 + 5000);
         backend.PushMouseMove(500, 10);
         Pump();
-        ClickOn(haupt->Disk());
+        ClickOn(TestPanel().Disk());
         ASSERT_EQ(Boxes(), boxes + 1);
         EXPECT_EQ(LastBox().rfind("Der Testlauf konnte nicht gespeichert werden.", 0), 0u) << LastBox();
         EXPECT_FALSE(fs::exists(sav));
-        EXPECT_TRUE(haupt->Pause().Pressed()) << "the test waits behind the message";
+        EXPECT_TRUE(TestPanel().Pause().Pressed()) << "the test waits behind the message";
         EXPECT_FALSE(haupt->TicksRunning());
         Key(VK_ESCAPE);
-        ASSERT_TRUE(haupt->JaNein().Visible());
+        ASSERT_TRUE(JaNein().Visible());
         Type("J");
         ExpectMenuUsable();
     }
@@ -290,17 +290,17 @@ TEST_F(RogueModuleTest, AbsurdStateBlocksAreNotSavedAndTheTestCanStillBeAborted)
     backend.PushMouseMove(500, 10);
     Pump();
     const size_t boxes = Boxes();
-    ClickOn(haupt->Disk());
+    ClickOn(TestPanel().Disk());
     EXPECT_EQ(Boxes(), boxes) << LastBox();
     ASSERT_TRUE(fs::exists(sav));
     Key(VK_ESCAPE);
     Type("J");
     ExpectMenuUsable();
     haupt->FormActivate();
-    ClickOn(haupt->LoadButton());
+    ClickOn(MenuePanel().LoadButton());
     EXPECT_EQ(Boxes(), boxes) << LastBox();
-    ASSERT_TRUE(haupt->TestPanel().Visible());
-    haupt->Pause().SetPressed(false);
+    ASSERT_TRUE(TestPanel().Visible());
+    TestPanel().Pause().SetPressed(false);
     haupt->PauseClick();
     Pass(60000);
     EXPECT_EQ(Count(RogueLog(), "end"), 1);
@@ -338,9 +338,9 @@ TEST_F(RogueModuleTest, AResumeIsRefusedWhenTheModuleThrowsOrNamesMemoryItDoesNo
         SCOPED_TRACE(c.mode);
         SetMode(c.mode);
         haupt->FormActivate();
-        ASSERT_TRUE(haupt->LoadButton().Enabled());
+        ASSERT_TRUE(MenuePanel().LoadButton().Enabled());
         const size_t boxes = Boxes();
-        ClickOn(haupt->LoadButton());
+        ClickOn(MenuePanel().LoadButton());
         Pass(100);
         ASSERT_EQ(Boxes(), boxes + 1) << "one message, not a second one for the fault";
         EXPECT_EQ(LastBox(), std::string("Der gespeicherte Testlauf kann nicht fortgesetzt werden: ") + c.reason);
@@ -375,7 +375,7 @@ TEST_F(RogueModuleTest, TitlesEndAtTheirFirstNulAndAModuleThatThrowsForItsInfoIs
     AddRogue("title-long");
     StartProgram();
     StartMinuteOf("Rogue");
-    EXPECT_EQ(haupt->TestName().Text(), "  Rogue  ");
+    EXPECT_EQ(TestPanel().TestName().Text(), "  Rogue  ");
     Pass(kMinuteWithTitle + 100);
     EXPECT_EQ(Count(RogueLog(), "end"), 1);
     ExpectMenuUsable();
@@ -385,7 +385,7 @@ TEST_F(RogueModuleTest, TitlesEndAtTheirFirstNulAndAModuleThatThrowsForItsInfoIs
     SetMode("title-unterminated");
     ExpectAlphaRunsItsMinute();
     StartMinuteOf(letters);
-    EXPECT_EQ(haupt->TestName().Text(), "  " + letters + "  ");
+    EXPECT_EQ(TestPanel().TestName().Text(), "  " + letters + "  ");
     Pass(kMinuteWithTitle + 100);
     EXPECT_EQ(Count(RogueLog(), "end"), 2);
     ExpectMenuUsable();

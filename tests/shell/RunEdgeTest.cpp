@@ -26,8 +26,8 @@ protected:
     {
         folder.AddTimed("A", "Alpha", 1, 1000, maxMs, 1000, 20000, countdownMs);
         StartProgram();
-        ClickLine(haupt->TestListBox(), 0);
-        ClickOn(haupt->GoButton());
+        ClickLine(MenuePanel().TestListBox(), 0);
+        ClickOn(MenuePanel().GoButton());
         StartRun("00", minutes);
     }
     void TypeKey(uint32_t vk, uint8_t ch)
@@ -48,32 +48,32 @@ TEST_F(RunEdgeTest, EscapeTypedDuringZekAsksTheAbortQuestionAndItsCharacterDoesN
 {
     folder.AddZek();
     StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
-    ASSERT_TRUE(haupt->Zeiteinstellung().Visible());
+    ClickLine(MenuePanel().TestListBox(), 0);
+    ClickOn(MenuePanel().GoButton());
+    ASSERT_TRUE(Zeiteinstellung().Visible());
     Type("00");
     backend.PushTypedKey(app::VK_TAB, 9);
     Type("01");
     TypeKey(VK_RETURN, 13);
-    ASSERT_TRUE(haupt->TestPanel().Visible());
+    ASSERT_TRUE(TestPanel().Visible());
     Advance(2000 + 2000 + 1000);
     ASSERT_TRUE(haupt->TicksRunning());
 
     TypeKey(VK_ESCAPE, 27);
-    ASSERT_TRUE(haupt->JaNein().Visible()) << "the question stays open";
-    EXPECT_EQ(haupt->PendingQuestion(), 3);
+    ASSERT_TRUE(JaNein().Visible()) << "the question stays open";
+    EXPECT_TRUE(Asks(kAbortQuestion));
     EXPECT_FALSE(haupt->TicksRunning());
     const int32_t before = haupt->TickCount();
     Advance(1000);
     EXPECT_EQ(haupt->TickCount(), before);
 
     TypeKey('N', 'n');
-    EXPECT_FALSE(haupt->JaNein().Visible());
+    EXPECT_FALSE(JaNein().Visible());
     EXPECT_TRUE(haupt->TicksRunning());
     TypeKey(VK_ESCAPE, 27);
-    ASSERT_TRUE(haupt->JaNein().Visible());
+    ASSERT_TRUE(JaNein().Visible());
     TypeKey('J', 'j');
-    EXPECT_TRUE(haupt->MenuePanel().Visible());
+    EXPECT_TRUE(MenuePanel().Visible());
     EXPECT_FALSE(fs::exists(folder.root / "TESTS" / "ZEK.RLT")) << "an aborted test writes nothing";
 }
 
@@ -84,9 +84,9 @@ TEST_F(RunEdgeTest, FocusLostDuringTheTitleHoldsTheTestPausedUntilPauseIsRelease
     LoseAndRegainFocus();
     Advance(1500 + 5000);
     EXPECT_FALSE(haupt->TicksRunning()) << "nobody was at the keys when the title ended";
-    EXPECT_TRUE(haupt->Pause().Pressed());
-    EXPECT_TRUE(haupt->Window1().Visible());
-    EXPECT_EQ(haupt->Testeinblendung().Text(), "Pause");
+    EXPECT_TRUE(TestPanel().Pause().Pressed());
+    EXPECT_TRUE(TestPanel().Window1().Visible());
+    EXPECT_EQ(TestPanel().Testeinblendung().Text(), "Pause");
     EXPECT_LE(haupt->TickCount(), 0);
     EXPECT_EQ(Count(folder.Log("A"), "ticks"), 0);
 
@@ -110,7 +110,7 @@ TEST_F(RunEdgeTest, FocusLostDuringTheGapHoldsTheNextTestPaused)
     Advance(5000 + 2000 + 3000);
     EXPECT_FALSE(haupt->InGap());
     EXPECT_FALSE(haupt->TicksRunning());
-    EXPECT_EQ(haupt->Testeinblendung().Text(), "Pause");
+    EXPECT_EQ(TestPanel().Testeinblendung().Text(), "Pause");
     Key(VK_PAUSE);
     EXPECT_TRUE(haupt->TicksRunning());
 }
@@ -130,10 +130,10 @@ TEST_F(RunEdgeTest, FocusLostJustAfterATestEndsHoldsTheNextTestPaused)
     LoseAndRegainFocus();
     Advance(50);
     ASSERT_TRUE(haupt->InGap());
-    EXPECT_TRUE(haupt->Pause().Pressed());
+    EXPECT_TRUE(TestPanel().Pause().Pressed());
     Advance(5000 + 2000 + 3000);
     EXPECT_FALSE(haupt->TicksRunning()) << "the next test started while nobody was at the keys";
-    EXPECT_EQ(haupt->Testeinblendung().Text(), "Pause");
+    EXPECT_EQ(TestPanel().Testeinblendung().Text(), "Pause");
     Key(VK_PAUSE);
     EXPECT_TRUE(haupt->TicksRunning());
 }
@@ -149,10 +149,10 @@ TEST_F(RunEdgeTest, PauseAndEscapeJustAfterTheEndStartNoTicks)
     Key(VK_PAUSE);
     EXPECT_FALSE(haupt->TicksRunning());
     TypeKey(VK_ESCAPE, 27);
-    EXPECT_FALSE(haupt->JaNein().Visible()) << "there is nothing to abort";
+    EXPECT_FALSE(JaNein().Visible()) << "there is nothing to abort";
     EXPECT_FALSE(haupt->TicksRunning());
     Advance(50);
-    EXPECT_TRUE(haupt->MenuePanel().Visible());
+    EXPECT_TRUE(MenuePanel().Visible());
     const int32_t after = haupt->TickCount();
     Advance(1000);
     EXPECT_FALSE(haupt->TicksRunning());
@@ -176,22 +176,22 @@ TEST_F(RunEdgeTest, TheTestsHelpJustAfterTheEndStaysClosedAndTheNextTestRunsInTh
     // Within the 50 ms before the step after the end: F10, and the bar's
     // help button.
     Key(app::VK_F10);
-    EXPECT_FALSE(haupt->Hilfe().Visible()) << "there is no test left to explain";
+    EXPECT_FALSE(Hilfe().Visible()) << "there is no test left to explain";
     backend.PushMouseMove(500, 10);
     Pump();
-    if (haupt->Leiste().Visible())
-        ClickOn(haupt->Frage());
-    EXPECT_FALSE(haupt->Hilfe().Visible());
-    EXPECT_FALSE(haupt->Frage().Pressed());
+    if (TestPanel().Leiste().Visible())
+        ClickOn(TestPanel().Frage());
+    EXPECT_FALSE(Hilfe().Visible());
+    EXPECT_FALSE(TestPanel().Frage().Pressed());
     Advance(50);
     ASSERT_TRUE(haupt->InGap());
     Advance(5000 + 2000);
     EXPECT_TRUE(haupt->TicksRunning());
-    EXPECT_FALSE(haupt->Hilfe().Visible());
-    EXPECT_TRUE(haupt->TestPanel().Enabled());
+    EXPECT_FALSE(Hilfe().Visible());
+    EXPECT_TRUE(TestPanel().Enabled());
     // The help of the second test opens and stops it as usual.
     Key(app::VK_F10);
-    EXPECT_TRUE(haupt->Hilfe().Visible());
+    EXPECT_TRUE(Hilfe().Visible());
     EXPECT_FALSE(haupt->TicksRunning());
 }
 
@@ -218,7 +218,7 @@ TEST_F(RunEdgeTest, ClicksOnTheBarReachTheModuleAndPositionsAreZeroExtended)
 {
     StartAlpha();
     Advance(2000 + 1000);
-    const gdi::Rect area = haupt->CallBackPanel1().ScreenRect();
+    const gdi::Rect area = TestPanel().CallBackPanel1().ScreenRect();
     // A press in the test area dragged out to the left: the release comes
     // at a negative x, which the module must read back as negative.
     backend.PushMouseMove(area.left + 5, area.top + 20);
@@ -234,17 +234,17 @@ TEST_F(RunEdgeTest, ClicksOnTheBarReachTheModuleAndPositionsAreZeroExtended)
     // the title's own coordinates.
     backend.PushMouseMove(area.left + 5, 10);
     Pump();
-    ASSERT_TRUE(haupt->Leiste().Visible());
-    ClickOn(haupt->TestName(), 3, 4);
+    ASSERT_TRUE(TestPanel().Leiste().Visible());
+    ClickOn(TestPanel().TestName(), 3, 4);
     EXPECT_EQ(Count(folder.Log("A"), "mousedown 0 3 4 at 3,4"), 1) << folder.Log("A");
 }
 
 TEST_F(RunEdgeTest, ACountdownBelowZeroCountsAsNone)
 {
     StartAlpha(-5000);
-    EXPECT_EQ(haupt->CountDownLabel().Text(), "0");
+    EXPECT_EQ(TestPanel().CountDownLabel().Text(), "0");
     Advance(2000);
-    EXPECT_FALSE(haupt->CountDownPanel().Visible());
+    EXPECT_FALSE(TestPanel().CountDownPanel().Visible());
     EXPECT_EQ(haupt->TickCount(), 0);
     Advance(60000);
     EXPECT_EQ(Count(folder.Log("A"), "ticks 6000 first 10 last 60000"), 1) << folder.Log("A");
@@ -256,11 +256,11 @@ TEST_F(RunEdgeTest, PauseDuringTheCountdownShowsAboveTheCountdown)
 {
     StartAlpha(5000);
     Advance(2000 + 1000);
-    ASSERT_TRUE(haupt->CountDownPanel().Visible());
+    ASSERT_TRUE(TestPanel().CountDownPanel().Visible());
     auto middle = [&] {
         // The skin's corners are 29 pixels wide; between them every pixel
         // of the window is its own, whatever lies behind.
-        const gdi::Rect r = haupt->Window1().ScreenRect();
+        const gdi::Rect r = TestPanel().Window1().ScreenRect();
         std::vector<gdi::Pixel> pixels;
         for (int32_t y = r.top; y < r.bottom; ++y)
             for (int32_t x = r.left + 29; x < r.right - 29; ++x)
@@ -268,19 +268,19 @@ TEST_F(RunEdgeTest, PauseDuringTheCountdownShowsAboveTheCountdown)
         return pixels;
     };
     Key(VK_PAUSE);
-    ASSERT_EQ(haupt->Testeinblendung().Text(), "Pause");
-    EXPECT_TRUE(haupt->CountDownPanel().Visible()) << "the countdown stands still below";
-    const gdi::Rect r = haupt->Window1().ScreenRect();
+    ASSERT_EQ(TestPanel().Testeinblendung().Text(), "Pause");
+    EXPECT_TRUE(TestPanel().CountDownPanel().Visible()) << "the countdown stands still below";
+    const gdi::Rect r = TestPanel().Window1().ScreenRect();
     const app::Control* top = app.ControlAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    EXPECT_TRUE(top == &haupt->Window1() || haupt->Window1().IsAncestorOf(top));
+    EXPECT_TRUE(top == &TestPanel().Window1() || TestPanel().Window1().IsAncestorOf(top));
     const std::vector<gdi::Pixel> overCountdown = middle();
     Shot("messages-pause-countdown");
 
     Key(VK_PAUSE);
     Advance(4000);
-    ASSERT_FALSE(haupt->CountDownPanel().Visible());
+    ASSERT_FALSE(TestPanel().CountDownPanel().Visible());
     Key(VK_PAUSE);
-    ASSERT_TRUE(haupt->Window1().Visible());
+    ASSERT_TRUE(TestPanel().Window1().Visible());
     EXPECT_TRUE(middle() == overCountdown);
 }
 
@@ -298,16 +298,16 @@ TEST_F(RunEdgeTest, EachSegmentOfASplitTestShowsItsOwnRecord)
     const size_t m = haupt->Run().Size();
     ASSERT_GE(m, 2u);
     ASSERT_LE(m, 8u);
-    for (int step = 0; step < 40000 && !haupt->Ende().Visible(); ++step)
+    for (int step = 0; step < 40000 && !Ende().Visible(); ++step)
         Advance(10);
-    ASSERT_TRUE(haupt->Ende().Visible());
+    ASSERT_TRUE(Ende().Visible());
     std::vector<std::string> want;
     for (size_t k = 1; k <= m; ++k) {
         const int overall = int(k) * 10;
         want.push_back("<b>" + std::to_string(overall) + "%");
         want.push_back(std::to_string(overall + 1) + "%");
     }
-    EXPECT_EQ(haupt->EndeListe2().Lines(), want);
+    EXPECT_EQ(Ende().EndeListe2().Lines(), want);
 }
 
 TEST_F(RunEdgeTest, DamagedNumbersShowAsADash)
@@ -318,10 +318,10 @@ TEST_F(RunEdgeTest, DamagedNumbersShowAsADash)
         .Record(45000.1, 60000, nan, {inf, -inf, 1e300})
         .WriteTo((folder.root / "TESTS" / "A.queue").string());
     StartAlpha();
-    for (int step = 0; step < 10000 && !haupt->Ende().Visible(); ++step)
+    for (int step = 0; step < 10000 && !Ende().Visible(); ++step)
         Advance(10);
-    ASSERT_TRUE(haupt->Ende().Visible());
-    EXPECT_EQ(haupt->EndeListe2().Lines(),
+    ASSERT_TRUE(Ende().Visible());
+    EXPECT_EQ(Ende().EndeListe2().Lines(),
               (std::vector<std::string>{"<b>\xe2\x80\x94", "\xe2\x80\x94", "\xe2\x80\x94", "1000000000000000%"}));
 }
 
@@ -332,21 +332,21 @@ TEST_F(RunEdgeTest, TheWheelOverTheEndScreenScrollsBothListsAndTheKnobFollows)
         alpha.Record(45000.1 + i, 30000, 50.0);
     alpha.WriteTo((folder.root / "TESTS" / "A.RLT").string());
     StartAlpha(0, 30000, "02");
-    for (int step = 0; step < 40000 && !haupt->Ende().Visible(); ++step)
+    for (int step = 0; step < 40000 && !Ende().Visible(); ++step)
         Advance(10);
-    ASSERT_TRUE(haupt->Ende().Visible());
-    ui::TMyCustomListBox& labels = haupt->EndeListe1();
-    TRegler& knob = haupt->Regler5();
+    ASSERT_TRUE(Ende().Visible());
+    ui::TMyCustomListBox& labels = Ende().EndeListe1();
+    TRegler& knob = Ende().Regler5();
     const int32_t max = labels.Max();
     ASSERT_GT(max, 3);
     auto followed = [&](int32_t position) {
         EXPECT_EQ(labels.Position(), position);
-        EXPECT_EQ(haupt->EndeListe2().Position(), position);
+        EXPECT_EQ(Ende().EndeListe2().Position(), position);
         EXPECT_EQ(ThumbListPosition(knob.track(), knob.Top(), max), position);
     };
-    Wheel(haupt->EndeListe2(), -1);
+    Wheel(Ende().EndeListe2(), -1);
     followed(3);
-    Wheel(haupt->EndeOk(), -100);
+    Wheel(Ende().EndeOk(), -100);
     followed(max);
     EXPECT_EQ(knob.Top(), 154);
     // The arrow keys still step the knob by 5 pixels.
@@ -371,41 +371,41 @@ TEST_F(RunEdgeTest, TheEndScreenStartsAtTheTopAndKeepsTheKeyboardAfterALayout)
     StartAlpha(0, 30000, "02");
     const auto m = static_cast<int32_t>(haupt->Run().Size());
     ASSERT_GE(m, 2);
-    for (int step = 0; step < 40000 && !haupt->Ende().Visible(); ++step)
+    for (int step = 0; step < 40000 && !Ende().Visible(); ++step)
         Advance(10);
-    ASSERT_TRUE(haupt->Ende().Visible());
-    ASSERT_EQ(haupt->EndeListe1().Count(), 5 * m);
-    ASSERT_TRUE(haupt->Regler5().Visible());
+    ASSERT_TRUE(Ende().Visible());
+    ASSERT_EQ(Ende().EndeListe1().Count(), 5 * m);
+    ASSERT_TRUE(Ende().Regler5().Visible());
     for (int i = 0; i < 30; ++i)
         Key(app::VK_DOWN);
-    ASSERT_GT(haupt->EndeListe1().Position(), 0);
+    ASSERT_GT(Ende().EndeListe1().Position(), 0);
     TypeKey(VK_RETURN, 13);
-    ASSERT_FALSE(haupt->Ende().Visible());
+    ASSERT_FALSE(Ende().Visible());
 
-    ClickLine(haupt->TestListBox(), 1);
-    ClickOn(haupt->GoButton());
+    ClickLine(MenuePanel().TestListBox(), 1);
+    ClickOn(MenuePanel().GoButton());
     StartRun("00", "01");
     ASSERT_EQ(haupt->Run().Size(), 1u);
-    for (int step = 0; step < 10000 && !haupt->Ende().Visible(); ++step)
+    for (int step = 0; step < 10000 && !Ende().Visible(); ++step)
         Advance(10);
-    ASSERT_TRUE(haupt->Ende().Visible());
-    EXPECT_EQ(haupt->EndeListe1().Position(), 0);
-    EXPECT_EQ(haupt->EndeListe1().Layout().size(), 5u);
-    EXPECT_EQ(haupt->EndeListe2().Layout().size(), 5u);
-    EXPECT_FALSE(haupt->Regler5().Visible());
+    ASSERT_TRUE(Ende().Visible());
+    EXPECT_EQ(Ende().EndeListe1().Position(), 0);
+    EXPECT_EQ(Ende().EndeListe1().Layout().size(), 5u);
+    EXPECT_EQ(Ende().EndeListe2().Layout().size(), 5u);
+    EXPECT_FALSE(Ende().Regler5().Visible());
     // Nor does the wheel scroll it.
-    Wheel(haupt->EndeListe1(), -1);
-    EXPECT_EQ(haupt->EndeListe1().Position(), 0);
-    EXPECT_EQ(haupt->Regler5().Top(), 37);
+    Wheel(Ende().EndeListe1(), -1);
+    EXPECT_EQ(Ende().EndeListe1().Position(), 0);
+    EXPECT_EQ(Ende().Regler5().Top(), 37);
 
     // Focus out and in lays the window out again; the end screen still
     // answers Enter.
     LoseAndRegainFocus();
-    ASSERT_TRUE(haupt->Ende().Visible());
-    EXPECT_TRUE(haupt->Ende().Focused());
+    ASSERT_TRUE(Ende().Visible());
+    EXPECT_TRUE(Ende().Focused());
     TypeKey(VK_RETURN, 13);
-    EXPECT_FALSE(haupt->Ende().Visible());
-    EXPECT_TRUE(haupt->MenuePanel().Enabled());
+    EXPECT_FALSE(Ende().Visible());
+    EXPECT_TRUE(MenuePanel().Enabled());
 }
 
 } // namespace

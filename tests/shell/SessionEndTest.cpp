@@ -28,7 +28,7 @@ protected:
     {
         EXPECT_TRUE(haupt->Destroyed());
         EXPECT_TRUE(app.Loop().QuitRequested());
-        EXPECT_FALSE(haupt->Abspann().Visible()) << "no credits at the session's end";
+        EXPECT_FALSE(Abspann().Visible()) << "no credits at the session's end";
         EXPECT_FALSE(haupt->TicksRunning());
     }
 };
@@ -49,8 +49,8 @@ TEST_F(SessionEndTest, ARunningZekTestEndsWithoutARecordAndTheNextRunStillWorks)
 {
     folder.AddZek();
     StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
+    ClickLine(MenuePanel().TestListBox(), 0);
+    ClickOn(MenuePanel().GoButton());
     StartRun("00", "01");
     Advance(4000 + 30000); // title, countdown, half the minute
     ASSERT_TRUE(haupt->TicksRunning());
@@ -71,10 +71,10 @@ TEST_P(SessionEndStageTest, TheModuleIsStoppedBeforeItsEndAndWritesNoResult)
     StartOneMinuteOfAlpha();
     Advance(stage == 0 ? 500 : 2500);
     if (stage == 2)
-        ClickOn(haupt->Pause());
+        ClickOn(TestPanel().Pause());
     if (stage == 3) {
         Key(app::VK_ESCAPE);
-        ASSERT_TRUE(haupt->JaNein().Visible());
+        ASSERT_TRUE(JaNein().Visible());
     }
     Terminate();
     ExpectEnded();
@@ -91,9 +91,9 @@ INSTANTIATE_TEST_SUITE_P(Stages, SessionEndStageTest, ::testing::Values(0, 1, 2,
 TEST_F(SessionEndTest, InTheCreditsTheProgramEndsAtOnce)
 {
     StartProgram();
-    ClickOn(haupt->ExitButton());
+    ClickOn(MenuePanel().ExitButton());
     Type("j");
-    ASSERT_TRUE(haupt->Abspann().Visible());
+    ASSERT_TRUE(Abspann().Visible());
     Advance(500);
     Terminate();
     EXPECT_TRUE(haupt->Destroyed());

@@ -73,7 +73,7 @@ protected:
     // A click at picture pixel (x, y) of the help page, as it is scrolled.
     void ClickPage(int32_t x, int32_t y)
     {
-        const gdi::Rect r = haupt->Hilfe().HilfeImage().ScreenRect();
+        const gdi::Rect r = Hilfe().HilfeImage().ScreenRect();
         backend.PushMouseMove(r.left + x, r.top + y);
         backend.PushClick(r.left + x, r.top + y);
         Pump();
@@ -81,40 +81,40 @@ protected:
     void ClickLink(const HelpLink& link) { ClickPage((link.left + link.right) / 2, (link.top + link.bottom) / 2); }
     const HelpLink* LinkTo(const std::string& target)
     {
-        for (const HelpLink& l : haupt->Hilfe().Links())
+        for (const HelpLink& l : Hilfe().Links())
             if (l.target == target)
                 return &l;
         return nullptr;
     }
     void OpenSettings()
     {
-        ClickOn(haupt->SettingsButton());
-        ASSERT_TRUE(haupt->Settings().Visible());
+        ClickOn(MenuePanel().SettingsButton());
+        ASSERT_TRUE(Settings().Visible());
     }
 };
 
 TEST_F(SettingsHelpTest, VolumeBarsDragClickAndFollowEachOther)
 {
     StartProgram();
-    EXPECT_EQ(haupt->Regler().Left(), 118) << "no preferences: full volume";
-    TVolumeBar& bar = haupt->Settings().SettingLautPanel();
+    EXPECT_EQ(TestPanel().Regler().Left(), 118) << "no preferences: full volume";
+    TVolumeBar& bar = Settings().SettingLautPanel();
     EXPECT_EQ(bar.Thumb().Left(), 118);
 
     OpenSettings();
     // The window's bottom-left corner lies on the centre of the button, and
     // the menu waits.
-    const gdi::Rect button = haupt->SettingsButton().ScreenRect();
-    const gdi::Rect window = haupt->Settings().ScreenRect();
+    const gdi::Rect button = MenuePanel().SettingsButton().ScreenRect();
+    const gdi::Rect window = Settings().ScreenRect();
     EXPECT_EQ(window.left, button.left + 28);
     EXPECT_EQ(window.bottom, button.top + 28);
-    EXPECT_FALSE(haupt->GoButton().Enabled());
-    EXPECT_FALSE(haupt->TestListBox().Enabled());
-    EXPECT_TRUE(haupt->Settings().Focused());
+    EXPECT_FALSE(MenuePanel().GoButton().Enabled());
+    EXPECT_FALSE(MenuePanel().TestListBox().Enabled());
+    EXPECT_TRUE(Settings().Focused());
 
     EXPECT_FALSE(bar.Visible());
-    ClickOn(haupt->Settings().Laut());
+    ClickOn(Settings().Laut());
     ASSERT_TRUE(bar.Visible()) << "a click on Laut always ends with the pop-up shown";
-    ClickOn(haupt->Settings().Laut());
+    ClickOn(Settings().Laut());
     EXPECT_TRUE(bar.Visible());
 
     // Dragging the thumb far to the left: volume 0 at once, the other thumb
@@ -124,17 +124,17 @@ TEST_F(SettingsHelpTest, VolumeBarsDragClickAndFollowEachOther)
     EXPECT_EQ(bar.Thumb().Left(), 5);
     EXPECT_EQ(haupt->Prefs().volume, 0);
     EXPECT_EQ(haupt->Host().Sounds().MasterVolume(), 0);
-    EXPECT_EQ(haupt->Regler().Left(), 118) << "the toolbar thumb waits for the release";
+    EXPECT_EQ(TestPanel().Regler().Left(), 118) << "the toolbar thumb waits for the release";
     backend.PushMouseUp(thumb.left - 300, thumb.top + 40);
     Pump();
-    EXPECT_EQ(haupt->Regler().Left(), 5);
+    EXPECT_EQ(TestPanel().Regler().Left(), 5);
 
     // A click on the track at x = 60.
     ClickOn(bar.Bar(), 60, 12);
     EXPECT_EQ(haupt->Prefs().volume, 34217);
     EXPECT_EQ(haupt->Host().Sounds().MasterVolume(), 34217);
     EXPECT_EQ(bar.Thumb().Left(), 64);
-    EXPECT_EQ(haupt->Regler().Left(), 64);
+    EXPECT_EQ(TestPanel().Regler().Left(), 64);
     // At the right end of the track: full volume; outside the track: no
     // change, the thumbs stay.
     ClickOn(bar.Bar(), 120, 12);
@@ -144,42 +144,42 @@ TEST_F(SettingsHelpTest, VolumeBarsDragClickAndFollowEachOther)
     EXPECT_EQ(bar.Thumb().Left(), 118);
 
     // A press on the window's face, or on the menu behind it, hides the pop-up.
-    ClickOn(haupt->Settings(), 120, 60);
+    ClickOn(Settings(), 120, 60);
     EXPECT_FALSE(bar.Visible());
-    ClickOn(haupt->Settings().Laut());
+    ClickOn(Settings().Laut());
     ASSERT_TRUE(bar.Visible());
-    ClickOn(haupt->MenuePanel(), 5, haupt->MenuePanel().Height() / 2);
+    ClickOn(MenuePanel(), 5, MenuePanel().Height() / 2);
     EXPECT_FALSE(bar.Visible());
 
     // Space closes the window and opens the menu again.
     Type(" ");
-    EXPECT_FALSE(haupt->Settings().Visible());
-    EXPECT_TRUE(haupt->GoButton().Enabled());
-    EXPECT_TRUE(haupt->TestListBox().Enabled());
+    EXPECT_FALSE(Settings().Visible());
+    EXPECT_TRUE(MenuePanel().GoButton().Enabled());
+    EXPECT_TRUE(MenuePanel().TestListBox().Enabled());
 }
 
 TEST_F(SettingsHelpTest, ToolbarVolumeDuringARun)
 {
     folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 60000, 0);
     StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
+    ClickLine(MenuePanel().TestListBox(), 0);
+    ClickOn(MenuePanel().GoButton());
     StartRun("00", "01");
     Advance(2100);
     backend.PushMouseMove(300, 10);
     Pump();
-    ASSERT_TRUE(haupt->Leiste().Visible());
-    ClickOn(haupt->Lautstaerke());
-    ASSERT_TRUE(haupt->VolumePanel().Visible());
-    ClickOn(haupt->VolumePanel().Bar(), 30, 12);
+    ASSERT_TRUE(TestPanel().Leiste().Visible());
+    ClickOn(TestPanel().Lautstaerke());
+    ASSERT_TRUE(TestPanel().VolumePanel().Visible());
+    ClickOn(TestPanel().VolumePanel().Bar(), 30, 12);
     EXPECT_EQ(haupt->Prefs().volume, 16819); // round(29 x 65535 / 113)
-    EXPECT_EQ(haupt->Regler().Left(), 34);
-    EXPECT_EQ(haupt->Settings().SettingLautPanel().Thumb().Left(), 34);
-    Drag(haupt->Regler(), 4, 3, haupt->Regler().ScreenRect().left + 500, 12);
+    EXPECT_EQ(TestPanel().Regler().Left(), 34);
+    EXPECT_EQ(Settings().SettingLautPanel().Thumb().Left(), 34);
+    Drag(TestPanel().Regler(), 4, 3, TestPanel().Regler().ScreenRect().left + 500, 12);
     EXPECT_EQ(haupt->Prefs().volume, 65535);
-    EXPECT_EQ(haupt->Settings().SettingLautPanel().Thumb().Left(), 118);
-    ClickOn(haupt->Lautstaerke());
-    EXPECT_FALSE(haupt->VolumePanel().Visible());
+    EXPECT_EQ(Settings().SettingLautPanel().Thumb().Left(), 118);
+    ClickOn(TestPanel().Lautstaerke());
+    EXPECT_FALSE(TestPanel().VolumePanel().Visible());
 }
 
 TEST_F(SettingsHelpTest, ClockOffWithEscapeHidesTheClockAndSurvivesARestart)
@@ -187,26 +187,26 @@ TEST_F(SettingsHelpTest, ClockOffWithEscapeHidesTheClockAndSurvivesARestart)
     folder.AddTimed("A", "Alpha", 1, 1000, 0, 1000, 60000, 0);
     StartProgram();
     OpenSettings();
-    EXPECT_TRUE(haupt->Settings().Uhr().Pressed());
-    ClickOn(haupt->Settings().Uhr());
-    EXPECT_FALSE(haupt->Settings().Uhr().Pressed());
+    EXPECT_TRUE(Settings().Uhr().Pressed());
+    ClickOn(Settings().Uhr());
+    EXPECT_FALSE(Settings().Uhr().Pressed());
     EXPECT_EQ(haupt->Prefs().clockShown, 0);
     Type("\x1b");
-    EXPECT_FALSE(haupt->Settings().Visible());
+    EXPECT_FALSE(Settings().Visible());
 
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
+    ClickLine(MenuePanel().TestListBox(), 0);
+    ClickOn(MenuePanel().GoButton());
     StartRun("00", "01");
     Advance(2100);
-    EXPECT_TRUE(haupt->TestPanel().Visible());
-    EXPECT_FALSE(haupt->UhrPanel().Visible());
+    EXPECT_TRUE(TestPanel().Visible());
+    EXPECT_FALSE(TestPanel().UhrPanel().Visible());
     Key(app::VK_ESCAPE);
     Type("j");
 
     // The exit writes the file.
-    ClickOn(haupt->ExitButton());
+    ClickOn(MenuePanel().ExitButton());
     Type("j");
-    ClickOn(haupt->Abspann(), 5, 5);
+    ClickOn(Abspann(), 5, 5);
     ASSERT_TRUE(haupt->Destroyed());
     EXPECT_EQ(FileBytes(folder.root / "velomar.INI"), (std::vector<uint8_t>{0xFF, 0xFF, 0x00, 0x00}));
 
@@ -225,8 +225,8 @@ TEST_F(SettingsHelpTest, ClockOffWithEscapeHidesTheClockAndSurvivesARestart)
     clock2.Settle();
     app2.Loop().RunPending();
     ASSERT_TRUE(second.Created());
-    EXPECT_FALSE(second.Settings().Uhr().Pressed());
-    EXPECT_FALSE(second.UhrPanel().Visible());
+    EXPECT_FALSE(testing::Named<TSettings>(app2.MainForm(), "Settings").Uhr().Pressed());
+    EXPECT_FALSE(testing::Named<TTestScreen>(app2.MainForm(), "TestPanel").UhrPanel().Visible());
 }
 
 TEST_F(SettingsHelpTest, ResetAsksAndDeletesOnlyOnYes)
@@ -238,38 +238,37 @@ TEST_F(SettingsHelpTest, ResetAsksAndDeletesOnlyOnYes)
     // Not a module's: stays whatever the answer.
     WriteResults(folder.root / "TESTS/Fremd.RLT", 60000, 50.0);
     StartProgram();
-    ASSERT_EQ(haupt->DauerListBox().Lines(), (std::vector<std::string>{"01:00", "00:01"}));
-    ASSERT_EQ(haupt->PunkteListBox().Lines(), (std::vector<std::string>{"90%", "50%"}));
+    ASSERT_EQ(MenuePanel().DauerListBox().Lines(), (std::vector<std::string>{"01:00", "00:01"}));
+    ASSERT_EQ(MenuePanel().PunkteListBox().Lines(), (std::vector<std::string>{"90%", "50%"}));
 
     OpenSettings();
-    ClickOn(haupt->Settings().Reset());
-    ASSERT_TRUE(haupt->JaNein().Visible());
-    EXPECT_EQ(haupt->PendingQuestion(), 1);
-    EXPECT_EQ(haupt->JaNeinLabel().Text(), "Wollen Sie wirklich\nIhre bisherigen\nErgebnisse löschen?");
-    EXPECT_FALSE(haupt->Settings().Reset().Enabled());
-    EXPECT_FALSE(haupt->MenuePanel().Enabled());
+    ClickOn(Settings().Reset());
+    ASSERT_TRUE(JaNein().Visible());
+    EXPECT_TRUE(Asks(kResetQuestion));
+    EXPECT_FALSE(Settings().Reset().Enabled());
+    EXPECT_FALSE(MenuePanel().Enabled());
     Type("n");
-    EXPECT_FALSE(haupt->JaNein().Visible());
+    EXPECT_FALSE(JaNein().Visible());
     EXPECT_TRUE(fs::exists(folder.root / "TESTS/a/A.RLT")) << "No deletes nothing";
-    EXPECT_TRUE(haupt->Settings().Visible());
-    EXPECT_TRUE(haupt->Settings().Focused());
-    EXPECT_TRUE(haupt->Settings().Reset().Enabled());
-    EXPECT_TRUE(haupt->MenuePanel().Enabled());
+    EXPECT_TRUE(Settings().Visible());
+    EXPECT_TRUE(Settings().Focused());
+    EXPECT_TRUE(Settings().Reset().Enabled());
+    EXPECT_TRUE(MenuePanel().Enabled());
 
-    ClickOn(haupt->Settings().Reset());
+    ClickOn(Settings().Reset());
     Type("J");
     EXPECT_FALSE(fs::exists(folder.root / "TESTS/a/A.RLT"));
     EXPECT_FALSE(fs::exists(folder.root / "TESTS/b/B.RLT"));
     EXPECT_TRUE(fs::exists(folder.root / "TESTS/Fremd.RLT"));
-    EXPECT_EQ(haupt->DauerListBox().Lines(), (std::vector<std::string>{"00:00", "00:00"}));
-    EXPECT_EQ(haupt->PunkteListBox().Lines(), (std::vector<std::string>{"0%", "0%"}));
-    EXPECT_TRUE(haupt->Settings().Visible());
-    EXPECT_TRUE(haupt->Settings().Focused());
-    EXPECT_TRUE(haupt->Settings().Reset().Enabled());
+    EXPECT_EQ(MenuePanel().DauerListBox().Lines(), (std::vector<std::string>{"00:00", "00:00"}));
+    EXPECT_EQ(MenuePanel().PunkteListBox().Lines(), (std::vector<std::string>{"0%", "0%"}));
+    EXPECT_TRUE(Settings().Visible());
+    EXPECT_TRUE(Settings().Focused());
+    EXPECT_TRUE(Settings().Reset().Enabled());
     // The menu stays closed until the settings are.
-    EXPECT_FALSE(haupt->GoButton().Enabled());
-    ClickOn(haupt->Settings().Ok());
-    EXPECT_TRUE(haupt->GoButton().Enabled());
+    EXPECT_FALSE(MenuePanel().GoButton().Enabled());
+    ClickOn(Settings().Ok());
+    EXPECT_TRUE(MenuePanel().GoButton().Enabled());
 }
 
 // ------------------------------------------------------------------ help
@@ -296,10 +295,10 @@ TEST_F(HelpTest, TheIndexListsTheGeneralHelpAndEveryTestWithHelp)
     WriteRowPicture(folder.root / "TESTS/c/help1.bmp", 374, 400); // found in any case
     WriteIndexTop(100);
     StartProgram();
-    ClickOn(haupt->FrageButton());
-    THilfe& hilfe = haupt->Hilfe();
+    ClickOn(MenuePanel().FrageButton());
+    THilfe& hilfe = Hilfe();
     ASSERT_TRUE(hilfe.Visible());
-    EXPECT_FALSE(haupt->MenuePanel().Enabled());
+    EXPECT_FALSE(MenuePanel().Enabled());
     EXPECT_TRUE(hilfe.Focused());
     EXPECT_EQ(hilfe.Page(), "");
 
@@ -339,7 +338,7 @@ TEST_F(HelpTest, TheIndexListsTheGeneralHelpAndEveryTestWithHelp)
     // Escape closes; the second opening shows the index again.
     Type("\x1b");
     EXPECT_FALSE(hilfe.Visible());
-    EXPECT_TRUE(haupt->MenuePanel().Enabled());
+    EXPECT_TRUE(MenuePanel().Enabled());
     EXPECT_TRUE(hilfe.Links().empty());
     Key(app::VK_F10);
     ASSERT_TRUE(hilfe.Visible());
@@ -366,8 +365,8 @@ TEST_F(HelpTest, LinksScrollSwitchFoldersAndNeedPressAndReleaseOnTheSameLink)
     WriteLinks(folder.root / "TESTS/a/HELP1.INI", "0,0,100,20,HELP2,0\n");
     WriteRowPicture(folder.root / "TESTS/a/HELP2.BMP", 374, 200);
     StartProgram();
-    ClickOn(haupt->FrageButton());
-    THilfe& hilfe = haupt->Hilfe();
+    ClickOn(MenuePanel().FrageButton());
+    THilfe& hilfe = Hilfe();
     ASSERT_TRUE(hilfe.Visible());
     ClickLink(hilfe.Links()[0]); // "Allgemeine Bedienung"
     ASSERT_EQ(hilfe.Page(), "HELP1");
@@ -421,8 +420,8 @@ TEST_F(HelpTest, TheThumbScrollsThePage)
     WriteIndexTop(60);
     WriteRowPicture(folder.root / "HELP1.BMP", 374, 592);
     StartProgram();
-    ClickOn(haupt->FrageButton());
-    THilfe& hilfe = haupt->Hilfe();
+    ClickOn(MenuePanel().FrageButton());
+    THilfe& hilfe = Hilfe();
     ClickLink(hilfe.Links()[0]);
     ASSERT_EQ(hilfe.Picture().Height(), 592);
     // 283 px of scrolling move the thumb 283 px.
@@ -452,8 +451,8 @@ TEST_F(HelpTest, TheWheelAndKeysScrollThePageAndTheThumbFollows)
     WriteRowPicture(folder.root / "HELP1.BMP", 374, 1000); // 691 px to scroll
     WriteLinks(folder.root / "HELP1.INI", "10,70,60,90,HELP1,0\n");
     StartProgram();
-    ClickOn(haupt->FrageButton());
-    THilfe& hilfe = haupt->Hilfe();
+    ClickOn(MenuePanel().FrageButton());
+    THilfe& hilfe = Hilfe();
     ClickLink(hilfe.Links()[0]);
     ASSERT_EQ(hilfe.MaxOffset(), 691);
     const gdi::Rect view = hilfe.HilfeBox().ScreenRect();
@@ -505,8 +504,8 @@ TEST_F(HelpTest, MissingOrBrokenPicturesShowAnEmptyPage)
     // No HELP.BMP: the index still lists its lines.
     WriteLinks(folder.root / "HELP1.BMP", "this is not a picture");
     StartProgram();
-    ClickOn(haupt->FrageButton());
-    THilfe& hilfe = haupt->Hilfe();
+    ClickOn(MenuePanel().FrageButton());
+    THilfe& hilfe = Hilfe();
     ASSERT_TRUE(hilfe.Visible());
     EXPECT_EQ(hilfe.Picture().Height(), 6 * THilfe::IndexLineHeight());
     ClickLink(hilfe.Links()[0]);
@@ -525,28 +524,28 @@ TEST_F(HelpTest, HelpDuringARunPausesTheTestUnlessPauseWasPressed)
     WriteRowPicture(folder.root / "TESTS/a/HELP1.BMP", 374, 400);
     WriteLinks(folder.root / "TESTS/a/HELP1.INI", "0,0,100,20,\\,0\n");
     StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
+    ClickLine(MenuePanel().TestListBox(), 0);
+    ClickOn(MenuePanel().GoButton());
     StartRun("00", "10");
     Advance(2000 + 5000);
     ASSERT_TRUE(haupt->TicksRunning());
     const int32_t before = haupt->TickCount();
 
     Key(app::VK_F10);
-    THilfe& hilfe = haupt->Hilfe();
+    THilfe& hilfe = Hilfe();
     ASSERT_TRUE(hilfe.Visible());
-    EXPECT_TRUE(haupt->Frage().Pressed());
+    EXPECT_TRUE(TestPanel().Frage().Pressed());
     EXPECT_EQ(hilfe.Page(), "HELP1");
     EXPECT_FALSE(haupt->TicksRunning());
     EXPECT_TRUE(haupt->Host().Blocked());
-    EXPECT_FALSE(haupt->TestPanel().Enabled());
+    EXPECT_FALSE(TestPanel().Enabled());
     const int32_t stopped = haupt->TickCount();
     EXPECT_GE(stopped, before);
     Advance(3000);
     EXPECT_EQ(haupt->TickCount(), stopped) << "the test clock stands while the help is open";
     // Escape belongs to the help, not the abort question.
     Key(app::VK_ESCAPE);
-    EXPECT_FALSE(haupt->JaNein().Visible());
+    EXPECT_FALSE(JaNein().Visible());
 
     // "\" leads to the index, also here.
     ClickPage(50, 10);
@@ -556,7 +555,7 @@ TEST_F(HelpTest, HelpDuringARunPausesTheTestUnlessPauseWasPressed)
 
     Type("\x1b");
     EXPECT_FALSE(hilfe.Visible());
-    EXPECT_FALSE(haupt->Frage().Pressed());
+    EXPECT_FALSE(TestPanel().Frage().Pressed());
     EXPECT_TRUE(haupt->TicksRunning());
     EXPECT_FALSE(haupt->Host().Blocked());
     Advance(1000);
@@ -564,15 +563,15 @@ TEST_F(HelpTest, HelpDuringARunPausesTheTestUnlessPauseWasPressed)
 
     // Paused first: the help leaves it paused.
     Key(app::VK_PAUSE);
-    ASSERT_TRUE(haupt->Pause().Pressed());
+    ASSERT_TRUE(TestPanel().Pause().Pressed());
     backend.PushMouseMove(300, 10);
     Pump();
-    ClickOn(haupt->Frage());
+    ClickOn(TestPanel().Frage());
     ASSERT_TRUE(hilfe.Visible());
     ClickOn(hilfe.HilfeOk());
     EXPECT_FALSE(haupt->TicksRunning());
     EXPECT_TRUE(haupt->Host().Blocked());
-    EXPECT_TRUE(haupt->TestPanel().Enabled());
+    EXPECT_TRUE(TestPanel().Enabled());
     Key(app::VK_PAUSE);
     EXPECT_TRUE(haupt->TicksRunning());
 }
@@ -581,13 +580,13 @@ TEST_F(HelpTest, ATestWithoutHelpLetsTheButtonSpringBack)
 {
     AddTimedIn("n", "N", "Nohelp", 600000);
     StartProgram();
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
+    ClickLine(MenuePanel().TestListBox(), 0);
+    ClickOn(MenuePanel().GoButton());
     StartRun("00", "10");
     Advance(2100);
     Key(app::VK_F10);
-    EXPECT_FALSE(haupt->Hilfe().Visible());
-    EXPECT_FALSE(haupt->Frage().Pressed());
+    EXPECT_FALSE(Hilfe().Visible());
+    EXPECT_FALSE(TestPanel().Frage().Pressed());
     EXPECT_TRUE(haupt->TicksRunning());
 }
 

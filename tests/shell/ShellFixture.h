@@ -3,6 +3,7 @@
 // virtual screen, and helpers that click controls the way a person does.
 #pragma once
 
+#include "host/shell/Auswertung.h"
 #include "host/shell/Haupt.h"
 #include "host/shell/Meldung.h"
 #include "platform/app/Application.h"
@@ -16,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -113,6 +115,22 @@ public:
     fs::path root;
 };
 
+// The questions of the yes/no window, as its label shows them.
+inline const std::string kResetQuestion = "Wollen Sie wirklich\nIhre bisherigen\nErgebnisse löschen?";
+inline const std::string kExitQuestion = "Wollen Sie das\nProgramm wirklich\nbeenden?";
+inline const std::string kAbortQuestion = "Wollen Sie den\nTest wirklich\nabbrechen?";
+
+// The control of this name in the tree under root, as what it is; a test
+// that finds none, or one of another kind, fails at once.
+template <class T>
+T& Named(app::Control& root, const std::string& name)
+{
+    T* found = dynamic_cast<T*>(root.FindNamed(name));
+    if (found == nullptr)
+        throw std::runtime_error("no control named " + name);
+    return *found;
+}
+
 class ShellTest : public ::testing::Test {
 protected:
     explicit ShellTest(int32_t width = 1024, int32_t height = 768) : backend(width, height, 32), app(backend, clock) {}
@@ -189,29 +207,54 @@ protected:
     void StartFirstTests(int lines, const std::string& minutes)
     {
         for (int line = 0; line < lines; ++line)
-            ClickLine(haupt->TestListBox(), line, line > 0);
-        ClickOn(haupt->GoButton());
+            ClickLine(MenuePanel().TestListBox(), line, line > 0);
+        ClickOn(MenuePanel().GoButton());
         StartRun("00", minutes);
     }
     // Selects the line with this title, starts, enters the time and
     // confirms.
     void StartRun(const std::string& hours, const std::string& minutes)
     {
-        ASSERT_TRUE(haupt->Zeiteinstellung().Visible());
-        haupt->Stunden().SetText(hours);
-        haupt->Minuten().SetText(minutes);
-        ClickOn(haupt->OkButton());
+        ASSERT_TRUE(Zeiteinstellung().Visible());
+        Zeiteinstellung().Stunden().SetText(hours);
+        Zeiteinstellung().Minuten().SetText(minutes);
+        ClickOn(Zeiteinstellung().OkButton());
+    }
+
+    // The screens of the program, found by their names.
+    template <class T>
+    T& Named(const std::string& name)
+    {
+        return testing::Named<T>(app.MainForm(), name);
+    }
+    TMenu& MenuePanel() { return Named<TMenu>("MenuePanel"); }
+    TTestScreen& TestPanel() { return Named<TTestScreen>("TestPanel"); }
+    TZeiteinstellung& Zeiteinstellung() { return Named<TZeiteinstellung>("Zeiteinstellung"); }
+    TEnde& Ende() { return Named<TEnde>("Ende"); }
+    TJaNein& JaNein() { return Named<TJaNein>("JaNein"); }
+    TMeldung& Meldung() { return Named<TMeldung>("Meldung"); }
+    TAuswertung& Auswertung() { return Named<TAuswertung>("Auswertung"); }
+    TSettings& Settings() { return Named<TSettings>("Settings"); }
+    THilfe& Hilfe() { return Named<THilfe>("Hilfe"); }
+    TAbspann& Abspann() { return Named<TAbspann>("Abspann"); }
+    // Null once the start-up is over.
+    TSplashScreen* Splash() { return dynamic_cast<TSplashScreen*>(app.MainForm().FindNamed("Splash")); }
+
+    // Whether the yes/no window is open with this question.
+    bool Asks(const std::string& question)
+    {
+        return JaNein().Visible() && JaNein().JaNeinLabel().Text() == question;
     }
 
     // The message the program's message window shows, closed with Enter;
     // empty (and a failure) when none is open.
     std::string CloseMessage()
     {
-        if (!haupt->Meldung().Visible()) {
+        if (!Meldung().Visible()) {
             ADD_FAILURE() << "no message is shown";
             return {};
         }
-        const std::string text = haupt->Meldung().Text();
+        const std::string text = Meldung().Text();
         Type("\r");
         return text;
     }
@@ -219,7 +262,7 @@ protected:
     // many there were in all.
     size_t ReadMessages()
     {
-        while (haupt->Meldung().Visible())
+        while (Meldung().Visible())
             messages.push_back(CloseMessage());
         return messages.size();
     }

@@ -75,8 +75,8 @@ TEST_F(SoundRunTest, AModulePlaysNamedSoundsAtTheUsersVolume)
     EXPECT_TRUE(device->Paused()) << "paused while no test runs";
     EXPECT_EQ(device->Queued(), 4u);
 
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
+    ClickLine(MenuePanel().TestListBox(), 0);
+    ClickOn(MenuePanel().GoButton());
     StartRun("00", "01");
     EXPECT_FALSE(device->Paused());
     AdvanceToElapsed(10);
@@ -136,7 +136,7 @@ TEST_F(SoundRunTest, AModulePlaysNamedSoundsAtTheUsersVolume)
     EXPECT_FALSE(device->Paused());
     Key(app::VK_ESCAPE);
     Type("J");
-    EXPECT_TRUE(haupt->MenuePanel().Visible());
+    EXPECT_TRUE(MenuePanel().Visible());
     EXPECT_TRUE(device->Paused());
     for (int32_t s = 0; s < audio::SoundPlayer::kSlots; ++s)
         EXPECT_FALSE(player.HoldsSound(s)) << s;
@@ -152,13 +152,13 @@ TEST_F(SoundRunTest, WithoutADeviceTheProgramRunsSilent)
     StartProgram();
     ASSERT_NE(haupt->PlayAudio1(), nullptr);
     EXPECT_FALSE(haupt->PlayAudio1()->LastError().empty());
-    ClickLine(haupt->TestListBox(), 0);
-    ClickOn(haupt->GoButton());
+    ClickLine(MenuePanel().TestListBox(), 0);
+    ClickOn(MenuePanel().GoButton());
     StartRun("00", "01");
-    for (int step = 0; step < 7000 && haupt->TestPanel().Visible(); ++step)
+    for (int step = 0; step < 7000 && TestPanel().Visible(); ++step)
         Advance(10);
     EXPECT_EQ(Count(folder.Log("A"), "end"), 1);
-    EXPECT_TRUE(haupt->MenuePanel().Visible());
+    EXPECT_TRUE(MenuePanel().Visible());
 }
 
 } // namespace

@@ -25,34 +25,36 @@ TEST_F(StartTest, SplashStaysFiveSecondsAndItsBarStopsShortOfTheEnd)
     folder.AddZek();
     MakeProgram();
     ASSERT_TRUE(haupt->Start());
-    ASSERT_NE(haupt->Splash(), nullptr);
+    ASSERT_NE(Splash(), nullptr);
     EXPECT_TRUE(backend.NumLock()) << "Num Lock on from the start";
     Advance(4900);
-    ASSERT_NE(haupt->Splash(), nullptr);
-    EXPECT_FALSE(haupt->MenuePanel().Visible());
-    EXPECT_DOUBLE_EQ(haupt->Splash()->Position(), 0.6);
+    TSplashScreen* splash = Splash();
+    ASSERT_NE(splash, nullptr);
+    EXPECT_FALSE(MenuePanel().Visible());
+    EXPECT_DOUBLE_EQ(splash->Position(), 0.6);
     Advance(100);
-    ASSERT_NE(haupt->Splash(), nullptr);
-    EXPECT_NEAR(haupt->Splash()->Position(), 0.7, 1e-9);
-    EXPECT_EQ(haupt->Splash()->FilledRight(), 46 + 314);
+    splash = Splash();
+    ASSERT_NE(splash, nullptr);
+    EXPECT_NEAR(splash->Position(), 0.7, 1e-9);
+    EXPECT_EQ(splash->FilledRight(), 46 + 314);
     Advance(300);
-    EXPECT_EQ(haupt->Splash(), nullptr);
-    EXPECT_TRUE(haupt->MenuePanel().Visible());
+    EXPECT_EQ(Splash(), nullptr);
+    EXPECT_TRUE(MenuePanel().Visible());
     EXPECT_TRUE(haupt->Created());
 }
 
 TEST_F(StartTest, LayoutOnTenTwentyFourBySevenSixtyEight)
 {
     StartProgram();
-    EXPECT_EQ(haupt->MenueMitte().Height(), 300);
-    EXPECT_EQ(haupt->MenueOben().Top(), 141);
-    EXPECT_EQ(haupt->MenueOben().Left(), (1024 - 635) / 2);
-    EXPECT_EQ(haupt->CallBackPanel1().Bounds(), (gdi::Rect{50, 50, 50 + 924, 50 + 693}));
+    EXPECT_EQ(MenuePanel().MenueMitte().Height(), 300);
+    EXPECT_EQ(MenuePanel().MenueOben().Top(), 141);
+    EXPECT_EQ(MenuePanel().MenueOben().Left(), (1024 - 635) / 2);
+    EXPECT_EQ(TestPanel().CallBackPanel1().Bounds(), (gdi::Rect{50, 50, 50 + 924, 50 + 693}));
     EXPECT_DOUBLE_EQ(haupt->Host().Status().Scale, 924.0 / 800.0);
-    EXPECT_EQ(haupt->TestListBox().Top(), haupt->MenueMitte().Top() + 9);
-    EXPECT_EQ(haupt->GoButton().Top(), haupt->MenueUnten().Top() + 59);
-    EXPECT_EQ(haupt->ExitButton().Left(), haupt->MenueUnten().Left() + 306);
-    EXPECT_EQ(haupt->Leinwand().Bounds(), (gdi::Rect{272, 294, 752, 474}));
+    EXPECT_EQ(MenuePanel().TestListBox().Top(), MenuePanel().MenueMitte().Top() + 9);
+    EXPECT_EQ(MenuePanel().GoButton().Top(), MenuePanel().MenueUnten().Top() + 59);
+    EXPECT_EQ(MenuePanel().ExitButton().Left(), MenuePanel().MenueUnten().Left() + 306);
+    EXPECT_EQ(Abspann().Leinwand().Bounds(), (gdi::Rect{272, 294, 752, 474}));
 }
 
 class SmallScreenTest : public ShellTest {
@@ -63,9 +65,9 @@ protected:
 TEST_F(SmallScreenTest, LayoutOnEightHundredBySixHundred)
 {
     StartProgram();
-    EXPECT_EQ(haupt->MenueMitte().Height(), 145);
-    EXPECT_EQ(haupt->MenueOben().Top(), 135);
-    EXPECT_EQ(haupt->CallBackPanel1().Bounds(), (gdi::Rect{50, 50, 750, 575}));
+    EXPECT_EQ(MenuePanel().MenueMitte().Height(), 145);
+    EXPECT_EQ(MenuePanel().MenueOben().Top(), 135);
+    EXPECT_EQ(TestPanel().CallBackPanel1().Bounds(), (gdi::Rect{50, 50, 750, 575}));
 }
 
 class TinyScreenTest : public ShellTest {
@@ -117,7 +119,7 @@ TEST_F(StartTest, FifosInPlaceOfTheModuleSettingsAndTheCursorsDoNotHoldTheStart)
     StartProgram();
     EXPECT_LT(std::chrono::steady_clock::now() - start, kestrava::testing::FifoInPlace::kRelease);
     EXPECT_FALSE(settings.ReleasedAReader() || hand.ReleasedAReader() || busy.ReleasedAReader());
-    EXPECT_EQ(haupt->TestListBox().Lines(), std::vector<std::string>{"ZEK-Test"});
+    EXPECT_EQ(MenuePanel().TestListBox().Lines(), std::vector<std::string>{"ZEK-Test"});
 }
 
 TEST_F(StartTest, AResultFileOfGigabytesReadsLikeADamagedOneAndTheMenuOpens)
@@ -132,9 +134,9 @@ TEST_F(StartTest, AResultFileOfGigabytesReadsLikeADamagedOneAndTheMenuOpens)
     }
     fs::resize_file(results, uint64_t{3} << 30);
     StartProgram();
-    EXPECT_EQ(haupt->TestListBox().Lines(), std::vector<std::string>{"ZEK-Test"});
-    EXPECT_EQ(haupt->DauerListBox().Lines().at(0), "00:00");
-    EXPECT_EQ(haupt->PunkteListBox().Lines().at(0), "0%");
+    EXPECT_EQ(MenuePanel().TestListBox().Lines(), std::vector<std::string>{"ZEK-Test"});
+    EXPECT_EQ(MenuePanel().DauerListBox().Lines().at(0), "00:00");
+    EXPECT_EQ(MenuePanel().PunkteListBox().Lines().at(0), "0%");
     EXPECT_EQ(fs::file_size(results), uint64_t{3} << 30) << "a damaged file is left as it is";
 }
 
@@ -149,16 +151,16 @@ TEST_F(StartTest, PreferencesFromTheFileSetTheClockAndTheVolumeThumb)
         std::fclose(f);
     }
     StartProgram();
-    EXPECT_FALSE(haupt->UhrPanel().Visible());
-    EXPECT_EQ(haupt->Regler().Left(), 5);
+    EXPECT_FALSE(TestPanel().UhrPanel().Visible());
+    EXPECT_EQ(TestPanel().Regler().Left(), 5);
     EXPECT_EQ(haupt->Prefs().volume, 0);
 }
 
 TEST_F(StartTest, WithoutAPreferencesFileTheDefaultsHold)
 {
     StartProgram();
-    EXPECT_TRUE(haupt->UhrPanel().Visible());
-    EXPECT_EQ(haupt->Regler().Left(), 118);
+    EXPECT_TRUE(TestPanel().UhrPanel().Visible());
+    EXPECT_EQ(TestPanel().Regler().Left(), 118);
 }
 
 TEST_F(StartTest, CloseRequestsAreRefusedUntilTheCreditsEnd)
@@ -174,21 +176,21 @@ TEST_F(StartTest, ExitQuestionNoThenYesPlaysTheCreditsAndSavesThePreferences)
 {
     backend.SetNumLock(false);
     StartProgram();
-    ClickOn(haupt->ExitButton());
-    ASSERT_TRUE(haupt->JaNein().Visible());
-    EXPECT_EQ(haupt->PendingQuestion(), 2);
-    EXPECT_FALSE(haupt->MenuePanel().Enabled());
+    ClickOn(MenuePanel().ExitButton());
+    ASSERT_TRUE(JaNein().Visible());
+    EXPECT_TRUE(Asks(kExitQuestion));
+    EXPECT_FALSE(MenuePanel().Enabled());
     Type("n");
-    EXPECT_FALSE(haupt->JaNein().Visible());
-    EXPECT_TRUE(haupt->ExitButton().Enabled());
-    EXPECT_TRUE(haupt->MenuePanel().Enabled());
+    EXPECT_FALSE(JaNein().Visible());
+    EXPECT_TRUE(MenuePanel().ExitButton().Enabled());
+    EXPECT_TRUE(MenuePanel().Enabled());
 
-    ClickOn(haupt->ExitButton());
+    ClickOn(MenuePanel().ExitButton());
     Type("J");
-    ASSERT_TRUE(haupt->Abspann().Visible());
-    EXPECT_TRUE(haupt->Leinwand().Playing());
+    ASSERT_TRUE(Abspann().Visible());
+    EXPECT_TRUE(Abspann().Leinwand().Playing());
     Advance(3000);
-    EXPECT_GT(haupt->Leinwand().FramesShown(), 50);
+    EXPECT_GT(Abspann().Leinwand().FramesShown(), 50);
     EXPECT_FALSE(haupt->Destroyed());
     Advance(10000);
     EXPECT_TRUE(haupt->Destroyed()) << "the video's end closes the program";
@@ -200,11 +202,11 @@ TEST_F(StartTest, ExitQuestionNoThenYesPlaysTheCreditsAndSavesThePreferences)
 TEST_F(StartTest, AClickEndsTheCreditsAtOnce)
 {
     StartProgram();
-    ClickOn(haupt->ExitButton());
+    ClickOn(MenuePanel().ExitButton());
     Type("j");
-    ASSERT_TRUE(haupt->Abspann().Visible());
+    ASSERT_TRUE(Abspann().Visible());
     Advance(500);
-    ClickOn(haupt->Abspann(), 5, 5);
+    ClickOn(Abspann(), 5, 5);
     EXPECT_TRUE(haupt->Destroyed());
     EXPECT_TRUE(fs::exists(folder.root / "velomar.INI"));
 }
@@ -213,7 +215,7 @@ TEST_F(StartTest, CreditsThatCannotBePlayedEndTheProgramAtOnce)
 {
     fs::remove(folder.root / "FLIEGE.AVI");
     StartProgram();
-    ClickOn(haupt->ExitButton());
+    ClickOn(MenuePanel().ExitButton());
     Type("\r");
     Pump();
     EXPECT_TRUE(haupt->Destroyed());

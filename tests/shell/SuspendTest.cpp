@@ -44,25 +44,25 @@ protected:
     {
         backend.PushMouseMove(500, 10);
         Pump();
-        ASSERT_TRUE(haupt->Leiste().Visible());
-        ClickOn(haupt->Disk());
+        ASSERT_TRUE(TestPanel().Leiste().Visible());
+        ClickOn(TestPanel().Disk());
     }
     void AbortWithJ()
     {
         Key(VK_ESCAPE);
-        ASSERT_TRUE(haupt->JaNein().Visible());
+        ASSERT_TRUE(JaNein().Visible());
         Type("J");
-        ASSERT_TRUE(haupt->MenuePanel().Visible());
+        ASSERT_TRUE(MenuePanel().Visible());
     }
     void ExpectPausedResume()
     {
-        EXPECT_TRUE(haupt->TestPanel().Visible());
-        EXPECT_FALSE(haupt->MenuePanel().Visible());
-        EXPECT_TRUE(haupt->Pause().Pressed());
+        EXPECT_TRUE(TestPanel().Visible());
+        EXPECT_FALSE(MenuePanel().Visible());
+        EXPECT_TRUE(TestPanel().Pause().Pressed());
         EXPECT_FALSE(haupt->TicksRunning());
         EXPECT_TRUE(haupt->Host().Blocked());
-        EXPECT_TRUE(haupt->Window1().Visible());
-        EXPECT_EQ(haupt->Testeinblendung().Text(), "Pause");
+        EXPECT_TRUE(TestPanel().Window1().Visible());
+        EXPECT_EQ(TestPanel().Testeinblendung().Text(), "Pause");
     }
     void AdvanceUntil(const std::function<bool()>& done, int limitMs)
     {
@@ -74,52 +74,52 @@ protected:
 TEST_F(SuspendTest, SavedDuringTheCountdownResumesWithTheRestOfIt)
 {
     StartAlpha(3000);
-    EXPECT_FALSE(haupt->Disk().Enabled()) << "not during the title";
+    EXPECT_FALSE(TestPanel().Disk().Enabled()) << "not during the title";
     Advance(2000 + 1500);
-    ASSERT_TRUE(haupt->CountDownPanel().Visible());
-    EXPECT_TRUE(haupt->Disk().Enabled());
-    EXPECT_FALSE(haupt->LoadButton().Enabled()) << "nothing saved yet";
+    ASSERT_TRUE(TestPanel().CountDownPanel().Visible());
+    EXPECT_TRUE(TestPanel().Disk().Enabled());
+    EXPECT_FALSE(MenuePanel().LoadButton().Enabled()) << "nothing saved yet";
     ClickDisk();
     // Saving neither stops nor pauses; the bar says so for 2 s.
     EXPECT_TRUE(haupt->TicksRunning());
-    EXPECT_NE(haupt->TestName().Text().find("Gespeichert"), std::string::npos);
+    EXPECT_NE(TestPanel().TestName().Text().find("Gespeichert"), std::string::npos);
     const SuspendedRun saved = ReadSav();
     EXPECT_EQ(saved.tickCount, -150);
     EXPECT_EQ(saved.state.size(), 16u);
     Advance(2000);
-    EXPECT_NE(haupt->TestName().Text().find("Alpha"), std::string::npos);
+    EXPECT_NE(TestPanel().TestName().Text().find("Alpha"), std::string::npos);
 
     AbortWithJ();
-    EXPECT_TRUE(haupt->LoadButton().Enabled());
+    EXPECT_TRUE(MenuePanel().LoadButton().Enabled());
     const std::string file = SavBytes();
-    ClickOn(haupt->LoadButton());
+    ClickOn(MenuePanel().LoadButton());
     ExpectPausedResume();
     EXPECT_EQ(haupt->TickCount(), -150);
-    ASSERT_TRUE(haupt->CountDownPanel().Visible());
-    EXPECT_EQ(haupt->CountDownLabel().Text(), "1");
-    EXPECT_EQ(haupt->Time().Text(), "00:00:00");
-    EXPECT_TRUE(haupt->Disk().Enabled());
+    ASSERT_TRUE(TestPanel().CountDownPanel().Visible());
+    EXPECT_EQ(TestPanel().CountDownLabel().Text(), "1");
+    EXPECT_EQ(TestPanel().Time().Text(), "00:00:00");
+    EXPECT_TRUE(TestPanel().Disk().Enabled());
     EXPECT_EQ(SavBytes(), file) << "loading leaves the file as it was";
     Advance(5000);
     EXPECT_EQ(haupt->TickCount(), -150) << "paused";
 
     Key(VK_PAUSE);
     EXPECT_TRUE(haupt->TicksRunning());
-    EXPECT_TRUE(haupt->CountDownPanel().Visible());
+    EXPECT_TRUE(TestPanel().CountDownPanel().Visible());
     Advance(1490);
-    EXPECT_TRUE(haupt->CountDownPanel().Visible());
+    EXPECT_TRUE(TestPanel().CountDownPanel().Visible());
     EXPECT_EQ(Count(folder.Log("A"), "ticks"), 0);
     Advance(10);
-    EXPECT_FALSE(haupt->CountDownPanel().Visible());
+    EXPECT_FALSE(TestPanel().CountDownPanel().Visible());
     Advance(60000 + 50);
     const std::string log = folder.Log("A");
     // The resumed test: init, restore, paint, and the whole minute from 0.
     EXPECT_EQ(Count(log, "restore"), 1) << log;
     EXPECT_EQ(Count(log, "ticks 6001 first 0 last 60000"), 1) << log;
     EXPECT_EQ(Count(log, "end"), 1) << log;
-    AdvanceUntil([&] { return haupt->MenuePanel().Visible(); }, 1000);
-    EXPECT_TRUE(haupt->MenuePanel().Visible());
-    EXPECT_FALSE(haupt->TestPanel().Visible());
+    AdvanceUntil([&] { return MenuePanel().Visible(); }, 1000);
+    EXPECT_TRUE(MenuePanel().Visible());
+    EXPECT_FALSE(TestPanel().Visible());
 }
 
 TEST_F(SuspendTest, SavingWhilePausedStaysPausedAndWhileRunningRunsOn)
@@ -129,7 +129,7 @@ TEST_F(SuspendTest, SavingWhilePausedStaysPausedAndWhileRunningRunsOn)
     ASSERT_TRUE(haupt->TicksRunning());
     ClickDisk();
     EXPECT_TRUE(haupt->TicksRunning());
-    EXPECT_FALSE(haupt->Pause().Pressed());
+    EXPECT_FALSE(TestPanel().Pause().Pressed());
     const int32_t savedAt = haupt->TickCount();
     EXPECT_EQ(ReadSav().tickCount, savedAt);
     Advance(1000);
@@ -139,8 +139,8 @@ TEST_F(SuspendTest, SavingWhilePausedStaysPausedAndWhileRunningRunsOn)
     const int32_t pausedAt = haupt->TickCount();
     ClickDisk();
     EXPECT_FALSE(haupt->TicksRunning());
-    EXPECT_TRUE(haupt->Pause().Pressed());
-    EXPECT_EQ(haupt->Testeinblendung().Text(), "Pause");
+    EXPECT_TRUE(TestPanel().Pause().Pressed());
+    EXPECT_EQ(TestPanel().Testeinblendung().Text(), "Pause");
     Advance(1000);
     EXPECT_EQ(haupt->TickCount(), pausedAt);
 
@@ -174,14 +174,15 @@ TEST_F(SuspendTest, TheSecondOfThreeEntriesResumesThereAndTheEndScreenShowsAllTh
     StartFirstTests(3, "01");
     ASSERT_EQ(haupt->Run().Size(), 3u);
     const std::vector<TRunEntry> order = haupt->Run().Entries();
-    AdvanceUntil([&] { return haupt->Run().CurrentEntry().Saved() == 1 && haupt->Disk().Enabled(); }, 40000);
+    AdvanceUntil([&] { return haupt->Run().CurrentEntry().Saved() == 1 && TestPanel().Disk().Enabled(); },
+                 40000);
     Advance(7000);
     ClickDisk();
     const int32_t savedAt = haupt->TickCount();
     AbortWithJ();
     EXPECT_TRUE(haupt->Run().Empty());
 
-    ClickOn(haupt->LoadButton());
+    ClickOn(MenuePanel().LoadButton());
     ExpectPausedResume();
     ASSERT_EQ(haupt->Run().Size(), 3u);
     EXPECT_EQ(haupt->Run().CurrentEntry().Saved(), 1);
@@ -189,10 +190,10 @@ TEST_F(SuspendTest, TheSecondOfThreeEntriesResumesThereAndTheEndScreenShowsAllTh
     for (size_t i = 0; i < 3; ++i)
         EXPECT_EQ(haupt->Run().Entries()[i].CatalogueIndex, order[i].CatalogueIndex);
     Key(VK_PAUSE);
-    AdvanceUntil([&] { return haupt->Ende().Visible(); }, 60000);
-    ASSERT_TRUE(haupt->Ende().Visible());
+    AdvanceUntil([&] { return Ende().Visible(); }, 60000);
+    ASSERT_TRUE(Ende().Visible());
     int titles = 0;
-    for (const std::string& line : haupt->EndeListe1().Lines())
+    for (const std::string& line : Ende().EndeListe1().Lines())
         titles += line.rfind("<b>", 0) == 0 ? 1 : 0;
     EXPECT_EQ(titles, 3);
     // Each test ran its 20 s once in all: the resumed one counted on.
@@ -233,13 +234,13 @@ TEST_F(SuspendTest, ACatalogueInAnotherOrderStillResumesTheRightModule)
     ASSERT_EQ(haupt->Catalogue().Count(), 3);
     fs::remove(folder.root / "TESTS" / "A.log");
 
-    ClickOn(haupt->LoadButton());
+    ClickOn(MenuePanel().LoadButton());
     ExpectPausedResume();
     for (size_t i = 0; i < 2; ++i)
         EXPECT_EQ(haupt->Catalogue().ByIndex(haupt->Run().Entries()[i].CatalogueIndex)->title, run.titles[i]);
     EXPECT_EQ(Count(folder.Log("B"), "restore"), 1);
     EXPECT_EQ(folder.Log("A"), "");
-    EXPECT_NE(haupt->TestName().Text().find("Beta"), std::string::npos);
+    EXPECT_NE(TestPanel().TestName().Text().find("Beta"), std::string::npos);
     Key(VK_PAUSE);
     Advance(17000);
     EXPECT_EQ(Count(folder.Log("B"), "ticks 2000 first 10 last 20000"), 1) << folder.Log("B");
@@ -277,13 +278,13 @@ TEST_F(SuspendTest, ZekStateBlockComesBackByteForByte)
     EXPECT_GT(expected.Samples2D, 0);
     AbortWithJ();
 
-    ClickOn(haupt->LoadButton());
+    ClickOn(MenuePanel().LoadButton());
     ExpectPausedResume();
     zek::ZekState after = block();
     EXPECT_EQ(std::memcmp(&after, &expected, sizeof expected), 0);
     Key(VK_PAUSE);
-    AdvanceUntil([&] { return haupt->Ende().Visible(); }, 60000);
-    ASSERT_TRUE(haupt->Ende().Visible());
+    AdvanceUntil([&] { return Ende().Visible(); }, 60000);
+    ASSERT_TRUE(Ende().Visible());
     const ResultFileContents file = LoadResultFile(folder.Dir() + "TESTS/ZEK.RLT").contents;
     ASSERT_EQ(file.records.size(), 1u);
     EXPECT_EQ(file.records[0].durationMs, 60000);
@@ -355,20 +356,20 @@ TEST_F(SuspendTest, DamagedFilesAreRefusedAndLeaveMenuAndFileAlone)
         SCOPED_TRACE(c.what);
         std::ofstream(SavPath(), std::ios::binary | std::ios::trunc) << c.bytes;
         haupt->FormActivate(); // the menu looks for the file when it comes back
-        ASSERT_TRUE(haupt->LoadButton().Enabled());
-        const std::vector<std::string> lines = haupt->TestListBox().Lines();
-        ClickOn(haupt->LoadButton());
-        ASSERT_TRUE(haupt->Meldung().Visible());
-        EXPECT_FALSE(haupt->MenuePanel().Enabled()) << "the menu waits behind the message";
+        ASSERT_TRUE(MenuePanel().LoadButton().Enabled());
+        const std::vector<std::string> lines = MenuePanel().TestListBox().Lines();
+        ClickOn(MenuePanel().LoadButton());
+        ASSERT_TRUE(Meldung().Visible());
+        EXPECT_FALSE(MenuePanel().Enabled()) << "the menu waits behind the message";
         const std::string text = CloseMessage();
         EXPECT_EQ(text.rfind(kRefusal, 0), 0u) << text;
         EXPECT_NE(text.find(c.reason), std::string::npos) << text;
-        EXPECT_TRUE(haupt->MenuePanel().Visible());
-        EXPECT_TRUE(haupt->MenuePanel().Enabled());
-        EXPECT_FALSE(haupt->TestPanel().Visible());
-        EXPECT_FALSE(haupt->Pause().Pressed());
+        EXPECT_TRUE(MenuePanel().Visible());
+        EXPECT_TRUE(MenuePanel().Enabled());
+        EXPECT_FALSE(TestPanel().Visible());
+        EXPECT_FALSE(TestPanel().Pause().Pressed());
         EXPECT_EQ(BoundDispatchMessage(), nullptr);
-        EXPECT_EQ(haupt->TestListBox().Lines(), lines);
+        EXPECT_EQ(MenuePanel().TestListBox().Lines(), lines);
         EXPECT_EQ(SavBytes(), c.bytes) << "the file stays";
         Advance(1000);
         EXPECT_FALSE(haupt->TicksRunning());
@@ -380,11 +381,11 @@ TEST_F(SuspendTest, DamagedFilesAreRefusedAndLeaveMenuAndFileAlone)
     // No file at all: the button is not offered, and a click does nothing.
     fs::remove(SavPath());
     haupt->FormActivate();
-    EXPECT_FALSE(haupt->LoadButton().Enabled());
+    EXPECT_FALSE(MenuePanel().LoadButton().Enabled());
     haupt->LoadButtonClick();
-    EXPECT_FALSE(haupt->Meldung().Visible());
+    EXPECT_FALSE(Meldung().Visible());
     EXPECT_TRUE(backend.MessageBoxes().empty());
-    EXPECT_TRUE(haupt->MenuePanel().Visible());
+    EXPECT_TRUE(MenuePanel().Visible());
 }
 
 // Entries are matched by title: a test removed since the save blocks the
@@ -413,27 +414,27 @@ TEST_F(SuspendTest, AGoneTestThatRanDoesNotBlockTheResumeAndOneToComeDoes)
     std::string error;
     ASSERT_TRUE(WriteSuspendedRun(SavPath(), coming, error)) << error;
     haupt->FormActivate();
-    ClickOn(haupt->LoadButton());
-    ASSERT_TRUE(haupt->Meldung().Visible());
+    ClickOn(MenuePanel().LoadButton());
+    ASSERT_TRUE(Meldung().Visible());
     EXPECT_EQ(CloseMessage(),
               std::string(kRefusal) + "der Test \xe2\x80\x9e" "Alpha\xe2\x80\x9c ist nicht mehr vorhanden.");
-    EXPECT_TRUE(haupt->MenuePanel().Visible());
+    EXPECT_TRUE(MenuePanel().Visible());
 
     // Written without the checksum trailer, as before it was added: read all
     // the same.
     const std::vector<uint8_t> bytes = EncodeSuspendedRun(run);
     std::ofstream(SavPath(), std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size() - kChecksumTrailerBytes));
-    ClickOn(haupt->LoadButton());
-    EXPECT_FALSE(haupt->Meldung().Visible());
+    ClickOn(MenuePanel().LoadButton());
+    EXPECT_FALSE(Meldung().Visible());
     ExpectPausedResume();
     EXPECT_EQ(haupt->Run().Entries()[0].CatalogueIndex, kNoCatalogueEntry);
-    EXPECT_NE(haupt->TestName().Text().find("Beta"), std::string::npos);
+    EXPECT_NE(TestPanel().TestName().Text().find("Beta"), std::string::npos);
     Key(VK_PAUSE);
-    AdvanceUntil([&] { return haupt->Ende().Visible(); }, 60000);
-    ASSERT_TRUE(haupt->Ende().Visible());
+    AdvanceUntil([&] { return Ende().Visible(); }, 60000);
+    ASSERT_TRUE(Ende().Visible());
     std::vector<std::string> titles;
-    for (const std::string& line : haupt->EndeListe1().Lines())
+    for (const std::string& line : Ende().EndeListe1().Lines())
         if (line.rfind("<b>", 0) == 0)
             titles.push_back(line);
     EXPECT_EQ(titles, (std::vector<std::string>{"<b>Beta", "<b>Gamma"}));

@@ -73,19 +73,19 @@ protected:
         bool still = false;
     };
 
-    bool JaNeinAsks(int32_t question) { return haupt->JaNein().Visible() && haupt->PendingQuestion() == question; }
+    bool JaNeinAsks(const std::string& question) { return Asks(question); }
 
     Snapshot Look()
     {
         Snapshot s;
-        s.menu = haupt->MenuePanel().Visible();
-        s.test = haupt->TestPanel().Visible();
+        s.menu = MenuePanel().Visible();
+        s.test = TestPanel().Visible();
         s.ticks = haupt->TicksRunning();
         s.tick = haupt->TickCount();
-        const bool paused = s.test && haupt->Pause().Pressed() && haupt->Window1().Visible() &&
-                            haupt->Testeinblendung().Text() == "Pause";
-        s.still = !focused || (s.menu && !s.test) || paused || JaNeinAsks(3) ||
-                  (s.test && haupt->Hilfe().Visible());
+        const bool paused = s.test && TestPanel().Pause().Pressed() && TestPanel().Window1().Visible() &&
+                            TestPanel().Testeinblendung().Text() == "Pause";
+        s.still = !focused || (s.menu && !s.test) || paused || JaNeinAsks(kAbortQuestion) ||
+                  (s.test && Hilfe().Visible());
         return s;
     }
 
@@ -96,20 +96,20 @@ protected:
             if (c.Visible())
                 open.push_back(name);
         };
-        note(haupt->Zeiteinstellung(), "time dialog");
-        note(haupt->Ende(), "end screen");
-        note(haupt->JaNein(), "question");
-        note(haupt->Auswertung(), "evaluation");
-        note(haupt->Settings(), "settings");
-        note(haupt->Hilfe(), "help");
+        note(Zeiteinstellung(), "time dialog");
+        note(Ende(), "end screen");
+        note(JaNein(), "question");
+        note(Auswertung(), "evaluation");
+        note(Settings(), "settings");
+        note(Hilfe(), "help");
         return open;
     }
 
     bool MenuUsable()
     {
-        return haupt->MenuePanel().Visible() && haupt->MenuePanel().Enabled() && !haupt->TestPanel().Visible() &&
-               VisibleDialogs().empty() && haupt->GoButton().EnabledInTree() &&
-               haupt->ExitButton().EnabledInTree() && haupt->TestListBox().EnabledInTree() &&
+        return MenuePanel().Visible() && MenuePanel().Enabled() && !TestPanel().Visible() &&
+               VisibleDialogs().empty() && MenuePanel().GoButton().EnabledInTree() &&
+               MenuePanel().ExitButton().EnabledInTree() && MenuePanel().TestListBox().EnabledInTree() &&
                !haupt->TicksRunning() && BoundDispatchMessage() == nullptr;
     }
 
@@ -120,50 +120,50 @@ protected:
         ++checks;
         if (trace)
             std::fprintf(stderr, "soak:   %s: menu %d test %d enabled %d dialogs [%s] ticks %d tick %d paused %d\n", when,
-                         haupt->MenuePanel().Visible(), haupt->TestPanel().Visible(), haupt->TestPanel().Enabled(),
+                         MenuePanel().Visible(), TestPanel().Visible(), TestPanel().Enabled(),
                          Join(VisibleDialogs()).c_str(), haupt->TicksRunning(), haupt->TickCount(),
-                         haupt->Pause().Pressed());
+                         TestPanel().Pause().Pressed());
         const std::string where = std::string(when) + Trace();
         ASSERT_TRUE(haupt->Created() && !haupt->Destroyed()) << where;
-        ASSERT_FALSE(haupt->Abspann().Visible()) << "the credits started" << where;
-        const bool menu = haupt->MenuePanel().Visible();
-        const bool test = haupt->TestPanel().Visible();
+        ASSERT_FALSE(Abspann().Visible()) << "the credits started" << where;
+        const bool menu = MenuePanel().Visible();
+        const bool test = TestPanel().Visible();
         ASSERT_NE(menu, test) << "exactly one screen: menu " << menu << ", test " << test << where;
 
         const std::vector<std::string> open = VisibleDialogs();
-        const bool resetQuestion = open.size() == 2 && haupt->Settings().Visible() && JaNeinAsks(1);
+        const bool resetQuestion = open.size() == 2 && Settings().Visible() && JaNeinAsks(kResetQuestion);
         ASSERT_TRUE(open.size() <= 1 || resetQuestion) << "dialogs at once: " << Join(open) << where;
         if (test) {
             // A pressed pause button always shows why the test stands: its
             // title, the gap's notice or "Pause".
-            ASSERT_TRUE(!haupt->Pause().Pressed() || haupt->Window1().Visible())
+            ASSERT_TRUE(!TestPanel().Pause().Pressed() || TestPanel().Window1().Visible())
                 << "paused without the overlay" << where;
             for (const std::string& name : open)
                 ASSERT_TRUE(name == "question" || name == "help") << name << " over a test" << where;
-            if (haupt->JaNein().Visible()) {
-                ASSERT_EQ(haupt->PendingQuestion(), 3) << where;
+            if (JaNein().Visible()) {
+                ASSERT_TRUE(Asks(kAbortQuestion)) << where;
             }
         } else {
-            ASSERT_FALSE(haupt->Window1().Visible()) << "the test's overlay over the menu" << where;
-            ASSERT_FALSE(haupt->CountDownPanel().Visible()) << "the countdown over the menu" << where;
-            ASSERT_FALSE(JaNeinAsks(3)) << "the abort question over the menu" << where;
+            ASSERT_FALSE(TestPanel().Window1().Visible()) << "the test's overlay over the menu" << where;
+            ASSERT_FALSE(TestPanel().CountDownPanel().Visible()) << "the countdown over the menu" << where;
+            ASSERT_FALSE(JaNeinAsks(kAbortQuestion)) << "the abort question over the menu" << where;
             ASSERT_EQ(BoundDispatchMessage(), nullptr) << "a module bound in the menu" << where;
         }
 
         if (haupt->TicksRunning()) {
             ASSERT_TRUE(test) << "ticks outside a test" << where;
-            ASSERT_TRUE(haupt->TestPanel().Enabled()) << "ticks behind a disabled test screen" << where;
-            ASSERT_FALSE(haupt->Pause().Pressed()) << "ticks while paused" << where;
-            ASSERT_FALSE(haupt->JaNein().Visible()) << "ticks while a question is open" << where;
-            ASSERT_FALSE(haupt->Hilfe().Visible()) << "ticks behind the help" << where;
+            ASSERT_TRUE(TestPanel().Enabled()) << "ticks behind a disabled test screen" << where;
+            ASSERT_FALSE(TestPanel().Pause().Pressed()) << "ticks while paused" << where;
+            ASSERT_FALSE(JaNein().Visible()) << "ticks while a question is open" << where;
+            ASSERT_FALSE(Hilfe().Visible()) << "ticks behind the help" << where;
             ASSERT_FALSE(haupt->InGap()) << "ticks in the gap" << where;
-            ASSERT_FALSE(haupt->Window1().Visible()) << "ticks behind the title or the pause" << where;
+            ASSERT_FALSE(TestPanel().Window1().Visible()) << "ticks behind the title or the pause" << where;
             ASSERT_TRUE(focused) << "ticks while the program is away" << where;
         }
 
         ASSERT_TRUE(backend.MessageBoxes().empty())
             << "message box: " << backend.MessageBoxes().front().text << where;
-        ASSERT_FALSE(haupt->Meldung().Visible()) << "message: " << haupt->Meldung().Text() << where;
+        ASSERT_FALSE(Meldung().Visible()) << "message: " << Meldung().Text() << where;
         // The backend keeps every presented rectangle; only the program's
         // own memory is of interest here.
         backend.ClearPresented();
@@ -218,7 +218,7 @@ protected:
     // Counts a run's end: the test screen gave way to the menu.
     void Counting(const Snapshot& before)
     {
-        if (!(before.test && haupt->MenuePanel().Visible()))
+        if (!(before.test && MenuePanel().Visible()))
             return;
         if (answeredAbort)
             ++runsAborted;
@@ -233,11 +233,11 @@ protected:
     {
         Note(what);
         const Snapshot before = Look();
-        const bool abortAsked = JaNeinAsks(3);
+        const bool abortAsked = JaNeinAsks(kAbortQuestion);
         action();
-        if (abortAsked && !haupt->TestPanel().Visible())
+        if (abortAsked && !TestPanel().Visible())
             answeredAbort = true;
-        if (!before.test && haupt->TestPanel().Visible())
+        if (!before.test && TestPanel().Visible())
             ++runsStarted;
         ASSERT_NO_FATAL_FAILURE(Counting(before));
         ASSERT_NO_FATAL_FAILURE(CheckInvariants(" after the action"));
@@ -252,7 +252,7 @@ protected:
 
     // The exit question is always answered no: the soak must not end the
     // program.
-    bool ExitAsked() { return JaNeinAsks(2); }
+    bool ExitAsked() { return JaNeinAsks(kExitQuestion); }
 
     void TypedKey(uint32_t vk, uint8_t ch)
     {
@@ -265,9 +265,9 @@ protected:
 
     void ClickAt(int32_t x, int32_t y)
     {
-        const gdi::Rect yes = haupt->JaButton().ScreenRect();
+        const gdi::Rect yes = JaNein().JaButton().ScreenRect();
         if (ExitAsked() && x >= yes.left && x < yes.right && y >= yes.top && y < yes.bottom) {
-            ClickOn(haupt->NeinButton());
+            ClickOn(JaNein().NeinButton());
             return;
         }
         backend.PushClick(x, y);
@@ -367,25 +367,25 @@ protected:
     // button, and a time of one to four minutes confirmed.
     void StartARun()
     {
-        if (Chance(0.2) && haupt->ProgrammListBox().Count() > 0) {
-            Act("program line", [&] { ClickLine(haupt->ProgrammListBox(), 0); });
+        if (Chance(0.2) && MenuePanel().ProgrammListBox().Count() > 0) {
+            Act("program line", [&] { ClickLine(MenuePanel().ProgrammListBox(), 0); });
         } else {
-            const int n = 1 + Pick(static_cast<int>(std::min<int32_t>(haupt->TestListBox().Count(), 3)));
-            const int first = Pick(haupt->TestListBox().Count() - n + 1);
+            const int n = 1 + Pick(static_cast<int>(std::min<int32_t>(MenuePanel().TestListBox().Count(), 3)));
+            const int first = Pick(MenuePanel().TestListBox().Count() - n + 1);
             for (int i = 0; i < n && !HasFatalFailure(); ++i)
                 Act("test line " + std::to_string(first + i),
-                    [&] { ClickLine(haupt->TestListBox(), first + i, i > 0); });
+                    [&] { ClickLine(MenuePanel().TestListBox(), first + i, i > 0); });
         }
         if (HasFatalFailure())
             return;
-        Act("start button", [&] { Click(haupt->GoButton()); });
-        if (HasFatalFailure() || !haupt->Zeiteinstellung().Visible())
+        Act("start button", [&] { Click(MenuePanel().GoButton()); });
+        if (HasFatalFailure() || !Zeiteinstellung().Visible())
             return;
         const std::string minutes = "0" + std::to_string(1 + Pick(4));
         Act("time 00:" + minutes + ", OK", [&] {
-            haupt->Stunden().SetText("00");
-            haupt->Minuten().SetText(minutes);
-            Click(haupt->OkButton());
+            Zeiteinstellung().Stunden().SetText("00");
+            Zeiteinstellung().Minuten().SetText(minutes);
+            Click(Zeiteinstellung().OkButton());
         });
     }
 
@@ -395,24 +395,24 @@ protected:
         if (r < 28)
             StartARun();
         else if (r < 43) {
-            Act("load button", [&] { Click(haupt->LoadButton()); });
-            if (haupt->TestPanel().Visible())
+            Act("load button", [&] { Click(MenuePanel().LoadButton()); });
+            if (TestPanel().Visible())
                 ++resumes;
         }
         else if (r < 50)
-            ClickListLine(haupt->TestListBox(), "the test list");
+            ClickListLine(MenuePanel().TestListBox(), "the test list");
         else if (r < 53)
-            ClickListLine(haupt->ProgrammListBox(), "the program list");
+            ClickListLine(MenuePanel().ProgrammListBox(), "the program list");
         else if (r < 56)
-            Act("start button", [&] { Click(haupt->GoButton()); });
+            Act("start button", [&] { Click(MenuePanel().GoButton()); });
         else if (r < 61)
-            Act("help button", [&] { Click(haupt->FrageButton()); });
+            Act("help button", [&] { Click(MenuePanel().FrageButton()); });
         else if (r < 67)
-            Act("settings button", [&] { Click(haupt->SettingsButton()); });
+            Act("settings button", [&] { Click(MenuePanel().SettingsButton()); });
         else if (r < 73)
-            Act("evaluation button", [&] { Click(haupt->DetailButton()); });
+            Act("evaluation button", [&] { Click(MenuePanel().DetailButton()); });
         else if (r < 77)
-            Act("exit button", [&] { Click(haupt->ExitButton()); });
+            Act("exit button", [&] { Click(MenuePanel().ExitButton()); });
         else
             GenericAction();
     }
@@ -424,35 +424,35 @@ protected:
             GenericAction();
             return;
         }
-        if (haupt->JaNein().Visible()) {
-            const bool yes = !ExitAsked() && Chance(haupt->PendingQuestion() == 3 ? 0.3 : 0.5);
-            Act(yes ? "yes" : "no", [&] { Click(yes ? haupt->JaButton() : haupt->NeinButton()); });
-        } else if (haupt->Zeiteinstellung().Visible()) {
+        if (JaNein().Visible()) {
+            const bool yes = !ExitAsked() && Chance(Asks(kAbortQuestion) ? 0.3 : 0.5);
+            Act(yes ? "yes" : "no", [&] { Click(yes ? JaNein().JaButton() : JaNein().NeinButton()); });
+        } else if (Zeiteinstellung().Visible()) {
             if (Chance(0.7)) {
                 const std::string minutes = "0" + std::to_string(1 + Pick(3));
                 Act("time 00:" + minutes + ", OK", [&] {
-                    haupt->Stunden().SetText("00");
-                    haupt->Minuten().SetText(minutes);
-                    Click(haupt->OkButton());
+                    Zeiteinstellung().Stunden().SetText("00");
+                    Zeiteinstellung().Minuten().SetText(minutes);
+                    Click(Zeiteinstellung().OkButton());
                 });
             } else {
-                Act("time dialog cancelled", [&] { Click(haupt->AbbruchButton()); });
+                Act("time dialog cancelled", [&] { Click(Zeiteinstellung().AbbruchButton()); });
             }
-        } else if (haupt->Ende().Visible()) {
+        } else if (Ende().Visible()) {
             if (Chance(0.6))
-                Act("end screen OK", [&] { Click(haupt->EndeOk()); });
+                Act("end screen OK", [&] { Click(Ende().EndeOk()); });
             else
                 Act("end screen arrow", [&] { Key(Chance(0.5) ? VK_DOWN : VK_UP); });
-        } else if (haupt->Settings().Visible()) {
-            TSettings& s = haupt->Settings();
+        } else if (Settings().Visible()) {
+            TSettings& s = Settings();
             switch (Pick(6)) {
             case 0: Act("settings clock", [&] { Click(s.Uhr()); }); break;
             case 1: Act("settings volume", [&] { Click(s.Laut()); }); break;
             case 2: Act("settings reset", [&] { Click(s.Reset()); }); break;
             default: Act("settings OK", [&] { Click(s.Ok()); }); break;
             }
-        } else if (haupt->Hilfe().Visible()) {
-            THilfe& h = haupt->Hilfe();
+        } else if (Hilfe().Visible()) {
+            THilfe& h = Hilfe();
             if (Chance(0.6)) {
                 Act("help OK", [&] { Click(h.HilfeOk()); });
             } else {
@@ -461,8 +461,8 @@ protected:
                 const int32_t y = Coord(r2.top, r2.bottom - 1);
                 Act("help page at " + std::to_string(x) + "," + std::to_string(y), [&] { ClickAt(x, y); });
             }
-        } else if (haupt->Auswertung().Visible()) {
-            TAuswertung& a = haupt->Auswertung();
+        } else if (Auswertung().Visible()) {
+            TAuswertung& a = Auswertung();
             switch (Pick(6)) {
             case 0: Act("evaluation overall", [&] { Click(a.Allgemein()); }); break;
             case 1: Act("evaluation course", [&] { Click(a.Verlauf()); }); break;
@@ -478,33 +478,33 @@ protected:
     void TestAction()
     {
         // A candidate who paused comes back to the test, mostly soon.
-        if (haupt->Pause().Pressed() && haupt->Window1().Visible() && Chance(0.5)) {
+        if (TestPanel().Pause().Pressed() && TestPanel().Window1().Visible() && Chance(0.5)) {
             if (Chance(0.5))
                 Act("Pause to resume", [&] { Key(VK_PAUSE); });
             else
-                Act("pause button to resume", [&] { ClickInBar(haupt->Pause()); });
+                Act("pause button to resume", [&] { ClickInBar(TestPanel().Pause()); });
             return;
         }
         const int r = Pick(100);
         if (r < 45)
             Act("watch", [] {});
         else if (r < 50)
-            Act("pause button", [&] { ClickInBar(haupt->Pause()); });
+            Act("pause button", [&] { ClickInBar(TestPanel().Pause()); });
         else if (r < 52)
-            Act("back button", [&] { ClickInBar(haupt->Zurueck()); });
+            Act("back button", [&] { ClickInBar(TestPanel().Zurueck()); });
         else if (r < 58) {
-            Act("disk button", [&] { ClickInBar(haupt->Disk()); });
-            if (haupt->TestName().Text().find("Gespeichert") != std::string::npos)
+            Act("disk button", [&] { ClickInBar(TestPanel().Disk()); });
+            if (TestPanel().TestName().Text().find("Gespeichert") != std::string::npos)
                 ++saves;
         }
         else if (r < 61)
-            Act("volume button", [&] { ClickInBar(haupt->Lautstaerke()); });
+            Act("volume button", [&] { ClickInBar(TestPanel().Lautstaerke()); });
         else if (r < 64)
-            Act("test help button", [&] { ClickInBar(haupt->Frage()); });
+            Act("test help button", [&] { ClickInBar(TestPanel().Frage()); });
         else if (r < 66)
-            Act("clock", [&] { ClickInBar(haupt->Time()); });
+            Act("clock", [&] { ClickInBar(TestPanel().Time()); });
         else if (r < 74) {
-            const gdi::Rect area = haupt->CallBackPanel1().ScreenRect();
+            const gdi::Rect area = TestPanel().CallBackPanel1().ScreenRect();
             const int32_t x = Coord(area.left, area.right - 1);
             const int32_t y = Coord(area.top, area.bottom - 1);
             Act("click in the test at " + std::to_string(x) + "," + std::to_string(y), [&] { ClickAt(x, y); });
@@ -537,13 +537,13 @@ protected:
         const bool dialog = !VisibleDialogs().empty();
         if (dialog)
             DialogAction();
-        else if (haupt->MenuePanel().Visible())
+        else if (MenuePanel().Visible())
             MenuAction();
         else
             TestAction();
         if (HasFatalFailure())
             return;
-        const bool inTest = haupt->TestPanel().Visible() && !haupt->JaNein().Visible();
+        const bool inTest = TestPanel().Visible() && !JaNein().Visible();
         const uint32_t ms = inTest && Chance(0.5) ? Between(2000, 30000) : Between(0, 1500);
         ASSERT_NO_FATAL_FAILURE(Wait(ms));
     }
@@ -560,7 +560,7 @@ protected:
                 return;
             if (press == kPressesToMenu)
                 break;
-            if (JaNeinAsks(3))
+            if (JaNeinAsks(kAbortQuestion))
                 Act("Enter on the abort question", [&] { TypedKey(VK_RETURN, 13); });
             else
                 Act("Escape towards the menu", [&] { TypedKey(VK_ESCAPE, 27); });

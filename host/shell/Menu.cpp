@@ -1,0 +1,179 @@
+#include "host/shell/Menu.h"
+
+#include "host/shell/DialogParts.h"
+
+namespace kestrava::shell {
+
+TMenu::TMenu()
+{
+    SetName("MenuePanel");
+    SetColor(kMenuColour);
+    const char* frameNames[9] = {"Image1", "Image2", "Image3", "Image4", "Image5",
+                                 "Image6", "Image7", "Image8", "Image10"};
+    for (int i = 0; i < 9; ++i)
+        m_frame[i] = &MakeImage(*this, frameNames[i], true);
+    m_menueOben = &MakeImage(*this, "MenueOben");
+    m_menueMitte = &MakeImage(*this, "MenueMitte", true);
+    m_menueUnten = &MakeImage(*this, "MenueUnten");
+
+    // Their look is the catalogue's list rules (ConfigureMenuLists).
+    m_testList = &Create<ui::TMyCustomListBox>();
+    m_dauerList = &Create<ui::TMyCustomListBox>();
+    m_punkteList = &Create<ui::TMyCustomListBox>();
+    m_programmList = &Create<ui::TMyCustomListBox>();
+    ConfigureMenuLists(Lists());
+    m_testList->SetName("TestListBox");
+    m_dauerList->SetName("DauerListBox");
+    m_punkteList->SetName("PunkteListBox");
+    m_programmList->SetName("ProgrammListBox");
+    m_menueOben->SetName("MenueOben");
+    m_menueMitte->SetName("MenueMitte");
+    m_menueUnten->SetName("MenueUnten");
+    m_testList->OnSelect = [this] { TestListBoxSelect(Lists()); };
+    m_testList->OnDeSelect = [this] { TestListBoxDeSelect(Lists()); };
+    m_programmList->OnSelect = [this] { ProgrammListBoxSelect(Lists()); };
+    m_testList->OnDblClick = [this] { Report(MenuAction::Go); };
+    m_programmList->OnDblClick = [this] { Report(MenuAction::Go); };
+
+    m_regler1 = &MakeThumb("Regler1");
+    // The three test columns scroll together.
+    m_regler1->lists = {m_testList, m_dauerList, m_punkteList};
+    m_regler1->TakeWheel(*m_testList);
+    // The duration and points columns take no mouse input, so the wheel
+    // over them reaches the menu panel.
+    OnMouseWheel = [this](int32_t delta, int32_t x, int32_t y) {
+        for (const ui::TMyCustomListBox* column : {m_dauerList, m_punkteList}) {
+            const gdi::Rect& r = column->Bounds();
+            if (x >= r.left && x < r.right && y >= r.top && y < r.bottom)
+                m_regler1->ScrollLines(-delta * TRegler::kWheelLines);
+        }
+    };
+    m_regler2 = &MakeThumb("Regler2");
+    m_regler2->lists = {m_programmList};
+    m_regler2->TakeWheel(*m_programmList);
+
+    struct Button {
+        ui::TThbitbtn** button;
+        const char* name;
+        const char* hint;
+        MenuAction action;
+    };
+    const Button buttons[] = {
+        {&m_goButton, "GoButton", "Test starten", MenuAction::Go},
+        {&m_frageButton, "FrageButton", "Hilfe", MenuAction::Help},
+        {&m_settingsButton, "SettingsButton", "Einstellungen", MenuAction::Settings},
+        {&m_detailButton, "DetailButton", "Auswertung", MenuAction::Evaluation},
+        {&m_loadButton, "LoadButton", "Testprogramm laden", MenuAction::Load},
+        {&m_exitButton, "ExitButton", "Programm beenden", MenuAction::Exit},
+    };
+    for (const Button& b : buttons) {
+        *b.button = &MakeButton<ui::TThbitbtn>(*this, b.name, 0, 0);
+        (*b.button)->SetHint(b.hint);
+        (*b.button)->OnClick = [this, action = b.action] { Report(action); };
+    }
+
+    // A press on the background or a thumb (which closes the settings'
+    // volume pop-up).
+    const auto pressed = [this](app::MouseButton, int32_t, int32_t, app::Modifiers) { Report(MenuAction::Pressed); };
+    OnMouseDown = pressed;
+    for (app::Control* c : std::initializer_list<app::Control*>{m_menueOben, m_menueMitte, m_menueUnten})
+        c->OnMouseDown = pressed;
+    for (app::Image* frame : m_frame)
+        frame->OnMouseDown = pressed;
+    for (TRegler* thumb : {m_regler1, m_regler2})
+        thumb->OnMouseDown = pressed;
+}
+
+TRegler& TMenu::MakeThumb(const char* picture)
+{
+    auto& thumb = Create<TRegler>();
+    thumb.SetName(picture);
+    thumb.SetPicture(ui::LoadResourceBitmap(picture));
+    thumb.SetSize(thumb.Picture().Width(), thumb.Picture().Height());
+    thumb.track = [this, &thumb] { return ThumbTrack{m_menueMitte->Top(), m_menueMitte->Height(), thumb.Height()}; };
+    return thumb;
+}
+
+MenuLists TMenu::Lists() { return MenuLists{*m_testList, *m_dauerList, *m_punkteList, *m_programmList}; }
+
+void TMenu::ClearSelection()
+{
+    for (ui::TMyCustomListBox* list : {m_testList, m_dauerList, m_punkteList, m_programmList}) {
+        for (int32_t i = 0; i < list->Count(); ++i)
+            list->SetItemSelected(i, false);
+        list->Invalidate();
+    }
+}
+
+void TMenu::SetHandCursor(const std::shared_ptr<app::Cursor>& hand)
+{
+    for (app::Control* c : std::initializer_list<app::Control*>{m_testList, m_programmList, m_regler1, m_regler2,
+                                                                 m_goButton, m_frageButton, m_settingsButton,
+                                                                 m_detailButton, m_loadButton, m_exitButton})
+        c->SetCursor(hand);
+}
+
+void TMenu::Layout(int32_t W, int32_t H)
+{
+    SetBounds(0, 0, W, H);
+
+    // The frame follows the panel's edges.
+    const int32_t mw = W - 227;
+    const int32_t mh = H - 79;
+    const gdi::Rect places[9] = {
+        {0, 0, 23, 52},          {23, 0, 23 + mw, 52},          {W - 204, 0, W, 52},
+        {0, H - 27, 23, H},      {W - 204, H - 27, W, H},       {23, H - 27, 23 + mw, H},
+        {0, 52, 23, 52 + mh},    {W - 204, 52, W, 52 + mh},     {23, 52, 23 + mw, 52 + mh}};
+    for (int i = 0; i < 9; ++i)
+        m_frame[i]->SetBounds(places[i].left, places[i].top, places[i].Width(), places[i].Height());
+
+    // The menu column, in the middle.
+    const int32_t columnLeft = (Width() - 635) / 2;
+    const int32_t mitteHeight = std::min(Height() - 455, 300);
+    const int32_t obenTop = (H - 55 - mitteHeight - 130) / 2;
+    m_menueOben->SetBounds(columnLeft, obenTop, 635, 55);
+    m_menueMitte->SetBounds(columnLeft, obenTop + 55, 635, mitteHeight);
+    m_menueUnten->SetBounds(columnLeft, obenTop + 55 + mitteHeight, 635, 130);
+
+    const int32_t listTop = m_menueMitte->Top() + 9;
+    const int32_t listHeight = mitteHeight - 20;
+    m_testList->SetBounds(columnLeft + 10, listTop, m_testList->Width(), listHeight);
+    m_dauerList->SetBounds(columnLeft + 258, listTop, m_dauerList->Width(), listHeight);
+    m_punkteList->SetBounds(columnLeft + 320, listTop, m_punkteList->Width(), listHeight);
+    m_programmList->SetBounds(columnLeft + 396, listTop, m_programmList->Width(), listHeight);
+
+    m_regler1->SetPosition(columnLeft + 364, m_menueMitte->Top());
+    m_regler2->SetPosition(columnLeft + 610, m_menueMitte->Top());
+    m_regler1->drag.Reset();
+    m_regler2->drag.Reset();
+    LayoutThumbs();
+
+    const int32_t buttonTop = m_menueUnten->Top() + 59;
+    int32_t offset = 26;
+    for (ui::TThbitbtn* b : {m_goButton, m_frageButton, m_settingsButton, m_detailButton, m_loadButton, m_exitButton}) {
+        b->SetPosition(columnLeft + offset, buttonTop);
+        offset += 56;
+    }
+}
+
+void TMenu::LayoutThumbs()
+{
+    m_regler1->SetVisible(m_testList->Max() > 0);
+    m_regler2->SetVisible(m_programmList->Max() > 0);
+}
+
+void TMenu::EnableControls(bool enabled)
+{
+    for (app::Control* c : std::initializer_list<app::Control*>{m_testList, m_programmList, m_regler1, m_regler2,
+                                                                 m_goButton, m_frageButton, m_settingsButton,
+                                                                 m_detailButton, m_exitButton})
+        c->SetEnabled(enabled);
+}
+
+void TMenu::Report(MenuAction action)
+{
+    if (OnAction)
+        OnAction(action);
+}
+
+} // namespace kestrava::shell
