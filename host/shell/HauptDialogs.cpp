@@ -3,6 +3,7 @@
 #include "host/shell/Haupt.h"
 
 #include "host/shell/Meldung.h"
+#include "ui/UiScale.h"
 
 #include <iostream>
 #include <utility>
@@ -102,7 +103,7 @@ void THaupt::PlaceMeldung()
     // Below the test's announcement ("Pause"), which stays readable, where
     // the screen has room for it.
     if (m_test->Window1().Visible()) {
-        const int32_t top = m_test->Window1().Top() + m_test->Window1().Height() + 8;
+        const int32_t top = m_test->Window1().Top() + m_test->Window1().Height() + ui::Scaled(8);
         if (top + m_meldung->Height() <= m_app.MainForm().Height())
             m_meldung->SetPosition(m_meldung->Left(), top);
     }

@@ -6,6 +6,7 @@
 #include "host/results/ResultTexts.h"
 #include "protocol/MyMessages.h"
 #include "ui/Colours.h"
+#include "ui/UiScale.h"
 
 #include <algorithm>
 #include <limits>
@@ -77,14 +78,14 @@ void ConfigureMenuLists(const MenuLists& lists)
     for (const Look& look : looks) {
         gdi::Font font;
         font.family = "Arial";
-        font.height = 16;
+        font.height = ui::Scaled(16);
         font.color = look.textColor;
         look.list.SetFont(font);
-        look.list.SetSize(look.width, look.list.Height());
+        look.list.SetSize(ui::Scaled(look.width), look.list.Height());
         look.list.SetColor(kBlack);
         look.list.SetSelColor(kSelection);
         look.list.SetAlignement(look.alignment);
-        look.list.SetAbstand(look.abstand);
+        look.list.SetAbstand(ui::Scaled(look.abstand));
         look.list.SetAlternative(false);
         look.list.SetEnabled(look.clickable);
     }

@@ -1,4 +1,4 @@
-// Every screen of the program rendered headlessly, at three screen sizes:
+// Every screen of the program rendered headlessly, at six screen sizes:
 // the menu, the time dialog, the test screen with its title, countdown,
 // bar and pause, the three questions, the end screen, the settings, the
 // help, the evaluation, the message window and the credits. With
@@ -87,6 +87,11 @@ protected:
         ClickOn(MenuePanel().DetailButton());
         ASSERT_TRUE(Auswertung().Visible());
         Frame("evaluation");
+        ClickOn(Auswertung().Verlauf());
+        Frame("evaluation-hours");
+        ClickOn(Auswertung().Lernkurve());
+        Frame("evaluation-curve");
+        ClickOn(Auswertung().Allgemein());
         Type("\x1b");
         ASSERT_FALSE(Auswertung().Visible());
 
@@ -151,13 +156,45 @@ protected:
 TEST_P(FramesTest, EveryScreenShowsAndDiffersFromTheOneBefore)
 {
     WalkScreens();
-    ASSERT_EQ(order.size(), 20u);
+    ASSERT_EQ(order.size(), 22u);
     // Each step changes what the screen shows.
     for (size_t i = 1; i < order.size(); ++i)
         EXPECT_FALSE(frames[order[i - 1]] == frames[order[i]]) << order[i - 1] << " and " << order[i];
 }
 
-INSTANTIATE_TEST_SUITE_P(Screens, FramesTest, ::testing::Values(Size{800, 600}, Size{1024, 768}, Size{1600, 900}),
+// The delivered ZEK and Mehrfachreaktion tests running, the bar shown over
+// each: what a module draws at the screen's test area under the bar at the
+// user-interface scale.
+TEST_P(FramesTest, DeliveredTestsRunUnderTheBar)
+{
+    folder.AddZek();
+    folder.AddMfr(1);
+    StartProgram();
+    // The list is sorted: Mehrfachreaktion, ZEK-Test.
+    for (const auto& [line, name] : {std::pair{1, "zek-bar"}, std::pair{0, "mfr-bar"}}) {
+        ClickLine(MenuePanel().TestListBox(), line);
+        ClickOn(MenuePanel().GoButton());
+        StartRun("00", "01");
+        Advance(12000);
+        backend.PushMouseMove(GetParam().w / 3, 10);
+        Pump();
+        ASSERT_TRUE(TestPanel().Leiste().Visible()) << name;
+        Frame(name);
+        ClickOn(TestPanel().Zurueck());
+        ASSERT_TRUE(JaNein().Visible()) << name;
+        Type("j");
+        for (int step = 0; step < 100 && !Ende().Visible() && !MenuePanel().Visible(); ++step)
+            Advance(100);
+        if (Ende().Visible())
+            ClickOn(Ende().EndeOk());
+        ASSERT_TRUE(MenuePanel().Visible()) << name;
+        ClickLine(MenuePanel().TestListBox(), line); // deselected again
+    }
+    EXPECT_FALSE(frames["zek-bar"] == frames["mfr-bar"]);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, FramesTest, ::testing::Values(Size{800, 600}, Size{1024, 768}, Size{1600, 900}, Size{1920, 1080},
+                                                             Size{2560, 1600}, Size{3840, 2160}),
                          [](const ::testing::TestParamInfo<Size>& size) {
                              return std::to_string(size.param.w) + "x" + std::to_string(size.param.h);
                          });
