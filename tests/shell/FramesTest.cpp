@@ -1,7 +1,8 @@
-// Every screen of the program rendered headlessly, at six screen sizes:
-// the menu, the time dialog, the test screen with its title, countdown,
-// bar and pause, the three questions, the end screen, the settings, the
-// help, the evaluation, the message window and the credits. With
+// Every screen of the program rendered headlessly, at six screen sizes (the
+// two largest at the user-interface scales 1.5 and 2): the menu, the time
+// dialog, the test screen with its title, countdown, bar and pause, the
+// three questions, the end screen, the settings, the help, the evaluation's
+// four views, the message window and the credits. With
 // KESTRAVA_FRAMES naming a folder each frame is saved there as
 // NAME-WxH.png, so that two builds can be compared pixel for pixel
 // (scripts/compare-frames.sh); each run checks that every step reaches the
@@ -94,6 +95,14 @@ protected:
         ClickOn(Auswertung().Allgemein());
         Type("\x1b");
         ASSERT_FALSE(Auswertung().Visible());
+        // Bravo alone for its details, then both again.
+        ClickLine(MenuePanel().TestListBox(), 0, true);
+        ClickOn(MenuePanel().DetailButton());
+        ClickOn(Auswertung().TestDetails());
+        ASSERT_TRUE(Auswertung().TestDetails().Enabled());
+        Frame("evaluation-details");
+        Type("\x1b");
+        ClickLine(MenuePanel().TestListBox(), 0, true);
 
         ClickOn(MenuePanel().GoButton());
         ASSERT_TRUE(Zeiteinstellung().Visible());
@@ -156,7 +165,7 @@ protected:
 TEST_P(FramesTest, EveryScreenShowsAndDiffersFromTheOneBefore)
 {
     WalkScreens();
-    ASSERT_EQ(order.size(), 22u);
+    ASSERT_EQ(order.size(), 23u);
     // Each step changes what the screen shows.
     for (size_t i = 1; i < order.size(); ++i)
         EXPECT_FALSE(frames[order[i - 1]] == frames[order[i]]) << order[i - 1] << " and " << order[i];
