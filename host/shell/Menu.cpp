@@ -84,7 +84,6 @@ TMenu::TMenu()
 
 void TMenu::StyleLists()
 {
-    constexpr gdi::ColorRef kWhite = gdi::Rgb(255, 255, 255);
     // A score at or below this is weak.
     constexpr int32_t kScoreThreshold = 82;
     struct Look {
