@@ -312,12 +312,14 @@ void THaupt::DetailButtonClick()
     ShowBusy(true);
     m_menue->DetailButton().SetEnabled(false);
     m_menue->SetEnabled(false);
-    CentreWindow(*m_auswertung);
+    PlaceInRoom(*m_auswertung);
     m_auswertung->Fill(m_tests, m_menue->TestListBox(), m_host);
     m_auswertung->ShowComposed();
     m_menue->DetailButton().SetEnabled(true);
     m_auswertung->SetFocus();
     ShowBusy(false);
 }
+
+void TAuswertung::Place(int32_t roomWidth, int32_t roomHeight) { PlaceCentred(*this, roomWidth, roomHeight); }
 
 } // namespace kestrava::shell
