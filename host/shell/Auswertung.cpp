@@ -84,7 +84,7 @@ TAuswertung::TAuswertung()
     font.height = S(15);
     font.color = kWhite;
     m_list->SetFont(font);
-    Place(*m_list, kListLeft, kListTop, kListWidth, kGeneralHeight);
+    SetDesignBounds(*m_list, kListLeft, kListTop, kListWidth, kGeneralHeight);
     m_list->SetColor(kWell);
     m_list->SetAlternativeColor(kCurve);
     m_list->SetAlternative(false);
@@ -95,23 +95,23 @@ TAuswertung::TAuswertung()
     m_list->SetEnabled(false);
 
     m_paintBox = &Create<app::PaintBox>();
-    Place(*m_paintBox, 101, 50, 464, 351);
+    SetDesignBounds(*m_paintBox, 101, 50, 464, 351);
     m_paintBox->Hide();
     m_paintBox->OnPaint = [this](app::Canvas& canvas, const gdi::Rect&) {
         if (m_paintBoxShows != nullptr)
             PaintGraph(canvas, *m_paintBoxShows);
     };
     m_detailPaintBox = &Create<app::PaintBox>();
-    Place(*m_detailPaintBox, 101, 163, 464, 238);
+    SetDesignBounds(*m_detailPaintBox, 101, 163, 464, 238);
     m_detailPaintBox->Hide();
     m_detailPaintBox->OnPaint = [this](app::Canvas& canvas, const gdi::Rect&) { PaintGraph(canvas, m_detailPicture); };
 
     m_scroll = &Create<app::Image>();
     m_scroll->SetPicture(ui::LoadResourceBitmap("AuswertungsScroll"));
-    Place(*m_scroll, 566, 36, 18, 375);
+    SetDesignBounds(*m_scroll, 566, 36, 18, 375);
     m_regler = &Create<TRegler>();
     m_regler->SetPicture(ui::LoadResourceBitmap("AuswertungsRegler"));
-    Place(*m_regler, 567, kKnobTop, 15, kKnobHeight);
+    SetDesignBounds(*m_regler, 567, kKnobTop, 15, kKnobHeight);
     m_regler->track = [] { return ThumbTrack{S(kKnobTop), S(kKnobBottom + kKnobHeight) - S(kKnobTop), S(kKnobHeight)}; };
     m_regler->lists = {m_list};
     // The list takes no mouse input: the wheel anywhere over the dialog
@@ -203,7 +203,7 @@ void TAuswertung::AllgemeineAuswertung()
 {
     m_paintBox->Hide();
     m_detailPaintBox->Hide();
-    Place(*m_list, kListLeft, kListTop, kListWidth, kGeneralHeight);
+    SetDesignBounds(*m_list, kListLeft, kListTop, kListWidth, kGeneralHeight);
     m_list->Show();
     const std::vector<std::string> paths = ResultPaths();
     const OverallTotals totals = ReadOverallTotals(paths);
@@ -262,7 +262,7 @@ void TAuswertung::TestDetailsClick()
     // The curve only for a test with a daily slot of its own.
     m_detailPaintBox->SetVisible(m_series.HasDayRange() && m_series.selectedSlot >= 0);
     m_detailPaintBox->Invalidate();
-    Place(*m_list, kListLeft, kListTop, kListWidth, kDetailsHeight);
+    SetDesignBounds(*m_list, kListLeft, kListTop, kListWidth, kDetailsHeight);
     m_list->ClearLines();
     m_list->SetPosition(0);
     m_list->Show();

@@ -72,7 +72,7 @@ TEnde::TEnde()
         auto& list = Create<ui::TMyCustomListBox>();
         // The font first: placing the list afterwards keeps its 108 pixels.
         list.SetFont(Arial(16, colour));
-        Place(list, left, 48, width, 108);
+        SetDesignBounds(list, left, 48, width, 108);
         list.SetColor(gdi::Rgb(0, 0, 0));
         list.SetSelColor(ui::colour::kListSelection);
         list.SetEnabled(false);
@@ -92,7 +92,7 @@ TEnde::TEnde()
     m_regler5 = &Create<TRegler>();
     m_regler5->SetName("Regler5");
     m_regler5->SetPicture(ui::LoadResourceBitmap("Regler5"));
-    Place(*m_regler5, 366, 37, 14, 26);
+    SetDesignBounds(*m_regler5, 366, 37, 14, 26);
     // The knob runs from top 37 to top 154 beside the two lists.
     m_regler5->track = [] { return ThumbTrack{S(37), S(154 + 26) - S(37), S(26)}; };
     m_regler5->lists = {m_liste1, m_liste2};

@@ -56,7 +56,7 @@ THilfe::THilfe(std::string programFolder) : m_programFolder(std::move(programFol
 
     m_box = &Create<app::Panel>();
     m_box->SetColor(gdi::Rgb(0, 0, 0));
-    Place(*m_box, kViewLeft, kViewTop, kViewWidth, kViewHeight);
+    SetDesignBounds(*m_box, kViewLeft, kViewTop, kViewWidth, kViewHeight);
     m_image = &m_box->Create<app::Image>();
     m_image->SetBounds(0, 0, 0, 0);
     m_image->OnMouseMove = [this](int32_t x, int32_t y, app::Modifiers) { Hover(x, y); };
@@ -69,7 +69,7 @@ THilfe::THilfe(std::string programFolder) : m_programFolder(std::move(programFol
 
     m_thumb = &Create<app::Image>();
     m_thumb->SetPicture(ui::LoadResourceBitmap("Regler4"));
-    Place(*m_thumb, kThumbLeft, kThumbTop, 14, 26);
+    SetDesignBounds(*m_thumb, kThumbLeft, kThumbTop, 14, 26);
     m_thumb->Hide();
     m_thumb->OnMouseDown = [this](app::MouseButton button, int32_t, int32_t y, app::Modifiers) {
         if (button == app::MouseButton::Left) {

@@ -98,7 +98,7 @@ TMeldung::TMeldung()
     m_label->SetTransparent(true);
     m_label->SetAlignment(app::Alignment::Center);
     m_label->SetLayout(app::VerticalAlignment::Center);
-    Place(*m_label, kLabelLeft, kLabelTop, kLabelWidth, kLabelHeight);
+    SetDesignBounds(*m_label, kLabelLeft, kLabelTop, kLabelWidth, kLabelHeight);
     m_ok = &MakeButton<ui::TThbitbtn>(*this, "OkButton", (kWidth - kButtonWidth) / 2, kHeight - kButtonFromBottom);
     m_onOk = [this] { OkClick(); };
     CloseThroughOk(*this, *m_ok, m_onOk);

@@ -98,14 +98,14 @@ TTestScreen::TTestScreen(std::mutex* canvasLock)
     m_volumePanel->Thumb().SetName("Regler");
     m_uhrPanel = &Create<app::Panel>();
     m_uhrPanel->SetName("UhrPanel");
-    Place(*m_uhrPanel, 0, 0, 115, 50);
+    SetDesignBounds(*m_uhrPanel, 0, 0, 115, 50);
     {
         auto& face = MakeImage(*m_uhrPanel, "UhrPanel");
         face.SetPosition(0, 0);
         face.OnMouseMove = [this](int32_t, int32_t y, app::Modifiers) { BarFollowsMouse(y); };
     }
     m_timeTwo = &MakeLabel(*m_uhrPanel, Arial(20, kWhite, true), app::Alignment::Center);
-    Place(*m_timeTwo, 10, 8, 97, 34);
+    SetDesignBounds(*m_timeTwo, 10, 8, 97, 34);
     m_timeTwo->SetText("00:00:00");
     m_timeTwo->SetName("TimeTwo");
     m_timeTwo->OnClick = [this] { Report(TestBarAction::Time); };
@@ -119,13 +119,13 @@ void TTestScreen::CreateOverlays(app::Control& form)
     m_countDownPanel->LoadSkin("P");
     m_countDownPanel->SetSize(S(145), S(145));
     m_countDownLabel = &MakeLabel(*m_countDownPanel, Arial(95, kWhite, false, "Arial Black"), app::Alignment::Center);
-    Place(*m_countDownLabel, 0, 0, 145, 145);
+    SetDesignBounds(*m_countDownLabel, 0, 0, 145, 145);
     m_window1 = &form.Create<ui::TWindow>();
     m_window1->Hide();
     m_window1->LoadSkin("P");
     m_window1->SetSize(S(427), S(73));
     m_testeinblendung = &MakeLabel(*m_window1, Arial(54, kWhite, false, "Arial Black"), app::Alignment::Center);
-    Place(*m_testeinblendung, 12, 8, 403, 57);
+    SetDesignBounds(*m_testeinblendung, 12, 8, 403, 57);
     m_countDownPanel->SetName("CountDownPanel");
     m_countDownLabel->SetName("CountDownLabel");
     m_window1->SetName("Window1");
