@@ -68,8 +68,14 @@ Page Page::IndexTop(std::string title, std::string subtitle)
 
 int32_t Page::Wrap(const std::string& text, const gdi::FontSpec& font, int32_t left, int32_t width, Rgbf colour)
 {
+    // Lines are as high as at 1x, so the page keeps its proportions; the
+    // words are measured as drawn at the drawing scale, so that no line
+    // runs past the margin where the scaled font is a little wider.
     const int32_t lineHeight = gdi::MeasureText(font, "Xy").cy;
-    const int32_t space = gdi::MeasureText(font, " ").cx;
+    const double scale = DrawingScale();
+    const gdi::FontSpec drawn = ScaledFont(font, scale);
+    const int32_t space = gdi::MeasureText(drawn, " ").cx;
+    width = Scaled(width, scale);
     std::string line;
     int32_t lineWidth = 0;
     int32_t lines = 0;
@@ -82,7 +88,7 @@ int32_t Page::Wrap(const std::string& text, const gdi::FontSpec& font, int32_t l
         lineWidth = 0;
     };
     for (const std::string& word : Words(text)) {
-        const int32_t w = gdi::MeasureText(font, word).cx;
+        const int32_t w = gdi::MeasureText(drawn, word).cx;
         if (!line.empty() && lineWidth + space + w > width)
             flush();
         if (!line.empty()) {

@@ -29,15 +29,21 @@ const PageFile kPages[] = {{"", "HELP1"},         {"", "HELP2"},          {"TEST
 
 bool IsLinkInk(gdi::ColorRef c) { return gdi::RedOf(c) < 70 && gdi::GreenOf(c) < 70 && gdi::BlueOf(c) > 100; }
 
+// Every page is drawn at each user-interface scale, 374 pixels times the
+// scale wide, its link file in its own pixels.
+const double kScales[] = {1, 1.5, 2};
+
 TEST(HelpPages, EveryLinkLiesOnItsTextAndLeadsToAPage)
 {
+    for (const double scale : kScales)
     for (const PageFile& file : kPages) {
-        SCOPED_TRACE(file.folder + file.name);
+        const std::string stem = file.name + HelpScaleSuffix(scale);
+        SCOPED_TRACE(file.folder + stem);
         const std::string folder = kProgram + file.folder;
         gdi::Bitmap picture;
-        ASSERT_TRUE(gdi::LoadBmp(folder + file.name + ".BMP", picture));
-        EXPECT_EQ(picture.Width(), 374) << "pages never scroll sideways";
-        const std::vector<HelpLink> links = ReadHelpLinks(folder + file.name + ".INI");
+        ASSERT_TRUE(gdi::LoadBmp(folder + stem + ".BMP", picture));
+        EXPECT_EQ(picture.Width(), std::lround(374 * scale)) << "pages never scroll sideways";
+        const std::vector<HelpLink> links = ReadHelpLinks(folder + stem + ".INI");
         ASSERT_GE(links.size(), 2u);
         bool toIndex = false;
         for (size_t i = 0; i < links.size(); ++i) {
@@ -64,10 +70,11 @@ TEST(HelpPages, EveryLinkLiesOnItsTextAndLeadsToAPage)
             }
             const auto place = ResolveHelpTarget(l.target, folder, kProgram);
             ASSERT_TRUE(place);
-            const std::string target = FindHelpFile(place->folder, place->name, ".BMP");
-            ASSERT_FALSE(target.empty());
+            const HelpPageFiles target = FindHelpPage(place->folder, place->name, scale);
+            ASSERT_FALSE(target.picture.empty());
+            EXPECT_EQ(target.scale, scale) << "the page it leads to is drawn at the same scale";
             gdi::Bitmap other;
-            ASSERT_TRUE(gdi::LoadBmp(target, other));
+            ASSERT_TRUE(gdi::LoadBmp(target.picture, other));
             EXPECT_GE(l.offset, 0);
             EXPECT_LT(l.offset, other.Height());
         }
@@ -77,13 +84,15 @@ TEST(HelpPages, EveryLinkLiesOnItsTextAndLeadsToAPage)
 
 TEST(HelpPages, TheIndexTopAndTheFoldersFitTheViewer)
 {
-    gdi::Bitmap top;
-    ASSERT_TRUE(gdi::LoadBmp(kProgram + "HELP.BMP", top));
-    EXPECT_EQ(top.Width(), 374);
-    // The index's lines are drawn on the page colour below it: the two
-    // must meet without a seam.
-    for (int32_t x = 0; x < top.Width(); x += 7)
-        EXPECT_EQ(top.GetColor(x, top.Height() - 1), ui::colour::kHelpPage);
+    for (const double scale : kScales) {
+        gdi::Bitmap top;
+        ASSERT_TRUE(gdi::LoadBmp(kProgram + "HELP" + HelpScaleSuffix(scale) + ".BMP", top));
+        EXPECT_EQ(top.Width(), std::lround(374 * scale));
+        // The index's lines are drawn on the page colour below it: the two
+        // must meet without a seam.
+        for (int32_t x = 0; x < top.Width(); x += 7)
+            EXPECT_EQ(top.GetColor(x, top.Height() - 1), ui::colour::kHelpPage);
+    }
     gdi::Bitmap general;
     ASSERT_TRUE(gdi::LoadBmp(kProgram + "HELP1.BMP", general));
     EXPECT_GT(general.Height(), 3 * 309) << "the general help scrolls";
