@@ -143,16 +143,21 @@ TEST(HelpPages, TheRaumPageShowsTheScreenAsTheModulePaintsIt)
 }
 
 // The ZEK page's picture is the module's own painting of the test screen,
-// pixel for pixel wherever no badge covers it.
+// pixel for pixel wherever no badge covers it; the scaled pages hold the
+// module's painting at their scale.
 TEST(HelpPages, TheZekPageShowsTheScreenAsTheModulePaintsIt)
 {
+    for (const double scale : kScales) {
+    SCOPED_TRACE(scale);
     gdi::Bitmap page;
-    ASSERT_TRUE(gdi::LoadBmp(kProgram + "TESTS/HELP1.BMP", page));
+    ASSERT_TRUE(gdi::LoadBmp(kProgram + "TESTS/HELP1" + HelpScaleSuffix(scale) + ".BMP", page));
     const zek::ZekState state = help::ZekFigureState();
     int32_t missing = -1;
-    const gdi::Bitmap screen = help::PaintZekScreen(kProgram + "TESTS/", state, missing);
+    const gdi::Bitmap screen = help::PaintZekScreen(kProgram + "TESTS/", state, missing, scale);
     ASSERT_EQ(missing, 0);
-    const int32_t left = (page.Width() - screen.Width()) / 2;
+    EXPECT_EQ(screen.Width(), std::lround(help::kZekFigureWidth * scale));
+    // Centred in the page's width (a half pixel either way at 1.5).
+    int32_t left = (page.Width() - screen.Width()) / 2;
     auto rowMatches = [&](int32_t pageY, int32_t screenY) {
         for (int32_t x = 0; x < screen.Width(); ++x)
             if (page.GetColor(left + x, pageY) != screen.GetColor(x, screenY))
@@ -160,12 +165,14 @@ TEST(HelpPages, TheZekPageShowsTheScreenAsTheModulePaintsIt)
         return true;
     };
     int32_t top = -1;
-    for (int32_t y = 0; y + screen.Height() <= page.Height() && top < 0; ++y)
-        if (rowMatches(y, 0) && rowMatches(y + screen.Height() - 1, screen.Height() - 1))
-            top = y;
+    for (const int32_t centred = left; top < 0 && left <= centred + 1; ++left)
+        for (int32_t y = 0; y + screen.Height() <= page.Height() && top < 0; ++y)
+            if (rowMatches(y, 0) && rowMatches(y + screen.Height() - 1, screen.Height() - 1))
+                top = y;
+    --left;
     ASSERT_GE(top, 0) << "the page holds no picture of the test screen";
 
-    const double s = double(help::kZekFigureWidth) / 800;
+    const double s = screen.Width() / 800.0;
     const std::vector<help::Badge> badges = help::ZekFigureBadges(zek::ZekSettings{}, state);
     ASSERT_EQ(badges.size(), 9u);
     int32_t differing = 0;
@@ -173,19 +180,20 @@ TEST(HelpPages, TheZekPageShowsTheScreenAsTheModulePaintsIt)
         for (int32_t x = 0; x < screen.Width(); ++x) {
             bool covered = false;
             for (const help::Badge& b : badges)
-                covered |= std::hypot(x + 0.5 - b.x * s, y + 0.5 - b.y * s) < help::kBadgeRadius + 3;
+                covered |= std::hypot(x + 0.5 - b.x * s, y + 0.5 - b.y * s) < (help::kBadgeRadius + 3) * scale;
             if (!covered)
                 differing += page.GetColor(left + x, top + y) != screen.GetColor(x, y);
         }
     EXPECT_EQ(differing, 0);
     // Every badge lies on the screen, clear of the others.
     for (size_t i = 0; i < badges.size(); ++i) {
-        EXPECT_GT(badges[i].x * s, help::kBadgeRadius);
-        EXPECT_LT(badges[i].x * s, screen.Width() - help::kBadgeRadius);
-        EXPECT_LT(badges[i].y * s, screen.Height() - help::kBadgeRadius);
+        EXPECT_GT(badges[i].x * s, help::kBadgeRadius * scale);
+        EXPECT_LT(badges[i].x * s, screen.Width() - help::kBadgeRadius * scale);
+        EXPECT_LT(badges[i].y * s, screen.Height() - help::kBadgeRadius * scale);
         for (size_t j = 0; j < i; ++j)
             EXPECT_GT(std::hypot((badges[i].x - badges[j].x) * s, (badges[i].y - badges[j].y) * s),
-                      2 * help::kBadgeRadius);
+                      2 * help::kBadgeRadius * scale);
+    }
     }
 }
 
