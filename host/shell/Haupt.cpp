@@ -344,6 +344,7 @@ void THaupt::BuildDialogs()
     // The evaluation.
     m_auswertung = &form.Create<TAuswertung>();
     m_auswertung->Hide();
+    m_auswertung->SetGraphScale(ui::UiScale());
     m_auswertung->OnClosed = [this] {
         m_menue->SetEnabled(true);
         m_menue->Invalidate();
