@@ -19,8 +19,8 @@ constexpr gdi::ColorRef kWhite = gdi::Rgb(255, 255, 255);
 
 // The screens are laid out in the design's pixels; these place them at the
 // user-interface scale (ui::UiScale). S scales a length or a coordinate;
-// SetDesignBounds scales a control's edges, so that pieces that meet in the design
-// meet on the screen.
+// SetDesignBounds scales a control's edges, so that pieces that meet in the
+// design meet on the screen.
 inline int32_t S(int32_t designPixels) { return ui::Scaled(designPixels); }
 inline void SetDesignBounds(app::Control& control, int32_t left, int32_t top, int32_t width, int32_t height)
 {
