@@ -23,7 +23,7 @@ struct TMarkupLine {
     std::string right;  // the text after the tab character
     bool hasTab = false;
     bool bold = false;
-    int32_t indent = 0; // 0, 10 or 20 pixels
+    int32_t indent = 0; // 0, 10 or 20 of the design's pixels
 };
 
 // Removes the first "<b>", "<tab>" and "<tabtab>" and splits at the first

@@ -1,6 +1,7 @@
 #include "ui/MyCustomListBox.h"
 
 #include "platform/gdi/Text.h"
+#include "ui/UiScale.h"
 
 #include <algorithm>
 #include <string_view>
@@ -304,7 +305,7 @@ std::vector<TMyCustomListBox::TRowLayout> TMyCustomListBox::Layout() const
         const gdi::Font font = FontFor(markup.bold);
         const int32_t leftWidth = gdi::MeasureText(font, markup.left).cx;
         if (markup.hasTab) {
-            row.leftX = markup.indent + m_abstand;
+            row.leftX = Scaled(markup.indent) + m_abstand;
             row.rightX = width - gdi::MeasureText(font, markup.right).cx - m_abstand - 1;
             row.right = std::move(markup.right);
         } else if (m_alignment == app::Alignment::Right) {
@@ -312,7 +313,7 @@ std::vector<TMyCustomListBox::TRowLayout> TMyCustomListBox::Layout() const
         } else if (m_alignment == app::Alignment::Center) {
             row.leftX = (width - leftWidth) / 2;
         } else {
-            row.leftX = markup.indent + m_abstand;
+            row.leftX = Scaled(markup.indent) + m_abstand;
         }
         row.left = std::move(markup.left);
         rows.push_back(std::move(row));

@@ -1,6 +1,7 @@
 #include "ui/Resources.h"
 
 #include "platform/gdi/Bitmap.h"
+#include "ui/UiScale.h"
 
 #include <sys/stat.h>
 
@@ -27,9 +28,10 @@ const std::string& ResourceFolder() { return Folder(); }
 
 std::string ResourcePath(const std::string& folder, const std::string& name)
 {
+    const std::string file = name + ScaleSuffix() + ".bmp";
     if (folder.empty() || folder.back() == '/')
-        return folder + name + ".bmp";
-    return folder + "/" + name + ".bmp";
+        return folder + file;
+    return folder + "/" + file;
 }
 
 std::string ResourcePath(const std::string& name) { return ResourcePath(Folder(), name); }

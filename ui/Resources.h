@@ -1,6 +1,9 @@
 // The program's resources: the skin pieces, dialog backgrounds and the
 // pictures of the forms' buttons and images, each a bitmap file NAME.bmp in
-// one folder of the program folder, looked up by name.
+// one folder of the program folder, looked up by name. At a user-interface
+// scale k other than 1 (UiScale.h) each is drawn for that scale and lies
+// beside it as NAME@1.5x.bmp or NAME@2x.bmp (an alpha mask NAMEA@2x.bmp);
+// the picture for 1 never stands in for it.
 //
 // The folder is set once at start-up, before the first skinned control is
 // made. A resource the program needs and cannot find is a broken
@@ -33,7 +36,7 @@ private:
 // '/'); empty until set, and then no resource is found.
 void SetResourceFolder(std::string folder);
 const std::string& ResourceFolder();
-// folder + NAME.bmp
+// folder + NAME.bmp, with the scale's suffix before the extension
 std::string ResourcePath(const std::string& folder, const std::string& name);
 std::string ResourcePath(const std::string& name);
 // Whether the resource folder holds NAME.bmp.

@@ -15,14 +15,14 @@ cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 # of one core it uses over $seconds while nobody touches it.
 test_cpu() {
   local title=$1 driver=$2
-  local col oben by
-  menu_places "$W" "$H"
+  local col oben by k
+  menu_places "$W" "$H" ${SCALE:-}
   rm -rf "$work/program"
   cp -a "$build/program" "$work/program"
   rm -f "$work/program/velomar.INI" "$work/program/TESTS/"*.RLT "$work/program/TESTS/"*/*.RLT
   (cd "$work/program" && SDL_AUDIODRIVER=$driver SDL_DISKAUDIOFILE=/dev/null exec ./velomar) >"$work/velomar.log" 2>&1 &
   app_pid=$!
-  wait_for_menu $(( col + 54 )) "$by"
+  wait_for_menu $(( col + $(s 54) )) "$by"
   choose_test_titled "$title" 05
   xdotool key Return
   sleep 6 # title and countdown

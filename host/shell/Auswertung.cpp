@@ -36,7 +36,7 @@ ui::TThbitbtn& MakeButton(app::Control& parent, const std::string& name, int32_t
     auto& button = parent.Create<ui::TThbitbtn>();
     button.LoadPictures(name);
     button.SetTransparent(true);
-    button.SetPosition(24, top);
+    button.SetPosition(S(24), S(top));
     return button;
 }
 
@@ -63,7 +63,7 @@ TAuswertung::TAuswertung()
 {
     SetName("Auswertung");
     LoadBackground("AUSWERTUNG");
-    SetSize(kWidth, kHeight);
+    SetSize(S(kWidth), S(kHeight));
     SetTabStop(true);
 
     m_allgemein = &MakeButton(*this, "Allgemein", 44);
@@ -81,10 +81,10 @@ TAuswertung::TAuswertung()
     m_list = &Create<ui::TMyCustomListBox>();
     gdi::Font font;
     font.family = "Arial";
-    font.height = 15;
+    font.height = S(15);
     font.color = kWhite;
     m_list->SetFont(font);
-    m_list->SetBounds(kListLeft, kListTop, kListWidth, kGeneralHeight);
+    SetDesignBounds(*m_list, kListLeft, kListTop, kListWidth, kGeneralHeight);
     m_list->SetColor(kWell);
     m_list->SetAlternativeColor(kCurve);
     m_list->SetAlternative(false);
@@ -95,24 +95,24 @@ TAuswertung::TAuswertung()
     m_list->SetEnabled(false);
 
     m_paintBox = &Create<app::PaintBox>();
-    m_paintBox->SetBounds(101, 50, 464, 351);
+    SetDesignBounds(*m_paintBox, 101, 50, 464, 351);
     m_paintBox->Hide();
     m_paintBox->OnPaint = [this](app::Canvas& canvas, const gdi::Rect&) {
         if (m_paintBoxShows != nullptr)
             PaintGraph(canvas, *m_paintBoxShows);
     };
     m_detailPaintBox = &Create<app::PaintBox>();
-    m_detailPaintBox->SetBounds(101, 163, 464, 238);
+    SetDesignBounds(*m_detailPaintBox, 101, 163, 464, 238);
     m_detailPaintBox->Hide();
     m_detailPaintBox->OnPaint = [this](app::Canvas& canvas, const gdi::Rect&) { PaintGraph(canvas, m_detailPicture); };
 
     m_scroll = &Create<app::Image>();
     m_scroll->SetPicture(ui::LoadResourceBitmap("AuswertungsScroll"));
-    m_scroll->SetBounds(566, 36, 18, 375);
+    SetDesignBounds(*m_scroll, 566, 36, 18, 375);
     m_regler = &Create<TRegler>();
     m_regler->SetPicture(ui::LoadResourceBitmap("AuswertungsRegler"));
-    m_regler->SetBounds(567, kKnobTop, 15, kKnobHeight);
-    m_regler->track = [] { return ThumbTrack{kKnobTop, kKnobBottom - kKnobTop + kKnobHeight, kKnobHeight}; };
+    SetDesignBounds(*m_regler, 567, kKnobTop, 15, kKnobHeight);
+    m_regler->track = [] { return ThumbTrack{S(kKnobTop), S(kKnobBottom + kKnobHeight) - S(kKnobTop), S(kKnobHeight)}; };
     m_regler->lists = {m_list};
     // The list takes no mouse input: the wheel anywhere over the dialog
     // scrolls it while the knob shows.
@@ -204,7 +204,7 @@ void TAuswertung::AllgemeineAuswertung()
 {
     m_paintBox->Hide();
     m_detailPaintBox->Hide();
-    m_list->SetBounds(kListLeft, kListTop, kListWidth, kGeneralHeight);
+    SetDesignBounds(*m_list, kListLeft, kListTop, kListWidth, kGeneralHeight);
     m_list->Show();
     const std::vector<std::string> paths = ResultPaths();
     const OverallTotals totals = ReadOverallTotals(paths);
@@ -227,7 +227,7 @@ void TAuswertung::AllgemeineAuswertung()
             m_list->AddLine("<tabtab><b>" + m_tests[i].title);
 
     m_regler->drag.Reset();
-    m_regler->SetPosition(m_regler->Left(), kKnobTop);
+    m_regler->SetPosition(m_regler->Left(), S(kKnobTop));
     m_list->SetPosition(0);
     const bool scrolls = m_list->Max() > 0;
     m_regler->SetVisible(scrolls);
@@ -263,7 +263,7 @@ void TAuswertung::TestDetailsClick()
     // The curve only for a test with a daily slot of its own.
     m_detailPaintBox->SetVisible(m_series.HasDayRange() && m_series.selectedSlot >= 0);
     m_detailPaintBox->Invalidate();
-    m_list->SetBounds(kListLeft, kListTop, kListWidth, kDetailsHeight);
+    SetDesignBounds(*m_list, kListLeft, kListTop, kListWidth, kDetailsHeight);
     m_list->ClearLines();
     m_list->SetPosition(0);
     m_list->Show();
@@ -300,7 +300,7 @@ void TAuswertung::ArrowKey(uint32_t& key)
 {
     if (!m_regler->Visible() || (key != app::VK_DOWN && key != app::VK_UP))
         return;
-    m_regler->MoveBy(key == app::VK_DOWN ? kKnobStep : -kKnobStep);
+    m_regler->MoveBy(S(key == app::VK_DOWN ? kKnobStep : -kKnobStep));
     key = 0;
 }
 

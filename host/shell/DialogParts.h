@@ -5,6 +5,7 @@
 #include "platform/gdi/Canvas.h"
 #include "ui/Colours.h"
 #include "ui/Resources.h"
+#include "ui/UiScale.h"
 
 #include <cstdint>
 #include <functional>
@@ -16,11 +17,22 @@ namespace kestrava::shell {
 constexpr gdi::ColorRef kMenuColour = ui::colour::kMenuPanel;
 constexpr gdi::ColorRef kWhite = gdi::Rgb(255, 255, 255);
 
+// The screens are laid out in the design's pixels; these place them at the
+// user-interface scale (ui::UiScale). S scales a length or a coordinate;
+// SetDesignBounds scales a control's edges, so that pieces that meet in the
+// design meet on the screen.
+inline int32_t S(int32_t designPixels) { return ui::Scaled(designPixels); }
+inline void SetDesignBounds(app::Control& control, int32_t left, int32_t top, int32_t width, int32_t height)
+{
+    control.SetBounds(S(left), S(top), ui::ScaledSpan(left, width), ui::ScaledSpan(top, height));
+}
+
+// Arial (or family) of the design's cell height, rendered at the scale.
 inline gdi::Font Arial(int32_t height, gdi::ColorRef colour, bool bold = false, const char* family = "Arial")
 {
     gdi::Font f;
     f.family = family;
-    f.height = height;
+    f.height = S(height);
     f.bold = bold;
     f.color = colour;
     return f;
@@ -76,7 +88,8 @@ void CloseThroughOk(Dialog& dialog, Button& ok, const std::function<void()>& onO
 }
 
 // A bitmap button of the skin (NAME_Idle, NAME_Up, NAME_Down) at a place
-// of its parent, painting through its see-through colour, named NAME.
+// of its parent (in the design's pixels), painting through its see-through
+// colour, named NAME.
 template <class Button, class Parent>
 Button& MakeButton(Parent& parent, const std::string& name, int32_t left, int32_t top)
 {
@@ -84,7 +97,7 @@ Button& MakeButton(Parent& parent, const std::string& name, int32_t left, int32_
     button.LoadPictures(name);
     button.SetName(name);
     button.SetTransparent(true);
-    button.SetPosition(left, top);
+    button.SetPosition(S(left), S(top));
     return button;
 }
 

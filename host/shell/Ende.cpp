@@ -66,13 +66,13 @@ TEnde::TEnde()
 {
     SetName("Ende");
     LoadBackground("ENDE");
-    SetSize(387, 214);
+    SetSize(S(387), S(214));
     SetTabStop(true);
     auto makeList = [&](int32_t left, int32_t width, gdi::ColorRef colour) {
         auto& list = Create<ui::TMyCustomListBox>();
         // The font first: placing the list afterwards keeps its 108 pixels.
         list.SetFont(Arial(16, colour));
-        list.SetBounds(left, 48, width, 108);
+        SetDesignBounds(list, left, 48, width, 108);
         list.SetColor(gdi::Rgb(0, 0, 0));
         list.SetSelColor(ui::colour::kListSelection);
         list.SetEnabled(false);
@@ -80,10 +80,10 @@ TEnde::TEnde()
     };
     m_liste1 = makeList(16, 275, kWhite);
     m_liste1->SetAlignement(app::Alignment::Left);
-    m_liste1->SetAbstand(4);
+    m_liste1->SetAbstand(S(4));
     m_liste2 = makeList(299, 56, ui::colour::kScoreGood);
     m_liste2->SetAlignement(app::Alignment::Right);
-    m_liste2->SetAbstand(3);
+    m_liste2->SetAbstand(S(3));
     m_liste2->SetAlternative(true);
     m_liste2->SetAlternativeColor(ui::colour::kScoreWeak);
     m_liste2->SetThreshold(82);
@@ -92,9 +92,9 @@ TEnde::TEnde()
     m_regler5 = &Create<TRegler>();
     m_regler5->SetName("Regler5");
     m_regler5->SetPicture(ui::LoadResourceBitmap("Regler5"));
-    m_regler5->SetBounds(366, 37, 14, 26);
+    SetDesignBounds(*m_regler5, 366, 37, 14, 26);
     // The knob runs from top 37 to top 154 beside the two lists.
-    m_regler5->track = [] { return ThumbTrack{37, 154 - 37 + 26, 26}; };
+    m_regler5->track = [] { return ThumbTrack{S(37), S(154 + 26) - S(37), S(26)}; };
     m_regler5->lists = {m_liste1, m_liste2};
     // The lists take no mouse input: the wheel anywhere over the dialog
     // scrolls them.
@@ -103,7 +103,7 @@ TEnde::TEnde()
     m_ok->OnClick = [this] { Close(); };
     OnKeyDown = [this](uint32_t& key, app::Modifiers) {
         if (m_regler5->Visible() && (key == app::VK_DOWN || key == app::VK_UP))
-            m_regler5->MoveBy(key == app::VK_DOWN ? 5 : -5);
+            m_regler5->MoveBy(S(key == app::VK_DOWN ? 5 : -5));
     };
     OnKeyPress = [this](uint8_t& ch) {
         if (IsCloseKey(ch)) {

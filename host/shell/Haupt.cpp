@@ -10,6 +10,7 @@
 #include "platform/gdi/Canvas.h"
 #include "ui/Colours.h"
 #include "ui/Resources.h"
+#include "ui/UiScale.h"
 
 #include <algorithm>
 #include <chrono>
@@ -47,6 +48,8 @@ THaupt::~THaupt()
         loop.KillTimer(id);
     if (!m_destroyed && m_created)
         FormDestroy();
+    // The scale was this program's: screens made afterwards start at 1.
+    ui::SetUiScale(1.0);
 }
 
 void THaupt::PostToUi(std::function<void()> fn) { m_app.Loop().Post(std::move(fn)); }
@@ -69,6 +72,10 @@ bool THaupt::Start()
     form.color = gdi::Rgb(0, 0, 0);
     form.keyPreview = true;
     ui::SetResourceFolder(m_options.programDir + "skin/");
+    // The user-interface scale, before the first picture is read: the
+    // pictures are looked up at it.
+    ui::SetUiScale(ui::ChooseUiScale(m_app.ScreenWidth(), m_app.ScreenHeight(), m_options.desktopScale));
+    m_app.SetUiScale(ui::UiScale());
 
     // The program entry: the splash first, painted at once.
     try {
@@ -81,8 +88,8 @@ bool THaupt::Start()
     }
     m_splash->SetName("Splash");
     m_splashCreated = m_splash->CreatedMs();
-    m_splash->SetPosition((m_app.ScreenWidth() - TSplashScreen::kWidth) / 2,
-                          (m_app.ScreenHeight() - TSplashScreen::kHeight) / 2);
+    m_splash->SetPosition((m_app.ScreenWidth() - m_splash->Width()) / 2,
+                          (m_app.ScreenHeight() - m_splash->Height()) / 2);
     m_app.Update();
 
     // FormCreate, step 1: the screen check.
@@ -133,11 +140,12 @@ void THaupt::CreateStep(int step)
         m_joy2->Initialise();
         m_splash->Progress(0.1);
         // Cursors: the animated busy cursor, the hand for everything
-        // clickable; the system's own where a file yields none.
-        m_busyCursor = backend.LoadCursorFile(m_options.programDir + "FLIEGE.ANI");
+        // clickable, drawn for the user-interface scale; the system's own
+        // where a file yields none.
+        m_busyCursor = backend.LoadCursorFile(m_options.programDir + "FLIEGE" + ui::ScaleSuffix() + ".ANI");
         if (!m_busyCursor)
             m_busyCursor = backend.LoadStandardCursor(app::StandardCursor::Wait);
-        m_handCursor = backend.LoadCursorFile(m_options.programDir + "HAND.CUR");
+        m_handCursor = backend.LoadCursorFile(m_options.programDir + "HAND" + ui::ScaleSuffix() + ".CUR");
         if (!m_handCursor)
             m_handCursor = backend.LoadStandardCursor(app::StandardCursor::Hand);
         m_arrowCursor = backend.LoadStandardCursor(app::StandardCursor::Arrow);
@@ -336,6 +344,7 @@ void THaupt::BuildDialogs()
     // The evaluation.
     m_auswertung = &form.Create<TAuswertung>();
     m_auswertung->Hide();
+    m_auswertung->SetGraphScale(ui::UiScale());
     m_auswertung->OnClosed = [this] {
         m_menue->SetEnabled(true);
         m_menue->Invalidate();

@@ -45,6 +45,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,9 @@ public:
         // Why a test's record did not arrive; not set: a look at the file
         // and its folder (ProbeResultTrouble).
         ResultTroubleProbe probeResultTrouble;
+        // The scale the desktop asks for (ui::DesktopScale), if it says;
+        // the user-interface scale is chosen from it and the screen.
+        std::optional<double> desktopScale;
     };
 
     THaupt(app::Application& app, Options options);

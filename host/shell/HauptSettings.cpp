@@ -7,6 +7,7 @@
 #include "host/shell/Meldung.h"
 #include "platform/app/Keys.h"
 #include "platform/gdi/Paths.h"
+#include "ui/UiScale.h"
 
 #include <iostream>
 
@@ -26,6 +27,7 @@ void THaupt::BuildSettingsAndHelp()
 
     m_hilfe = &form.Create<THilfe>(m_options.programDir);
     m_hilfe->Hide();
+    m_hilfe->SetPageScale(ui::UiScale());
     m_hilfe->OnOk = [this] { HilfeOkClick(); };
     m_hilfe->indexSource = [this] { return HelpIndexLines(); };
     m_hilfe->showBusy = [this](bool busy) { ShowBusy(busy); };

@@ -31,6 +31,10 @@ gdi::FontSpec IndexFont(double scale = 1)
     return font;
 }
 
+// The view's height and the thumb's run on the screen.
+int32_t ViewHeight() { return ui::ScaledSpan(THilfe::kViewTop, THilfe::kViewHeight); }
+int32_t ThumbRun() { return S(THilfe::kThumbBottom) - S(THilfe::kThumbTop); }
+
 // The picture extra pixels taller; the new rows take the page colour.
 void Grow(gdi::Bitmap& picture, int32_t extra)
 {
@@ -47,12 +51,12 @@ THilfe::THilfe(std::string programFolder) : m_programFolder(std::move(programFol
 {
     SetName("Hilfe");
     LoadBackground("HILFE");
-    SetSize(400, 400);
+    SetSize(S(400), S(400));
     SetTabStop(true);
 
     m_box = &Create<app::Panel>();
     m_box->SetColor(gdi::Rgb(0, 0, 0));
-    m_box->SetBounds(kViewLeft, kViewTop, kViewWidth, kViewHeight);
+    SetDesignBounds(*m_box, kViewLeft, kViewTop, kViewWidth, kViewHeight);
     m_image = &m_box->Create<app::Image>();
     m_image->SetBounds(0, 0, 0, 0);
     m_image->OnMouseMove = [this](int32_t x, int32_t y, app::Modifiers) { Hover(x, y); };
@@ -65,7 +69,7 @@ THilfe::THilfe(std::string programFolder) : m_programFolder(std::move(programFol
 
     m_thumb = &Create<app::Image>();
     m_thumb->SetPicture(ui::LoadResourceBitmap("Regler4"));
-    m_thumb->SetBounds(kThumbLeft, kThumbTop, 14, 26);
+    SetDesignBounds(*m_thumb, kThumbLeft, kThumbTop, 14, 26);
     m_thumb->Hide();
     m_thumb->OnMouseDown = [this](app::MouseButton button, int32_t, int32_t y, app::Modifiers) {
         if (button == app::MouseButton::Left) {
@@ -94,7 +98,7 @@ void THilfe::SetCursors(std::shared_ptr<app::Cursor> arrow, std::shared_ptr<app:
 
 int32_t THilfe::IndexLineHeight() { return gdi::MeasureText(IndexFont(), "XX").cy; }
 
-int32_t THilfe::MaxOffset() const { return std::max(0, Picture().Height() - kViewHeight); }
+int32_t THilfe::MaxOffset() const { return std::max(0, Picture().Height() - ViewHeight()); }
 
 std::string THilfe::LoadPicture(const std::string& folder, const std::string& name)
 {
@@ -175,8 +179,8 @@ void THilfe::ShowPage(const std::string& folder, const std::string& name)
 
 void THilfe::AfterLoad(int32_t offset)
 {
-    m_thumb->SetVisible(Picture().Height() >= kViewHeight + 1);
-    m_thumb->SetPosition(kThumbLeft, kThumbTop);
+    m_thumb->SetVisible(Picture().Height() >= ViewHeight() + 1);
+    m_thumb->SetPosition(S(kThumbLeft), S(kThumbTop));
     m_offset = 0;
     ScrollTo(offset);
 }
@@ -193,18 +197,18 @@ void THilfe::PlaceThumb()
 {
     const int32_t range = MaxOffset();
     const int32_t top =
-        range > 0 ? static_cast<int32_t>(std::nearbyint(double(m_offset) * kThumbRun / double(range))) + kThumbTop
-                  : kThumbTop;
-    m_thumb->SetPosition(kThumbLeft, top);
+        range > 0 ? static_cast<int32_t>(std::nearbyint(double(m_offset) * ThumbRun() / double(range))) + S(kThumbTop)
+                  : S(kThumbTop);
+    m_thumb->SetPosition(S(kThumbLeft), top);
 }
 
 void THilfe::ThumbMouseMove(int32_t y)
 {
     if (!m_dragging)
         return;
-    const int32_t top = std::clamp(m_thumb->Top() + y - m_grab, kThumbTop, kThumbBottom);
-    m_thumb->SetPosition(kThumbLeft, top);
-    m_offset = std::clamp(static_cast<int32_t>(std::nearbyint(double(top - kThumbTop) / kThumbRun * MaxOffset())), 0,
+    const int32_t top = std::clamp(m_thumb->Top() + y - m_grab, S(kThumbTop), S(kThumbBottom));
+    m_thumb->SetPosition(S(kThumbLeft), top);
+    m_offset = std::clamp(static_cast<int32_t>(std::nearbyint(double(top - S(kThumbTop)) / ThumbRun() * MaxOffset())), 0,
                           MaxOffset());
     m_image->SetPosition(0, -m_offset);
 }
@@ -270,17 +274,17 @@ void THilfe::ScrollBy(int32_t dy)
 
 bool THilfe::MouseWheel(int32_t delta, int32_t, int32_t)
 {
-    ScrollBy(static_cast<int32_t>(std::clamp<int64_t>(-int64_t(delta) * kWheelStep, INT32_MIN, INT32_MAX)));
+    ScrollBy(static_cast<int32_t>(std::clamp<int64_t>(-int64_t(delta) * S(kWheelStep), INT32_MIN, INT32_MAX)));
     return true;
 }
 
 void THilfe::KeyDown(uint32_t& key, app::Modifiers modifiers)
 {
     switch (key) {
-    case app::VK_UP: ScrollBy(-kLineStep); break;
-    case app::VK_DOWN: ScrollBy(kLineStep); break;
-    case app::VK_PRIOR: ScrollBy(-(kViewHeight - kLineStep)); break;
-    case app::VK_NEXT: ScrollBy(kViewHeight - kLineStep); break;
+    case app::VK_UP: ScrollBy(-S(kLineStep)); break;
+    case app::VK_DOWN: ScrollBy(S(kLineStep)); break;
+    case app::VK_PRIOR: ScrollBy(-(ViewHeight() - S(kLineStep))); break;
+    case app::VK_NEXT: ScrollBy(ViewHeight() - S(kLineStep)); break;
     case app::VK_HOME: ScrollBy(-m_offset); break;
     case app::VK_END: ScrollBy(MaxOffset() - m_offset); break;
     default: ui::TBackWindow::KeyDown(key, modifiers); return;
@@ -326,7 +330,7 @@ void THilfe::Clear()
     m_links.clear();
     m_pressed.reset();
     m_dragging = false;
-    m_thumb->SetPosition(kThumbLeft, kThumbTop);
+    m_thumb->SetPosition(S(kThumbLeft), S(kThumbTop));
     m_image->SetPicture(gdi::Bitmap());
     m_image->SetBounds(0, 0, 0, 0);
     m_offset = 0;

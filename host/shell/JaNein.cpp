@@ -11,10 +11,10 @@ TJaNein::TJaNein()
 {
     SetName("JaNein");
     LoadBackground("JANEIN");
-    SetSize(227, 158);
+    SetSize(S(227), S(158));
     SetTabStop(true);
     m_label = &MakeLabel(*this, Arial(15, kWhite, false, "Arial Black"), app::Alignment::Center);
-    m_label->SetBounds(16, 42, 193, 65);
+    SetDesignBounds(*m_label, 16, 42, 193, 65);
     m_label->SetName("JaNeinLabel");
     m_ja = &MakeButton<ui::TThbitbtn>(*this, "JaButton", 27, 109);
     m_nein = &MakeButton<ui::TThbitbtn>(*this, "NeinButton", 118, 108);

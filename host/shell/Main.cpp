@@ -9,7 +9,9 @@
 #include "platform/gdi/FileCause.h"
 #include "platform/sdl/SdlBackend.h"
 #include "platform/sdl/SdlWaveOut.h"
+#include "ui/UiScale.h"
 
+#include <cstdlib>
 #include <iostream>
 
 int main()
@@ -72,6 +74,7 @@ int main()
     shell::THaupt::Options options;
     options.programDir = placement.programDir;
     options.programPath = placement.programPath;
+    options.desktopScale = ui::DesktopScale(std::getenv("GDK_SCALE"), std::getenv("QT_SCALE_FACTOR"));
     options.makeWaveOut = [&application]() -> std::unique_ptr<app::WaveOutDevice> {
         return std::make_unique<sdl::SdlWaveOut>(
             [&application](std::function<void()> fn) { application.Loop().Post(std::move(fn)); });

@@ -87,18 +87,18 @@ TMeldung::TMeldung()
 {
     SetName("Meldung");
     LoadBackground("MELDUNG");
-    SetSize(kWidth, kHeight);
+    SetSize(S(kWidth), S(kHeight));
     SetTabStop(true);
     m_label = &Create<app::Label>();
     gdi::Font font;
     font.family = "Arial Black";
-    font.height = 15;
+    font.height = S(15);
     font.color = gdi::Rgb(255, 255, 255);
     m_label->SetFont(font);
     m_label->SetTransparent(true);
     m_label->SetAlignment(app::Alignment::Center);
     m_label->SetLayout(app::VerticalAlignment::Center);
-    m_label->SetBounds(kLabelLeft, kLabelTop, kLabelWidth, kLabelHeight);
+    SetDesignBounds(*m_label, kLabelLeft, kLabelTop, kLabelWidth, kLabelHeight);
     m_ok = &MakeButton<ui::TThbitbtn>(*this, "OkButton", (kWidth - kButtonWidth) / 2, kHeight - kButtonFromBottom);
     m_onOk = [this] { OkClick(); };
     CloseThroughOk(*this, *m_ok, m_onOk);
@@ -118,17 +118,19 @@ void TMeldung::Take(const std::string& text)
 {
     m_text = text;
     const gdi::Font& font = m_label->Font();
-    std::vector<std::string> lines = WrapText(font, text, kLabelWidth);
+    const int32_t labelWidth = ui::ScaledSpan(kLabelLeft, kLabelWidth);
+    std::vector<std::string> lines = WrapText(font, text, labelWidth);
     const int32_t lineHeight = std::max(gdi::MeasureText(font, "Ag").cy, 1);
     // A text longer than the screen shows what fits and ends in an
     // ellipsis.
-    const int32_t room = Parent() != nullptr ? Parent()->Height() - 2 * kScreenMargin - kLabelTop - kBelowLabel
-                                             : INT_MAX;
-    const size_t fit = size_t(std::max(room / lineHeight, kLabelHeight / lineHeight));
+    const int32_t room = Parent() != nullptr
+                             ? Parent()->Height() - S(2 * kScreenMargin) - S(kLabelTop) - S(kBelowLabel)
+                             : INT_MAX;
+    const size_t fit = size_t(std::max(room / lineHeight, S(kLabelHeight) / lineHeight));
     if (lines.size() > fit) {
         lines.resize(fit);
         std::string& last = lines.back();
-        while (!last.empty() && TextWidth(font, last + "\xe2\x80\xa6") > kLabelWidth) {
+        while (!last.empty() && TextWidth(font, last + "\xe2\x80\xa6") > labelWidth) {
             last.pop_back();
             while (!last.empty() && IsContinuation(last.back()))
                 last.pop_back();
@@ -139,11 +141,11 @@ void TMeldung::Take(const std::string& text)
     for (size_t i = 0; i < lines.size(); ++i)
         joined += (i > 0 ? "\n" : "") + lines[i];
     m_label->SetText(joined);
-    const int32_t labelHeight = std::max(kLabelHeight, lineHeight * int32_t(lines.size()));
-    m_label->SetBounds(kLabelLeft, kLabelTop, kLabelWidth, labelHeight);
-    const int32_t height = kLabelTop + labelHeight + kBelowLabel;
-    m_ok->SetPosition(m_ok->Left(), height - kButtonFromBottom);
-    SetSize(kWidth, height);
+    const int32_t labelHeight = std::max(S(kLabelHeight), lineHeight * int32_t(lines.size()));
+    m_label->SetBounds(S(kLabelLeft), S(kLabelTop), labelWidth, labelHeight);
+    const int32_t height = S(kLabelTop) + labelHeight + S(kBelowLabel);
+    m_ok->SetPosition(m_ok->Left(), height - S(kButtonFromBottom));
+    SetSize(S(kWidth), height);
 }
 
 void TMeldung::OkClick()
@@ -171,12 +173,12 @@ void TMeldung::DrawSkin(gdi::Canvas& canvas)
 {
     const gdi::Bitmap& face = Background();
     const int32_t extra = Height() - face.Height();
-    if (extra <= 0 || face.Height() <= kStretchFromBottom) {
+    if (extra <= 0 || face.Height() <= S(kStretchFromBottom)) {
         TBackWindow::DrawSkin(canvas);
         return;
     }
     // The face with its plain row repeated: head band above, foot below.
-    const int32_t cut = face.Height() - kStretchFromBottom;
+    const int32_t cut = face.Height() - S(kStretchFromBottom);
     ui::TAlphaBitmap tall(face.Width(), Height());
     for (int32_t y = 0; y < tall.Height(); ++y) {
         const int32_t from = y < cut ? y : y < cut + extra ? cut : y - extra;
@@ -189,7 +191,7 @@ void TMeldung::Place(int32_t roomWidth, int32_t roomHeight, const app::Control* 
 {
     PlaceCentred(*this, roomWidth, roomHeight);
     if (announcement) {
-        const int32_t top = announcement->Top() + announcement->Height() + 8;
+        const int32_t top = announcement->Top() + announcement->Height() + S(8);
         if (top + Height() <= roomHeight)
             SetPosition(Left(), top);
     }

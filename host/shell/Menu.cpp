@@ -103,14 +103,14 @@ void TMenu::StyleLists()
     for (const Look& look : looks) {
         gdi::Font font;
         font.family = "Arial";
-        font.height = 16;
+        font.height = S(16);
         font.color = look.textColor;
         look.list.SetFont(font);
-        look.list.SetSize(look.width, look.list.Height());
+        look.list.SetSize(S(look.width), look.list.Height());
         look.list.SetColor(gdi::Rgb(0, 0, 0));
         look.list.SetSelColor(ui::colour::kListSelection);
         look.list.SetAlignement(look.alignment);
-        look.list.SetAbstand(look.abstand);
+        look.list.SetAbstand(S(look.abstand));
         look.list.SetAlternative(false);
         look.list.SetEnabled(look.clickable);
     }
@@ -158,41 +158,41 @@ void TMenu::Layout(int32_t W, int32_t H)
 {
     SetBounds(0, 0, W, H);
 
-    // The frame follows the panel's edges.
-    const int32_t mw = W - 227;
-    const int32_t mh = H - 79;
+    // The frame follows the panel's edges (the design's pixels at the
+    // user-interface scale, from the edge they keep to).
+    const int32_t l = S(23), t = S(52), r = W - S(204), u = H - S(27);
     const gdi::Rect places[9] = {
-        {0, 0, 23, 52},          {23, 0, 23 + mw, 52},          {W - 204, 0, W, 52},
-        {0, H - 27, 23, H},      {W - 204, H - 27, W, H},       {23, H - 27, 23 + mw, H},
-        {0, 52, 23, 52 + mh},    {W - 204, 52, W, 52 + mh},     {23, 52, 23 + mw, 52 + mh}};
+        {0, 0, l, t},          {l, 0, r, t},          {r, 0, W, t},
+        {0, u, l, H},          {r, u, W, H},          {l, u, r, H},
+        {0, t, l, u},          {r, t, W, u},          {l, t, r, u}};
     for (int i = 0; i < 9; ++i)
         m_frame[i]->SetBounds(places[i].left, places[i].top, places[i].Width(), places[i].Height());
 
     // The menu column, in the middle.
-    const int32_t columnLeft = (Width() - 635) / 2;
-    const int32_t mitteHeight = std::min(Height() - 455, 300);
-    const int32_t obenTop = (H - 55 - mitteHeight - 130) / 2;
-    m_menueOben->SetBounds(columnLeft, obenTop, 635, 55);
-    m_menueMitte->SetBounds(columnLeft, obenTop + 55, 635, mitteHeight);
-    m_menueUnten->SetBounds(columnLeft, obenTop + 55 + mitteHeight, 635, 130);
+    const int32_t columnLeft = (Width() - S(635)) / 2;
+    const int32_t mitteHeight = std::min(Height() - S(455), S(300));
+    const int32_t obenTop = (H - S(55) - mitteHeight - S(130)) / 2;
+    m_menueOben->SetBounds(columnLeft, obenTop, S(635), S(55));
+    m_menueMitte->SetBounds(columnLeft, obenTop + S(55), S(635), mitteHeight);
+    m_menueUnten->SetBounds(columnLeft, obenTop + S(55) + mitteHeight, S(635), S(130));
 
-    const int32_t listTop = m_menueMitte->Top() + 9;
-    const int32_t listHeight = mitteHeight - 20;
-    m_testList->SetBounds(columnLeft + 10, listTop, m_testList->Width(), listHeight);
-    m_dauerList->SetBounds(columnLeft + 258, listTop, m_dauerList->Width(), listHeight);
-    m_punkteList->SetBounds(columnLeft + 320, listTop, m_punkteList->Width(), listHeight);
-    m_programmList->SetBounds(columnLeft + 396, listTop, m_programmList->Width(), listHeight);
+    const int32_t listTop = m_menueMitte->Top() + S(9);
+    const int32_t listHeight = mitteHeight - S(20);
+    m_testList->SetBounds(columnLeft + S(10), listTop, m_testList->Width(), listHeight);
+    m_dauerList->SetBounds(columnLeft + S(258), listTop, m_dauerList->Width(), listHeight);
+    m_punkteList->SetBounds(columnLeft + S(320), listTop, m_punkteList->Width(), listHeight);
+    m_programmList->SetBounds(columnLeft + S(396), listTop, m_programmList->Width(), listHeight);
 
-    m_regler1->SetPosition(columnLeft + 364, m_menueMitte->Top());
-    m_regler2->SetPosition(columnLeft + 610, m_menueMitte->Top());
+    m_regler1->SetPosition(columnLeft + S(364), m_menueMitte->Top());
+    m_regler2->SetPosition(columnLeft + S(610), m_menueMitte->Top());
     m_regler1->drag.Reset();
     m_regler2->drag.Reset();
     LayoutThumbs();
 
-    const int32_t buttonTop = m_menueUnten->Top() + 59;
+    const int32_t buttonTop = m_menueUnten->Top() + S(59);
     int32_t offset = 26;
     for (ui::TThbitbtn* b : {m_goButton, m_frageButton, m_settingsButton, m_detailButton, m_loadButton, m_exitButton}) {
-        b->SetPosition(columnLeft + offset, buttonTop);
+        b->SetPosition(columnLeft + S(offset), buttonTop);
         offset += 56;
     }
 }

@@ -8,7 +8,7 @@ TSettings::TSettings()
 {
     SetName("Settings");
     LoadBackground("SETTINGS");
-    SetSize(233, 340);
+    SetSize(S(233), S(340));
     SetTabStop(true);
 
     m_joyStick = &MakeButton<ui::TThbitbtn>(*this, "JoyStick", 16, 48);
@@ -23,7 +23,7 @@ TSettings::TSettings()
     m_reset->SetHint("Ergebnisse löschen");
 
     m_lautPanel = &Create<TVolumeBar>("Image9", "Regler3");
-    m_lautPanel->SetPosition(84, 155);
+    m_lautPanel->SetPosition(S(84), S(155));
     m_lautPanel->Hide();
 
     // A press on any button or on the window's face closes the pop-up; the

@@ -47,7 +47,7 @@ TTestScreen::TTestScreen(std::mutex* canvasLock)
     // the clock at the right end.
     m_leiste = &Create<app::Panel>();
     m_leiste->SetColor(kMenuColour);
-    m_leiste->SetBounds(0, 0, 800, 50);
+    m_leiste->SetBounds(0, 0, S(800), S(50));
     m_leisteLinks = &MakeImage(*m_leiste, "LeisteLinks");
     m_leisteMitte = &MakeImage(*m_leiste, "LeisteMitte", true);
     m_nameLinks = &MakeImage(*m_leiste, "NameLinks");
@@ -87,7 +87,7 @@ TTestScreen::TTestScreen(std::mutex* canvasLock)
         };
 
     m_volumePanel = &Create<TVolumeBar>("VolumeBack", "Regler");
-    m_volumePanel->SetPosition(153, 24);
+    m_volumePanel->SetPosition(S(153), S(24));
     m_volumePanel->Hide();
 
     m_callBack->SetName("CallBackPanel1");
@@ -98,14 +98,14 @@ TTestScreen::TTestScreen(std::mutex* canvasLock)
     m_volumePanel->Thumb().SetName("Regler");
     m_uhrPanel = &Create<app::Panel>();
     m_uhrPanel->SetName("UhrPanel");
-    m_uhrPanel->SetBounds(0, 0, 115, 50);
+    SetDesignBounds(*m_uhrPanel, 0, 0, 115, 50);
     {
         auto& face = MakeImage(*m_uhrPanel, "UhrPanel");
         face.SetPosition(0, 0);
         face.OnMouseMove = [this](int32_t, int32_t y, app::Modifiers) { BarFollowsMouse(y); };
     }
     m_timeTwo = &MakeLabel(*m_uhrPanel, Arial(20, kWhite, true), app::Alignment::Center);
-    m_timeTwo->SetBounds(10, 8, 97, 34);
+    SetDesignBounds(*m_timeTwo, 10, 8, 97, 34);
     m_timeTwo->SetText("00:00:00");
     m_timeTwo->SetName("TimeTwo");
     m_timeTwo->OnClick = [this] { Report(TestBarAction::Time); };
@@ -117,15 +117,15 @@ void TTestScreen::CreateOverlays(app::Control& form)
     m_countDownPanel = &form.Create<ui::TWindow>();
     m_countDownPanel->Hide();
     m_countDownPanel->LoadSkin("P");
-    m_countDownPanel->SetSize(145, 145);
+    m_countDownPanel->SetSize(S(145), S(145));
     m_countDownLabel = &MakeLabel(*m_countDownPanel, Arial(95, kWhite, false, "Arial Black"), app::Alignment::Center);
-    m_countDownLabel->SetBounds(0, 0, 145, 145);
+    SetDesignBounds(*m_countDownLabel, 0, 0, 145, 145);
     m_window1 = &form.Create<ui::TWindow>();
     m_window1->Hide();
     m_window1->LoadSkin("P");
-    m_window1->SetSize(427, 73);
+    m_window1->SetSize(S(427), S(73));
     m_testeinblendung = &MakeLabel(*m_window1, Arial(54, kWhite, false, "Arial Black"), app::Alignment::Center);
-    m_testeinblendung->SetBounds(12, 8, 403, 57);
+    SetDesignBounds(*m_testeinblendung, 12, 8, 403, 57);
     m_countDownPanel->SetName("CountDownPanel");
     m_countDownLabel->SetName("CountDownLabel");
     m_window1->SetName("Window1");
@@ -153,19 +153,20 @@ void TTestScreen::Layout(int32_t width, int32_t height)
 void TTestScreen::LayoutLeiste()
 {
     const int32_t W = Width();
-    m_leiste->SetBounds(0, 0, W, 50);
+    const int32_t barHeight = S(50);
+    m_leiste->SetBounds(0, 0, W, barHeight);
     m_leisteLinks->SetPosition(0, 0);
     m_leisteRechts->SetPosition(W - m_leisteRechts->Width(), 0);
-    m_time->SetBounds(m_leisteRechts->Left() + 10, 8, 97, 34);
+    m_time->SetBounds(m_leisteRechts->Left() + S(10), S(8), ui::ScaledSpan(10, 97), ui::ScaledSpan(8, 34));
     // The title frame ends where the clock begins; the label sits inside
     // the frame's stretched middle.
     m_nameRechts->SetPosition(m_leisteRechts->Left() - m_nameRechts->Width(), 0);
     const int32_t nameWidth = m_testName->Width();
-    m_testName->SetBounds(m_nameRechts->Left() - nameWidth, 8, nameWidth, 34);
-    m_nameMitte->SetBounds(m_testName->Left(), 0, nameWidth, 50);
+    m_testName->SetBounds(m_nameRechts->Left() - nameWidth, S(8), nameWidth, ui::ScaledSpan(8, 34));
+    m_nameMitte->SetBounds(m_testName->Left(), 0, nameWidth, barHeight);
     m_nameLinks->SetPosition(m_nameMitte->Left() - m_nameLinks->Width(), 0);
     const int32_t mitteLeft = m_leisteLinks->Width();
-    m_leisteMitte->SetBounds(mitteLeft, 0, std::max(0, m_nameLinks->Left() - mitteLeft), 50);
+    m_leisteMitte->SetBounds(mitteLeft, 0, std::max(0, m_nameLinks->Left() - mitteLeft), barHeight);
 }
 
 void TTestScreen::ShowTestName(const std::string& text)
@@ -182,7 +183,7 @@ void TTestScreen::HideVolume()
 
 void TTestScreen::BarFollowsMouse(int32_t y)
 {
-    if (y < 50) {
+    if (y < S(50)) {
         if (m_leiste->Enabled() && !m_leiste->Visible() && Enabled())
             m_leiste->Show();
     } else if (m_leiste->Visible()) {

@@ -1,6 +1,7 @@
 #include "host/shell/VolumeBar.h"
 
 #include "ui/Resources.h"
+#include "ui/UiScale.h"
 
 #include <algorithm>
 #include <cmath>
@@ -29,16 +30,19 @@ std::optional<uint16_t> VolumeAtBarPoint(int32_t x, int32_t y)
 TVolumeBar::TVolumeBar(const std::string& barPicture, const std::string& thumbPicture)
 {
     SetTransparent(true);
-    SetSize(132, 24);
+    // Placed in the design's pixels at the user-interface scale; the volume
+    // rules above read them unscaled.
+    SetSize(ui::Scaled(132), ui::Scaled(24));
     m_bar = &Create<app::Image>();
     m_bar->SetPicture(ui::LoadResourceBitmap(barPicture));
     m_bar->SetBounds(0, 0, m_bar->Picture().Width(), m_bar->Picture().Height());
     m_thumb = &Create<app::Image>();
     m_thumb->SetPicture(ui::LoadResourceBitmap(thumbPicture));
-    m_thumb->SetBounds(kVolumeThumbMax, kVolumeThumbTop, m_thumb->Picture().Width(), m_thumb->Picture().Height());
+    m_thumb->SetBounds(ui::Scaled(kVolumeThumbMax), ui::Scaled(kVolumeThumbTop), m_thumb->Picture().Width(),
+                       m_thumb->Picture().Height());
 
     m_bar->OnMouseDown = [this](app::MouseButton, int32_t x, int32_t y, app::Modifiers) {
-        if (const auto volume = VolumeAtBarPoint(x, y); volume && OnVolume)
+        if (const auto volume = VolumeAtBarPoint(ui::Unscaled(x), ui::Unscaled(y)); volume && OnVolume)
             OnVolume(*volume);
         if (OnSettled)
             OnSettled();
@@ -52,9 +56,10 @@ TVolumeBar::TVolumeBar(const std::string& barPicture, const std::string& thumbPi
     m_thumb->OnMouseMove = [this](int32_t x, int32_t, app::Modifiers) {
         if (!m_dragging)
             return;
-        const int32_t left = std::clamp(m_thumb->Left() + x - m_grab, kVolumeThumbMin, kVolumeThumbMax);
-        const uint16_t volume = VolumeAtThumb(left);
-        m_thumb->SetPosition(left, kVolumeThumbTop);
+        const int32_t left =
+            std::clamp(m_thumb->Left() + x - m_grab, ui::Scaled(kVolumeThumbMin), ui::Scaled(kVolumeThumbMax));
+        const uint16_t volume = VolumeAtThumb(ui::Unscaled(left));
+        m_thumb->SetPosition(left, ui::Scaled(kVolumeThumbTop));
         if (OnVolume)
             OnVolume(volume);
     };
@@ -65,6 +70,9 @@ TVolumeBar::TVolumeBar(const std::string& barPicture, const std::string& thumbPi
     };
 }
 
-void TVolumeBar::PlaceThumb(uint16_t volume) { m_thumb->SetPosition(VolumeThumbLeft(volume), kVolumeThumbTop); }
+void TVolumeBar::PlaceThumb(uint16_t volume)
+{
+    m_thumb->SetPosition(ui::Scaled(VolumeThumbLeft(volume)), ui::Scaled(kVolumeThumbTop));
+}
 
 } // namespace kestrava::shell

@@ -10,10 +10,10 @@ TZeiteinstellung::TZeiteinstellung()
 {
     SetName("Zeiteinstellung");
     LoadBackground("ZEIT");
-    SetSize(227, 158);
+    SetSize(S(227), S(158));
     // One line between the fields and the buttons.
     m_hinweis = &MakeLabel(*this, Arial(10, kWhite), app::Alignment::Center);
-    m_hinweis->SetBounds(4, 99, 219, 11);
+    SetDesignBounds(*m_hinweis, 4, 99, 219, 11);
     m_stunden = &MakeField(36);
     m_minuten = &MakeField(122);
     m_hinweis->SetName("DauerHinweis");
@@ -46,7 +46,7 @@ TZeiteinstellung::TZeiteinstellung()
 app::Edit& TZeiteinstellung::MakeField(int32_t left)
 {
     auto& edit = Create<app::Edit>();
-    edit.SetBounds(left, 77, 29, 22);
+    SetDesignBounds(edit, left, 77, 29, 22);
     edit.SetBorder(false);
     edit.SetColor(gdi::Rgb(0, 0, 0));
     edit.SetFont(Arial(16, kWhite, false, "Arial Black"));

@@ -1,6 +1,7 @@
 #include "platform/app/Application.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace kestrava::app {
 
@@ -38,11 +39,14 @@ constexpr int32_t kHintPadX = 4;
 constexpr int32_t kHintPadY = 2;
 constexpr int32_t kHintBelowPointer = 20;
 
-gdi::Font HintFont()
+// The hint's pixels at the user-interface scale.
+int32_t AtScale(int32_t v, double k) { return static_cast<int32_t>(std::lround(v * k)); }
+
+gdi::Font HintFont(double k)
 {
     gdi::Font f;
     f.family = "Arial";
-    f.height = 12;
+    f.height = AtScale(12, k);
     f.color = gdi::Rgb(0, 0, 0);
     return f;
 }
@@ -468,11 +472,11 @@ void Application::ShowHint()
     if (m_hintControl == nullptr || m_hintControl != m_hover || m_capture != nullptr || !m_active)
         return;
     m_hintText = m_hintControl->Hint();
-    const gdi::Size text = gdi::MeasureText(HintFont(), m_hintText);
-    const int32_t w = text.cx + 2 * kHintPadX;
-    const int32_t h = text.cy + 2 * kHintPadY;
+    const gdi::Size text = gdi::MeasureText(HintFont(m_uiScale), m_hintText);
+    const int32_t w = text.cx + 2 * AtScale(kHintPadX, m_uiScale);
+    const int32_t h = text.cy + 2 * AtScale(kHintPadY, m_uiScale);
     int32_t x = std::clamp(m_mouseX, 0, std::max(ScreenWidth() - w, 0));
-    int32_t y = m_mouseY + kHintBelowPointer;
+    int32_t y = m_mouseY + AtScale(kHintBelowPointer, m_uiScale);
     // No room below the pointer: above it.
     if (y + h > ScreenHeight())
         y = std::max(m_mouseY - h - 2, 0);
@@ -501,12 +505,12 @@ void Application::PaintHint(const gdi::Rect& screenClip)
     if (r.Empty())
         return;
     Canvas canvas(m_backBuffer.Handle(), m_hintRect.left, m_hintRect.top, r);
-    canvas.pen = {kHintFrame, 1, gdi::PenStyle::Solid};
+    canvas.pen = {kHintFrame, AtScale(1, m_uiScale), gdi::PenStyle::Solid};
     canvas.brush = {kHintBack, gdi::BrushStyle::Solid};
     canvas.Rectangle(0, 0, m_hintRect.Width(), m_hintRect.Height());
-    canvas.font = HintFont();
+    canvas.font = HintFont(m_uiScale);
     canvas.brush.style = gdi::BrushStyle::Clear;
-    canvas.TextOut(kHintPadX, kHintPadY, m_hintText);
+    canvas.TextOut(AtScale(kHintPadX, m_uiScale), AtScale(kHintPadY, m_uiScale), m_hintText);
 }
 
 // ---------------------------------------------------------------- painting

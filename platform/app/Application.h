@@ -41,6 +41,10 @@ public:
     const gdi::Bitmap& BackBuffer() const { return m_backBuffer; }
     int32_t ScreenWidth() const { return m_backBuffer.Width(); }
     int32_t ScreenHeight() const { return m_backBuffer.Height(); }
+    // The user-interface scale the program chose (1 until set): the hints
+    // are drawn at it.
+    void SetUiScale(double k) { m_uiScale = k; }
+    double UiScale() const { return m_uiScale; }
 
     // Runs the loop until Quit. [user-interface thread]
     void Run() { m_loop.Run(); }
@@ -153,6 +157,7 @@ private:
     MouseButton m_lastPressButton = MouseButton::Left;
     bool m_lastPressPlain = false;
     bool m_active = true;
+    double m_uiScale = 1.0;
     int32_t m_mouseX = -1;
     int32_t m_mouseY = -1;
     bool m_mouseKnown = false;

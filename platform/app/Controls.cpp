@@ -1,8 +1,10 @@
 #include "platform/app/Controls.h"
 
+#include "platform/app/Application.h"
 #include "protocol/MyMessages.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string_view>
 #include <vector>
@@ -197,6 +199,13 @@ constexpr gdi::ColorRef kEditBorder = gdi::Rgb(128, 128, 128);
 constexpr gdi::ColorRef kSelectionBack = gdi::Rgb(0, 120, 215);
 constexpr gdi::ColorRef kSelectionText = gdi::Rgb(255, 255, 255);
 constexpr int32_t kEditPad = 2;
+
+// v pixels at the user-interface scale of the control's application.
+int32_t AtUiScale(const Control& control, int32_t v)
+{
+    const Application* app = control.App();
+    return app == nullptr ? v : static_cast<int32_t>(std::lround(v * app->UiScale()));
+}
 } // namespace
 
 Edit::Edit()
@@ -265,7 +274,7 @@ void Edit::Changed()
         OnChange();
 }
 
-int32_t Edit::TextLeft() const { return (m_border ? 1 : 0) + kEditPad; }
+int32_t Edit::TextLeft() const { return (m_border ? 1 : 0) + AtUiScale(*this, kEditPad); }
 
 int32_t Edit::CaretX(size_t pos) const
 {
@@ -413,7 +422,7 @@ void Edit::Paint(Canvas& canvas, const gdi::Rect& clip)
     if (Focused() && !AllSelected()) {
         text.brush = {m_font.color, gdi::BrushStyle::Solid};
         const int32_t x = left + caretX - m_scroll;
-        text.FillRect({x, top, x + 1, top + textH});
+        text.FillRect({x, top, x + AtUiScale(*this, 1), top + textH});
     }
 }
 

@@ -51,14 +51,31 @@ wait_for_menu() {
   sleep 0.5
 }
 
-# menu_places WIDTH HEIGHT: where the menu lies on a screen of that size, as
-# its layout computes it: the column's left in $col, its top in $oben and
-# the buttons' middle row in $by (the start button's centre at col + 54).
+# ui_scale WIDTH HEIGHT: the program's user-interface scale on a screen of
+# that size with no desktop scale (ui::ChooseUiScale): the largest of 1,
+# 1.5 and 2 that leaves the design 1600 x 960 of its pixels.
+ui_scale() {
+  awk -v w="$1" -v h="$2" 'BEGIN { k = 1; if (w / 1.5 >= 1600 && h / 1.5 >= 960) k = 1.5;
+    if (w / 2 >= 1600 && h / 2 >= 960) k = 2; print k }'
+}
+
+# s V: V of the design's pixels at the scale $k that menu_places set
+# (rounded half away from zero, as the program does).
+s() { awk -v v="$1" -v k="${k:-1}" 'BEGIN { x = v * k; printf "%d", x < 0 ? -int(-x + 0.5) : int(x + 0.5) }'; }
+
+# menu_places WIDTH HEIGHT [SCALE]: where the menu lies on a screen of that
+# size, as its layout computes it at the scale (the program's own for that
+# screen unless given; kept in $k): the column's left in $col, its top in
+# $oben and the buttons' middle row in $by (the start button's centre at
+# col + $(s 54)).
 menu_places() {
-  local mitte=$(( $2 - 455 < 300 ? $2 - 455 : 300 ))
-  col=$(( ($1 - 635) / 2 ))
-  oben=$(( ($2 - 55 - mitte - 130) / 2 ))
-  by=$(( oben + 55 + mitte + 59 + 28 ))
+  k=${3:-$(ui_scale "$1" "$2")}
+  local h455 h300
+  h455=$(s 455) h300=$(s 300)
+  local mitte=$(( $2 - h455 < h300 ? $2 - h455 : h300 ))
+  col=$(( ($1 - $(s 635)) / 2 ))
+  oben=$(( ($2 - $(s 55) - mitte - $(s 130)) / 2 ))
+  by=$(( oben + $(s 55) + mitte + $(s 59) + $(s 28) ))
 }
 
 # The titles of the menu's test list in its (alphabetical) order, as the
@@ -86,9 +103,9 @@ choose_test_titled() { choose_test "$(test_line "$1")" "$2"; }
 # first), presses start and types 00:MINUTES into the time dialog, which
 # stays open for the caller to look at or confirm.
 choose_test() {
-  xdotool mousemove $(( col + 51 )) $(( oben + 55 + 18 + 16 * $1 )) click 1
+  xdotool mousemove $(( col + $(s 51) )) $(( oben + $(s $(( 55 + 18 + 16 * $1 ))) )) click 1
   sleep 0.3
-  xdotool mousemove $(( col + 54 )) "$by" click 1
+  xdotool mousemove $(( col + $(s 54) )) "$by" click 1
   sleep 1
   xdotool type --delay 80 00
   xdotool key Tab

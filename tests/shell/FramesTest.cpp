@@ -1,7 +1,8 @@
-// Every screen of the program rendered headlessly, at three screen sizes:
-// the menu, the time dialog, the test screen with its title, countdown,
-// bar and pause, the three questions, the end screen, the settings, the
-// help, the evaluation, the message window and the credits. With
+// Every screen of the program rendered headlessly, at six screen sizes (the
+// two largest at the user-interface scales 1.5 and 2): the menu, the time
+// dialog, the test screen with its title, countdown, bar and pause, the
+// three questions, the end screen, the settings, the help, the evaluation's
+// four views, the message window and the credits. With
 // KESTRAVA_FRAMES naming a folder each frame is saved there as
 // NAME-WxH.png, so that two builds can be compared pixel for pixel
 // (scripts/compare-frames.sh); each run checks that every step reaches the
@@ -87,8 +88,21 @@ protected:
         ClickOn(MenuePanel().DetailButton());
         ASSERT_TRUE(Auswertung().Visible());
         Frame("evaluation");
+        ClickOn(Auswertung().Verlauf());
+        Frame("evaluation-hours");
+        ClickOn(Auswertung().Lernkurve());
+        Frame("evaluation-curve");
+        ClickOn(Auswertung().Allgemein());
         Type("\x1b");
         ASSERT_FALSE(Auswertung().Visible());
+        // Bravo alone for its details, then both again.
+        ClickLine(MenuePanel().TestListBox(), 0, true);
+        ClickOn(MenuePanel().DetailButton());
+        ClickOn(Auswertung().TestDetails());
+        ASSERT_TRUE(Auswertung().TestDetails().Enabled());
+        Frame("evaluation-details");
+        Type("\x1b");
+        ClickLine(MenuePanel().TestListBox(), 0, true);
 
         ClickOn(MenuePanel().GoButton());
         ASSERT_TRUE(Zeiteinstellung().Visible());
@@ -151,13 +165,52 @@ protected:
 TEST_P(FramesTest, EveryScreenShowsAndDiffersFromTheOneBefore)
 {
     WalkScreens();
-    ASSERT_EQ(order.size(), 20u);
+    ASSERT_EQ(order.size(), 23u);
     // Each step changes what the screen shows.
     for (size_t i = 1; i < order.size(); ++i)
         EXPECT_FALSE(frames[order[i - 1]] == frames[order[i]]) << order[i - 1] << " and " << order[i];
 }
 
-INSTANTIATE_TEST_SUITE_P(Screens, FramesTest, ::testing::Values(Size{800, 600}, Size{1024, 768}, Size{1600, 900}),
+// The delivered ZEK and Mehrfachreaktion tests running, the bar shown over
+// each: what a module draws at the screen's test area under the bar at the
+// user-interface scale. ZEK seeds itself from the clock, so these are
+// pictures to look at (KESTRAVA_SHOTS, NAME-WxH.png), not frames to compare.
+TEST_P(FramesTest, DeliveredTestsRunUnderTheBar)
+{
+    folder.AddZek();
+    folder.AddMfr(1);
+    StartProgram();
+    const std::string size = std::to_string(GetParam().w) + "x" + std::to_string(GetParam().h);
+    std::vector<gdi::Pixel> shown[2];
+    // The list is sorted: Mehrfachreaktion, ZEK-Test.
+    for (const int line : {1, 0}) {
+        const std::string name = line == 1 ? "zek-bar" : "mfr-bar";
+        ClickLine(MenuePanel().TestListBox(), line);
+        ClickOn(MenuePanel().GoButton());
+        StartRun("00", "01");
+        Advance(12000);
+        backend.PushMouseMove(GetParam().w / 3, 10);
+        Pump();
+        ASSERT_TRUE(TestPanel().Leiste().Visible()) << name;
+        Shot(name + "-" + size);
+        const gdi::Bitmap& frame = backend.Frame();
+        for (int32_t y = 0; y < frame.Height(); ++y)
+            shown[line].insert(shown[line].end(), frame.Row(y), frame.Row(y) + frame.Width());
+        ClickOn(TestPanel().Zurueck());
+        ASSERT_TRUE(JaNein().Visible()) << name;
+        Type("j");
+        for (int step = 0; step < 100 && !Ende().Visible() && !MenuePanel().Visible(); ++step)
+            Advance(100);
+        if (Ende().Visible())
+            ClickOn(Ende().EndeOk());
+        ASSERT_TRUE(MenuePanel().Visible()) << name;
+        ClickLine(MenuePanel().TestListBox(), line); // deselected again
+    }
+    EXPECT_FALSE(shown[0] == shown[1]);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, FramesTest, ::testing::Values(Size{800, 600}, Size{1024, 768}, Size{1600, 900}, Size{1920, 1080},
+                                                             Size{2560, 1600}, Size{3840, 2160}),
                          [](const ::testing::TestParamInfo<Size>& size) {
                              return std::to_string(size.param.w) + "x" + std::to_string(size.param.h);
                          });

@@ -3,10 +3,12 @@
 // the credits and the preferences file they leave behind.
 #include "ShellFixture.h"
 
+#include "host/shell/TestArea.h"
 #include "platform/app/Keys.h"
 #include "tests/support/Fifo.h"
 
 #include <chrono>
+#include <cmath>
 
 
 namespace kestrava::shell::testing {
@@ -93,6 +95,47 @@ TEST_F(StartTest, MissingArtworkStopsTheStartNamingTheFile)
     EXPECT_NE(backend.MessageBoxes()[0].text.find("GoButton_Down.bmp"), std::string::npos)
         << backend.MessageBoxes()[0].text;
 }
+
+// 3840 x 2160 and 2560 x 1600: the menu and the bar at the user-interface
+// scale 2 and 1.5, the test area by its own rule, the pictures drawn for the
+// scale and none standing in for another.
+class LargeScreenTest : public ShellTest, public ::testing::WithParamInterface<std::pair<int32_t, int32_t>> {
+protected:
+    LargeScreenTest() : ShellTest(GetParam().first, GetParam().second) {}
+    double K() const { return GetParam().first == 3840 ? 2.0 : 1.5; }
+    int32_t At(int32_t v) const { return static_cast<int32_t>(std::lround(v * K())); }
+};
+
+TEST_P(LargeScreenTest, MenuAndBarAreLaidOutAtTheScaleAndTheTestAreaByItsRule)
+{
+    StartProgram();
+    EXPECT_EQ(MenuePanel().MenueOben().Width(), At(635));
+    EXPECT_EQ(MenuePanel().MenueMitte().Height(), At(300));
+    EXPECT_EQ(MenuePanel().GoButton().Top(), MenuePanel().MenueUnten().Top() + At(59));
+    EXPECT_EQ(MenuePanel().ExitButton().Left(), MenuePanel().MenueUnten().Left() + At(306));
+    EXPECT_EQ(MenuePanel().GoButton().Width(), At(56)); // its picture drawn at the scale
+    EXPECT_EQ(TestPanel().Leiste().Height(), At(50));
+    const AreaSize area = FitTestArea({672, 504}, GetParam().first, GetParam().second);
+    EXPECT_EQ(TestPanel().CallBackPanel1().Bounds(),
+              (gdi::Rect{(GetParam().first - area.width) / 2, 50, (GetParam().first + area.width) / 2, 50 + area.height}));
+    EXPECT_DOUBLE_EQ(haupt->Host().Status().Scale, area.width / 800.0);
+}
+
+TEST_P(LargeScreenTest, AMissingScaledPictureStopsTheStartThoughThePictureAtOneIsThere)
+{
+    const std::string name = std::string("GoButton_Down") + (K() == 2.0 ? "@2x" : "@1.5x") + ".bmp";
+    fs::remove(folder.root / "skin" / name);
+    ASSERT_TRUE(fs::exists(folder.root / "skin" / "GoButton_Down.bmp"));
+    MakeProgram();
+    EXPECT_FALSE(haupt->Start());
+    ASSERT_EQ(backend.MessageBoxes().size(), 1u);
+    EXPECT_NE(backend.MessageBoxes()[0].text.find(name), std::string::npos) << backend.MessageBoxes()[0].text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, LargeScreenTest, ::testing::Values(std::pair{3840, 2160}, std::pair{2560, 1600}),
+                         [](const auto& size) {
+                             return std::to_string(size.param.first) + "x" + std::to_string(size.param.second);
+                         });
 
 TEST_F(StartTest, AFifoInPlaceOfASkinPictureStopsTheStartAtOnceNamingTheFile)
 {
