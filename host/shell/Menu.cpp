@@ -2,6 +2,9 @@
 
 #include "host/shell/DialogParts.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace kestrava::shell {
 
 TMenu::TMenu()
@@ -82,6 +85,72 @@ TMenu::TMenu()
         frame->OnMouseDown = pressed;
     for (TRegler* thumb : {m_regler1, m_regler2})
         thumb->OnMouseDown = pressed;
+    BuildKeyboard();
+}
+
+void TMenu::BuildKeyboard()
+{
+    // The Tab order: the test list, the program list, then the six buttons
+    // as they stand from left to right.
+    SetFocusScope(true);
+    m_testList->SetTabStop(true);
+    m_programmList->SetTabStop(true);
+    defaultFocus = m_testList;
+    tabOrder = [this] {
+        std::vector<app::Control*> buttons{m_goButton,     m_frageButton, m_settingsButton,
+                                           m_detailButton, m_loadButton,  m_exitButton};
+        std::stable_sort(buttons.begin(), buttons.end(),
+                         [](const app::Control* a, const app::Control* b) { return a->Left() < b->Left(); });
+        buttons.insert(buttons.begin(), {m_testList, m_programmList});
+        return buttons;
+    };
+    // The thumb follows the focus line into view.
+    const auto follow = [](ui::TMyCustomListBox& list, TRegler& thumb) {
+        const int32_t line = list.FocusLine();
+        const int32_t rows = std::max(1, list.VisibleRows());
+        if (line < list.Position())
+            thumb.ScrollLines(line - list.Position());
+        else if (line >= list.Position() + rows)
+            thumb.ScrollLines(line - rows + 1 - list.Position());
+    };
+    m_testList->OnFocusLine = [this, follow] { follow(*m_testList, *m_regler1); };
+    m_programmList->OnFocusLine = [this, follow] { follow(*m_programmList, *m_regler2); };
+    // Enter starts: in the test list the selected tests, or the focus
+    // line's test when none is; in the program list the focus line's
+    // program. A line that must be chosen first is clicked on.
+    const auto start = [this](ui::TMyCustomListBox& list, bool keepSelection) {
+        return [this, &list, keepSelection](uint8_t& ch) {
+            if (ch != '\r')
+                return;
+            ch = 0;
+            bool any = false;
+            for (int32_t i = 0; i < list.Count(); ++i)
+                any = any || list.IsItemSelected(i);
+            const int32_t line = list.FocusLine();
+            if (line >= 0 && !(keepSelection ? any : list.IsItemSelected(line))) {
+                for (int32_t i = 0; i < list.Count(); ++i)
+                    list.SetItemSelected(i, false);
+                list.ToggleItem(line);
+            }
+            Report(MenuAction::Go);
+        };
+    };
+    m_testList->OnKeyPress = start(*m_testList, true);
+    m_programmList->OnKeyPress = start(*m_programmList, false);
+    // Escape asks the exit question, as the exit button does.
+    OnKeyPress = [this](uint8_t& ch) {
+        if (ch == 27) {
+            ch = 0;
+            Report(MenuAction::Exit);
+        }
+    };
+}
+
+void TMenu::FocusFirstLine()
+{
+    m_testList->SetFocusLine(0);
+    m_programmList->SetFocusLine(0);
+    m_testList->SetFocus();
 }
 
 TRegler& TMenu::MakeThumb(const char* picture)

@@ -44,6 +44,9 @@ public:
     MenuLists Lists();
     // No line of any list selected.
     void ClearSelection();
+    // The keyboard on the first line of the test list, as when the menu
+    // appears.
+    void FocusFirstLine();
 
     ui::TMyCustomListBox& TestListBox() { return *m_testList; }
     ui::TMyCustomListBox& DauerListBox() { return *m_dauerList; }
@@ -65,6 +68,7 @@ public:
 
 private:
     TRegler& MakeThumb(const char* picture);
+    void BuildKeyboard();
     void Report(MenuAction action);
 
     app::Image* m_frame[9] = {};

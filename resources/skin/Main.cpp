@@ -34,6 +34,7 @@ int main(int argc, char** argv)
     DrawMenu(out);
     DrawSplash(out);
     WriteCursors(out);
+    DrawFocus(out);
     if (out.ok)
         out.Prune();
     return out.ok ? 0 : 1;
