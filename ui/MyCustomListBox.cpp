@@ -307,12 +307,12 @@ void TMyCustomListBox::KeyDown(uint32_t& key, app::Modifiers modifiers)
 
 void TMyCustomListBox::KeyPress(uint8_t& ch)
 {
+    // The owner's handler first: it may keep the selection itself.
+    app::Control::KeyPress(ch);
     if (ch == ' ' && FocusLine() >= 0) {
         ch = 0;
         ToggleItem(FocusLine());
-        return;
     }
-    app::Control::KeyPress(ch);
 }
 
 gdi::Rect TMyCustomListBox::FocusRect() const

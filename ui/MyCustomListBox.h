@@ -129,13 +129,16 @@ public:
     int32_t FocusLine() const;
     // Kept to the lines; repaints.
     void SetFocusLine(int32_t line);
+    // Only a list with lines takes the keyboard.
+    bool CanFocus() const override { return app::Control::CanFocus() && Count() > 0; }
     // Lines a Page Up or Down moves: the rows shown less one, at least one.
     int32_t PageLines() const;
     // A key moved the focus line. Without a handler the list scrolls it
     // into view itself.
     app::NotifyHandler OnFocusLine;
     void KeyDown(uint32_t& key, app::Modifiers modifiers) override;
-    // The space bar toggles the focus line as a Ctrl+click does.
+    // The space bar toggles the focus line as a Ctrl+click does, unless
+    // OnKeyPress took it.
     void KeyPress(uint8_t& ch) override;
     gdi::Rect FocusRect() const override;
 

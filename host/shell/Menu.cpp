@@ -115,28 +115,31 @@ void TMenu::BuildKeyboard()
     };
     m_testList->OnFocusLine = [this, follow] { follow(*m_testList, *m_regler1); };
     m_programmList->OnFocusLine = [this, follow] { follow(*m_programmList, *m_regler2); };
-    // Enter starts: in the test list the selected tests, or the focus
-    // line's test when none is; in the program list the focus line's
-    // program. A line that must be chosen first is clicked on.
-    const auto start = [this](ui::TMyCustomListBox& list, bool keepSelection) {
-        return [this, &list, keepSelection](uint8_t& ch) {
-            if (ch != '\r')
+    // Space toggles the focus line as a Ctrl+click does. Enter starts: in
+    // the test list the selected tests, or the focus line's test when none
+    // is; in the program list the focus line's program. A line that must be
+    // chosen first is clicked on.
+    const auto keys = [this](ui::TMyCustomListBox& list, bool tests) {
+        return [this, &list, tests](uint8_t& ch) {
+            const int32_t line = list.FocusLine();
+            if ((ch != ' ' && ch != '\r') || line < 0)
                 return;
+            const bool space = ch == ' ';
             ch = 0;
+            if (space) {
+                ClickLine(list, line, true);
+                return;
+            }
             bool any = false;
             for (int32_t i = 0; i < list.Count(); ++i)
                 any = any || list.IsItemSelected(i);
-            const int32_t line = list.FocusLine();
-            if (line >= 0 && !(keepSelection ? any : list.IsItemSelected(line))) {
-                for (int32_t i = 0; i < list.Count(); ++i)
-                    list.SetItemSelected(i, false);
-                list.ToggleItem(line);
-            }
+            if (!(tests ? any : list.IsItemSelected(line)))
+                ClickLine(list, line, false);
             Report(MenuAction::Go);
         };
     };
-    m_testList->OnKeyPress = start(*m_testList, true);
-    m_programmList->OnKeyPress = start(*m_programmList, false);
+    m_testList->OnKeyPress = keys(*m_testList, true);
+    m_programmList->OnKeyPress = keys(*m_programmList, false);
     // Escape asks the exit question, as the exit button does.
     OnKeyPress = [this](uint8_t& ch) {
         if (ch == 27) {
@@ -144,6 +147,14 @@ void TMenu::BuildKeyboard()
             Report(MenuAction::Exit);
         }
     };
+}
+
+void TMenu::ClickLine(ui::TMyCustomListBox& list, int32_t line, bool add)
+{
+    if (!add)
+        for (int32_t i = 0; i < list.Count(); ++i)
+            list.SetItemSelected(i, false);
+    list.ToggleItem(line);
 }
 
 void TMenu::FocusFirstLine()

@@ -69,6 +69,8 @@ public:
 private:
     TRegler& MakeThumb(const char* picture);
     void BuildKeyboard();
+    // What a click on the line does (with Ctrl: add).
+    void ClickLine(ui::TMyCustomListBox& list, int32_t line, bool add);
     void Report(MenuAction action);
 
     app::Image* m_frame[9] = {};

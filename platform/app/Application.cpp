@@ -444,7 +444,11 @@ void Application::SetFocusVisible(bool visible)
 
 bool Application::SetFocus(Control* control)
 {
-    // A scope passes the focus on to its default control.
+    // A scope passes the focus on to its default control; one that has
+    // it already keeps it where it is.
+    if (control != nullptr && control->FocusScope() && m_focus != nullptr && m_focus != control &&
+        control->IsAncestorOf(m_focus))
+        return true;
     if (control != nullptr && control->FocusScope()) {
         const std::vector<Control*> order = TabOrder(*control);
         if (!order.empty()) {

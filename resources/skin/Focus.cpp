@@ -10,8 +10,8 @@ void DrawFocus(Output& out)
     // 5-pixel corners around a uniform 2-pixel middle: a blue line two
     // pixels wide with a dark rim inside and out, so it reads on black wells
     // and on the grey button surface alike.
-    constexpr double kSize = 12;
-    Layer frame(int32_t(kSize), int32_t(kSize));
+    constexpr int32_t kSize = 12;
+    Layer frame(kSize, kSize);
     const Sdf outer = RoundRect(0, 0, kSize, kSize, 4);
     frame.Fill(Subtract(outer, Grown(outer, -4)), Grey(20), 0.55);
     const Sdf line = Subtract(Grown(outer, -1), Grown(outer, -3));

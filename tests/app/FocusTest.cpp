@@ -78,6 +78,9 @@ TEST_F(Focus, TabAndShiftTabGoRoundTheScopeAndAScopePassesTheFocusToItsDefault)
     dialog.tabOrder = [this] { return std::vector<Control*>{&c, &a}; };
     dialog.defaultFocus = &c;
     ASSERT_TRUE(dialog.SetFocus());
+    EXPECT_TRUE(a.Focused()) << "a scope that has the focus keeps it where it is";
+    app.SetFocus(nullptr);
+    ASSERT_TRUE(dialog.SetFocus());
     EXPECT_TRUE(c.Focused());
     Tab();
     EXPECT_TRUE(a.Focused());
