@@ -2,6 +2,7 @@
 
 #include "host/core/ModuleHost.h"
 #include "host/results/ResultTexts.h"
+#include "host/shell/DialogParts.h"
 #include "host/shell/Haupt.h"
 #include "host/shell/Regler.h"
 #include "platform/gdi/FileAccess.h"
@@ -13,7 +14,6 @@ namespace kestrava::shell {
 
 namespace {
 
-constexpr gdi::ColorRef kWhite = gdi::Rgb(255, 255, 255);
 constexpr gdi::ColorRef kWell = gdi::Rgb(0x20, 0x20, 0x20);
 constexpr gdi::ColorRef kCurve = ui::colour::kScoreWeak;
 constexpr gdi::ColorRef kNoData = ui::colour::kNoData;
@@ -321,12 +321,14 @@ void THaupt::DetailButtonClick()
     ShowBusy(true);
     m_menue->DetailButton().SetEnabled(false);
     m_menue->SetEnabled(false);
-    CentreWindow(*m_auswertung);
+    PlaceInRoom(*m_auswertung);
     m_auswertung->Fill(m_tests, m_menue->TestListBox(), m_host);
     m_auswertung->ShowComposed();
     m_menue->DetailButton().SetEnabled(true);
     m_auswertung->SetFocus();
     ShowBusy(false);
 }
+
+void TAuswertung::Place(int32_t roomWidth, int32_t roomHeight) { PlaceCentred(*this, roomWidth, roomHeight); }
 
 } // namespace kestrava::shell

@@ -41,6 +41,8 @@ public:
     // Builds the children; the skin "AUSWERTUNG" and the buttons' pictures
     // come from the program's resources (EResNotFound when one is missing).
     TAuswertung();
+    // In the middle of a room of this size (the main window).
+    void Place(int32_t roomWidth, int32_t roomHeight);
 
     // Fills the dialog for opening: the general view, the hour profile, the
     // test selected for details (exactly one line of testList, whose module

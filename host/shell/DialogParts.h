@@ -26,6 +26,12 @@ inline gdi::Font Arial(int32_t height, gdi::ColorRef colour, bool bold = false, 
     return f;
 }
 
+// A window in the middle of a room of this size.
+inline void PlaceCentred(app::Control& window, int32_t roomWidth, int32_t roomHeight)
+{
+    window.SetPosition((roomWidth - window.Width()) / 2, (roomHeight - window.Height()) / 2);
+}
+
 // A see-through label, its text centred vertically.
 inline app::Label& MakeLabel(app::Control& parent, const gdi::Font& font, app::Alignment alignment)
 {

@@ -146,4 +146,6 @@ void TEnde::Close()
         OnOk();
 }
 
+void TEnde::Place(int32_t roomWidth, int32_t roomHeight) { PlaceCentred(*this, roomWidth, roomHeight); }
+
 } // namespace kestrava::shell

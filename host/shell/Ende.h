@@ -37,6 +37,8 @@ EndLines EndLinesOf(const RunPlan& run, const TestCatalogue& tests, const TResul
 class TEnde : public ui::TBackWindow {
 public:
     TEnde();
+    // In the middle of a room of this size (the main window).
+    void Place(int32_t roomWidth, int32_t roomHeight);
 
     void SetHandCursor(const std::shared_ptr<app::Cursor>& hand);
     // The lists filled, scrolled to the top, the thumb shown where they

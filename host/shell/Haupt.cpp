@@ -368,13 +368,6 @@ void THaupt::BuildDialogs()
 
 // -------------------------------------------------------------- the layout
 
-void THaupt::CentreWindow(app::Control& window)
-{
-    const int32_t W = m_app.MainForm().Width();
-    const int32_t H = m_app.MainForm().Height();
-    window.SetPosition((W - window.Width()) / 2, (H - window.Height()) / 2);
-}
-
 void THaupt::FormResize()
 {
     app::Form& form = m_app.MainForm();
@@ -396,9 +389,9 @@ void THaupt::FormResize()
     // The credits.
     m_abspann->Layout(W, H);
 
-    // Open windows are placed again: the settings window on the settings
-    // button, the others in the middle. Hiding one drops the keyboard focus
-    // inside it, so the control that had it gets it back.
+    // Open windows lay themselves out again, each for the window's size
+    // (the settings on the settings button). Hiding one drops the keyboard
+    // focus inside it, so the control that had it gets it back.
     auto replace = [&](ui::TBackWindow& w, const std::function<void()>& place) {
         if (!w.Visible())
             return;
@@ -410,18 +403,18 @@ void THaupt::FormResize()
         if (inside)
             focus->SetFocus();
     };
+    auto replaceInRoom = [&](auto& screen) { replace(screen, [&] { screen.Place(W, H); }); };
     // The message window goes first and comes back last, above the
     // others, so that none of them takes it into its snapshot.
     const bool meldung = m_meldung->Visible();
     m_meldung->Hide();
-    replace(*m_settings, [this] { PlaceSettings(); });
-    auto recentre = [&](ui::TBackWindow& w) { replace(w, [&] { CentreWindow(w); }); };
-    recentre(*m_zeit);
+    replace(*m_settings, [this] { m_settings->Place(m_menue->SettingsButton().ScreenRect()); });
+    replaceInRoom(*m_zeit);
     if (m_jaNein->Visible()) {
-        recentre(*m_jaNein);
+        replaceInRoom(*m_jaNein);
         m_jaNein->SetFocus();
     } else if (m_hilfe->Visible()) {
-        recentre(*m_hilfe);
+        replaceInRoom(*m_hilfe);
         m_hilfe->SetFocus();
     } else if (m_test->CountDownPanel().Visible()) {
         // The announcement window lies above the countdown: it is composed
@@ -429,22 +422,21 @@ void THaupt::FormResize()
         const bool window1 = m_test->Window1().Visible();
         m_test->Window1().Hide();
         m_test->CountDownPanel().Hide();
-        CentreWindow(m_test->CountDownPanel());
+        m_test->PlaceCountdown(W, H);
         m_test->CountDownPanel().ShowComposed();
         m_test->Window1().SetVisible(window1);
     }
     if (m_test->Window1().Visible()) {
         m_test->Window1().Hide();
-        m_test->Window1().SetPosition((W - m_test->Window1().Width()) / 2, m_test->Window1().Top());
-        FitOverlayText(m_test->Testeinblendung());
+        m_test->RecentreAnnouncement(W);
         m_test->Window1().ShowComposed();
     }
     if (m_ende->Visible()) {
-        recentre(*m_ende);
+        replaceInRoom(*m_ende);
         m_ende->SetFocus();
     }
     if (m_auswertung->Visible()) {
-        recentre(*m_auswertung);
+        replaceInRoom(*m_auswertung);
         m_auswertung->SetFocus();
     }
     if (meldung) {

@@ -159,7 +159,6 @@ private:
     // settings, volume and help (HauptSettings.cpp)
     void BuildSettingsAndHelp();
     void SetDialogCursors();
-    void PlaceSettings();
     void SetVolume(uint16_t volume);
     void HideSettingsVolume();
     void ResetAnswered(bool yes);
@@ -174,11 +173,15 @@ private:
     void RefuseLoad(const std::string& reason, int errorNumber = 0);
 
     // menu
-    MenuLists Lists();
     void RefreshTestList();
     void EnableMenuControls(bool enabled);
     void LayoutThumbs();
-    void CentreWindow(app::Control& window);
+    // The screen lays itself out for the main window's size.
+    template <class Screen>
+    void PlaceInRoom(Screen& screen)
+    {
+        screen.Place(m_app.MainForm().Width(), m_app.MainForm().Height());
+    }
     void ShowBusy(bool busy);
 
     // runner

@@ -38,7 +38,7 @@ void THaupt::EndeOkClick()
 void THaupt::Ask(const std::string& text, std::function<void(bool yes)> answer)
 {
     m_jaNein->Ask(text, std::move(answer));
-    CentreWindow(*m_jaNein);
+    PlaceInRoom(*m_jaNein);
     m_jaNein->ShowComposed();
     m_jaNein->SetFocus();
 }
@@ -98,14 +98,9 @@ void THaupt::ShowFailure(const std::string& text)
 
 void THaupt::PlaceMeldung()
 {
-    CentreWindow(*m_meldung);
-    // Below the test's announcement ("Pause"), which stays readable, where
-    // the screen has room for it.
-    if (m_test->Window1().Visible()) {
-        const int32_t top = m_test->Window1().Top() + m_test->Window1().Height() + 8;
-        if (top + m_meldung->Height() <= m_app.MainForm().Height())
-            m_meldung->SetPosition(m_meldung->Left(), top);
-    }
+    // Below the test's announcement ("Pause") while it shows.
+    m_meldung->Place(m_app.MainForm().Width(), m_app.MainForm().Height(),
+                     m_test->Window1().Visible() ? &m_test->Window1() : nullptr);
 }
 
 // Disables every screen and window behind the open message window (as a

@@ -38,11 +38,10 @@ int32_t CountdownOf(const TRunEntry& entry) { return std::max(entry.Countdown, 0
 
 // ------------------------------------------------------------------ menu
 
-MenuLists THaupt::Lists() { return m_menue->Lists(); }
-
 void THaupt::RefreshTestList()
 {
-    kestrava::RefreshTestList(m_options.programDir + "TESTS/", m_host, m_tests, m_programs, m_run, Lists(), std::cerr);
+    kestrava::RefreshTestList(m_options.programDir + "TESTS/", m_host, m_tests, m_programs, m_run, m_menue->Lists(),
+                             std::cerr);
     LayoutThumbs();
     UpdateSuspendButtons();
 }
@@ -62,12 +61,14 @@ void THaupt::EnableMenuControls(bool enabled)
 
 void THaupt::Go()
 {
-    if (ChooseStart(Lists()) == StartChoice::Nothing)
+    MenuSelection& selection = m_menue->Selection();
+    if (selection.ChooseStart() == StartChoice::Nothing)
         return;
     ShowBusy(true);
     EnableMenuControls(false);
-    CentreWindow(*m_zeit);
-    const GoResult result = kestrava::Go(Lists(), m_tests, m_programs, m_host, m_run);
+    PlaceInRoom(*m_zeit);
+    const GoResult result = kestrava::Go(selection, m_tests, m_programs, m_host, m_run);
+    m_menue->ShowSelection();
     if (result.outcome != GoOutcome::ShowTimeDialog) {
         // Nothing to run: a program that chose nothing, or several tests of
         // which none keeps results. Nothing starts; the menu is usable again.
@@ -215,7 +216,7 @@ void THaupt::Timer2Timer()
     m_host.SendModuleMessage(MSG_PAINT);
     ShowTicksDrawn();
     m_test->SetEnabled(true);
-    CentreWindow(m_test->CountDownPanel());
+    m_test->PlaceCountdown(m_app.MainForm().Width(), m_app.MainForm().Height());
     m_runner.tickCount.store(-(countdown / 10));
     if (m_runner.tickCount.load() < 0)
         m_test->CountDownPanel().ShowComposed();
@@ -380,7 +381,7 @@ void THaupt::Timer3Timer()
         m_menue->SetEnabled(false);
         FillEndLists();
         if (!m_ende->Empty()) {
-            CentreWindow(*m_ende);
+            PlaceInRoom(*m_ende);
             m_ende->ShowComposed();
             m_ende->SetFocus();
         } else {
@@ -450,7 +451,7 @@ void THaupt::PauseTest()
     HaltTicks();
     m_test->Testeinblendung().SetText("Pause");
     FitOverlayText(m_test->Testeinblendung());
-    CentreWindow(m_test->Window1());
+    m_test->PlaceAnnouncement(m_app.MainForm().Width(), m_app.MainForm().Height());
     m_test->Window1().ShowComposed();
 }
 

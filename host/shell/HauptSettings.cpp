@@ -77,20 +77,12 @@ void THaupt::HideSettingsVolume()
 
 // --------------------------------------------------------------- settings
 
-// The window's bottom-left corner lies on the centre of the settings button.
-void THaupt::PlaceSettings()
-{
-    const gdi::Rect button = m_menue->SettingsButton().ScreenRect();
-    m_settings->SetPosition(button.left + m_menue->SettingsButton().Width() / 2,
-                            button.top + m_menue->SettingsButton().Height() / 2 - m_settings->Height());
-}
-
 void THaupt::DoSettings()
 {
     if (m_settings->Visible())
         return;
     ShowBusy(true);
-    PlaceSettings();
+    m_settings->Place(m_menue->SettingsButton().ScreenRect());
     EnableMenuControls(false);
     m_settings->ShowComposed();
     m_settings->SetFocus();
@@ -164,7 +156,7 @@ void THaupt::FrageButtonClick()
     ShowBusy(true);
     m_menue->FrageButton().SetEnabled(false);
     m_menue->SetEnabled(false);
-    CentreWindow(*m_hilfe);
+    PlaceInRoom(*m_hilfe);
     m_hilfe->InitHelp();
     m_hilfe->ShowComposed();
     m_menue->FrageButton().SetEnabled(true);
@@ -202,7 +194,7 @@ void THaupt::FrageClick()
     m_test->Leiste().Hide();
     m_test->Leiste().SetEnabled(false);
 
-    CentreWindow(*m_hilfe);
+    PlaceInRoom(*m_hilfe);
     m_hilfe->ShowPage(folder, "HELP1");
     m_hilfe->ShowComposed();
     m_hilfe->SetFocus();

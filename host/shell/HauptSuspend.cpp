@@ -235,7 +235,7 @@ void THaupt::LoadButtonClick()
     m_test->SetEnabled(true);
     m_host.SendModuleMessage(MSG_PAINT);
     ShowTicksDrawn();
-    CentreWindow(m_test->CountDownPanel());
+    m_test->PlaceCountdown(m_app.MainForm().Width(), m_app.MainForm().Height());
     if (m_runner.tickCount.load() < 0) {
         m_test->CountDownLabel().SetText(std::to_string(-m_runner.tickCount.load() / 100));
         m_test->CountDownPanel().ShowComposed();

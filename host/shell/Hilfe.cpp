@@ -412,4 +412,6 @@ void THilfe::Clear()
     m_base = m_programFolder;
 }
 
+void THilfe::Place(int32_t roomWidth, int32_t roomHeight) { PlaceCentred(*this, roomWidth, roomHeight); }
+
 } // namespace kestrava::shell

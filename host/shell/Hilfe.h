@@ -60,6 +60,8 @@ public:
     static constexpr int32_t kLinkFrame = 3;
 
     explicit THilfe(std::string programFolder);
+    // In the middle of a room of this size (the main window).
+    void Place(int32_t roomWidth, int32_t roomHeight);
 
     void SetCursors(std::shared_ptr<app::Cursor> arrow, std::shared_ptr<app::Cursor> hand);
     // Where the index page's lines come from (the menu's lists as they are

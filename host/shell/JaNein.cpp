@@ -74,4 +74,6 @@ void TJaNein::Answer(bool yes)
         answer(yes);
 }
 
+void TJaNein::Place(int32_t roomWidth, int32_t roomHeight) { PlaceCentred(*this, roomWidth, roomHeight); }
+
 } // namespace kestrava::shell

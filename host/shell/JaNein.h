@@ -19,6 +19,8 @@ namespace kestrava::shell {
 class TJaNein : public ui::TBackWindow {
 public:
     TJaNein();
+    // In the middle of a room of this size (the main window).
+    void Place(int32_t roomWidth, int32_t roomHeight);
 
     void SetHandCursor(const std::shared_ptr<app::Cursor>& hand);
     // The text ('\r' breaks a line) and what to do with the answer; the

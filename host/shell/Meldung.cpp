@@ -186,4 +186,14 @@ void TMeldung::DrawSkin(gdi::Canvas& canvas)
     ui::AlphaBlend(canvas, 0, 0, tall);
 }
 
+void TMeldung::Place(int32_t roomWidth, int32_t roomHeight, const app::Control* announcement)
+{
+    PlaceCentred(*this, roomWidth, roomHeight);
+    if (announcement) {
+        const int32_t top = announcement->Top() + announcement->Height() + 8;
+        if (top + Height() <= roomHeight)
+            SetPosition(Left(), top);
+    }
+}
+
 } // namespace kestrava::shell

@@ -36,6 +36,10 @@ public:
     static constexpr int32_t kHeight = 158; // the least, for up to three lines
 
     TMeldung();
+    // In the middle of a room of this size (the main window), below the
+    // test's announcement when one is given, which stays readable, where
+    // the room has space for it.
+    void Place(int32_t roomWidth, int32_t roomHeight, const app::Control* announcement);
 
     // Adds a message. True when the window was closed and now holds this
     // text, sized for it: the owner places and shows it. False when another

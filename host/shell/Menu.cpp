@@ -1,6 +1,7 @@
 #include "host/shell/Menu.h"
 
 #include "host/shell/DialogParts.h"
+#include "ui/Colours.h"
 
 #include <algorithm>
 #include <vector>
@@ -19,12 +20,11 @@ TMenu::TMenu()
     m_menueMitte = &MakeImage(*this, "MenueMitte", true);
     m_menueUnten = &MakeImage(*this, "MenueUnten");
 
-    // Their look is the catalogue's list rules (ConfigureMenuLists).
     m_testList = &Create<ui::TMyCustomListBox>();
     m_dauerList = &Create<ui::TMyCustomListBox>();
     m_punkteList = &Create<ui::TMyCustomListBox>();
     m_programmList = &Create<ui::TMyCustomListBox>();
-    ConfigureMenuLists(Lists());
+    StyleLists();
     m_testList->SetName("TestListBox");
     m_dauerList->SetName("DauerListBox");
     m_punkteList->SetName("PunkteListBox");
@@ -32,9 +32,7 @@ TMenu::TMenu()
     m_menueOben->SetName("MenueOben");
     m_menueMitte->SetName("MenueMitte");
     m_menueUnten->SetName("MenueUnten");
-    m_testList->OnSelect = [this] { TestListBoxSelect(Lists()); };
-    m_testList->OnDeSelect = [this] { TestListBoxDeSelect(Lists()); };
-    m_programmList->OnSelect = [this] { ProgrammListBoxSelect(Lists()); };
+    ConnectSelection(Lists());
     m_testList->OnDblClick = [this] { Report(MenuAction::Go); };
     m_programmList->OnDblClick = [this] { Report(MenuAction::Go); };
 
@@ -164,6 +162,47 @@ void TMenu::FocusFirstLine()
     m_testList->SetFocus();
 }
 
+void TMenu::StyleLists()
+{
+    // A score at or below this is weak.
+    constexpr int32_t kScoreThreshold = 82;
+    struct Look {
+        ui::TMyCustomListBox& list;
+        int32_t width;
+        gdi::ColorRef textColor;
+        app::Alignment alignment;
+        int32_t abstand;
+        bool clickable;
+    };
+    const Look looks[] = {
+        {*m_testList, 239, kWhite, app::Alignment::Left, 11, true},
+        {*m_dauerList, 53, kWhite, app::Alignment::Right, 2, false},
+        {*m_punkteList, 42, ui::colour::kScoreGood, app::Alignment::Right, 1, false},
+        {*m_programmList, 212, kWhite, app::Alignment::Left, 14, true},
+    };
+    for (const Look& look : looks) {
+        gdi::Font font;
+        font.family = "Arial";
+        font.height = 16;
+        font.color = look.textColor;
+        look.list.SetFont(font);
+        look.list.SetSize(look.width, look.list.Height());
+        look.list.SetColor(gdi::Rgb(0, 0, 0));
+        look.list.SetSelColor(ui::colour::kListSelection);
+        look.list.SetAlignement(look.alignment);
+        look.list.SetAbstand(look.abstand);
+        look.list.SetAlternative(false);
+        look.list.SetEnabled(look.clickable);
+    }
+    // The dash of a test without results has no digits and keeps the
+    // normal colour.
+    m_punkteList->SetAlternative(true);
+    m_punkteList->SetThreshold(kScoreThreshold);
+    m_punkteList->SetAlternativeColor(ui::colour::kScoreWeak);
+    m_testList->SetSorted(true);
+    m_programmList->SetSorted(true);
+}
+
 TRegler& TMenu::MakeThumb(const char* picture)
 {
     auto& thumb = Create<TRegler>();
@@ -174,15 +213,17 @@ TRegler& TMenu::MakeThumb(const char* picture)
     return thumb;
 }
 
-MenuLists TMenu::Lists() { return MenuLists{*m_testList, *m_dauerList, *m_punkteList, *m_programmList}; }
+MenuLists TMenu::Lists()
+{
+    return MenuLists{*m_testList, *m_dauerList, *m_punkteList, *m_programmList, m_selection};
+}
+
+void TMenu::ShowSelection() { kestrava::ShowSelection(Lists()); }
 
 void TMenu::ClearSelection()
 {
-    for (ui::TMyCustomListBox* list : {m_testList, m_dauerList, m_punkteList, m_programmList}) {
-        for (int32_t i = 0; i < list->Count(); ++i)
-            list->SetItemSelected(i, false);
-        list->Invalidate();
-    }
+    m_selection.Clear();
+    ShowSelection();
 }
 
 void TMenu::SetHandCursor(const std::shared_ptr<app::Cursor>& hand)

@@ -3,9 +3,10 @@
 // time, recent score, programs), their two thumbs and the six buttons
 // (start, help, settings, evaluation, resume, exit).
 //
-// Selecting in the lists follows the catalogue's rules; the start button
-// and a double click in either list ask for a run. What the user asks for
-// goes to the owner through OnAction. [ui-thread]
+// The menu owns what is selected (MenuSelection, with the catalogue's
+// rules); a click in a list is a call on it and the lists show it. The
+// start button and a double click in either list ask for a run. What the
+// user asks for goes to the owner through OnAction. [ui-thread]
 #pragma once
 
 #include "host/shell/MenuLists.h"
@@ -42,6 +43,9 @@ public:
     // follows the saved run).
     void EnableControls(bool enabled);
     MenuLists Lists();
+    MenuSelection& Selection() { return m_selection; }
+    // The lists' marks as the selection has them, after it changed.
+    void ShowSelection();
     // No line of any list selected.
     void ClearSelection();
     // The keyboard on the first line of the test list, as when the menu
@@ -67,6 +71,10 @@ public:
     std::function<void(MenuAction)> OnAction;
 
 private:
+    // The look of the four lists: widths, font, colours, alignment,
+    // margins, sorting, the score colouring of the points column, which
+    // lists take clicks. The heights and positions are Layout's.
+    void StyleLists();
     TRegler& MakeThumb(const char* picture);
     void BuildKeyboard();
     // What a click on the line does (with Ctrl: add).
@@ -89,6 +97,7 @@ private:
     ui::TThbitbtn* m_detailButton = nullptr;
     ui::TThbitbtn* m_loadButton = nullptr;
     ui::TThbitbtn* m_exitButton = nullptr;
+    MenuSelection m_selection;
 };
 
 } // namespace kestrava::shell

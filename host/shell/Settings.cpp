@@ -75,4 +75,9 @@ void TSettings::LautClick()
     m_lautPanel->SetVisible(!m_lautPanel->Visible());
 }
 
+void TSettings::Place(const gdi::Rect& button)
+{
+    SetPosition(button.left + button.Width() / 2, button.top + button.Height() / 2 - Height());
+}
+
 } // namespace kestrava::shell

@@ -21,6 +21,9 @@ namespace kestrava::shell {
 class TSettings : public ui::TBackWindow {
 public:
     TSettings();
+    // The bottom-left corner on the centre of the settings button (its
+    // place on the screen).
+    void Place(const gdi::Rect& button);
 
     void SetHandCursor(const std::shared_ptr<app::Cursor>& hand);
     // Hides the volume pop-up (a press anywhere else in the window, on the

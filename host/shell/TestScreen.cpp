@@ -206,4 +206,20 @@ void TTestScreen::ModuleMouse(uint32_t code, app::MouseButton button, int32_t x,
         OnModuleMouse(code, button, x, y);
 }
 
+void TTestScreen::PlaceCountdown(int32_t roomWidth, int32_t roomHeight)
+{
+    PlaceCentred(*m_countDownPanel, roomWidth, roomHeight);
+}
+
+void TTestScreen::PlaceAnnouncement(int32_t roomWidth, int32_t roomHeight)
+{
+    PlaceCentred(*m_window1, roomWidth, roomHeight);
+}
+
+void TTestScreen::RecentreAnnouncement(int32_t roomWidth)
+{
+    m_window1->SetPosition((roomWidth - m_window1->Width()) / 2, m_window1->Top());
+    FitOverlayText(*m_testeinblendung);
+}
+
 } // namespace kestrava::shell

@@ -36,6 +36,12 @@ class TTestScreen : public app::Panel {
 public:
     // The drawing area paints under canvasLock (the module draws under it).
     explicit TTestScreen(std::mutex* canvasLock);
+    // The countdown and the announcement window in the middle of a room of
+    // this size; after a resize the announcement keeps its height on the
+    // screen and fits its text again.
+    void PlaceCountdown(int32_t roomWidth, int32_t roomHeight);
+    void PlaceAnnouncement(int32_t roomWidth, int32_t roomHeight);
+    void RecentreAnnouncement(int32_t roomWidth);
     // The countdown and the announcement window, made on the window above
     // everything made so far.
     void CreateOverlays(app::Control& form);

@@ -122,4 +122,6 @@ void TZeiteinstellung::Close(bool ok)
         OnClose(ok);
 }
 
+void TZeiteinstellung::Place(int32_t roomWidth, int32_t roomHeight) { PlaceCentred(*this, roomWidth, roomHeight); }
+
 } // namespace kestrava::shell

@@ -36,6 +36,8 @@ namespace kestrava::shell {
 class TZeiteinstellung : public ui::TBackWindow {
 public:
     TZeiteinstellung();
+    // In the middle of a room of this size (the main window).
+    void Place(int32_t roomWidth, int32_t roomHeight);
 
     void SetHandCursor(const std::shared_ptr<app::Cursor>& hand);
     // The proposal in the two fields.

@@ -3,6 +3,7 @@
 // start button with tests and with the "Alle Tests" program, and the scroll
 // thumbs.
 #include "host/catalogue/Catalogue.h"
+#include "host/shell/Menu.h"
 #include "host/shell/MenuLists.h"
 #include "host/shell/ThumbTrack.h"
 
@@ -11,6 +12,7 @@
 #include "host/results/ResultReaders.h"
 #include "ui/Colours.h"
 #include "ui/MyCustomListBox.h"
+#include "ui/Resources.h"
 
 #include "ResultFileBuilder.h"
 #include "tests/support/ChildProcess.h"
@@ -46,13 +48,7 @@ struct ModuleInfo {
 
 class CatalogueTest : public ::testing::Test {
 protected:
-    CatalogueTest() : host(canvas), lists{testList, dauerList, punkteList, programList}
-    {
-        ConfigureMenuLists(lists);
-        testList.OnSelect = [this] { TestListBoxSelect(lists); };
-        testList.OnDeSelect = [this] { TestListBoxDeSelect(lists); };
-        programList.OnSelect = [this] { ProgrammListBoxSelect(lists); };
-    }
+    CatalogueTest() : host(canvas) {}
 
     // A copy of the info module under name (relative to TESTS/), answering
     // with info; without info it answers nothing.
@@ -77,7 +73,23 @@ protected:
         for (const std::string& title : titles)
             for (int32_t i = 0; i < testList.Count(); ++i)
                 if (testList.Lines()[static_cast<size_t>(i)] == title)
-                    testList.SetItemSelected(i, true);
+                    lists.selection.ClickTest(i, true);
+    }
+
+    // A Ctrl+click on the line, as the list receives it.
+    static void Click(ui::TMyCustomListBox& list, int32_t line)
+    {
+        app::Modifiers ctrl;
+        ctrl.ctrl = true;
+        list.MouseDown(app::MouseButton::Left, 5, line * list.RowHeight() + 1, ctrl);
+    }
+
+    // The start button: the run from the selection, which the lists show.
+    GoResult Start()
+    {
+        const GoResult result = Go(lists.selection, tests, programs, host, run);
+        ShowSelection(lists);
+        return result;
     }
 
     std::vector<std::string> Titles() const
@@ -89,11 +101,19 @@ protected:
         return out;
     }
 
+    // The menu's pictures come from the skin.
+    struct Skin {
+        Skin() { ui::SetResourceFolder(std::string(KESTRAVA_PROGRAM_DIR) + "/skin/"); }
+    } skin;
     TempFolder folder;
     TestCanvas canvas;
     ModuleHost host;
-    ui::TMyCustomListBox testList, dauerList, punkteList, programList;
-    MenuLists lists;
+    shell::TMenu menu;
+    ui::TMyCustomListBox& testList = menu.TestListBox();
+    ui::TMyCustomListBox& dauerList = menu.DauerListBox();
+    ui::TMyCustomListBox& punkteList = menu.PunkteListBox();
+    ui::TMyCustomListBox& programList = menu.ProgrammListBox();
+    MenuLists lists = menu.Lists();
     TestCatalogue tests;
     ProgramCatalogue programs;
     RunPlan run;
@@ -236,14 +256,14 @@ TEST_F(CatalogueTest, TestsAndAProgramAreNeverSelectedTogether)
     fs::copy_file(ALLE_TESTS_PATH, folder / "Zweites.PRG");
     Refresh();
     ASSERT_EQ(programList.Count(), 2);
-    EXPECT_EQ(ChooseStart(lists), StartChoice::Nothing);
+    EXPECT_EQ(lists.selection.ChooseStart(), StartChoice::Nothing);
 
-    programList.ToggleItem(0);
-    EXPECT_EQ(ChooseStart(lists), StartChoice::Program);
+    Click(programList, 0);
+    EXPECT_EQ(lists.selection.ChooseStart(), StartChoice::Program);
 
     // Ctrl+click on two tests: the columns follow, the program is dropped.
-    testList.ToggleItem(0);
-    testList.ToggleItem(2);
+    Click(testList, 0);
+    Click(testList, 2);
     EXPECT_FALSE(programList.IsItemSelected(0));
     EXPECT_TRUE(dauerList.IsItemSelected(0) && punkteList.IsItemSelected(0));
     EXPECT_TRUE(dauerList.IsItemSelected(2) && punkteList.IsItemSelected(2));
@@ -251,20 +271,20 @@ TEST_F(CatalogueTest, TestsAndAProgramAreNeverSelectedTogether)
 
     // Taking one test out again leaves no clicked line, but the other test
     // is still selected and is what the start button starts.
-    testList.ToggleItem(2);
+    Click(testList, 2);
     EXPECT_EQ(testList.Selected(), -1);
     EXPECT_FALSE(punkteList.IsItemSelected(2));
     EXPECT_TRUE(punkteList.IsItemSelected(0));
-    EXPECT_EQ(ChooseStart(lists), StartChoice::Tests);
+    EXPECT_EQ(lists.selection.ChooseStart(), StartChoice::Tests);
 
     // A program clears every test, and at most one program is selected.
-    programList.ToggleItem(0);
-    programList.ToggleItem(1);
+    Click(programList, 0);
+    Click(programList, 1);
     EXPECT_FALSE(programList.IsItemSelected(0));
     EXPECT_TRUE(programList.IsItemSelected(1));
     for (int32_t i = 0; i < 3; ++i)
         EXPECT_FALSE(testList.IsItemSelected(i) || dauerList.IsItemSelected(i) || punkteList.IsItemSelected(i));
-    EXPECT_EQ(ChooseStart(lists), StartChoice::Program);
+    EXPECT_EQ(lists.selection.ChooseStart(), StartChoice::Program);
 }
 
 TEST_F(CatalogueTest, StartingTestsComposesTheRun)
@@ -274,10 +294,10 @@ TEST_F(CatalogueTest, StartingTestsComposesTheRun)
     AddModule("N.TST", ModuleInfo{"N-Ohne", 0, 60'000, 0, 1000, 600'000});
     AddModule("M.TST", ModuleInfo{"M-Ohne", 0, 60'000, 0, 1000, 300'000});
     Refresh();
-    EXPECT_EQ(Go(lists, tests, programs, host, run).outcome, GoOutcome::NothingSelected);
+    EXPECT_EQ(Start().outcome, GoOutcome::NothingSelected);
 
     Select({"A-Test", "B-Test"});
-    GoResult go = Go(lists, tests, programs, host, run);
+    GoResult go = Start();
     ASSERT_EQ(go.outcome, GoOutcome::ShowTimeDialog);
     EXPECT_EQ(go.proposal.hours, "00");
     EXPECT_EQ(go.proposal.minutes, "15");
@@ -295,21 +315,21 @@ TEST_F(CatalogueTest, StartingTestsComposesTheRun)
 
     // A test that keeps no results is dropped from a program...
     Select({"A-Test", "N-Ohne"});
-    go = Go(lists, tests, programs, host, run);
+    go = Start();
     ASSERT_EQ(run.Size(), 1u);
     EXPECT_EQ(go.proposal.minutes, "10");
     EXPECT_DOUBLE_EQ(run.Entries()[0].Share, 1.0);
 
     // ...but runs alone.
     Select({"N-Ohne"});
-    go = Go(lists, tests, programs, host, run);
+    go = Start();
     EXPECT_EQ(go.outcome, GoOutcome::ShowTimeDialog);
     EXPECT_EQ(go.proposal.minutes, "10");
     ASSERT_EQ(run.Size(), 1u);
 
     // Several tests of which none keeps results start nothing.
     Select({"N-Ohne", "M-Ohne"});
-    go = Go(lists, tests, programs, host, run);
+    go = Start();
     EXPECT_EQ(go.outcome, GoOutcome::NoTestKeepsResults);
     EXPECT_TRUE(run.Empty());
     EXPECT_FALSE(ConfirmRun(run, 600'000, MakeSeededDraw(1)));
@@ -325,26 +345,26 @@ TEST_F(CatalogueTest, AlleTestsChoosesTheTestsThatKeepResults)
     Refresh();
     ASSERT_EQ(programList.Lines(), std::vector<std::string>{"Alle Tests"});
 
-    programList.ToggleItem(0);
-    EXPECT_EQ(SelectProgramTests(lists, tests, programs, host), 2);
+    Click(programList, 0);
+    EXPECT_EQ(lists.selection.SelectProgramTests(tests, programs, host), 2);
+    ShowSelection(lists);
     EXPECT_TRUE(testList.IsItemSelected(0));   // A-Test
     EXPECT_TRUE(testList.IsItemSelected(1));   // B-Test
     EXPECT_FALSE(testList.IsItemSelected(2));  // N-Ohne
     EXPECT_TRUE(punkteList.IsItemSelected(1));
     EXPECT_FALSE(programList.IsItemSelected(0));
 
-    for (int32_t i = 0; i < testList.Count(); ++i)
-        testList.SetItemSelected(i, false);
-    programList.ToggleItem(0);
-    const GoResult go = Go(lists, tests, programs, host, run);
+    lists.selection.Clear();
+    Click(programList, 0);
+    const GoResult go = Start();
     ASSERT_EQ(go.outcome, GoOutcome::ShowTimeDialog);
     EXPECT_EQ(go.proposal.minutes, "15");
     EXPECT_EQ(run.Size(), 2u);
 
     // A program file that has gone since the search chooses nothing.
     fs::remove(folder / "Alle Tests.PRG");
-    programList.ToggleItem(0);
-    EXPECT_EQ(Go(lists, tests, programs, host, run).outcome, GoOutcome::ProgramChoseNothing);
+    Click(programList, 0);
+    EXPECT_EQ(Start().outcome, GoOutcome::ProgramChoseNothing);
     for (int32_t i = 0; i < testList.Count(); ++i)
         EXPECT_FALSE(testList.IsItemSelected(i));
 }
