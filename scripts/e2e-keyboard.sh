@@ -78,7 +78,8 @@ sitting() {
   # learning curve needs two days, so a copy of the new record dated
   # 15 March 2023 joins the file while the dialog is open.
   cp "$rlt" "$work/zek.rlt"
-  { printf '\x00\x00\x00\x00\x10\xf9\xe5\x40'; tail -c 48 "$rlt"; } >>"$rlt"
+  tail -c 48 "$rlt" >"$work/record-tail"
+  { printf '\x00\x00\x00\x00\x10\xf9\xe5\x40'; cat "$work/record-tail"; } >>"$rlt"
   for _ in $(seq "$down"); do keys Down; done
   keys space
   # Tab: the program list, then the buttons start, help, settings,

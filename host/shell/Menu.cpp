@@ -128,10 +128,7 @@ void TMenu::BuildKeyboard()
                 ClickLine(list, line, true);
                 return;
             }
-            bool any = false;
-            for (int32_t i = 0; i < list.Count(); ++i)
-                any = any || list.IsItemSelected(i);
-            if (!(tests ? any : list.IsItemSelected(line)))
+            if (!(tests ? m_selection.Tests().Any() : m_selection.Programs().IsSelected(line)))
                 ClickLine(list, line, false);
             Report(MenuAction::Go);
         };
@@ -149,10 +146,11 @@ void TMenu::BuildKeyboard()
 
 void TMenu::ClickLine(ui::TMyCustomListBox& list, int32_t line, bool add)
 {
-    if (!add)
-        for (int32_t i = 0; i < list.Count(); ++i)
-            list.SetItemSelected(i, false);
-    list.ToggleItem(line);
+    if (&list == m_testList)
+        m_selection.ClickTest(line, add);
+    else
+        m_selection.ClickProgram(line, add);
+    ShowSelection();
 }
 
 void TMenu::FocusFirstLine()
