@@ -13,7 +13,7 @@
 # when it is set).
 #
 #   scripts/e2e-keyboard.sh [build-dir]      (default: build/normal)
-# Needs: Xvfb, xdotool, ImageMagick (import). About 2 × 90 s.
+# Needs: Xvfb, xdotool, ImageMagick (import). About 4 min.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)

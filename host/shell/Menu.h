@@ -6,7 +6,9 @@
 // The menu owns what is selected (MenuSelection, with the catalogue's
 // rules); a click in a list is a call on it and the lists show it. The
 // start button and a double click in either list ask for a run. What the
-// user asks for goes to the owner through OnAction. [ui-thread]
+// user asks for goes to the owner through OnAction. From the keyboard: the
+// test list, the program list and the buttons in a Tab order; Space and
+// Enter on a list's focus line; Escape asks the exit question. [ui-thread]
 #pragma once
 
 #include "host/shell/MenuLists.h"
