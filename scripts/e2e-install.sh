@@ -55,6 +55,7 @@ for path in ./usr/lib/kestrava/velomar ./usr/lib/kestrava/kestrava.installed ./u
             ./usr/lib/kestrava/TESTS/LAGE/LAGE.TST \
             ./usr/lib/kestrava/TESTS/RAUM/RAUM.TST ./usr/lib/kestrava/TESTS/RAUM/HELP1.BMP \
             ./usr/lib/kestrava/libvgdi.so ./usr/lib/kestrava/skin/SPLASH.bmp ./usr/lib/kestrava/FLIEGE.AVI \
+            ./usr/lib/kestrava/skin/MenueOben@2x.bmp ./usr/lib/kestrava/HAND@1.5x.CUR ./usr/lib/kestrava/HELP1@2x.INI \
             ./usr/share/applications/kestrava.desktop ./usr/share/icons/hicolor/48x48/apps/kestrava.png \
             ./usr/share/icons/hicolor/256x256/apps/kestrava.png; do
   grep -q " $path\$" "$out/contents.txt" || fail "the package lacks $path"

@@ -12,6 +12,11 @@
 // 100 % lies 290 pixels above the base line 303 in the big graphs and 200
 // pixels above 213 in the details; the days of the series are spread over
 // 414 pixels from x = 43.
+//
+// At the user-interface scale k (GraphStyle::scale) the same graph is drawn
+// in a paint box k times as large: every coordinate and pen is k times the
+// above (rounded), the font k times as high, and the dotted grid keeps its
+// rhythm of dots k pixels long. At k = 1 the picture is exactly the above.
 #pragma once
 
 #include "host/results/DailySeries.h"
@@ -34,6 +39,7 @@ struct GraphStyle {
     gdi::ColorRef background = gdi::Rgb(0x20, 0x20, 0x20);
     gdi::ColorRef curve = ui::colour::kScoreWeak;  // the list's AlternativeColor
     gdi::ColorRef noData = ui::colour::kNoData;    // the list's SelColor
+    double scale = 1;  // the user-interface scale k: 1, 1.5 or 2
 };
 
 struct GraphText {

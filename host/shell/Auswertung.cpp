@@ -193,7 +193,8 @@ void TAuswertung::Fill(const TestCatalogue& tests, const ui::TMyCustomListBox& t
     m_testDetails->tag = m_series.selectedSlot;
     m_lernkurve->SetEnabled(m_series.HasDayRange());
 
-    const GraphStyle style = StyleOf(*m_list);
+    GraphStyle style = StyleOf(*m_list);
+    style.scale = m_graphScale;
     m_hourPicture = HourGraph(m_profile, style);
     m_learningPicture = LearningCurveGraph(m_series, style);
     m_detailPicture = DetailGraph(m_series, style);

@@ -63,6 +63,11 @@ public:
 
     void UseHandCursor(const std::shared_ptr<app::Cursor>& hand);
 
+    // The user-interface scale k the graphs are drawn at (k times as large,
+    // lines k times as wide; EvaluationGraphs.h), taken by the next Fill.
+    void SetGraphScale(double scale) { m_graphScale = scale; }
+    double GraphScale() const { return m_graphScale; }
+
     // ---- what tests look at
     ui::TThbitbtn& Allgemein() { return *m_allgemein; }
     ui::TThbitbtn& Verlauf() { return *m_verlauf; }
@@ -107,6 +112,7 @@ private:
     GraphPicture m_learningPicture;
     GraphPicture m_detailPicture;
     const GraphPicture* m_paintBoxShows = nullptr;
+    double m_graphScale = 1;
 };
 
 } // namespace kestrava::shell

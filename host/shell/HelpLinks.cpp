@@ -199,6 +199,26 @@ std::optional<HelpPlace> ResolveHelpTarget(std::string_view target, const std::s
     return place;
 }
 
+std::string HelpScaleSuffix(double scale)
+{
+    if (scale == 1.5)
+        return "@1.5x";
+    if (scale == 2)
+        return "@2x";
+    return "";
+}
+
+HelpPageFiles FindHelpPage(const std::string& folder, const std::string& name, double scale)
+{
+    const std::string suffix = HelpScaleSuffix(scale);
+    if (!suffix.empty() && !name.empty()) {
+        const std::string picture = FindHelpFile(folder, name + suffix, ".BMP");
+        if (!picture.empty())
+            return {picture, FindHelpFile(folder, name + suffix, ".INI"), scale};
+    }
+    return {FindHelpFile(folder, name, ".BMP"), FindHelpFile(folder, name, ".INI"), 1};
+}
+
 std::string FindHelpFile(const std::string& folder, const std::string& name, const std::string& ext)
 {
     if (name.empty() || name.find('/') != std::string::npos)

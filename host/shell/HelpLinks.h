@@ -73,4 +73,20 @@ std::optional<HelpPlace> ResolveHelpTarget(std::string_view target, const std::s
 // Empty when there is no such file.
 std::string FindHelpFile(const std::string& folder, const std::string& name, const std::string& ext);
 
+// Pages drawn at the user-interface scale k lie beside the 1x page as
+// NAME@1.5x.BMP and NAME@2x.BMP, each with its own link file NAME@<k>x.INI
+// whose rectangles and offsets are in that picture's pixels.
+std::string HelpScaleSuffix(double scale); // "" at 1, "@1.5x", "@2x"
+
+// The files of page name in folder at scale: the scaled picture with its
+// own link file where the scaled picture exists, else the 1x pair, so a
+// picture is never read with another scale's links. Empty paths for files
+// that do not exist.
+struct HelpPageFiles {
+    std::string picture;
+    std::string links;
+    double scale = 1; // of the files found
+};
+HelpPageFiles FindHelpPage(const std::string& folder, const std::string& name, double scale);
+
 } // namespace kestrava::shell

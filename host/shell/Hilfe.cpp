@@ -22,11 +22,11 @@ constexpr gdi::ColorRef kLinkColour = gdi::Rgb(0, 0, 128);
 // A page that fails to load still needs a width for the index's lines.
 constexpr int32_t kEmptyPageWidth = THilfe::kViewWidth;
 
-gdi::FontSpec IndexFont()
+gdi::FontSpec IndexFont(double scale = 1)
 {
     gdi::FontSpec font;
     font.family = "Arial Black";
-    font.height = THilfe::kIndexFontHeight;
+    font.height = int32_t(std::lround(THilfe::kIndexFontHeight * scale));
     font.bold = true;
     font.underline = true;
     return font;
@@ -175,10 +175,12 @@ int32_t THilfe::IndexLineHeight() { return gdi::MeasureText(IndexFont(), "XX").c
 
 int32_t THilfe::MaxOffset() const { return std::max(0, Picture().Height() - kViewHeight); }
 
-void THilfe::LoadPicture(const std::string& folder, const std::string& name)
+std::string THilfe::LoadPicture(const std::string& folder, const std::string& name)
 {
     gdi::Bitmap picture;
-    const std::string path = FindHelpFile(folder, name, ".BMP");
+    const HelpPageFiles files = FindHelpPage(folder, name, m_pageScale);
+    const std::string& path = files.picture;
+    m_shownScale = files.scale;
     std::string error;
     if (path.empty()) {
         std::cerr << "velomar: no help picture " << folder << name << ".BMP\n";
@@ -189,6 +191,7 @@ void THilfe::LoadPicture(const std::string& folder, const std::string& name)
     }
     m_image->SetPicture(picture);
     m_image->SetBounds(0, 0, picture.Width(), picture.Height());
+    return files.links;
 }
 
 void THilfe::InitHelp()
@@ -198,17 +201,21 @@ void THilfe::InitHelp()
     m_base = m_programFolder;
     LoadPicture(m_programFolder, "HELP");
     gdi::Bitmap picture = m_image->Picture();
+    // The lines go below the top at its own scale.
+    const double s = m_shownScale;
+    auto px = [s](int32_t units) { return int32_t(std::lround(units * s)); };
     if (picture.Width() <= 0)
-        picture = gdi::Bitmap(kEmptyPageWidth, 0);
+        picture = gdi::Bitmap(px(kEmptyPageWidth), 0);
 
-    const gdi::FontSpec font = IndexFont();
+    const gdi::FontSpec font = IndexFont(s);
     const int32_t th = gdi::MeasureText(font, "XX").cy;
     auto write = [&](const std::string& text, int32_t y, const std::string& target) {
-        gdi::DrawText(picture, {0, 0, picture.Width(), picture.Height()}, 20, y, text, font, kLinkColour, false, 0);
-        m_links.push_back(HelpLink{20, y, 20 + gdi::MeasureText(font, text).cx, y + th, target, 0});
+        gdi::DrawText(picture, {0, 0, picture.Width(), picture.Height()}, px(20), y, text, font, kLinkColour, false,
+                      0);
+        m_links.push_back(HelpLink{px(20), y, px(20) + gdi::MeasureText(font, text).cx, y + th, target, 0});
     };
 
-    int32_t y = picture.Height() + 30;
+    int32_t y = picture.Height() + px(30);
     Grow(picture, 5 * th);
     write("Allgemeine Bedienung", y, m_programFolder + "HELP1");
     y += 2 * th;
@@ -242,8 +249,7 @@ void THilfe::ShowPage(const std::string& folder, const std::string& name)
     m_focusLink = -1;
     m_pressed.reset();
     m_dragging = false;
-    LoadPicture(folder, name);
-    const std::string links = FindHelpFile(folder, name, ".INI");
+    const std::string links = LoadPicture(folder, name);
     m_links = links.empty() ? std::vector<HelpLink>{} : ReadHelpLinks(links);
     AfterLoad(0);
 }
@@ -389,8 +395,7 @@ void THilfe::Activate(const HelpLink& link)
     } else {
         m_base = place->folder;
         m_page = place->name;
-        LoadPicture(m_base, m_page);
-        const std::string links = FindHelpFile(m_base, m_page, ".INI");
+        const std::string links = LoadPicture(m_base, m_page);
         m_links = links.empty() ? std::vector<HelpLink>{} : ReadHelpLinks(links);
         AfterLoad(link.offset);
     }

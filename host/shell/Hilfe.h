@@ -72,6 +72,15 @@ public:
     // HilfeOk, or Enter, Escape or space typed in the window.
     std::function<void()> OnOk;
 
+    // The user-interface scale k the pages are opened at: NAME@<k>x.BMP with
+    // its link file where the page has one, else the 1x page (HelpLinks.h);
+    // the index's lines are drawn at the scale of its HELP picture. Takes
+    // effect with the next page opened; k = 1 opens exactly NAME.BMP.
+    void SetPageScale(double scale) { m_pageScale = scale; }
+    double PageScale() const { return m_pageScale; }
+    // The scale of the page shown (1 for a page without scaled files).
+    double ShownScale() const { return m_shownScale; }
+
     // Builds the index page and shows it from the top.
     void InitHelp();
     // Shows the page name of folder (ending with '/') from the top; the
@@ -106,7 +115,9 @@ public:
     const HelpLink* PressedLink() const { return m_pressed ? &*m_pressed : nullptr; }
 
 private:
-    void LoadPicture(const std::string& folder, const std::string& name);
+    // Shows the page's picture at the page scale; its link file's path
+    // (empty when it has none).
+    std::string LoadPicture(const std::string& folder, const std::string& name);
     void AfterLoad(int32_t offset);
     void Hover(int32_t x, int32_t y);
     // The hover rule where the mouse is now (the page may have moved under it).
@@ -127,6 +138,8 @@ private:
     std::string m_base;   // folder of the shown page, ending with '/'
     std::string m_page;   // empty on the index page
     int32_t m_offset = 0;
+    double m_pageScale = 1;
+    double m_shownScale = 1;
     std::vector<HelpLink> m_links;
     std::optional<HelpLink> m_pressed;
     int32_t m_focusLink = -1;

@@ -3,6 +3,7 @@
 #include "ui/Colours.h"
 
 #include <algorithm>
+#include <cmath>
 #include <sstream>
 
 namespace kestrava::help {
@@ -67,8 +68,14 @@ Page Page::IndexTop(std::string title, std::string subtitle)
 
 int32_t Page::Wrap(const std::string& text, const gdi::FontSpec& font, int32_t left, int32_t width, Rgbf colour)
 {
+    // Lines are as high as at 1x, so the page keeps its proportions; the
+    // words are measured as drawn at the drawing scale, so that no line
+    // runs past the margin where the scaled font is a little wider.
     const int32_t lineHeight = gdi::MeasureText(font, "Xy").cy;
-    const int32_t space = gdi::MeasureText(font, " ").cx;
+    const double scale = DrawingScale();
+    const gdi::FontSpec drawn = ScaledFont(font, scale);
+    const int32_t space = gdi::MeasureText(drawn, " ").cx;
+    width = Scaled(width, scale);
     std::string line;
     int32_t lineWidth = 0;
     int32_t lines = 0;
@@ -81,7 +88,7 @@ int32_t Page::Wrap(const std::string& text, const gdi::FontSpec& font, int32_t l
         lineWidth = 0;
     };
     for (const std::string& word : Words(text)) {
-        const int32_t w = gdi::MeasureText(font, word).cx;
+        const int32_t w = gdi::MeasureText(drawn, word).cx;
         if (!line.empty() && lineWidth + space + w > width)
             flush();
         if (!line.empty()) {
@@ -163,12 +170,15 @@ void Page::Keys(const std::vector<std::string>& keys, const std::string& descrip
 
 void Page::Button(const gdi::Bitmap& picture, const std::string& name, const std::string& description)
 {
+    const double scale = DrawingScale();
+    const auto unitsW = int32_t(std::lround(picture.Width() / scale));
+    const auto unitsH = int32_t(std::lround(picture.Height() / scale));
     const int32_t top = m_y;
-    const int32_t tile = std::max(picture.Width(), picture.Height()) + 8;
+    const int32_t tile = std::max(unitsW, unitsH) + 8;
     const int32_t tx = kMargin;
     m_ops.push_back([=](Layer& l) { l.Fill(RoundRect(tx, top, tx + tile, top + tile, 6), colour::Surface); });
-    const int32_t px = tx + (tile - picture.Width()) / 2;
-    const int32_t py = top + (tile - picture.Height()) / 2;
+    const int32_t px = Scaled(tx + (tile - unitsW) / 2, scale);
+    const int32_t py = Scaled(top + (tile - unitsH) / 2, scale);
     m_blits.push_back([=](gdi::Bitmap& page) {
         for (int32_t y = 0; y < picture.Height(); ++y)
             for (int32_t x = 0; x < picture.Width(); ++x)
@@ -188,6 +198,7 @@ void Page::LinkLine(const std::string& text, int32_t left, PageLink link)
     const int32_t y = m_y;
     m_ops.push_back([=](Layer& l) { l.Text(font, text, left, y, kNavy); });
     link.box = {left, y, left + size.cx, y + size.cy};
+    link.text = text;
     m_links.push_back(std::move(link));
     m_y += size.cy + 5;
 }
@@ -204,7 +215,7 @@ void Page::Contents(const std::vector<std::pair<std::string, std::string>>& entr
         const std::string number = std::to_string(++n) + ".";
         const int32_t y = m_y;
         m_ops.push_back([=](Layer& l) { l.Text(BodyFont(), number, kMargin + 14, y, kInk); });
-        LinkLine(text, kMargin + 38, PageLink{{}, m_name, anchor, 0});
+        LinkLine(text, kMargin + 38, PageLink{{}, m_name, anchor, 0, text});
     }
     m_y += 6;
     const int32_t bottom = m_y;
@@ -219,12 +230,12 @@ void Page::Contents(const std::vector<std::pair<std::string, std::string>>& entr
 
 void Page::LinkToAnchor(const std::string& text, const std::string& anchor)
 {
-    LinkLine(text, kMargin, PageLink{{}, m_name, anchor, 0});
+    LinkLine(text, kMargin, PageLink{{}, m_name, anchor, 0, text});
 }
 
 void Page::Link(const std::string& text, const std::string& target, int32_t offset)
 {
-    LinkLine(text, kMargin, PageLink{{}, target, "", offset});
+    LinkLine(text, kMargin, PageLink{{}, target, "", offset, text});
 }
 
 void Page::Note(const std::string& text)
@@ -285,11 +296,20 @@ FinishedPage Page::Finish() const
     for (const auto& blit : m_blits)
         blit(page.picture);
     page.anchors = m_anchors;
+    const double scale = layer.PixelScale();
+    const gdi::FontSpec linkFont = ScaledFont(LinkFont(), scale);
     for (PageLink link : m_links) {
         if (!link.anchor.empty()) {
             const auto it = m_anchors.find(link.anchor);
             link.offset = it != m_anchors.end() ? it->second : 0;
         }
+        link.offset = Scaled(link.offset, scale);
+        // The text as drawn at the scale: its cell from the scaled origin.
+        const gdi::Size size = gdi::MeasureText(linkFont, link.text);
+        link.box.left = Scaled(link.box.left, scale);
+        link.box.top = Scaled(link.box.top, scale);
+        link.box.right = link.box.left + size.cx;
+        link.box.bottom = link.box.top + size.cy;
         // Edges included: the last pixel row and column of the text.
         link.box.right -= 1;
         link.box.bottom -= 1;

@@ -19,17 +19,21 @@ namespace kestrava::help {
 using artwork::Layer;
 using artwork::Rgbf;
 
+// A page is laid out in units (the pixels of the 1x page) and drawn at the
+// drawing scale; a finished page's picture, link rectangles and offsets are
+// in its own pixels.
 struct PageLink {
     gdi::Rect box;       // edges included, as the link file holds them
     std::string target;  // page name, "\" for the index, or a folder + name
     std::string anchor;  // within the target's page (empty: offset)
     int32_t offset = 0;
+    std::string text;    // the drawn link text
 };
 
 struct FinishedPage {
     gdi::Bitmap picture;                    // 24-bit
     std::vector<PageLink> links;            // offsets resolved
-    std::map<std::string, int32_t> anchors; // scroll offset of each heading
+    std::map<std::string, int32_t> anchors; // scroll offset of each heading, in units
 };
 
 void DrawBadge(Layer& layer, int32_t number, double cx, double cy);
@@ -51,8 +55,8 @@ public:
     void Bullets(const std::vector<std::string>& items);
     // Key caps in the left column, the description beside them.
     void Keys(const std::vector<std::string>& keys, const std::string& description);
-    // One of the program's own buttons (a picture of the skin folder) on
-    // its surface, with its name in bold and what it does beside it.
+    // One of the program's own buttons (a picture of the skin folder, drawn
+    // at the drawing scale) on its surface, with its name in bold and what it does beside it.
     void Button(const gdi::Bitmap& picture, const std::string& name, const std::string& description);
     // A contents block: one numbered link per section of this page.
     void Contents(const std::vector<std::pair<std::string, std::string>>& entries);
@@ -67,6 +71,7 @@ public:
     // the name in bold and what it is beside it.
     void Callout(int32_t number, const std::string& name, const std::string& description);
 
+    // Draws the page at the drawing scale.
     FinishedPage Finish() const;
     const std::string& Name() const { return m_name; }
 

@@ -3,6 +3,10 @@
 // ZEK, Mehrfachreaktion, Fluglage and Raumvorstellung beside their modules and the page of the "Alle Tests" program beside
 // its program file, each picture with its link file NAME.INI.
 //
+// Every page is drawn at each scale of the artwork: NAME.BMP with NAME.INI,
+// and NAME@1.5x.BMP, NAME@2x.BMP with link files of the same names whose
+// rectangles and offsets are in that page's pixels.
+//
 // Usage: make-help-pages PROGRAM_FOLDER [LOOK_FOLDER]
 // The program's buttons shown on the pages are read from PROGRAM_FOLDER/skin,
 // so the host's artwork is drawn first. With LOOK_FOLDER, a PNG copy of
@@ -35,9 +39,9 @@ struct Writer {
     {
         gdi::Bitmap picture;
         std::string error;
-        if (!gdi::LoadBmp(program + "skin/" + name + ".bmp", picture, &error)) {
-            std::fprintf(stderr, "make-help-pages: %sskin/%s.bmp: %s\n", program.c_str(), name.c_str(),
-                         error.c_str());
+        const std::string file = name + artwork::ScaleSuffix(artwork::DrawingScale()) + ".bmp";
+        if (!gdi::LoadBmp(program + "skin/" + file, picture, &error)) {
+            std::fprintf(stderr, "make-help-pages: %sskin/%s: %s\n", program.c_str(), file.c_str(), error.c_str());
             ok = false;
         }
         return picture;
@@ -47,14 +51,14 @@ struct Writer {
     const FinishedPage& Write(const std::string& folder, const std::string& name, const Page& page)
     {
         FinishedPage finished = page.Finish();
-        const std::string base = program + folder + name;
+        const std::string base = program + folder + name + artwork::ScaleSuffix(artwork::DrawingScale());
         std::string error;
         if (!gdi::SaveBmp(base + ".BMP", finished.picture, &error)) {
             std::fprintf(stderr, "make-help-pages: %s.BMP: %s\n", base.c_str(), error.c_str());
             ok = false;
         }
         if (!look.empty()) {
-            std::string flat = folder + name;
+            std::string flat = folder + name + artwork::ScaleSuffix(artwork::DrawingScale());
             for (char& c : flat)
                 if (c == '/')
                     c = '_';
@@ -284,7 +288,7 @@ Layer ZekScreen(Writer& out)
 {
     const zek::ZekState state = ZekFigureState();
     int32_t missing = 0;
-    Layer layer = Layer::FromBitmap(PaintZekScreen(out.program + "TESTS/", state, missing));
+    Layer layer = Layer::FromBitmap(PaintZekScreen(out.program + "TESTS/", state, missing, artwork::DrawingScale()));
     if (missing != 0) {
         std::fprintf(stderr, "make-help-pages: %d ZEK pictures missing in %sTESTS/graphics/\n", missing,
                      out.program.c_str());
@@ -473,7 +477,11 @@ template <typename Badges> Layer BadgedScreen(const gdi::Bitmap& screen, int32_t
     return layer;
 }
 
-Layer LageScreen() { return BadgedScreen(PaintLageScreen(LageFigureState()), kLageFigureWidth, LageFigureBadges()); }
+Layer LageScreen()
+{
+    return BadgedScreen(PaintLageScreen(LageFigureState(), artwork::DrawingScale()), kLageFigureWidth,
+                        LageFigureBadges());
+}
 
 void Fluglage(Writer& out)
 {
@@ -550,7 +558,11 @@ void Fluglage(Writer& out)
 }
 
 // The Raumvorstellung screen as RAUM.TST paints it, with numbered badges.
-Layer RaumScreen() { return BadgedScreen(PaintRaumScreen(RaumFigureState()), kRaumFigureWidth, RaumFigureBadges()); }
+Layer RaumScreen()
+{
+    return BadgedScreen(PaintRaumScreen(RaumFigureState(), artwork::DrawingScale()), kRaumFigureWidth,
+                        RaumFigureBadges());
+}
 
 void Raumvorstellung(Writer& out)
 {
@@ -661,13 +673,16 @@ int main(int argc, char** argv)
     Writer out;
     out.program = std::string(argv[1]) + "/";
     out.look = argc == 3 ? argv[2] : "";
-    IndexTop(out);
-    General(out);
-    Keys(out);
-    Zek(out);
-    Mehrfachreaktion(out);
-    Fluglage(out);
-    Raumvorstellung(out);
-    AlleTests(out);
+    for (const double scale : kestrava::artwork::kScales) {
+        const kestrava::artwork::DrawingScaleScope at(scale);
+        IndexTop(out);
+        General(out);
+        Keys(out);
+        Zek(out);
+        Mehrfachreaktion(out);
+        Fluglage(out);
+        Raumvorstellung(out);
+        AlleTests(out);
+    }
     return out.ok ? 0 : 1;
 }

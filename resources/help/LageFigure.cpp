@@ -35,12 +35,12 @@ std::vector<Badge> LageFigureBadges()
     };
 }
 
-gdi::Bitmap PaintLageScreen(const LageState& state)
+gdi::Bitmap PaintLageScreen(const LageState& state, double scale)
 {
-    gdi::Bitmap screen(kLageFigureWidth, kLageFigureWidth * 3 / 4);
+    gdi::Bitmap screen(FigurePixels(kLageFigureWidth, scale), FigurePixels(kLageFigureWidth * 3 / 4, scale));
     TTestStatus status{};
     status.DC = screen.Handle();
-    status.Scale = kLageFigureWidth / 800.0;
+    status.Scale = screen.Width() / 800.0;
     LagePainter painter;
     painter.SetStatus(&status);
     painter.PaintAll(state);

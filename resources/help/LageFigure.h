@@ -20,7 +20,7 @@ lage::LageState LageFigureState();
 // Badge centres in the 800 x 600 design units: 1 the artificial horizon,
 // 2 the heading indicator, 3 the pictures, 4 the keys, 5 the outcome.
 std::vector<Badge> LageFigureBadges();
-// The screen at kLageFigureWidth as LAGE.TST paints it.
-gdi::Bitmap PaintLageScreen(const lage::LageState& state);
+// The screen at kLageFigureWidth (times scale) as LAGE.TST paints it.
+gdi::Bitmap PaintLageScreen(const lage::LageState& state, double scale = 1);
 
 } // namespace kestrava::help

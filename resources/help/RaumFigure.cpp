@@ -31,12 +31,12 @@ std::vector<Badge> RaumFigureBadges()
     };
 }
 
-gdi::Bitmap PaintRaumScreen(const RaumState& state)
+gdi::Bitmap PaintRaumScreen(const RaumState& state, double scale)
 {
-    gdi::Bitmap screen(kRaumFigureWidth, kRaumFigureWidth * 3 / 4);
+    gdi::Bitmap screen(FigurePixels(kRaumFigureWidth, scale), FigurePixels(kRaumFigureWidth * 3 / 4, scale));
     TTestStatus status{};
     status.DC = screen.Handle();
-    status.Scale = kRaumFigureWidth / 800.0;
+    status.Scale = screen.Width() / 800.0;
     const RaumSettings settings;
     const Item item = MakeItem(state.ItemSeed, TurnClassOf(state.ItemDifficulty), state.Mirror != 0);
     RaumPainter painter(settings);

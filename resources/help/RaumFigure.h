@@ -19,6 +19,7 @@ raum::RaumState RaumFigureState();
 // Badge centres in design units: 1 left figure, 2 right figure, 3 time,
 // 4 outcome, 5 and 6 the keys, 7 difficulty.
 std::vector<Badge> RaumFigureBadges();
-gdi::Bitmap PaintRaumScreen(const raum::RaumState& state);
+// The screen at kRaumFigureWidth (times scale) as RAUM.TST paints it.
+gdi::Bitmap PaintRaumScreen(const raum::RaumState& state, double scale = 1);
 
 } // namespace kestrava::help

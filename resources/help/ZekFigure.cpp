@@ -41,12 +41,13 @@ std::vector<Badge> ZekFigureBadges(const zek::ZekSettings& settings, const zek::
     };
 }
 
-gdi::Bitmap PaintZekScreen(const std::string& moduleFolder, const zek::ZekState& state, int32_t& missing)
+gdi::Bitmap PaintZekScreen(const std::string& moduleFolder, const zek::ZekState& state, int32_t& missing,
+                           double scale)
 {
-    gdi::Bitmap screen(kZekFigureWidth, kZekFigureWidth * 3 / 4);
+    gdi::Bitmap screen(FigurePixels(kZekFigureWidth, scale), FigurePixels(kZekFigureWidth * 3 / 4, scale));
     TTestStatus status{};
     status.DC = screen.Handle();
-    status.Scale = kZekFigureWidth / kScreenWidth;
+    status.Scale = screen.Width() / kScreenWidth;
     SetShortStringUtf8(status.ModuleDir, moduleFolder);
     zek::ZekSettings settings;
     zek::ZekPainter painter(settings);

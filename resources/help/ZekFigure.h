@@ -22,8 +22,10 @@ inline constexpr int32_t kZekFigureWidth = 360; // the height is three quarters 
 zek::ZekState ZekFigureState();
 // Badge centres in logical units of the 800 x 600 screen: 1 lights, 2 task, 3 answer, 4 and 5 the fields, 6 the targets, 7 the cursors.
 std::vector<Badge> ZekFigureBadges(const zek::ZekSettings& settings, const zek::ZekState& state);
-// The test screen at kZekFigureWidth as ZEK.TST paints it, from the pictures
-// in moduleFolder/graphics; missing counts the pictures that did not load.
-gdi::Bitmap PaintZekScreen(const std::string& moduleFolder, const zek::ZekState& state, int32_t& missing);
+// The test screen at kZekFigureWidth (times scale, for the larger pages) as
+// ZEK.TST paints it, from the pictures in moduleFolder/graphics; missing
+// counts the pictures that did not load.
+gdi::Bitmap PaintZekScreen(const std::string& moduleFolder, const zek::ZekState& state, int32_t& missing,
+                           double scale = 1);
 
 } // namespace kestrava::help

@@ -1,7 +1,7 @@
 // The cursor files: HAND.CUR, the hand pointer of every clickable control,
 // and FLIEGE.ANI, the busy cursor, a three-bladed propeller turning.
 //
-// Each image is a 32 x 32 cursor with a 32-bit colour bitmap carrying its
+// Each image is a 32 x 32 cursor (48 x 48 and 64 x 64 at the larger scales) with a 32-bit colour bitmap carrying its
 // alpha and a 1-bit mask for readers that ignore the alpha (set where the
 // cursor is fully see-through). The animation is a RIFF "ACON" file whose
 // frames are complete cursor files.
@@ -34,9 +34,12 @@ void PutTag(std::vector<uint8_t>& out, const char* tag)
         out.push_back(uint8_t(tag[i]));
 }
 
-// A .CUR file holding one image.
-std::vector<uint8_t> CursorFile(const Layer& image, uint16_t hotX, uint16_t hotY)
+// A .CUR file holding one image; the hotspot in units, at the pixel that
+// holds that point at the image's scale.
+std::vector<uint8_t> CursorFile(const Layer& image, double hotUnitsX, double hotUnitsY)
 {
+    const auto hotX = uint16_t(std::floor(hotUnitsX * image.PixelScale()));
+    const auto hotY = uint16_t(std::floor(hotUnitsY * image.PixelScale()));
     const gdi::Bitmap colour = image.WithAlpha();
     const uint32_t w = uint32_t(colour.Width()), h = uint32_t(colour.Height());
     const uint32_t maskStride = (w + 31) / 32 * 4;
@@ -149,7 +152,7 @@ std::vector<uint8_t> AnimatedCursor()
     const double c = kSide / 2.0;
     for (uint32_t i = 0; i < kFrames; ++i) {
         const double angle = i * (2 * std::numbers::pi / 3) / kFrames;
-        const std::vector<uint8_t> icon = Chunk("icon", CursorFile(Propeller(angle), uint16_t(c), uint16_t(c)));
+        const std::vector<uint8_t> icon = Chunk("icon", CursorFile(Propeller(angle), c, c));
         frames.insert(frames.end(), icon.begin(), icon.end());
     }
 

@@ -158,17 +158,52 @@ gdi::FontSpec Font(int32_t height, bool bold, const char* family)
     return f;
 }
 
+// --- scale ------------------------------------------------------------------
+
+namespace {
+double g_scale = 1;
+} // namespace
+
+double DrawingScale() { return g_scale; }
+
+DrawingScaleScope::DrawingScaleScope(double scale) : m_previous(g_scale) { g_scale = scale; }
+DrawingScaleScope::~DrawingScaleScope() { g_scale = m_previous; }
+
+int32_t Scaled(double units, double scale) { return int32_t(std::floor(units * scale + 0.5)); }
+
+std::string ScaleSuffix(double scale)
+{
+    if (scale == 1)
+        return "";
+    char text[16];
+    std::snprintf(text, sizeof text, "@%gx", scale);
+    return text;
+}
+
+gdi::FontSpec ScaledFont(gdi::FontSpec font, double scale)
+{
+    font.height = Scaled(font.height, scale);
+    return font;
+}
+
 // --- layer ------------------------------------------------------------------
 
 Layer::Layer(int32_t width, int32_t height)
-    : m_width(width), m_height(height), m_r(size_t(width) * size_t(height)), m_g(m_r.size()), m_b(m_r.size()),
-      m_a(m_r.size())
+    : m_unitsW(width), m_unitsH(height), m_scale(g_scale), m_width(Scaled(width, m_scale)),
+      m_height(Scaled(height, m_scale)), m_r(size_t(m_width) * size_t(m_height)), m_g(m_r.size()),
+      m_b(m_r.size()), m_a(m_r.size())
 {
 }
 
 Layer Layer::FromBitmap(const gdi::Bitmap& picture)
 {
-    Layer layer(picture.Width(), picture.Height());
+    // The units that give the picture's pixels at the drawing scale.
+    Layer layer(int32_t(std::lround(picture.Width() / g_scale)), int32_t(std::lround(picture.Height() / g_scale)));
+    layer.m_width = picture.Width();
+    layer.m_height = picture.Height();
+    const size_t pixels = size_t(layer.m_width) * size_t(layer.m_height);
+    for (auto* plane : {&layer.m_r, &layer.m_g, &layer.m_b, &layer.m_a})
+        plane->assign(pixels, 0.0);
     for (int32_t y = 0; y < layer.m_height; ++y)
         for (int32_t x = 0; x < layer.m_width; ++x) {
             const gdi::ColorRef c = gdi::ColorOf(picture.GetPixel(x, y));
@@ -190,19 +225,41 @@ void Layer::Blend(size_t i, Rgbf c, double a)
 
 void Layer::Fill(const Sdf& shape, const Paint& paint, double opacity)
 {
-    for (int32_t y = 0; y < m_height; ++y)
-        for (int32_t x = 0; x < m_width; ++x) {
-            const double px = x + 0.5, py = y + 0.5;
-            const double coverage = std::clamp(0.5 - shape(px, py), 0.0, 1.0);
-            if (coverage > 0)
-                Blend(Index(x, y), paint(px, py), coverage * opacity);
+    // The pixel's centre in units; the distance back in pixels. The shapes
+    // never overstate a distance (min and max of distances, isometries), so
+    // a tile whose centre lies further outside than its half diagonal plus
+    // half a pixel has no pixel the shape covers, and one as far inside is
+    // covered whole: both are decided from the centre alone, with the same
+    // pixels as pixel by pixel.
+    constexpr int32_t kTile = 8;
+    const double reach = kTile * std::numbers::sqrt2 / 2 + 0.5 + 1e-6;
+    for (int32_t ty = 0; ty < m_height; ty += kTile)
+        for (int32_t tx = 0; tx < m_width; tx += kTile) {
+            const int32_t xEnd = std::min(tx + kTile, m_width), yEnd = std::min(ty + kTile, m_height);
+            const double centre = shape((tx + xEnd) / 2.0 / m_scale, (ty + yEnd) / 2.0 / m_scale) * m_scale;
+            if (centre > reach)
+                continue;
+            const bool whole = centre < -reach;
+            for (int32_t y = ty; y < yEnd; ++y)
+                for (int32_t x = tx; x < xEnd; ++x) {
+                    const double px = (x + 0.5) / m_scale, py = (y + 0.5) / m_scale;
+                    const double coverage = whole ? 1.0 : std::clamp(0.5 - shape(px, py) * m_scale, 0.0, 1.0);
+                    if (coverage > 0)
+                        Blend(Index(x, y), paint(px, py), coverage * opacity);
+                }
         }
 }
 
 void Layer::Text(const gdi::FontSpec& font, const std::string& text, double x, double y, Rgbf c, double opacity)
 {
+    TextAtPixel(ScaledFont(font, m_scale), text, int32_t(std::lround(x * m_scale)), int32_t(std::lround(y * m_scale)),
+                c, opacity);
+}
+
+void Layer::TextAtPixel(const gdi::FontSpec& font, const std::string& text, int32_t ox, int32_t oy, Rgbf c,
+                        double opacity)
+{
     const gdi::Size extent = gdi::MeasureText(font, text);
-    const int32_t ox = int32_t(std::lround(x)), oy = int32_t(std::lround(y));
     // Glyphs are rendered white on black; the grey level is the coverage.
     gdi::Bitmap mask(extent.cx + 4, extent.cy + 4);
     gdi::DrawText(mask, {0, 0, mask.Width(), mask.Height()}, 2, 2, text, font, gdi::Rgb(255, 255, 255), false, 0);
@@ -220,12 +277,16 @@ void Layer::Text(const gdi::FontSpec& font, const std::string& text, double x, d
 void Layer::TextCentred(const gdi::FontSpec& font, const std::string& text, double cx, double cy, Rgbf c,
                         double opacity)
 {
-    const gdi::Size extent = gdi::MeasureText(font, text);
-    Text(font, text, std::floor(cx - extent.cx / 2.0), std::floor(cy - extent.cy / 2.0), c, opacity);
+    const gdi::FontSpec pixelFont = ScaledFont(font, m_scale);
+    const gdi::Size extent = gdi::MeasureText(pixelFont, text);
+    TextAtPixel(pixelFont, text, int32_t(std::floor(cx * m_scale - extent.cx / 2.0)),
+                int32_t(std::floor(cy * m_scale - extent.cy / 2.0)), c, opacity);
 }
 
 void Layer::Draw(const Layer& other, int32_t x, int32_t y, double opacity)
 {
+    x = Scaled(x, m_scale);
+    y = Scaled(y, m_scale);
     for (int32_t oy = 0; oy < other.m_height; ++oy)
         for (int32_t ox = 0; ox < other.m_width; ++ox) {
             const int32_t tx = x + ox, ty = y + oy;
@@ -247,9 +308,14 @@ Rgbf Layer::Colour(int32_t x, int32_t y) const
 
 Layer Layer::Crop(int32_t x, int32_t y, int32_t width, int32_t height) const
 {
+    DrawingScaleScope scale(m_scale);
     Layer out(width, height);
-    for (int32_t cy = 0; cy < height; ++cy)
-        for (int32_t cx = 0; cx < width; ++cx) {
+    // A piece that would reach past the far edge (two halves rounded up) ends
+    // at it: those pieces are the right and bottom ones.
+    x = std::min(Scaled(x, m_scale), m_width - out.m_width);
+    y = std::min(Scaled(y, m_scale), m_height - out.m_height);
+    for (int32_t cy = 0; cy < out.m_height; ++cy)
+        for (int32_t cx = 0; cx < out.m_width; ++cx) {
             const size_t from = Index(x + cx, y + cy), to = out.Index(cx, cy);
             out.m_r[to] = m_r[from];
             out.m_g[to] = m_g[from];
@@ -319,11 +385,17 @@ gdi::Bitmap Layer::AlphaMask() const
     return out;
 }
 
-gdi::Size Measure(const gdi::FontSpec& font, const std::string& text) { return gdi::MeasureText(font, text); }
+gdi::Size Measure(const gdi::FontSpec& font, const std::string& text)
+{
+    if (g_scale == 1)
+        return gdi::MeasureText(font, text);
+    const gdi::Size pixels = gdi::MeasureText(ScaledFont(font, g_scale), text);
+    return {int32_t(std::lround(pixels.cx / g_scale)), int32_t(std::lround(pixels.cy / g_scale))};
+}
 
 gdi::FontSpec FitFont(gdi::FontSpec font, const std::string& text, int32_t width)
 {
-    while (font.height > 6 && gdi::MeasureText(font, text).cx > width)
+    while (font.height > 6 && Measure(font, text).cx > width)
         --font.height;
     return font;
 }
@@ -335,8 +407,16 @@ Output::Output(std::string programFolder, std::string lookFolder)
 {
 }
 
-bool Output::Picture(const std::string& name, const gdi::Bitmap& picture)
+std::string Output::AtScale(const std::string& name)
 {
+    const size_t dot = name.rfind('.');
+    const std::string suffix = ScaleSuffix(g_scale);
+    return dot == std::string::npos ? name + suffix : name.substr(0, dot) + suffix + name.substr(dot);
+}
+
+bool Output::Picture(const std::string& unscaled, const gdi::Bitmap& picture)
+{
+    const std::string name = unscaled + ScaleSuffix(g_scale);
     std::string error;
     m_written.insert(name + ".bmp");
     if (!gdi::SaveBmp(m_skin + "/" + name + ".bmp", picture, &error)) {
@@ -371,12 +451,12 @@ void Output::Prune()
 void Output::Look(const std::string& name, const gdi::Bitmap& picture)
 {
     if (!m_look.empty())
-        gdi::SavePng(m_look + "/" + name + ".png", picture);
+        gdi::SavePng(m_look + "/" + name + ScaleSuffix(g_scale) + ".png", picture);
 }
 
 bool Output::File(const std::string& name, const std::vector<uint8_t>& bytes)
 {
-    const std::string path = m_program + "/" + name;
+    const std::string path = m_program + "/" + AtScale(name);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     out.close();

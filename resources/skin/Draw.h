@@ -77,13 +77,45 @@ Paint HGradient(Rgbf left, Rgbf right, double x0, double x1);
 
 gdi::FontSpec Font(int32_t height, bool bold = false, const char* family = "Arial");
 
+// The scale the pictures are drawn at: 1, 1.5 or 2. A picture keeps its
+// geometry in the units of its 1x size; a layer drawn at scale s has
+// round(s * size) pixels, every shape is evaluated at s times (so lines are
+// s times as wide and edges anti-aliased in the layer's own pixels) and
+// text is rendered at s times the cell height. At 1 the pixels are exactly
+// those of the unscaled drawing.
+double DrawingScale();
+// Sets the drawing scale for its lifetime.
+class DrawingScaleScope {
+public:
+    explicit DrawingScaleScope(double scale);
+    ~DrawingScaleScope();
+    DrawingScaleScope(const DrawingScaleScope&) = delete;
+    DrawingScaleScope& operator=(const DrawingScaleScope&) = delete;
+
+private:
+    double m_previous;
+};
+// The scales every picture is drawn at.
+inline constexpr double kScales[] = {1, 1.5, 2};
+// A length in units at the drawing scale, in whole pixels (half rounds up).
+int32_t Scaled(double units, double scale);
+// The file-name suffix of a scale: "" at 1, "@1.5x", "@2x".
+std::string ScaleSuffix(double scale);
+
 class Layer {
 public:
-    Layer(int32_t width, int32_t height); // fully transparent
-    static Layer FromBitmap(const gdi::Bitmap& picture); // opaque
+    // Fully transparent; width and height in units, drawn at DrawingScale().
+    Layer(int32_t width, int32_t height);
+    // Opaque, pixel for pixel; a picture drawn at DrawingScale().
+    static Layer FromBitmap(const gdi::Bitmap& picture);
 
-    int32_t Width() const { return m_width; }
-    int32_t Height() const { return m_height; }
+    // In units (the 1x size).
+    int32_t Width() const { return m_unitsW; }
+    int32_t Height() const { return m_unitsH; }
+    // In pixels: what Alpha, Colour and the bitmaps address.
+    int32_t PixelWidth() const { return m_width; }
+    int32_t PixelHeight() const { return m_height; }
+    double PixelScale() const { return m_scale; }
 
     void Fill(const Sdf& shape, const Paint& paint, double opacity = 1.0);
     void Fill(const Sdf& shape, Rgbf c, double opacity = 1.0) { Fill(shape, Solid(c), opacity); }
@@ -91,11 +123,12 @@ public:
     void Text(const gdi::FontSpec& font, const std::string& text, double x, double y, Rgbf c, double opacity = 1.0);
     void TextCentred(const gdi::FontSpec& font, const std::string& text, double cx, double cy, Rgbf c,
                      double opacity = 1.0);
-    // Draws another layer over this one at (x, y).
+    // Draws another layer (of the same scale) over this one at (x, y) units.
     void Draw(const Layer& other, int32_t x, int32_t y, double opacity = 1.0);
 
     double Alpha(int32_t x, int32_t y) const { return m_a[Index(x, y)]; }
     Rgbf Colour(int32_t x, int32_t y) const; // straight (not premultiplied)
+    // A piece in units; its pixels start at round(s * x) and span round(s * width).
     Layer Crop(int32_t x, int32_t y, int32_t width, int32_t height) const;
 
     // 24-bit, composited over matte.
@@ -110,20 +143,32 @@ public:
 private:
     size_t Index(int32_t x, int32_t y) const { return size_t(y) * size_t(m_width) + size_t(x); }
     void Blend(size_t i, Rgbf c, double a);
-    int32_t m_width;
+    void TextAtPixel(const gdi::FontSpec& pixelFont, const std::string& text, int32_t ox, int32_t oy, Rgbf c,
+                     double opacity);
+    int32_t m_unitsW;
+    int32_t m_unitsH;
+    double m_scale;
+    int32_t m_width; // pixels
     int32_t m_height;
     std::vector<double> m_r, m_g, m_b, m_a; // premultiplied
 };
 
+// In units: the text's extent at the drawing scale, divided by it.
 gdi::Size Measure(const gdi::FontSpec& font, const std::string& text);
+// The font at scale: the cell height times scale.
+gdi::FontSpec ScaledFont(gdi::FontSpec font, double scale);
 // The largest font height up to height at which text fits width.
 gdi::FontSpec FitFont(gdi::FontSpec font, const std::string& text, int32_t width);
 
 // Writes the pictures: NAME.bmp into the skin folder (and a PNG copy into
 // the look folder, when one is given), other files into the program folder.
+// At a drawing scale other than 1 every name takes the scale's suffix before
+// its extension: NAME@2x.bmp, HAND@2x.CUR.
 class Output {
 public:
     Output(std::string programFolder, std::string lookFolder);
+    // The name of a file at the drawing scale: "HAND.CUR" -> "HAND@2x.CUR".
+    static std::string AtScale(const std::string& name);
     bool Picture(const std::string& name, const gdi::Bitmap& picture);
     bool File(const std::string& name, const std::vector<uint8_t>& bytes);
     // A PNG into the look folder only (pictures that go out in another form).

@@ -3,7 +3,8 @@
 //
 // Usage: make-host-artwork PROGRAM_FOLDER [LOOK_FOLDER]
 // Pictures go to PROGRAM_FOLDER/skin/NAME.bmp, the cursor files into
-// PROGRAM_FOLDER itself; with LOOK_FOLDER, a PNG copy of every picture is
+// PROGRAM_FOLDER itself, and each again drawn at 1.5 and 2 times as
+// NAME@1.5x.bmp, NAME@2x.bmp (HAND@2x.CUR); with LOOK_FOLDER, a PNG copy of every picture is
 // written there to look at.
 #include "resources/skin/Artwork.h"
 
@@ -28,13 +29,17 @@ int main(int argc, char** argv)
         }
     }
     Output out(program, look);
-    DrawSkins(out);
-    DrawDialogs(out);
-    DrawButtons(out);
-    DrawMenu(out);
-    DrawSplash(out);
-    WriteCursors(out);
-    DrawFocus(out);
+    // One set of pictures per scale the host shows its interface at.
+    for (const double scale : kScales) {
+        const DrawingScaleScope at(scale);
+        DrawSkins(out);
+        DrawDialogs(out);
+        DrawButtons(out);
+        DrawMenu(out);
+        DrawSplash(out);
+        WriteCursors(out);
+        DrawFocus(out);
+    }
     if (out.ok)
         out.Prune();
     return out.ok ? 0 : 1;

@@ -17,6 +17,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -59,11 +60,25 @@ std::vector<Entry> Contract()
     return entries;
 }
 
-gdi::Bitmap Load(const std::string& name)
+// Every file is drawn at each user-interface scale: the 1x name, and the
+// scale before the extension (NAME@2x.bmp), floor(s * size + 0.5) pixels.
+struct ArtScale {
+    double s;
+    const char* suffix;
+    int32_t Of(int32_t units) const { return int32_t(std::floor(units * s + 0.5)); }
+    std::string File(const std::string& name) const
+    {
+        const size_t dot = name.rfind('.');
+        return name.substr(0, dot) + suffix + name.substr(dot);
+    }
+};
+const ArtScale kScales[] = {{1, ""}, {1.5, "@1.5x"}, {2, "@2x"}};
+
+gdi::Bitmap Load(const std::string& name, const ArtScale& scale = kScales[0])
 {
     gdi::Bitmap b;
     std::string error;
-    EXPECT_TRUE(gdi::LoadBmp(kSkin + name + ".bmp", b, &error)) << error;
+    EXPECT_TRUE(gdi::LoadBmp(kSkin + name + scale.suffix + ".bmp", b, &error)) << error;
     return b;
 }
 
@@ -75,25 +90,27 @@ TEST(Artwork, EveryListedFileHasItsSizeAndDepthAndNothingElseIsWritten)
     const std::vector<Entry> entries = Contract();
     ASSERT_GT(entries.size(), 100u) << "the table of docs/ARTWORK.md was not read";
     std::set<std::string> listed;
+    for (const ArtScale& scale : kScales)
     for (const Entry& e : entries) {
-        SCOPED_TRACE(e.file);
-        listed.insert(e.file);
-        const std::string path = kProgram + "/" + e.file;
+        const std::string file = scale.File(e.file);
+        SCOPED_TRACE(file);
+        listed.insert(file);
+        const std::string path = kProgram + "/" + file;
         ASSERT_TRUE(std::filesystem::is_regular_file(path));
         if (e.file.ends_with(".bmp")) {
             gdi::Bitmap b;
             std::string error;
             ASSERT_TRUE(gdi::LoadBmp(path, b, &error)) << error;
-            EXPECT_EQ(b.Width(), e.width);
-            EXPECT_EQ(b.Height(), e.height);
+            EXPECT_EQ(b.Width(), scale.Of(e.width));
+            EXPECT_EQ(b.Height(), scale.Of(e.height));
             EXPECT_EQ(b.BitsPerPixel(), e.depth);
         } else {
             sdl::CursorImage cursor;
             std::string error;
             ASSERT_TRUE(sdl::LoadCursor(path, cursor, error)) << error;
             for (const sdl::CursorFrame& frame : cursor.frames) {
-                EXPECT_EQ(frame.image.Width(), e.width);
-                EXPECT_EQ(frame.image.Height(), e.height);
+                EXPECT_EQ(frame.image.Width(), scale.Of(e.width));
+                EXPECT_EQ(frame.image.Height(), scale.Of(e.height));
             }
         }
     }
@@ -114,10 +131,11 @@ TEST(Artwork, MasksAreSoftWithSeeThroughOuterCorners)
     const Mask masks[] = {{"OL", 1, 1, 0, 0},  {"OR", 0, 1, 1, 0},  {"UL", 1, 0, 0, 1},  {"UR", 0, 0, 1, 1},
                           {"POL", 1, 1, 0, 0}, {"POR", 0, 1, 1, 0}, {"PUL", 1, 0, 0, 1}, {"PUR", 0, 0, 1, 1},
                           {"BACK", 1, 1, 1, 1}};
+    for (const ArtScale& scale : kScales)
     for (const Mask& m : masks) {
-        SCOPED_TRACE(m.name);
-        const gdi::Bitmap colour = Load(m.name);
-        const gdi::Bitmap mask = Load(std::string(m.name) + "A");
+        SCOPED_TRACE(std::string(m.name) + scale.suffix);
+        const gdi::Bitmap colour = Load(m.name, scale);
+        const gdi::Bitmap mask = Load(std::string(m.name) + "A", scale);
         ASSERT_EQ(mask.BitsPerPixel(), 8);
         ASSERT_EQ(mask.Width(), colour.Width());
         ASSERT_EQ(mask.Height(), colour.Height());
@@ -253,13 +271,16 @@ TEST(Artwork, ButtonsStandOnTheirOwnSeeThroughColour)
         {"LeisteLinks", "Zurueck", 8, 5},        {"LeisteLinks", "Pause", 54, 5},
         {"LeisteLinks", "Lautstaerke", 100, 5},  {"LeisteLinks", "Disk", 292, 5},
         {"LeisteLinks", "Frage", 338, 5}};
+    for (const ArtScale& scale : kScales) {
     std::map<std::string, gdi::Bitmap> backgrounds;
-    for (const Place& p : places) {
-        SCOPED_TRACE(std::string(p.button) + " on " + p.background);
+    for (Place p : places) {
+        SCOPED_TRACE(std::string(p.button) + " on " + p.background + scale.suffix);
         if (!backgrounds.count(p.background))
-            backgrounds[p.background] = Load(p.background);
+            backgrounds[p.background] = Load(p.background, scale);
         const gdi::Bitmap& back = backgrounds[p.background];
-        const gdi::Bitmap idle = Load(std::string(p.button) + "_Idle");
+        const gdi::Bitmap idle = Load(std::string(p.button) + "_Idle", scale);
+        p.x = scale.Of(p.x);
+        p.y = scale.Of(p.y);
         ASSERT_LE(p.x + idle.Width(), back.Width());
         ASSERT_LE(p.y + idle.Height(), back.Height());
         const uint32_t key = idle.TransparentColor();
@@ -275,6 +296,7 @@ TEST(Artwork, ButtonsStandOnTheirOwnSeeThroughColour)
                     }
                 }
         EXPECT_GT(seeThrough, 8);
+    }
     }
 }
 
@@ -355,38 +377,45 @@ TEST(Artwork, SplashTrackIsWhereTheProgressBarRuns)
 
 TEST(Artwork, CursorsLoadThroughTheProgramsReader)
 {
-    sdl::CursorImage hand;
     std::string error;
-    ASSERT_TRUE(sdl::LoadCursor(kProgram + "/HAND.CUR", hand, error)) << error;
-    ASSERT_EQ(hand.frames.size(), 1u);
-    EXPECT_FALSE(hand.Animated());
-    const sdl::CursorFrame& tip = hand.frames[0];
-    // The hotspot is on the fingertip: the finger is there, the air beside
-    // it is see-through, and so are the corners.
-    EXPECT_GT(AlphaOf(tip.image.GetPixel(tip.hotX, tip.hotY)), 0);
-    EXPECT_EQ(AlphaOf(tip.image.GetPixel(tip.hotX - 6, tip.hotY)), 0);
-    EXPECT_EQ(AlphaOf(tip.image.GetPixel(tip.hotX + 6, tip.hotY)), 0);
-    EXPECT_EQ(AlphaOf(tip.image.GetPixel(31, 0)), 0);
-    EXPECT_EQ(AlphaOf(tip.image.GetPixel(0, 31)), 0);
-
-    sdl::CursorImage busy;
-    ASSERT_TRUE(sdl::LoadCursor(kProgram + "/FLIEGE.ANI", busy, error)) << error;
-    EXPECT_TRUE(busy.Animated());
-    ASSERT_GE(busy.frames.size(), 4u);
-    for (size_t i = 0; i < busy.frames.size(); ++i) {
-        SCOPED_TRACE(i);
-        const sdl::CursorFrame& f = busy.frames[i];
-        EXPECT_EQ(AlphaOf(f.image.GetPixel(0, 0)), 0);
-        EXPECT_EQ(AlphaOf(f.image.GetPixel(f.hotX, f.hotY)), 255);
-        const sdl::CursorFrame& next = busy.frames[(i + 1) % busy.frames.size()];
-        bool differs = false;
-        for (int32_t y = 0; y < f.image.Height() && !differs; ++y)
-            for (int32_t x = 0; x < f.image.Width() && !differs; ++x)
-                differs = f.image.GetPixel(x, y) != next.image.GetPixel(x, y);
-        EXPECT_TRUE(differs) << "the propeller does not turn between frames";
+    for (const ArtScale& scale : kScales) {
+        SCOPED_TRACE(scale.suffix);
+        sdl::CursorImage hand;
+        ASSERT_TRUE(sdl::LoadCursor(kProgram + "/" + scale.File("HAND.CUR"), hand, error)) << error;
+        ASSERT_EQ(hand.frames.size(), 1u);
+        EXPECT_FALSE(hand.Animated());
+        const sdl::CursorFrame& tip = hand.frames[0];
+        // The hotspot is on the fingertip: the finger is there, the air
+        // beside it is see-through, and so are the corners.
+        const int32_t side = scale.Of(32), beside = scale.Of(6);
+        EXPECT_GT(AlphaOf(tip.image.GetPixel(tip.hotX, tip.hotY)), 0);
+        EXPECT_EQ(AlphaOf(tip.image.GetPixel(tip.hotX - beside, tip.hotY)), 0);
+        EXPECT_EQ(AlphaOf(tip.image.GetPixel(tip.hotX + beside, tip.hotY)), 0);
+        EXPECT_EQ(AlphaOf(tip.image.GetPixel(side - 1, 0)), 0);
+        EXPECT_EQ(AlphaOf(tip.image.GetPixel(0, side - 1)), 0);
     }
-    for (const sdl::CursorStep& step : busy.steps)
-        EXPECT_GT(step.jiffies, 0u);
+
+    for (const ArtScale& scale : kScales) {
+        SCOPED_TRACE(scale.suffix);
+        sdl::CursorImage busy;
+        ASSERT_TRUE(sdl::LoadCursor(kProgram + "/" + scale.File("FLIEGE.ANI"), busy, error)) << error;
+        EXPECT_TRUE(busy.Animated());
+        ASSERT_GE(busy.frames.size(), 4u);
+        for (size_t i = 0; i < busy.frames.size(); ++i) {
+            SCOPED_TRACE(i);
+            const sdl::CursorFrame& f = busy.frames[i];
+            EXPECT_EQ(AlphaOf(f.image.GetPixel(0, 0)), 0);
+            EXPECT_EQ(AlphaOf(f.image.GetPixel(f.hotX, f.hotY)), 255);
+            const sdl::CursorFrame& next = busy.frames[(i + 1) % busy.frames.size()];
+            bool differs = false;
+            for (int32_t y = 0; y < f.image.Height() && !differs; ++y)
+                for (int32_t x = 0; x < f.image.Width() && !differs; ++x)
+                    differs = f.image.GetPixel(x, y) != next.image.GetPixel(x, y);
+            EXPECT_TRUE(differs) << "the propeller does not turn between frames";
+        }
+        for (const sdl::CursorStep& step : busy.steps)
+            EXPECT_GT(step.jiffies, 0u);
+    }
 }
 
 } // namespace

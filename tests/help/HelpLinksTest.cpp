@@ -115,5 +115,23 @@ TEST(HelpTarget, ResolvesInsideTheProgramFolderOnly)
         EXPECT_FALSE(ResolveHelpTarget(target, base, program.path)) << target;
 }
 
+// A scaled page is read with its own link file; a page without one at the
+// scale falls back to the 1x pair, never to a mixed one.
+TEST(HelpPageFiles, TheScaledPairOrTheUnscaledPair)
+{
+    Folder dir;
+    const std::string page = dir.Write("HELP1.BMP", "x"), links = dir.Write("HELP1.INI", "x");
+    const std::string page2 = dir.Write("help1@2x.bmp", "x");
+    const HelpPageFiles two = FindHelpPage(dir.path, "HELP1", 2);
+    EXPECT_EQ(two.picture, page2);
+    EXPECT_EQ(two.links, "") << "the 1x links do not fit the 2x picture";
+    EXPECT_EQ(two.scale, 2);
+    const HelpPageFiles half = FindHelpPage(dir.path, "HELP1", 1.5);
+    EXPECT_EQ(half.picture, page);
+    EXPECT_EQ(half.links, links);
+    EXPECT_EQ(half.scale, 1);
+    EXPECT_EQ(FindHelpPage(dir.path, "HELP1", 1).picture, page);
+}
+
 } // namespace
 } // namespace kestrava::shell

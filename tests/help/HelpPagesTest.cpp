@@ -29,15 +29,21 @@ const PageFile kPages[] = {{"", "HELP1"},         {"", "HELP2"},          {"TEST
 
 bool IsLinkInk(gdi::ColorRef c) { return gdi::RedOf(c) < 70 && gdi::GreenOf(c) < 70 && gdi::BlueOf(c) > 100; }
 
+// Every page is drawn at each user-interface scale, 374 pixels times the
+// scale wide, its link file in its own pixels.
+const double kScales[] = {1, 1.5, 2};
+
 TEST(HelpPages, EveryLinkLiesOnItsTextAndLeadsToAPage)
 {
+    for (const double scale : kScales)
     for (const PageFile& file : kPages) {
-        SCOPED_TRACE(file.folder + file.name);
+        const std::string stem = file.name + HelpScaleSuffix(scale);
+        SCOPED_TRACE(file.folder + stem);
         const std::string folder = kProgram + file.folder;
         gdi::Bitmap picture;
-        ASSERT_TRUE(gdi::LoadBmp(folder + file.name + ".BMP", picture));
-        EXPECT_EQ(picture.Width(), 374) << "pages never scroll sideways";
-        const std::vector<HelpLink> links = ReadHelpLinks(folder + file.name + ".INI");
+        ASSERT_TRUE(gdi::LoadBmp(folder + stem + ".BMP", picture));
+        EXPECT_EQ(picture.Width(), std::lround(374 * scale)) << "pages never scroll sideways";
+        const std::vector<HelpLink> links = ReadHelpLinks(folder + stem + ".INI");
         ASSERT_GE(links.size(), 2u);
         bool toIndex = false;
         for (size_t i = 0; i < links.size(); ++i) {
@@ -64,10 +70,11 @@ TEST(HelpPages, EveryLinkLiesOnItsTextAndLeadsToAPage)
             }
             const auto place = ResolveHelpTarget(l.target, folder, kProgram);
             ASSERT_TRUE(place);
-            const std::string target = FindHelpFile(place->folder, place->name, ".BMP");
-            ASSERT_FALSE(target.empty());
+            const HelpPageFiles target = FindHelpPage(place->folder, place->name, scale);
+            ASSERT_FALSE(target.picture.empty());
+            EXPECT_EQ(target.scale, scale) << "the page it leads to is drawn at the same scale";
             gdi::Bitmap other;
-            ASSERT_TRUE(gdi::LoadBmp(target, other));
+            ASSERT_TRUE(gdi::LoadBmp(target.picture, other));
             EXPECT_GE(l.offset, 0);
             EXPECT_LT(l.offset, other.Height());
         }
@@ -77,13 +84,15 @@ TEST(HelpPages, EveryLinkLiesOnItsTextAndLeadsToAPage)
 
 TEST(HelpPages, TheIndexTopAndTheFoldersFitTheViewer)
 {
-    gdi::Bitmap top;
-    ASSERT_TRUE(gdi::LoadBmp(kProgram + "HELP.BMP", top));
-    EXPECT_EQ(top.Width(), 374);
-    // The index's lines are drawn on the page colour below it: the two
-    // must meet without a seam.
-    for (int32_t x = 0; x < top.Width(); x += 7)
-        EXPECT_EQ(top.GetColor(x, top.Height() - 1), ui::colour::kHelpPage);
+    for (const double scale : kScales) {
+        gdi::Bitmap top;
+        ASSERT_TRUE(gdi::LoadBmp(kProgram + "HELP" + HelpScaleSuffix(scale) + ".BMP", top));
+        EXPECT_EQ(top.Width(), std::lround(374 * scale));
+        // The index's lines are drawn on the page colour below it: the two
+        // must meet without a seam.
+        for (int32_t x = 0; x < top.Width(); x += 7)
+            EXPECT_EQ(top.GetColor(x, top.Height() - 1), ui::colour::kHelpPage);
+    }
     gdi::Bitmap general;
     ASSERT_TRUE(gdi::LoadBmp(kProgram + "HELP1.BMP", general));
     EXPECT_GT(general.Height(), 3 * 309) << "the general help scrolls";
@@ -134,16 +143,21 @@ TEST(HelpPages, TheRaumPageShowsTheScreenAsTheModulePaintsIt)
 }
 
 // The ZEK page's picture is the module's own painting of the test screen,
-// pixel for pixel wherever no badge covers it.
+// pixel for pixel wherever no badge covers it; the scaled pages hold the
+// module's painting at their scale.
 TEST(HelpPages, TheZekPageShowsTheScreenAsTheModulePaintsIt)
 {
+    for (const double scale : kScales) {
+    SCOPED_TRACE(scale);
     gdi::Bitmap page;
-    ASSERT_TRUE(gdi::LoadBmp(kProgram + "TESTS/HELP1.BMP", page));
+    ASSERT_TRUE(gdi::LoadBmp(kProgram + "TESTS/HELP1" + HelpScaleSuffix(scale) + ".BMP", page));
     const zek::ZekState state = help::ZekFigureState();
     int32_t missing = -1;
-    const gdi::Bitmap screen = help::PaintZekScreen(kProgram + "TESTS/", state, missing);
+    const gdi::Bitmap screen = help::PaintZekScreen(kProgram + "TESTS/", state, missing, scale);
     ASSERT_EQ(missing, 0);
-    const int32_t left = (page.Width() - screen.Width()) / 2;
+    EXPECT_EQ(screen.Width(), std::lround(help::kZekFigureWidth * scale));
+    // Centred in the page's width (a half pixel either way at 1.5).
+    int32_t left = (page.Width() - screen.Width()) / 2;
     auto rowMatches = [&](int32_t pageY, int32_t screenY) {
         for (int32_t x = 0; x < screen.Width(); ++x)
             if (page.GetColor(left + x, pageY) != screen.GetColor(x, screenY))
@@ -151,12 +165,14 @@ TEST(HelpPages, TheZekPageShowsTheScreenAsTheModulePaintsIt)
         return true;
     };
     int32_t top = -1;
-    for (int32_t y = 0; y + screen.Height() <= page.Height() && top < 0; ++y)
-        if (rowMatches(y, 0) && rowMatches(y + screen.Height() - 1, screen.Height() - 1))
-            top = y;
+    for (const int32_t centred = left; top < 0 && left <= centred + 1; ++left)
+        for (int32_t y = 0; y + screen.Height() <= page.Height() && top < 0; ++y)
+            if (rowMatches(y, 0) && rowMatches(y + screen.Height() - 1, screen.Height() - 1))
+                top = y;
+    --left;
     ASSERT_GE(top, 0) << "the page holds no picture of the test screen";
 
-    const double s = double(help::kZekFigureWidth) / 800;
+    const double s = screen.Width() / 800.0;
     const std::vector<help::Badge> badges = help::ZekFigureBadges(zek::ZekSettings{}, state);
     ASSERT_EQ(badges.size(), 9u);
     int32_t differing = 0;
@@ -164,19 +180,20 @@ TEST(HelpPages, TheZekPageShowsTheScreenAsTheModulePaintsIt)
         for (int32_t x = 0; x < screen.Width(); ++x) {
             bool covered = false;
             for (const help::Badge& b : badges)
-                covered |= std::hypot(x + 0.5 - b.x * s, y + 0.5 - b.y * s) < help::kBadgeRadius + 3;
+                covered |= std::hypot(x + 0.5 - b.x * s, y + 0.5 - b.y * s) < (help::kBadgeRadius + 3) * scale;
             if (!covered)
                 differing += page.GetColor(left + x, top + y) != screen.GetColor(x, y);
         }
     EXPECT_EQ(differing, 0);
     // Every badge lies on the screen, clear of the others.
     for (size_t i = 0; i < badges.size(); ++i) {
-        EXPECT_GT(badges[i].x * s, help::kBadgeRadius);
-        EXPECT_LT(badges[i].x * s, screen.Width() - help::kBadgeRadius);
-        EXPECT_LT(badges[i].y * s, screen.Height() - help::kBadgeRadius);
+        EXPECT_GT(badges[i].x * s, help::kBadgeRadius * scale);
+        EXPECT_LT(badges[i].x * s, screen.Width() - help::kBadgeRadius * scale);
+        EXPECT_LT(badges[i].y * s, screen.Height() - help::kBadgeRadius * scale);
         for (size_t j = 0; j < i; ++j)
             EXPECT_GT(std::hypot((badges[i].x - badges[j].x) * s, (badges[i].y - badges[j].y) * s),
-                      2 * help::kBadgeRadius);
+                      2 * help::kBadgeRadius * scale);
+    }
     }
 }
 

@@ -35,7 +35,7 @@ DailyResults Marker()
 // A 464-pixel-wide paint box on black, with a picture drawn on it.
 struct Box {
     gdi::Bitmap bitmap;
-    explicit Box(const GraphPicture& picture, int32_t height = 351) : bitmap(464, height)
+    explicit Box(const GraphPicture& picture, int32_t height = 351, int32_t width = 464) : bitmap(width, height)
     {
         gdi::Canvas canvas(bitmap.Handle());
         PaintGraph(canvas, picture);
@@ -290,6 +290,50 @@ TEST(EvaluationGraphs, PercentLabelsStandRightAlignedAtX34)
         EXPECT_LE(rightmost, 33) << t.text;
     }
     EXPECT_EQ(labels, 11);
+}
+
+// At the user-interface scale 2 the graph is the same picture twice the
+// size: every line at twice its coordinates with a pen twice as wide
+// (within a pixel where a value rounds), the dots two pixels long, the
+// labels in a font twice as high, right-aligned at twice x = 34.
+TEST(EvaluationGraphs, AtScaleTwoEveryPartLiesAtTwiceItsPixels)
+{
+    GraphStyle twice = kStyle;
+    twice.scale = 2;
+    HourProfile profile;
+    profile.fill(kNoHourData);
+    profile[9] = 61;
+    profile[10] = 83;
+    const DailySeries s = BuildDailySeries({Days({{kDay1, 50}, {kDay1 + 2, 70}}), Days({{kDay1 + 1, 90}})}, -1);
+    for (const auto& [one, two] : {std::pair{HourGraph(profile, kStyle), HourGraph(profile, twice)},
+                                   std::pair{LearningCurveGraph(s, kStyle), LearningCurveGraph(s, twice)}}) {
+        const Box small(one), large(two, 702, 928);
+        for (const gdi::ColorRef colour : {kStyle.curve, kStyle.noData, kStyle.grid}) {
+            int32_t onePixels = 0, found = 0, twoPixels = 0;
+            for (int32_t y = 0; y < 351; ++y)
+                for (int32_t x = 0; x < 464; ++x) {
+                    if (!small.Is(x, y, colour))
+                        continue;
+                    ++onePixels;
+                    found += large.Is(2 * x, 2 * y, colour) || large.Is(2 * x + 1, 2 * y + 1, colour);
+                }
+            for (int32_t y = 0; y < 702; ++y)
+                for (int32_t x = 0; x < 928; ++x)
+                    twoPixels += large.Is(x, y, colour);
+            EXPECT_GE(found, onePixels * 97 / 100) << colour;
+            EXPECT_NEAR(twoPixels, 4 * onePixels, 4 * onePixels / 10 + 8) << colour;
+        }
+        for (const GraphText& t : two.Texts()) {
+            if (!t.text.empty() && t.text.back() == '%') {
+                EXPECT_EQ(t.x + gdi::MeasureText(gdi::FontSpec{"Arial", 26, false, false}, t.text).cx, 68);
+            }
+        }
+    }
+    // The dotted grid: dots and gaps two pixels long.
+    const Box large(LearningCurveGraph(s, twice), 702, 928);
+    const int32_t w0 = 2 * gdi::MeasureText(kStyle.font, "0").cx;
+    for (int32_t x = w0 + 62; x < 928 - w0 - 1; ++x)
+        EXPECT_EQ(large.Is(x, 82, kStyle.grid), (x - w0 - 62) % 4 < 2) << x;
 }
 
 } // namespace

@@ -415,6 +415,42 @@ TEST_F(HelpTest, LinksScrollSwitchFoldersAndNeedPressAndReleaseOnTheSameLink)
     EXPECT_TRUE(hilfe.Links().empty());
 }
 
+// At the scale 2 the viewer opens the pages drawn at 2x with their own link
+// files and writes the index at 2x; a page without a 2x picture opens as
+// its 1x pair.
+TEST_F(HelpTest, AtScaleTwoThePagesDrawnAtTwoOpenWithTheirOwnLinks)
+{
+    AddTimedIn("a", "A", "Alpha");
+    WriteIndexTop(60);
+    WriteRowPicture(folder.root / "HELP@2x.BMP", 748, 120);
+    WriteRowPicture(folder.root / "HELP1.BMP", 374, 400);
+    WriteLinks(folder.root / "HELP1.INI", "0,0,10,10,HELP1,5\r\n");
+    WriteRowPicture(folder.root / "HELP1@2x.BMP", 748, 800);
+    WriteLinks(folder.root / "HELP1@2x.INI", "0,0,20,20,HELP1,10\r\n20,40,60,80,TESTS/a/HELP1,0\r\n");
+    WriteRowPicture(folder.root / "TESTS/a/HELP1.BMP", 374, 700);
+    WriteLinks(folder.root / "TESTS/a/HELP1.INI", "0,0,100,20,\\,0\n");
+    StartProgram();
+    THilfe& hilfe = Hilfe();
+    hilfe.SetPageScale(2);
+    ClickOn(MenuePanel().FrageButton());
+    ASSERT_TRUE(hilfe.Visible());
+    EXPECT_EQ(hilfe.Picture().Width(), 748);
+    const int32_t th = hilfe.Links()[0].bottom - hilfe.Links()[0].top;
+    EXPECT_GT(th, THilfe::IndexLineHeight() * 19 / 10) << "the index font at twice its height";
+    EXPECT_EQ(hilfe.Links()[0].top, 120 + 60);
+    EXPECT_EQ(hilfe.Links()[0].left, 40);
+    hilfe.Activate(hilfe.Links()[0]);
+    EXPECT_EQ(hilfe.Picture().Height(), 800);
+    ASSERT_EQ(hilfe.Links().size(), 2u);
+    EXPECT_EQ(hilfe.Links()[0].offset, 10);
+    EXPECT_EQ(hilfe.ShownScale(), 2);
+    hilfe.Activate(hilfe.Links()[1]);
+    EXPECT_EQ(hilfe.Picture().Width(), 374);
+    EXPECT_EQ(hilfe.ShownScale(), 1);
+    ASSERT_EQ(hilfe.Links().size(), 1u);
+    EXPECT_EQ(hilfe.Links()[0].right, 100) << "the 1x page keeps its own links";
+}
+
 TEST_F(HelpTest, TheThumbScrollsThePage)
 {
     WriteIndexTop(60);
