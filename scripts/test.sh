@@ -35,6 +35,9 @@ ctest --test-dir build/normal --output-on-failure -j "$jobs"
 # A minute of Raumvorstellung through the program, its help, end screen and
 # evaluation (about 85 s; screenshots in build/normal/e2e-raum-1024x768/).
 ./scripts/e2e-raum.sh build/normal
+# A whole sitting from the keyboard alone at 1024 x 768 and 1920 x 1080 (about
+# 4 min; screenshots in build/normal/e2e-keyboard-WxH/).
+./scripts/e2e-keyboard.sh build/normal
 # The real sound device writing to a file: a tone found at its frequency and
 # level (about 2 s).
 ./scripts/audio-disk-check.sh build/normal

@@ -1,5 +1,7 @@
 #include "ui/MyCustomListBox.h"
 
+#include "platform/app/Application.h"
+#include "platform/app/Keys.h"
 #include "platform/gdi/Text.h"
 #include "ui/UiScale.h"
 
@@ -258,8 +260,69 @@ void TMyCustomListBox::MouseDown(app::MouseButton button, int32_t x, int32_t y, 
     if (!modifiers.ctrl)
         std::fill(m_flags.begin(), m_flags.end(), uint8_t{0});
     m_pressedLine = LineAt(y);
+    if (m_pressedLine >= 0)
+        m_focusLine = m_pressedLine;
     ToggleItem(m_pressedLine);
     app::Control::MouseDown(button, x, y, modifiers);
+}
+
+int32_t TMyCustomListBox::FocusLine() const { return Count() == 0 ? -1 : std::clamp(m_focusLine, 0, Count() - 1); }
+
+void TMyCustomListBox::SetFocusLine(int32_t line)
+{
+    m_focusLine = std::max(0, line);
+    Invalidate();
+}
+
+int32_t TMyCustomListBox::PageLines() const { return std::max(1, VisibleRows() - 1); }
+
+void TMyCustomListBox::KeyDown(uint32_t& key, app::Modifiers modifiers)
+{
+    const int32_t line = FocusLine();
+    int32_t to = line;
+    switch (key) {
+    case app::VK_UP: to = line - 1; break;
+    case app::VK_DOWN: to = line + 1; break;
+    case app::VK_PRIOR: to = line - PageLines(); break;
+    case app::VK_NEXT: to = line + PageLines(); break;
+    case app::VK_HOME: to = 0; break;
+    case app::VK_END: to = Count() - 1; break;
+    default: app::Control::KeyDown(key, modifiers); return;
+    }
+    key = 0;
+    if (App() != nullptr)
+        App()->SetFocusVisible(true);
+    if (Count() == 0)
+        return;
+    SetFocusLine(std::clamp(to, 0, Count() - 1));
+    if (OnFocusLine) {
+        OnFocusLine();
+    } else {
+        const int32_t rows = std::max(1, VisibleRows());
+        if (FocusLine() < m_position)
+            SetPosition(FocusLine());
+        else if (FocusLine() >= m_position + rows)
+            SetPosition(FocusLine() - rows + 1);
+    }
+}
+
+void TMyCustomListBox::KeyPress(uint8_t& ch)
+{
+    // The owner's handler first: it may keep the selection itself.
+    app::Control::KeyPress(ch);
+    if (ch == ' ' && FocusLine() >= 0) {
+        ch = 0;
+        ToggleItem(FocusLine());
+    }
+}
+
+gdi::Rect TMyCustomListBox::FocusRect() const
+{
+    const int32_t row = RowHeight();
+    const int32_t r = FocusLine() - m_position;
+    if (FocusLine() < 0 || row <= 0 || r < 0 || r >= VisibleRows())
+        return {};
+    return {0, r * row, Width(), (r + 1) * row};
 }
 
 bool TMyCustomListBox::CompletesDoubleClick(int32_t /*x*/, int32_t y) const

@@ -8,9 +8,10 @@
 // colour without the host formatting anything.
 //
 // The list keeps one selection flag per line and handles a click itself
-// (Ctrl+click adds to the selection). It has no scroll bar and no keyboard
-// handling: the host scrolls it through Position from its own slider
-// pictures.
+// (Ctrl+click adds to the selection). It has no scroll bar: the host
+// scrolls it through Position from its own slider pictures. A list that
+// takes the keyboard (SetTabStop) has a focus line, moved by the arrow
+// keys, Page Up/Down, Home and End, framed while the focus shows.
 //
 // Texts are UTF-8. Everything here runs on the user-interface thread.
 #pragma once
@@ -122,6 +123,25 @@ public:
     // A click deselected a line, or hit no line.
     app::NotifyHandler OnDeSelect;
 
+    // --- Keyboard ---
+    // The line the keyboard is on: a click's line, or where the keys moved
+    // it; -1 while the list has no lines.
+    int32_t FocusLine() const;
+    // Kept to the lines; repaints.
+    void SetFocusLine(int32_t line);
+    // Only a list with lines takes the keyboard.
+    bool CanFocus() const override { return app::Control::CanFocus() && Count() > 0; }
+    // Lines a Page Up or Down moves: the rows shown less one, at least one.
+    int32_t PageLines() const;
+    // A key moved the focus line. Without a handler the list scrolls it
+    // into view itself.
+    app::NotifyHandler OnFocusLine;
+    void KeyDown(uint32_t& key, app::Modifiers modifiers) override;
+    // The space bar toggles the focus line as a Ctrl+click does, unless
+    // OnKeyPress took it.
+    void KeyPress(uint8_t& ch) override;
+    gdi::Rect FocusRect() const override;
+
     // --- Painting ---
     // The rows Paint draws, top to bottom.
     std::vector<TRowLayout> Layout() const;
@@ -161,6 +181,7 @@ private:
     int32_t m_position = 0;
     int32_t m_selected = -1;
     int32_t m_pressedLine = -1; // the line the last press hit
+    int32_t m_focusLine = 0;
 };
 
 } // namespace kestrava::ui

@@ -74,7 +74,28 @@ void ResizeKeepingContent(gdi::Bitmap& picture, int32_t width, int32_t height)
 
 // ------------------------------------------------------------------ Thbitbtn
 
-Thbitbtn::Thbitbtn() { SetBounds(0, 0, 50, 50); }
+Thbitbtn::Thbitbtn()
+{
+    SetBounds(0, 0, 50, 50);
+    SetTabStop(true);
+}
+
+void Thbitbtn::KeyPress(uint8_t& ch)
+{
+    if ((ch == ' ' || (ch == '\r' && !m_schalter)) && EnabledInTree()) {
+        ch = 0;
+        Press();
+        return;
+    }
+    Control::KeyPress(ch);
+}
+
+void Thbitbtn::Press()
+{
+    if (m_schalter)
+        SetPressed(!m_pressed);
+    Click();
+}
 
 void Thbitbtn::SetBitmap_Up(const gdi::Bitmap& picture)
 {

@@ -75,6 +75,17 @@ public:
     // "&OK") and the button is enabled: clicks and returns true.
     bool DialogChar(uint8_t ch);
 
+    // --- Keyboard ---
+    // A button takes the keyboard (a place in the Tab order) but not the
+    // focus from a click. Space presses the focused button, and so does
+    // Enter unless it latches: Enter on a switch goes on to the dialog, for
+    // its default button.
+    bool FocusOnPress() const override { return false; }
+    gdi::Rect FocusRect() const override { return ClientRect(); }
+    void KeyPress(uint8_t& ch) override;
+    // What a click does, from the keyboard: a switch toggles first.
+    void Press();
+
     // --- State ---
     bool Hovered() const { return m_hover; }
     bool Held() const { return m_held; }

@@ -77,6 +77,7 @@ TAuswertung::TAuswertung()
     m_testDetails->OnClick = [this] { TestDetailsClick(); };
     m_lernkurve->OnClick = [this] { LernkurveClick(); };
     m_zurueck->OnClick = [this] { AuswertungBack(); };
+    SetFocusScope(true);
 
     m_list = &Create<ui::TMyCustomListBox>();
     gdi::Font font;
@@ -298,9 +299,17 @@ void TAuswertung::AuswertungBack()
 
 void TAuswertung::ArrowKey(uint32_t& key)
 {
-    if (!m_regler->Visible() || (key != app::VK_DOWN && key != app::VK_UP))
+    if (!m_regler->Visible())
         return;
-    m_regler->MoveBy(S(key == app::VK_DOWN ? kKnobStep : -kKnobStep));
+    // Page Up and Down move the knob by five arrow steps.
+    constexpr int32_t page = 5 * kKnobStep;
+    switch (key) {
+    case app::VK_DOWN: m_regler->MoveBy(S(kKnobStep)); break;
+    case app::VK_UP: m_regler->MoveBy(-S(kKnobStep)); break;
+    case app::VK_NEXT: m_regler->MoveBy(S(page)); break;
+    case app::VK_PRIOR: m_regler->MoveBy(-S(page)); break;
+    default: return;
+    }
     key = 0;
 }
 

@@ -101,6 +101,7 @@ TEnde::TEnde()
     m_regler5->TakeWheel(*this);
     m_ok = &MakeButton<ui::TThbitbtn>(*this, "EndeOk", 274, 170);
     m_ok->OnClick = [this] { Close(); };
+    SetFocusScope(true);
     OnKeyDown = [this](uint32_t& key, app::Modifiers) {
         if (m_regler5->Visible() && (key == app::VK_DOWN || key == app::VK_UP))
             m_regler5->MoveBy(S(key == app::VK_DOWN ? 5 : -5));

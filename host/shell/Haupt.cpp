@@ -9,6 +9,7 @@
 #include "host/shell/TestArea.h"
 #include "platform/gdi/Canvas.h"
 #include "ui/Colours.h"
+#include "ui/Focus.h"
 #include "ui/Resources.h"
 #include "ui/UiScale.h"
 
@@ -76,6 +77,7 @@ bool THaupt::Start()
     // pictures are looked up at it.
     ui::SetUiScale(ui::ChooseUiScale(m_app.ScreenWidth(), m_app.ScreenHeight(), m_options.desktopScale));
     m_app.SetUiScale(ui::UiScale());
+    m_app.SetFocusPainter(ui::PaintFocusFrame);
 
     // The program entry: the splash first, painted at once.
     try {
@@ -229,6 +231,7 @@ void THaupt::FormShow()
         m_splash = nullptr;
     }
     m_menue->Show();
+    m_menue->FocusFirstLine();
     m_app.MainForm().Invalidate();
 }
 
@@ -239,7 +242,14 @@ void THaupt::ShowBusy(bool busy) { m_app.SetOverrideCursor(busy ? m_busyCursor :
 void THaupt::BuildControls()
 {
     app::Form& form = m_app.MainForm();
-    form.OnCloseQuery = [this](bool& canClose) { canClose = m_closePermitted; };
+    form.OnCloseQuery = [this](bool& canClose) {
+        canClose = m_closePermitted;
+        // The desktop's close (Alt+F4, the window manager's button) asks
+        // the exit question on the menu, as its exit button does.
+        if (!canClose && !m_destroyed && m_menue->Showing() && m_menue->EnabledInTree() &&
+            m_menue->ExitButton().EnabledInTree())
+            ExitButtonClick();
+    };
     form.OnTerminate = [this] { FormTerminate(); };
     form.OnActivate = [this] { FormActivate(); };
     form.OnDeactivate = [this] { FormDeactivate(); };

@@ -109,6 +109,7 @@ bool THaupt::AbandonTest()
     m_test->Hide();
     m_menue->Show();
     m_menue->SetEnabled(true);
+    m_menue->FocusFirstLine();
     ShowBusy(false);
     return true;
 }

@@ -97,6 +97,7 @@ void THaupt::OkButtonClick()
     if (!ConfirmRun(m_run, total, MakeSeededDraw(m_runSeed))) {
         // An empty run starts nothing.
         m_menue->Show();
+        m_menue->FocusFirstLine();
         return;
     }
     m_resultWatch.Reset(m_run.Size());
@@ -374,6 +375,7 @@ void THaupt::Timer3Timer()
     if (m_lastTest) {
         StopTest();
         m_menue->Show();
+        m_menue->FocusFirstLine();
         m_test->Leiste().Hide();
         m_test->Hide();
         m_menue->SetEnabled(false);
@@ -499,6 +501,7 @@ void THaupt::AbortAnswered(bool yes)
         RefreshTestList();
         m_test->Hide();
         m_menue->Show();
+        m_menue->FocusFirstLine();
         // An earlier entry of the run may have lost its record.
         TellResultNotes();
     } else if (!m_test->Pause().Pressed() && !m_runner.In(RunPhase::Ending)) {

@@ -3,6 +3,7 @@
 #include "host/shell/DialogParts.h"
 
 #include "platform/app/Application.h"
+#include "platform/app/Keys.h"
 #include "platform/gdi/Text.h"
 #include "ui/Colours.h"
 #include "ui/Resources.h"
@@ -45,6 +46,18 @@ void Grow(gdi::Bitmap& picture, int32_t extra)
     picture = std::move(taller);
 }
 
+// The page picture. It takes the keyboard while the page has links: Tab
+// and Shift+Tab step through them (past the last one the focus goes on to
+// HilfeOk), the focused link is framed, and Enter follows it.
+class HelpPage : public app::Image {
+public:
+    std::function<bool()> hasLinks;
+    std::function<gdi::Rect()> focusRect;
+    bool CanFocus() const override { return hasLinks && hasLinks(); }
+    bool FocusOnPress() const override { return false; }
+    gdi::Rect FocusRect() const override { return focusRect ? focusRect() : gdi::Rect{}; }
+};
+
 } // namespace
 
 THilfe::THilfe(std::string programFolder) : m_programFolder(std::move(programFolder)), m_base(m_programFolder)
@@ -57,7 +70,30 @@ THilfe::THilfe(std::string programFolder) : m_programFolder(std::move(programFol
     m_box = &Create<app::Panel>();
     m_box->SetColor(gdi::Rgb(0, 0, 0));
     SetDesignBounds(*m_box, kViewLeft, kViewTop, kViewWidth, kViewHeight);
-    m_image = &m_box->Create<app::Image>();
+    auto& page = m_box->Create<HelpPage>();
+    page.hasLinks = [this] { return !m_links.empty(); };
+    page.focusRect = [this]() -> gdi::Rect {
+        if (m_focusLink < 0 || size_t(m_focusLink) >= m_links.size())
+            return {};
+        const HelpLink& l = m_links[size_t(m_focusLink)];
+        const int32_t frame = S(kLinkFrame);
+        return {l.left - frame, l.top - frame, l.right + frame + 1, l.bottom + frame + 1};
+    };
+    page.OnEnter = [this] {
+        if (m_focusLink < 0 && !m_links.empty())
+            FocusLink(0);
+    };
+    page.OnKeyDown = [this](uint32_t& key, app::Modifiers modifiers) {
+        if (key == app::VK_TAB && !modifiers.ctrl && !modifiers.alt && StepLink(modifiers.shift))
+            key = 0;
+    };
+    page.OnKeyPress = [this](uint8_t& ch) {
+        if (ch == '\r' && m_focusLink >= 0 && size_t(m_focusLink) < m_links.size()) {
+            ch = 0;
+            FollowFocusedLink();
+        }
+    };
+    m_image = &page;
     m_image->SetBounds(0, 0, 0, 0);
     m_image->OnMouseMove = [this](int32_t x, int32_t y, app::Modifiers) { Hover(x, y); };
     m_image->OnMouseDown = [this](app::MouseButton button, int32_t x, int32_t y, app::Modifiers) {
@@ -85,6 +121,51 @@ THilfe::THilfe(std::string programFolder) : m_programFolder(std::move(programFol
 
     m_ok = &MakeButton<ui::TThbitbtn>(*this, "HilfeOk", 280, 351);
     CloseThroughOk(*this, *m_ok, OnOk);
+    SetFocusScope(true);
+    defaultFocus = m_ok;
+}
+
+void THilfe::FocusLink(int32_t index)
+{
+    m_focusLink = index;
+    m_image->Invalidate();
+    if (index < 0 || size_t(index) >= m_links.size())
+        return;
+    const HelpLink& l = m_links[size_t(index)];
+    const int32_t frame = S(kLinkFrame);
+    if (l.top - frame < m_offset)
+        ScrollTo(l.top - S(kLineStep));
+    else if (l.bottom + frame + 1 > m_offset + ViewHeight())
+        ScrollTo(l.bottom + S(kLineStep) - ViewHeight());
+    if (App() != nullptr)
+        App()->SetFocusVisible(true);
+}
+
+bool THilfe::StepLink(bool backwards)
+{
+    const int32_t n = static_cast<int32_t>(m_links.size());
+    const int32_t next = m_focusLink < 0 ? (backwards ? n - 1 : 0) : m_focusLink + (backwards ? -1 : 1);
+    if (next < 0 || next >= n) {
+        FocusLink(-1);
+        return false;
+    }
+    FocusLink(next);
+    return true;
+}
+
+void THilfe::FollowFocusedLink()
+{
+    const HelpLink link = m_links[size_t(m_focusLink)];
+    const std::string page = m_page;
+    Activate(link);
+    if (link.target == page)
+        return; // a place on the same page: the link keeps the focus
+    if (m_links.empty()) {
+        m_focusLink = -1;
+        m_ok->SetFocus();
+    } else {
+        FocusLink(0);
+    }
 }
 
 void THilfe::SetCursors(std::shared_ptr<app::Cursor> arrow, std::shared_ptr<app::Cursor> hand)
@@ -122,6 +203,7 @@ std::string THilfe::LoadPicture(const std::string& folder, const std::string& na
 void THilfe::InitHelp()
 {
     m_links.clear();
+    m_focusLink = -1;
     m_base = m_programFolder;
     LoadPicture(m_programFolder, "HELP");
     gdi::Bitmap picture = m_image->Picture();
@@ -170,6 +252,7 @@ void THilfe::ShowPage(const std::string& folder, const std::string& name)
 {
     m_base = folder;
     m_page = name;
+    m_focusLink = -1;
     m_pressed.reset();
     m_dragging = false;
     const std::string links = LoadPicture(folder, name);
@@ -310,6 +393,7 @@ void THilfe::Activate(const HelpLink& link)
     if (showBusy)
         showBusy(true);
     m_links.clear();
+    m_focusLink = -1;
     m_image->SetPicture(gdi::Bitmap());
     if (!place) {
         InitHelp();
@@ -328,6 +412,7 @@ void THilfe::Activate(const HelpLink& link)
 void THilfe::Clear()
 {
     m_links.clear();
+    m_focusLink = -1;
     m_pressed.reset();
     m_dragging = false;
     m_thumb->SetPosition(S(kThumbLeft), S(kThumbTop));

@@ -56,6 +56,8 @@ public:
     // The index's link font: Arial Black 12 pt, drawn with the heaviest
     // sans face; 23 px is that font's cell at 96 dpi.
     static constexpr int32_t kIndexFontHeight = 23;
+    // The focus frame stands this far around a focused link.
+    static constexpr int32_t kLinkFrame = 3;
 
     explicit THilfe(std::string programFolder);
     // In the middle of a room of this size (the main window).
@@ -107,6 +109,8 @@ public:
     int32_t MaxOffset() const;
     // The height th of the index font's "XX".
     static int32_t IndexLineHeight();
+    // The link the keyboard is on (-1: none).
+    int32_t FocusedLink() const { return m_focusLink; }
     // The link pressed and not yet released, if any.
     const HelpLink* PressedLink() const { return m_pressed ? &*m_pressed : nullptr; }
 
@@ -124,6 +128,11 @@ private:
     void ThumbMouseMove(int32_t y);
     void PlaceThumb();
     void SetImageCursor(bool hand);
+    // Frames link index (-1: none) and scrolls it into view.
+    void FocusLink(int32_t index);
+    // The next (previous) link; false past the last (first) one.
+    bool StepLink(bool backwards);
+    void FollowFocusedLink();
 
     std::string m_programFolder;
     std::string m_base;   // folder of the shown page, ending with '/'
@@ -133,6 +142,7 @@ private:
     double m_shownScale = 1;
     std::vector<HelpLink> m_links;
     std::optional<HelpLink> m_pressed;
+    int32_t m_focusLink = -1;
     bool m_dragging = false;
     int32_t m_grab = 0;
     std::shared_ptr<app::Cursor> m_arrow;

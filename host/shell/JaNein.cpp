@@ -1,6 +1,8 @@
 #include "host/shell/JaNein.h"
 
 #include "host/shell/DialogParts.h"
+#include "platform/app/Application.h"
+#include "platform/app/Keys.h"
 
 #include <algorithm>
 #include <utility>
@@ -20,6 +22,16 @@ TJaNein::TJaNein()
     m_nein = &MakeButton<ui::TThbitbtn>(*this, "NeinButton", 118, 108);
     m_ja->OnClick = [this] { Answer(true); };
     m_nein->OnClick = [this] { Answer(false); };
+    // The focus opens on Ja; Left and Right move it between the two.
+    SetFocusScope(true);
+    defaultFocus = m_ja;
+    OnKeyDown = [this](uint32_t& key, app::Modifiers) {
+        if (key != app::VK_LEFT && key != app::VK_RIGHT)
+            return;
+        (key == app::VK_LEFT ? m_ja : m_nein)->SetFocus();
+        key = 0;
+        App()->SetFocusVisible(true);
+    };
     OnKeyPress = [this](uint8_t& ch) {
         const uint8_t c = ch;
         if (c == 13 || c == 32 || c == 'J' || c == 'j') {

@@ -102,6 +102,7 @@ TMeldung::TMeldung()
     m_ok = &MakeButton<ui::TThbitbtn>(*this, "OkButton", (kWidth - kButtonWidth) / 2, kHeight - kButtonFromBottom);
     m_onOk = [this] { OkClick(); };
     CloseThroughOk(*this, *m_ok, m_onOk);
+    SetFocusScope(true);
 }
 
 bool TMeldung::Add(const std::string& text)

@@ -3,6 +3,9 @@
 #include "host/shell/DialogParts.h"
 #include "ui/Colours.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace kestrava::shell {
 
 TMenu::TMenu()
@@ -80,6 +83,81 @@ TMenu::TMenu()
         frame->OnMouseDown = pressed;
     for (TRegler* thumb : {m_regler1, m_regler2})
         thumb->OnMouseDown = pressed;
+    BuildKeyboard();
+}
+
+void TMenu::BuildKeyboard()
+{
+    // The Tab order: the test list, the program list, then the six buttons
+    // as they stand from left to right.
+    SetFocusScope(true);
+    m_testList->SetTabStop(true);
+    m_programmList->SetTabStop(true);
+    defaultFocus = m_testList;
+    tabOrder = [this] {
+        std::vector<app::Control*> buttons{m_goButton,     m_frageButton, m_settingsButton,
+                                           m_detailButton, m_loadButton,  m_exitButton};
+        std::stable_sort(buttons.begin(), buttons.end(),
+                         [](const app::Control* a, const app::Control* b) { return a->Left() < b->Left(); });
+        buttons.insert(buttons.begin(), {m_testList, m_programmList});
+        return buttons;
+    };
+    // The thumb follows the focus line into view.
+    const auto follow = [](ui::TMyCustomListBox& list, TRegler& thumb) {
+        const int32_t line = list.FocusLine();
+        const int32_t rows = std::max(1, list.VisibleRows());
+        if (line < list.Position())
+            thumb.ScrollLines(line - list.Position());
+        else if (line >= list.Position() + rows)
+            thumb.ScrollLines(line - rows + 1 - list.Position());
+    };
+    m_testList->OnFocusLine = [this, follow] { follow(*m_testList, *m_regler1); };
+    m_programmList->OnFocusLine = [this, follow] { follow(*m_programmList, *m_regler2); };
+    // Space toggles the focus line as a Ctrl+click does. Enter starts: in
+    // the test list the selected tests, or the focus line's test when none
+    // is; in the program list the focus line's program. A line that must be
+    // chosen first is clicked on.
+    const auto keys = [this](ui::TMyCustomListBox& list, bool tests) {
+        return [this, &list, tests](uint8_t& ch) {
+            const int32_t line = list.FocusLine();
+            if ((ch != ' ' && ch != '\r') || line < 0)
+                return;
+            const bool space = ch == ' ';
+            ch = 0;
+            if (space) {
+                ClickLine(list, line, true);
+                return;
+            }
+            if (!(tests ? m_selection.Tests().Any() : m_selection.Programs().IsSelected(line)))
+                ClickLine(list, line, false);
+            Report(MenuAction::Go);
+        };
+    };
+    m_testList->OnKeyPress = keys(*m_testList, true);
+    m_programmList->OnKeyPress = keys(*m_programmList, false);
+    // Escape asks the exit question, as the exit button does.
+    OnKeyPress = [this](uint8_t& ch) {
+        if (ch == 27) {
+            ch = 0;
+            Report(MenuAction::Exit);
+        }
+    };
+}
+
+void TMenu::ClickLine(ui::TMyCustomListBox& list, int32_t line, bool add)
+{
+    if (&list == m_testList)
+        m_selection.ClickTest(line, add);
+    else
+        m_selection.ClickProgram(line, add);
+    ShowSelection();
+}
+
+void TMenu::FocusFirstLine()
+{
+    m_testList->SetFocusLine(0);
+    m_programmList->SetFocusLine(0);
+    m_testList->SetFocus();
 }
 
 void TMenu::StyleLists()

@@ -6,7 +6,9 @@
 // The menu owns what is selected (MenuSelection, with the catalogue's
 // rules); a click in a list is a call on it and the lists show it. The
 // start button and a double click in either list ask for a run. What the
-// user asks for goes to the owner through OnAction. [ui-thread]
+// user asks for goes to the owner through OnAction. From the keyboard: the
+// test list, the program list and the buttons in a Tab order; Space and
+// Enter on a list's focus line; Escape asks the exit question. [ui-thread]
 #pragma once
 
 #include "host/shell/MenuLists.h"
@@ -48,6 +50,9 @@ public:
     void ShowSelection();
     // No line of any list selected.
     void ClearSelection();
+    // The keyboard on the first line of the test list, as when the menu
+    // appears.
+    void FocusFirstLine();
 
     ui::TMyCustomListBox& TestListBox() { return *m_testList; }
     ui::TMyCustomListBox& DauerListBox() { return *m_dauerList; }
@@ -73,6 +78,9 @@ private:
     // lists take clicks. The heights and positions are Layout's.
     void StyleLists();
     TRegler& MakeThumb(const char* picture);
+    void BuildKeyboard();
+    // What a click on the line does (with Ctrl: add).
+    void ClickLine(ui::TMyCustomListBox& list, int32_t line, bool add);
     void Report(MenuAction action);
 
     app::Image* m_frame[9] = {};

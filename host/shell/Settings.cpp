@@ -25,6 +25,7 @@ TSettings::TSettings()
     m_lautPanel = &Create<TVolumeBar>("Image9", "Regler3");
     m_lautPanel->SetPosition(S(84), S(155));
     m_lautPanel->Hide();
+    m_lautPanel->SetTabStop(true);
 
     // A press on any button or on the window's face closes the pop-up; the
     // press on Laut too, so that its click always ends with it shown.
@@ -46,6 +47,13 @@ TSettings::TSettings()
             OnReset();
     };
     CloseThroughOk(*this, *m_ok, OnOk);
+    // The focus opens on Ok; the volume bar takes its place after Laut
+    // while it shows.
+    SetFocusScope(true);
+    defaultFocus = m_ok;
+    tabOrder = [this] {
+        return std::vector<app::Control*>{m_joyStick, m_laut, m_lautPanel, m_uhr, m_reset, m_ok};
+    };
 }
 
 void TSettings::SetHandCursor(const std::shared_ptr<app::Cursor>& hand)

@@ -1,5 +1,7 @@
 #include "host/shell/VolumeBar.h"
 
+#include "platform/app/Application.h"
+#include "platform/app/Keys.h"
 #include "ui/Resources.h"
 #include "ui/UiScale.h"
 
@@ -72,7 +74,26 @@ TVolumeBar::TVolumeBar(const std::string& barPicture, const std::string& thumbPi
 
 void TVolumeBar::PlaceThumb(uint16_t volume)
 {
+    m_volume = volume;
     m_thumb->SetPosition(ui::Scaled(VolumeThumbLeft(volume)), ui::Scaled(kVolumeThumbTop));
+}
+
+void TVolumeBar::KeyDown(uint32_t& key, app::Modifiers modifiers)
+{
+    int32_t volume = m_volume;
+    switch (key) {
+    case app::VK_LEFT: volume -= kKeyStep; break;
+    case app::VK_RIGHT: volume += kKeyStep; break;
+    case app::VK_HOME: volume = 0; break;
+    case app::VK_END: volume = 65535; break;
+    default: app::Panel::KeyDown(key, modifiers); return;
+    }
+    key = 0;
+    App()->SetFocusVisible(true);
+    if (OnVolume)
+        OnVolume(static_cast<uint16_t>(std::clamp(volume, 0, 65535)));
+    if (OnSettled)
+        OnSettled();
 }
 
 } // namespace kestrava::shell

@@ -40,6 +40,14 @@ public:
     void StopDragging() { m_dragging = false; }
     void PlaceThumb(uint16_t volume);
 
+    // From the keyboard (when the bar takes it, SetTabStop): Left and Right
+    // change the volume the thumb was last placed at by a twentieth of the
+    // range, Home and End go to silent and full; each reports the volume
+    // and settles as a press on the bar does.
+    static constexpr int32_t kKeyStep = (65535 + 10) / 20;
+    void KeyDown(uint32_t& key, app::Modifiers modifiers) override;
+    gdi::Rect FocusRect() const override { return ClientRect(); }
+
     // A new volume: while the thumb is dragged (only this bar's thumb has
     // moved then), or from a press on the track.
     std::function<void(uint16_t volume)> OnVolume;
@@ -52,6 +60,7 @@ private:
     app::Image* m_thumb = nullptr;
     bool m_dragging = false;
     int32_t m_grab = 0;
+    uint16_t m_volume = 65535;
 };
 
 } // namespace kestrava::shell

@@ -21,13 +21,19 @@ TZeiteinstellung::TZeiteinstellung()
     m_minuten->SetName("Minuten");
     // Tab moves between the two fields (leaving one corrects it).
     m_stunden->OnKeyDown = [this](uint32_t& key, app::Modifiers) {
-        if (key == app::VK_TAB)
+        if (key == app::VK_TAB) {
+            key = 0;
             m_minuten->SetFocus();
+        }
     };
     m_minuten->OnKeyDown = [this](uint32_t& key, app::Modifiers) {
-        if (key == app::VK_TAB)
+        if (key == app::VK_TAB) {
+            key = 0;
             m_stunden->SetFocus();
+        }
     };
+    SetFocusScope(true);
+    tabOrder = [this] { return std::vector<app::Control*>{m_stunden, m_minuten}; };
     m_stunden->OnExit = [this] {
         if (Visible())
             m_minuten->SetFocus();

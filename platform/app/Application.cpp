@@ -1,5 +1,7 @@
 #include "platform/app/Application.h"
 
+#include "platform/app/Keys.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -251,7 +253,8 @@ void Application::MouseButtonEvent(const Event& e)
         // double click brings DblClick instead.
         m_clickTarget = isDouble ? nullptr : target;
     }
-    if (target->CanFocus())
+    SetFocusVisible(false);
+    if (target->FocusOnPress())
         SetFocus(target);
     if (isDouble) {
         target->DblClick();
@@ -303,6 +306,10 @@ void Application::Key(const Event& e)
     }
     if (focus != nullptr && (!focus->Showing() || !focus->EnabledInTree()))
         focus = nullptr;
+    if (e.type == Event::Type::KeyDown && focus == nullptr) {
+        FocusForKey();
+        focus = m_focus;
+    }
     if (e.type == Event::Type::KeyDown) {
         m_keyFocus = focus;
         m_keyFocusSet = true;
@@ -311,11 +318,15 @@ void Application::Key(const Event& e)
     }
     // Without a focused control the form is the receiver; with key preview
     // it hears every key first and may swallow it.
-    Control* targets[2] = {nullptr, nullptr};
+    // Then the focused control's scope hears what the control left.
+    Control* targets[3] = {nullptr, nullptr, nullptr};
     if (m_form.keyPreview || focus == nullptr)
         targets[0] = &m_form;
     if (focus != nullptr && focus != &m_form)
         targets[1] = focus;
+    if (focus != nullptr && !focus->FocusScope())
+        if (Control* scope = focus->ScopeOf(); scope != nullptr && scope != &m_form)
+            targets[2] = scope;
     if (e.type == Event::Type::Char) {
         uint8_t ch = e.ch;
         Control* const focusBefore = m_focus;
@@ -335,7 +346,7 @@ void Application::Key(const Event& e)
     for (Control* t : targets) {
         if (t == nullptr)
             continue;
-        if (t != &m_form && t != m_focus)
+        if (t != &m_form && m_focus != focus)
             break;
         if (e.type == Event::Type::KeyDown)
             t->KeyDown(key, e.modifiers);
@@ -344,14 +355,119 @@ void Application::Key(const Event& e)
         if (key == 0)
             break;
     }
+    if (e.type != Event::Type::KeyDown || key == 0 || focus == nullptr || m_focus != focus)
+        return;
+    if (key == VK_TAB && !e.modifiers.ctrl && !e.modifiers.alt) {
+        if (MoveFocus(e.modifiers.shift))
+            SetFocusVisible(true);
+    }
+}
+
+bool Application::Focusable(const Control* control) const
+{
+    return control != nullptr && control->CanFocus() && control->Showing() && control->EnabledInTree();
+}
+
+std::vector<Control*> Application::TabOrder(Control& scope) const
+{
+    std::vector<Control*> order;
+    if (scope.tabOrder) {
+        for (Control* c : scope.tabOrder())
+            if (Focusable(c))
+                order.push_back(c);
+        return order;
+    }
+    std::vector<Control*> stack(scope.Children().rbegin(), scope.Children().rend());
+    while (!stack.empty()) {
+        Control* c = stack.back();
+        stack.pop_back();
+        if (!c->Visible() || c->FocusScope())
+            continue;
+        if (Focusable(c))
+            order.push_back(c);
+        stack.insert(stack.end(), c->Children().rbegin(), c->Children().rend());
+    }
+    return order;
+}
+
+bool Application::MoveFocus(bool backwards)
+{
+    Control* scope = m_focus != nullptr ? m_focus->ScopeOf() : nullptr;
+    if (scope == nullptr)
+        return false;
+    const std::vector<Control*> order = TabOrder(*scope);
+    if (order.empty())
+        return false;
+    const auto it = std::find(order.begin(), order.end(), m_focus);
+    size_t next = 0;
+    if (it == order.end())
+        next = backwards ? order.size() - 1 : 0;
+    else if (backwards)
+        next = (size_t(it - order.begin()) + order.size() - 1) % order.size();
+    else
+        next = (size_t(it - order.begin()) + 1) % order.size();
+    return SetFocus(order[next]);
+}
+
+Control* Application::ActiveScope()
+{
+    // Depth first from the top of the z-order: the first scope that shows.
+    std::vector<Control*> stack(m_form.Children().begin(), m_form.Children().end());
+    while (!stack.empty()) {
+        Control* c = stack.back();
+        stack.pop_back();
+        if (!c->Visible() || !c->Enabled())
+            continue;
+        if (c->FocusScope())
+            return c;
+        stack.insert(stack.end(), c->Children().begin(), c->Children().end());
+    }
+    return nullptr;
+}
+
+void Application::FocusForKey()
+{
+    Control* scope = ActiveScope();
+    if (scope == nullptr)
+        return;
+    Control* remembered = scope->m_rememberedFocus;
+    if (Focusable(remembered))
+        SetFocus(remembered);
+    else
+        SetFocus(scope);
+}
+
+void Application::SetFocusVisible(bool visible)
+{
+    if (visible == m_focusVisible)
+        return;
+    m_focusVisible = visible;
+    if (m_focus != nullptr)
+        m_focus->Invalidate();
 }
 
 bool Application::SetFocus(Control* control)
 {
+    // A scope passes the focus on to its default control; one that has
+    // it already keeps it where it is.
+    if (control != nullptr && control->FocusScope() && m_focus != nullptr && m_focus != control &&
+        control->IsAncestorOf(m_focus))
+        return true;
+    if (control != nullptr && control->FocusScope()) {
+        const std::vector<Control*> order = TabOrder(*control);
+        if (!order.empty()) {
+            const auto it = std::find(order.begin(), order.end(), control->defaultFocus);
+            control = it != order.end() ? *it : order.front();
+        }
+    }
+    if (control != nullptr && control != m_focus &&
+        (!control->CanFocus() || !control->Showing() || !control->EnabledInTree()))
+        return false;
+    if (control != nullptr)
+        if (Control* scope = control->ScopeOf())
+            scope->m_rememberedFocus = control;
     if (control == m_focus)
         return true;
-    if (control != nullptr && (!control->CanFocus() || !control->Showing() || !control->EnabledInTree()))
-        return false;
     Control* old = m_focus;
     m_focus = control;
     ++m_focusMoves;
@@ -583,6 +699,13 @@ void Application::PaintTree(Control& control, const gdi::Rect& screenClip)
     }
     for (size_t i = first; i < children.size(); ++i)
         PaintTree(*children[i], r);
+    if (&control == m_focus && m_focusVisible && !m_snapshot && m_focusPainter) {
+        const gdi::Rect frame = control.FocusRect();
+        if (!frame.Empty()) {
+            Canvas canvas(m_backBuffer.Handle(), screen.left, screen.top, r);
+            m_focusPainter(canvas, frame);
+        }
+    }
 }
 
 void Application::PaintNow(const gdi::Rect& screenRect)
@@ -591,7 +714,9 @@ void Application::PaintNow(const gdi::Rect& screenRect)
     if (r.Empty())
         return;
     InvalidateScreen(r);
+    m_snapshot = true;
     PaintTree(m_form, r);
+    m_snapshot = false;
 }
 
 void Application::Update()

@@ -6,8 +6,14 @@
 // Everything runs on the user-interface thread; other threads reach it only
 // through Loop().Post().
 //
-// FIXME: Tab does not move the focus between controls; it reaches the
-// focused control (and the form's key preview) like any other key.
+// The focus lives in focus scopes (the screens and dialogs, see Control):
+// Tab and Shift+Tab that neither the form nor the focused control nor its
+// scope took move it along the scope's Tab order. A key that reaches no
+// control first gives the focus to the topmost showing scope. Whether the
+// focus shows is a state of its own: keys that move it (Tab, the arrows,
+// Page Up/Down, Home, End) switch it on, a mouse press switches it off,
+// and while it is on the focused control's FocusRect is painted over it
+// by the focus painter the program installs.
 #pragma once
 
 #include "platform/app/Backend.h"
@@ -91,6 +97,24 @@ public:
     bool SetFocus(Control* control);
     bool Active() const { return m_active; }
 
+    // --- Focus scopes ---
+    // The controls of a scope's Tab order that can take the focus now.
+    std::vector<Control*> TabOrder(Control& scope) const;
+    // Moves the focus to the next (previous) control of its scope's Tab
+    // order, round; false when the focus has no scope or nowhere to go.
+    bool MoveFocus(bool backwards);
+    // The topmost showing and enabled focus scope (null when none).
+    Control* ActiveScope();
+    // The focus frame shows while this is on.
+    bool FocusVisible() const { return m_focusVisible; }
+    void SetFocusVisible(bool visible);
+    // Called to paint the focus frame around rect of the focused control,
+    // after the control and its children painted; none: no frame.
+    void SetFocusPainter(std::function<void(Canvas& canvas, const gdi::Rect& rect)> painter)
+    {
+        m_focusPainter = std::move(painter);
+    }
+
     // --- Cursors ---
     // The cursor of controls that set none (the arrow unless changed).
     void SetDefaultCursor(std::shared_ptr<Cursor> cursor);
@@ -124,6 +148,8 @@ private:
     void ArmHint();
     void ShowHint();
     void PaintTree(Control& control, const gdi::Rect& screenClip);
+    bool Focusable(const Control* control) const;
+    void FocusForKey();
     void PaintHint(const gdi::Rect& screenClip);
     void MergeDirty();
 
@@ -139,6 +165,10 @@ private:
     Control* m_capture = nullptr;
     MouseButton m_captureButton = MouseButton::Left;
     Control* m_focus = nullptr;
+    bool m_focusVisible = false;
+    // A snapshot for a skinned window is painted without the focus frame.
+    bool m_snapshot = false;
+    std::function<void(Canvas&, const gdi::Rect&)> m_focusPainter;
     // The focus when the last key went down: the character that key types
     // goes there, even when the key's own handler moved the focus (Escape
     // opening a question must not also answer it).

@@ -18,8 +18,16 @@ Control::~Control()
     m_children.clear();
 }
 
+void Control::ForgetInScopes()
+{
+    for (Control* c = m_parent; c != nullptr; c = c->m_parent)
+        if (c->m_rememberedFocus != nullptr && IsAncestorOf(c->m_rememberedFocus))
+            c->m_rememberedFocus = nullptr;
+}
+
 void Control::Detach()
 {
+    ForgetInScopes();
     if (Application* app = App())
         app->ControlGone(this);
     if (m_parent != nullptr) {
@@ -235,7 +243,17 @@ bool Control::SetFocus()
 bool Control::Focused() const
 {
     Application* app = App();
-    return app != nullptr && app->FocusedControl() == this;
+    if (app == nullptr || app->FocusedControl() == nullptr)
+        return false;
+    return app->FocusedControl() == this || (m_focusScope && IsAncestorOf(app->FocusedControl()));
+}
+
+Control* Control::ScopeOf() const
+{
+    for (Control* c = m_parent; c != nullptr; c = c->m_parent)
+        if (c->m_focusScope)
+            return c;
+    return nullptr;
 }
 
 void Control::SetCursor(std::shared_ptr<Cursor> cursor)

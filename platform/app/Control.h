@@ -114,11 +114,42 @@ public:
     // this control's last press. A list says no when the presses hit two
     // lines, so two quick clicks on neighbouring lines stay two clicks.
     virtual bool CompletesDoubleClick(int32_t /*x*/, int32_t /*y*/) const { return true; }
+    // Whether the control takes the keyboard: it can have the focus and
+    // has a place in its scope's Tab order.
     virtual bool CanFocus() const { return m_tabStop; }
     void SetTabStop(bool on) { m_tabStop = on; }
-    // Gives this control the keyboard focus if it can take it now.
+    // Gives this control the keyboard focus if it can take it now. A focus
+    // scope passes it on to its default control (see below).
     bool SetFocus();
+    // True while this control has the focus, and for a focus scope while a
+    // control inside it has it (the window "has the keyboard").
     bool Focused() const;
+
+    // --- Focus scope ---
+    // A screen or a dialog: Tab and Shift+Tab move the focus among the
+    // controls inside it that take the keyboard, keys the focused control
+    // leaves reach the scope's key events, and the scope remembers where
+    // its focus was. Scopes do not nest in the Tab order: a scope inside
+    // a scope is left out of it.
+    void SetFocusScope(bool on) { m_focusScope = on; }
+    bool FocusScope() const { return m_focusScope; }
+    // The scope's Tab order; unset, the controls inside that can take the
+    // focus now, depth first in the children's order.
+    std::function<std::vector<Control*>()> tabOrder;
+    // The control a scope gives the focus to when it is focused itself;
+    // null: the first in its Tab order.
+    Control* defaultFocus = nullptr;
+    // The nearest focus scope around this control (itself excluded).
+    Control* ScopeOf() const;
+    // The control that last had the focus inside this scope (null when
+    // none, or it has left the tree).
+    Control* RememberedFocus() const { return m_rememberedFocus; }
+    // Whether a press of the mouse on the control gives it the focus; a
+    // button that takes the keyboard still leaves the focus where it was.
+    virtual bool FocusOnPress() const { return CanFocus(); }
+    // Where the focus frame goes while the control has the focus and the
+    // focus shows, in local coordinates; empty: no frame (the default).
+    virtual gdi::Rect FocusRect() const { return {}; }
     void SetCursor(std::shared_ptr<Cursor> cursor);
     // Null: the parent's cursor.
     const std::shared_ptr<Cursor>& GetCursor() const { return m_cursor; }
@@ -182,6 +213,8 @@ private:
     friend class Application;
     void Detach();
     void ChildrenOrderChanged();
+    // Tells the scopes around this control that it leaves the tree.
+    void ForgetInScopes();
 
     Control* m_parent = nullptr;
     std::vector<Control*> m_children;
@@ -190,6 +223,8 @@ private:
     bool m_visible = true;
     bool m_enabled = true;
     bool m_tabStop = false;
+    bool m_focusScope = false;
+    Control* m_rememberedFocus = nullptr;
     std::shared_ptr<Cursor> m_cursor;
     std::string m_hint;
     std::string m_name;

@@ -12,5 +12,6 @@ void DrawDialogs(Output& out);  // the six dialog backgrounds
 void DrawMenu(Output& out);     // menu column, menu frame, test bar, thumbs, tracks, volume bars
 void DrawSplash(Output& out);   // the start-up picture
 void WriteCursors(Output& out); // FLIEGE.ANI and HAND.CUR
+void DrawFocus(Output& out);    // the focus frame
 
 } // namespace kestrava::artwork

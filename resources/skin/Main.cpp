@@ -38,6 +38,7 @@ int main(int argc, char** argv)
         DrawMenu(out);
         DrawSplash(out);
         WriteCursors(out);
+        DrawFocus(out);
     }
     if (out.ok)
         out.Prune();
