@@ -375,7 +375,7 @@ void THilfe::KeyDown(uint32_t& key, app::Modifiers modifiers)
     key = 0;
 }
 
-void THilfe::Activate(const HelpLink& link)
+void THilfe::Activate(HelpLink link)
 {
     if (link.target == m_page) {
         ScrollTo(link.offset);

@@ -86,8 +86,9 @@ public:
     // Shows the page name of folder (ending with '/') from the top; the
     // viewer's base becomes that folder.
     void ShowPage(const std::string& folder, const std::string& name);
-    // Acts on a link as a click on it does.
-    void Activate(const HelpLink& link);
+    // Acts on a link as a click on it does. Taken by value: the link may be
+    // one of the page's own, which leaving the page frees.
+    void Activate(HelpLink link);
     // Scrolls to offset, kept to the page, and places the thumb.
     void ScrollTo(int32_t offset);
     // Closing: no links, thumb at the top, no picture, offset 0, no page.
